@@ -1,0 +1,9 @@
+#include "Clock.h"
+
+#include <QDateTime>
+
+LocalMoment SystemClock::Now() const {
+    // One reading gives both, so a date and a time of day never straddle midnight.
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date(), now.time().msecsSinceStartOfDay()};
+}

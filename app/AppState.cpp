@@ -1,0 +1,26 @@
+#include "AppState.h"
+
+AppState::AppState(QString dataDirectory, QString title)
+    : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
+      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
+      ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); }),
+      watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),
+      startup_(SessionTracker::StartupMsecs, [this] { tracker->Timer4Timer(); }) {}
+
+void AppState::OpenSessionTable() { sessions = std::make_unique<SessionTable>(dataDirectory); }
+
+void AppState::StartTracker(TrackerView& view) {
+    tracker = std::make_unique<SessionTracker>(
+        clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *sessions,
+        view, *this);
+    tracker->FormCreate();
+}
+
+void AppState::LoadOptions() {
+    // The options file comes with the settings; until then the defaults stand.
+}
+
+void AppState::OpenTariffTable() {
+    tariffs = std::make_unique<TariffTable>(dataDirectory);
+    tariffBook.SetTable(tariffs.get());
+}

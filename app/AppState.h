@@ -1,0 +1,43 @@
+#pragma once
+// What the windows share for the life of the program: the data directory, the passwords,
+// the two tables, and the tracker with its clock, probe and timers.
+
+#include "accounting/ConnectionProbe.h"
+#include "accounting/QtTimer.h"
+#include "accounting/SessionTracker.h"
+#include "accounting/TariffBook.h"
+#include "platform/OwnAddresses.h"
+#include "storage/SessionTable.h"
+#include "storage/TariffTable.h"
+
+#include <QByteArray>
+#include <memory>
+
+class AppState final : public StartupSteps {
+public:
+    AppState(QString dataDirectory, QString title);
+
+    // Opens data.db; throws Failure. Until it succeeds the tracker does not start.
+    void OpenSessionTable();
+    // Builds the tracker over the open session table and puts it in its initial state.
+    void StartTracker(TrackerView& view);
+
+    void LoadOptions() override;
+    void OpenTariffTable() override;
+
+    const QString dataDirectory;
+    const QString title;
+    QByteArray StoredPassword;
+    QByteArray EnteredPassword;
+
+    SystemClock clock;
+    SystemAddresses addresses;
+    ConnectionProbe probe{addresses};
+    TariffBook tariffBook{clock};
+    std::unique_ptr<SessionTable> sessions;
+    std::unique_ptr<TariffTable> tariffs;
+    std::unique_ptr<SessionTracker> tracker;
+
+private:
+    QtTimer poll_, ticker_, watch_, startup_;
+};

@@ -1,0 +1,260 @@
+#include "SessionTable.h"
+
+#include "Failure.h"
+#include "TableFile.h"
+#include "TextForms.h"
+
+#include <QDir>
+
+const QString SessionTable::FileName = QStringLiteral("data.db");
+const QStringList SessionTable::FieldNames = {
+    QStringLiteral("Data"),  QStringLiteral("WremN"), QStringLiteral("WremW"),
+    QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")};
+
+namespace {
+
+const TableSchema Schema{
+    SessionTable::FileName,
+    QStringLiteral("session"),
+    {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
+     QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
+     QStringLiteral("Summ")},
+    "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
+    "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
+    "Summ TEXT NOT NULL)"};
+
+// ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
+#define IN_VIEW "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))"
+#define COLUMNS "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ FROM session "
+
+SessionRow ReadRow(const SqliteStatement& s) {
+    return {s.Int(0),
+            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4),
+             s.Text(5), s.Text(6)}};
+}
+
+} // namespace
+
+struct SessionTable::Statements {
+    explicit Statements(const SqliteDatabase& db)
+        : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+          remove(db, "DELETE FROM session WHERE id = ?1"),
+          first(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT 1"),
+          older(db, COLUMNS "WHERE id < ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT 1"),
+          newer(db, COLUMNS "WHERE id > ?3 AND " IN_VIEW " ORDER BY id ASC LIMIT 1"),
+          exact(db, COLUMNS "WHERE id = ?3 AND " IN_VIEW),
+          count(db, "SELECT count(*) FROM session WHERE " IN_VIEW),
+          page(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT ?3 OFFSET ?4"),
+          offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW) {}
+    SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf;
+};
+
+SessionTable::SessionTable(const QString& dir, QObject* parent)
+    : QObject(parent), path_(QDir(dir).filePath(FileName)), db_(OpenTableFile(dir, Schema)) {
+    try {
+        st_ = std::make_unique<Statements>(db_);
+    } catch (const SqliteError& error) {
+        Fail(QStringLiteral("открыть"), error);
+    }
+    First();
+}
+
+SessionTable::~SessionTable() = default;
+
+void SessionTable::Fail(const QString& action, const SqliteError& error) const {
+    throw Failure(TableFailureText(path_, action, error));
+}
+
+void SessionTable::BindFilter(SqliteStatement& statement) const {
+    if (filter_) {
+        statement.Bind(1, filter_->first.toString(Qt::ISODate));
+        statement.Bind(2, filter_->second.toString(Qt::ISODate));
+    }
+}
+
+std::optional<SessionRow> SessionTable::Fetch(Seek seek, qint64 id) const {
+    SqliteStatement& s = seek == Seek::First   ? st_->first
+                         : seek == Seek::Older ? st_->older
+                         : seek == Seek::Newer ? st_->newer
+                                               : st_->exact;
+    try {
+        BindFilter(s);
+        if (seek != Seek::First)
+            s.Bind(3, id);
+        std::optional<SessionRow> row;
+        if (s.Step())
+            row = ReadRow(s);
+        s.Reset();
+        return row;
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+}
+
+void SessionTable::SetCurrent(std::optional<SessionRow> row) {
+    current_ = std::move(row);
+    eof_ = !current_;
+}
+
+void SessionTable::Append(const SessionRecord& r) {
+    try {
+        SqliteTransaction transaction(db_);
+        st_->insert.Bind(1, r.data.toString(Qt::ISODate))
+            .Bind(2, r.wremN)
+            .Bind(3, r.wremW)
+            .Bind(4, r.itogo)
+            .Bind(5, r.tarif)
+            .Bind(6, r.summ);
+        st_->insert.Run();
+        transaction.Commit();
+    } catch (const SqliteError& error) {
+        st_->insert.Reset();
+        Fail(QStringLiteral("записать в"), error);
+    }
+    count_.reset();
+    if (!current_)
+        First();
+    emit Changed();
+}
+
+void SessionTable::First() { SetCurrent(Fetch(Seek::First, 0)); }
+
+void SessionTable::Next() {
+    if (!current_) {
+        eof_ = true;
+        return;
+    }
+    if (auto next = Fetch(Seek::Older, current_->id))
+        current_ = std::move(next);
+    else
+        eof_ = true; // the last row stays current, as after any walk past the end
+}
+
+std::optional<qint64> SessionTable::CurrentId() const {
+    return current_ ? std::optional<qint64>(current_->id) : std::nullopt;
+}
+
+void SessionTable::MoveTo(qint64 id) {
+    if (auto row = Fetch(Seek::Exact, id))
+        SetCurrent(std::move(row));
+}
+
+int SessionTable::FieldIndex(const QString& name) {
+    for (int i = 0; i < FieldNames.size(); ++i)
+        if (FieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+QString SessionTable::FieldText(const QString& name) const {
+    const int index = FieldIndex(name);
+    if (!current_)
+        return {};
+    const SessionRecord& r = current_->record;
+    switch (index) {
+    case 0:
+        return TextForms::DateText(r.data);
+    case 1:
+        return r.wremN;
+    case 2:
+        return r.wremW;
+    case 3:
+        return r.itogo;
+    case 4:
+        return r.tarif;
+    default:
+        return r.summ;
+    }
+}
+
+void SessionTable::DeleteCurrent() {
+    if (!current_)
+        throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    const qint64 id = current_->id;
+    try {
+        SqliteTransaction transaction(db_);
+        st_->remove.Bind(1, id);
+        st_->remove.Run();
+        transaction.Commit();
+    } catch (const SqliteError& error) {
+        st_->remove.Reset();
+        Fail(QStringLiteral("удалить запись из"), error);
+    }
+    count_.reset();
+    auto next = Fetch(Seek::Older, id);
+    SetCurrent(next ? std::move(next) : Fetch(Seek::Newer, id));
+    emit Changed();
+}
+
+void SessionTable::SetDateFilter(const QDate& from, const QDate& to) {
+    filter_ = std::make_pair(from, to);
+    count_.reset();
+    First();
+    emit Changed();
+}
+
+void SessionTable::ClearDateFilter() {
+    const bool was = filter_.has_value();
+    filter_.reset();
+    count_.reset();
+    if (was) {
+        First();
+        emit Changed();
+    }
+}
+
+QString SessionTable::FilterText() const {
+    if (!filter_)
+        return {};
+    return QStringLiteral("data>='") + TextForms::DateText(filter_->first) + QStringLiteral("'") +
+           QStringLiteral(" and data<=") + QStringLiteral("'") +
+           TextForms::DateText(filter_->second) + QStringLiteral("'");
+}
+
+qint64 SessionTable::RowCount() const {
+    if (!count_) {
+        try {
+            BindFilter(st_->count);
+            st_->count.Step();
+            count_ = st_->count.Int(0);
+            st_->count.Reset();
+        } catch (const SqliteError& error) {
+            st_->count.Reset();
+            Fail(QStringLiteral("прочитать"), error);
+        }
+    }
+    return *count_;
+}
+
+std::vector<SessionRow> SessionTable::ReadRows(qint64 offset, int count) const {
+    std::vector<SessionRow> rows;
+    try {
+        BindFilter(st_->page);
+        st_->page.Bind(3, qint64(count)).Bind(4, offset);
+        while (st_->page.Step())
+            rows.push_back(ReadRow(st_->page));
+        st_->page.Reset();
+    } catch (const SqliteError& error) {
+        st_->page.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+    return rows;
+}
+
+qint64 SessionTable::OffsetOf(qint64 id) const {
+    if (!Fetch(Seek::Exact, id))
+        return -1;
+    try {
+        BindFilter(st_->offsetOf);
+        st_->offsetOf.Bind(3, id);
+        st_->offsetOf.Step();
+        const qint64 offset = st_->offsetOf.Int(0);
+        st_->offsetOf.Reset();
+        return offset;
+    } catch (const SqliteError& error) {
+        st_->offsetOf.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The session table, data.db: one row per finished segment, newest first. A single shared
+// cursor (current row, walk, optional date filter) serves the grid, the delete button and
+// the report alike; reads for display go through ReadRows and never move it.
+
+#include "SessionRecord.h"
+#include "Sqlite.h"
+
+#include <QDate>
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct SessionRow {
+    qint64 id = 0;
+    SessionRecord record;
+};
+
+class SessionTable : public QObject, public RecordWriter {
+    Q_OBJECT
+public:
+    static const QString FileName;
+    // The field names in grid order; names are matched without regard to case.
+    static const QStringList FieldNames;
+
+    // Opens dir/data.db, creating it when missing. Throws Failure naming the file.
+    explicit SessionTable(const QString& dir, QObject* parent = nullptr);
+    ~SessionTable() override;
+    const QString& FilePath() const { return path_; }
+
+    // Stores the record as the newest row in one transaction. The current row stays.
+    void Append(const SessionRecord& record) override;
+
+    // The walk over the rows in view (all, or those the date filter lets through).
+    void First();
+    void Next();
+    bool Eof() const { return eof_; }
+    std::optional<qint64> CurrentId() const;
+    void MoveTo(qint64 id);
+    // The current row's field as text (Data as a date text); empty on an empty view.
+    // Throws "Field '%s' not found".
+    QString FieldText(const QString& name) const;
+    static int FieldIndex(const QString& name);
+
+    // Deletes the current row and moves to the next one (or the one before, at the end).
+    // Throws "Cannot perform this operation on an empty dataset" when there is none.
+    void DeleteCurrent();
+
+    // Lets through only the rows whose Data lies from..to, both ends inclusive.
+    void SetDateFilter(const QDate& from, const QDate& to);
+    void ClearDateFilter();
+    bool Filtered() const { return filter_.has_value(); }
+    // The filter as the user would write it: data>='01.12.2026' and data<='07.12.2026'.
+    QString FilterText() const;
+
+    // Rows in view for display, newest first, without moving the cursor.
+    qint64 RowCount() const;
+    std::vector<SessionRow> ReadRows(qint64 offset, int count) const;
+    // The offset in view of a row, or -1 when the view does not hold it.
+    qint64 OffsetOf(qint64 id) const;
+
+signals:
+    // Rows were added or deleted, or the filter changed.
+    void Changed();
+
+private:
+    struct Statements;
+    enum class Seek { First, Older, Newer, Exact };
+    std::optional<SessionRow> Fetch(Seek seek, qint64 id) const;
+    void BindFilter(SqliteStatement& statement) const;
+    void SetCurrent(std::optional<SessionRow> row);
+    [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
+
+    QString path_;
+    SqliteDatabase db_;
+    std::unique_ptr<Statements> st_;
+    std::optional<std::pair<QDate, QDate>> filter_;
+    std::optional<SessionRow> current_;
+    bool eof_ = true;
+    mutable std::optional<qint64> count_;
+};

@@ -1,0 +1,126 @@
+#include "Sqlite.h"
+
+#include <sqlite3.h>
+
+SqliteDatabase::SqliteDatabase(const QString& path, bool create) {
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        SqliteError error(rc, db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                                  : QString::fromUtf8(sqlite3_errstr(rc)));
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw error;
+    }
+    sqlite3_extended_result_codes(db_, 0);
+    // Another program (say the sqlite3 shell) may hold the file for a moment.
+    sqlite3_busy_timeout(db_, 2000);
+}
+
+SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept {
+    if (this != &other) {
+        sqlite3_close(db_);
+        db_ = std::exchange(other.db_, nullptr);
+    }
+    return *this;
+}
+
+SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+
+void SqliteDatabase::Raise(int code) const {
+    throw SqliteError(code, QString::fromUtf8(sqlite3_errmsg(db_)));
+}
+
+void SqliteDatabase::Exec(const char* sql) {
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        Raise(rc);
+}
+
+qint64 SqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+
+int SqliteDatabase::Changes() const { return sqlite3_changes(db_); }
+
+SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db_(db) {
+    const int rc = sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_,
+                                      nullptr);
+    if (rc != SQLITE_OK)
+        db.Raise(rc);
+}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+
+SqliteStatement& SqliteStatement::Bind(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    const int rc =
+        sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        db_.Raise(rc);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, qint64 value) {
+    const int rc = sqlite3_bind_int64(stmt_, index, value);
+    if (rc != SQLITE_OK)
+        db_.Raise(rc);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, double value) {
+    const int rc = sqlite3_bind_double(stmt_, index, value);
+    if (rc != SQLITE_OK)
+        db_.Raise(rc);
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::BindNull(int index) {
+    const int rc = sqlite3_bind_null(stmt_, index);
+    if (rc != SQLITE_OK)
+        db_.Raise(rc);
+    return *this;
+}
+
+bool SqliteStatement::Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(stmt_);
+    db_.Raise(rc);
+}
+
+void SqliteStatement::Run() {
+    Step();
+    Reset();
+}
+
+void SqliteStatement::Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+bool SqliteStatement::IsNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+QString SqliteStatement::Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();
+}
+
+qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+double SqliteStatement::Double(int column) const { return sqlite3_column_double(stmt_, column); }
+
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+
+SqliteTransaction::~SqliteTransaction() {
+    if (open_)
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SqliteTransaction::Commit() {
+    db_.Exec("COMMIT");
+    open_ = false;
+}

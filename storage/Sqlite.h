@@ -1,0 +1,85 @@
+#pragma once
+// A thin owner of SQLite's C handles: a connection, statements that finalize themselves
+// and bind parameters only, and a transaction that rolls back unless committed.
+
+#include <QString>
+#include <optional>
+#include <utility>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Raised by the wrapper with SQLite's result code; the tables turn it into a message
+// that names their file.
+class SqliteError {
+public:
+    SqliteError(int code, QString message) : code(code), message(std::move(message)) {}
+    int code;
+    QString message;
+};
+
+class SqliteDatabase {
+public:
+    SqliteDatabase() = default;
+    // Opens an existing file for reading and writing; with create, makes it when missing.
+    SqliteDatabase(const QString& path, bool create);
+    SqliteDatabase(SqliteDatabase&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+    SqliteDatabase& operator=(SqliteDatabase&& other) noexcept;
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+    ~SqliteDatabase();
+
+    void Exec(const char* sql);
+    qint64 LastInsertId() const;
+    int Changes() const;
+    sqlite3* handle() const { return db_; }
+    [[noreturn]] void Raise(int code) const;
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+class SqliteStatement {
+public:
+    SqliteStatement(const SqliteDatabase& db, const char* sql);
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    ~SqliteStatement();
+
+    SqliteStatement& Bind(int index, const QString& text);
+    SqliteStatement& Bind(int index, qint64 value);
+    SqliteStatement& Bind(int index, double value);
+    SqliteStatement& BindNull(int index);
+    // Binds a value, or NULL when there is none.
+    template <typename T> SqliteStatement& Bind(int index, const std::optional<T>& value) {
+        return value ? Bind(index, *value) : BindNull(index);
+    }
+
+    // Steps once: true while a row is there to read.
+    bool Step();
+    // Runs a statement that returns no rows, then readies it for another run.
+    void Run();
+    void Reset();
+
+    bool IsNull(int column) const;
+    QString Text(int column) const;
+    qint64 Int(int column) const;
+    double Double(int column) const;
+
+private:
+    const SqliteDatabase& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class SqliteTransaction {
+public:
+    explicit SqliteTransaction(SqliteDatabase& db);
+    SqliteTransaction(const SqliteTransaction&) = delete;
+    SqliteTransaction& operator=(const SqliteTransaction&) = delete;
+    ~SqliteTransaction();
+    void Commit();
+
+private:
+    SqliteDatabase& db_;
+    bool open_ = true;
+};

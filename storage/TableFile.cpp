@@ -1,0 +1,138 @@
+#include "TableFile.h"
+
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <sqlite3.h>
+
+namespace {
+
+QString Reason(const SqliteError& error) {
+    QString reason;
+    switch (error.code) {
+    case SQLITE_NOTADB:
+        reason = QStringLiteral("файл не является базой данных SQLite");
+        break;
+    case SQLITE_CORRUPT:
+        reason = QStringLiteral("файл повреждён");
+        break;
+    case SQLITE_READONLY:
+        reason = QStringLiteral("файл открыт только для чтения");
+        break;
+    case SQLITE_FULL:
+        reason = QStringLiteral("на диске нет места");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        reason = QStringLiteral("файл занят другой программой");
+        break;
+    case SQLITE_CANTOPEN:
+        reason = QStringLiteral("файл не удаётся открыть");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        reason = QStringLiteral("нет прав доступа к файлу");
+        break;
+    case SQLITE_IOERR:
+        reason = QStringLiteral("ошибка ввода-вывода");
+        break;
+    default:
+        return error.message;
+    }
+    return reason + QStringLiteral(" (") + error.message + QLatin1Char(')');
+}
+
+[[noreturn]] void Refuse(const QString& path, const QString& reason) {
+    throw Failure(QStringLiteral("Файл «%1» не открыт: %2. Файл оставлен без изменений.")
+                      .arg(QDir::toNativeSeparators(path), reason));
+}
+
+// Reads, never writes: a file that fails here is left exactly as it was.
+void CheckSchema(const SqliteDatabase& db, const QString& path, const TableSchema& schema) {
+    SqliteStatement version(db, "PRAGMA user_version");
+    version.Step();
+    const qint64 found = version.Int(0);
+    version.Reset();
+
+    QStringList columns;
+    SqliteStatement info(db, "SELECT name FROM pragma_table_info(?1)");
+    info.Bind(1, schema.table);
+    while (info.Step())
+        columns << info.Text(0);
+    info.Reset();
+
+    if (columns.isEmpty())
+        Refuse(path, QStringLiteral("в нём нет таблицы «%1», это не файл этой программы")
+                         .arg(schema.table));
+    if (found > TableFormatVersion)
+        Refuse(path, QStringLiteral("он записан более новой версией программы (формат %1)")
+                         .arg(found));
+    bool same = columns.size() == schema.columns.size();
+    for (int i = 0; same && i < columns.size(); ++i)
+        same = columns[i].compare(schema.columns[i], Qt::CaseInsensitive) == 0;
+    if (found != TableFormatVersion || !same)
+        Refuse(path, QStringLiteral("таблица «%1» устроена не так, как у этой программы")
+                         .arg(schema.table));
+}
+
+void UseDurableWrites(SqliteDatabase& db) {
+    // A rollback journal keeps the file whole and self-contained after every commit, so
+    // copying it is always safe; FULL sync makes each committed row survive power loss.
+    db.Exec("PRAGMA journal_mode=DELETE");
+    db.Exec("PRAGMA synchronous=FULL");
+}
+
+// Builds the new file under a temporary name and moves it into place only when whole,
+// so a crash never leaves a half-made table behind, and an existing file is never replaced.
+void CreateTableFile(const QString& path, const TableSchema& schema) {
+    QTemporaryFile temp(QFileInfo(path).dir().filePath(QStringLiteral(".%1.XXXXXX")
+                                                           .arg(schema.fileName)));
+    if (!temp.open())
+        throw Failure(QStringLiteral("Не удалось создать файл «%1»: %2.")
+                          .arg(QDir::toNativeSeparators(path), temp.errorString()));
+    temp.close();
+    try {
+        SqliteDatabase db(temp.fileName(), false);
+        UseDurableWrites(db);
+        SqliteTransaction transaction(db);
+        db.Exec(schema.createSql);
+        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(TableFormatVersion).toUtf8().constData());
+        transaction.Commit();
+    } catch (const SqliteError& error) {
+        throw Failure(TableFailureText(path, QStringLiteral("создать"), error));
+    }
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                        QFile::ReadOther);
+    // QFile::rename never replaces an existing file: if one appeared meanwhile, use it.
+    if (QFile::rename(temp.fileName(), path))
+        temp.setAutoRemove(false);
+    else if (!QFileInfo::exists(path))
+        throw Failure(QStringLiteral("Не удалось создать файл «%1»: %2.")
+                          .arg(QDir::toNativeSeparators(path), temp.errorString()));
+}
+
+} // namespace
+
+QString TableFailureText(const QString& path, const QString& action, const SqliteError& error) {
+    return QStringLiteral("Не удалось %1 файл «%2»: %3.")
+        .arg(action, QDir::toNativeSeparators(path), Reason(error));
+}
+
+SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
+    const QString path = QDir(dir).filePath(schema.fileName);
+    if (!QFileInfo::exists(path))
+        CreateTableFile(path, schema);
+    if (QFileInfo(path).size() == 0)
+        Refuse(path, QStringLiteral("файл пуст"));
+    try {
+        SqliteDatabase db(path, false);
+        CheckSchema(db, path, schema);
+        UseDurableWrites(db);
+        return db;
+    } catch (const SqliteError& error) {
+        throw Failure(TableFailureText(path, QStringLiteral("открыть"), error));
+    }
+}

@@ -1,0 +1,151 @@
+#include "accounting/TariffBook.h"
+#include "storage/DateTimeValue.h"
+#include "storage/Failure.h"
+#include "storage/TextForms.h"
+
+#include <QtTest>
+
+namespace {
+int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
+double Days(int h, int m, int s, int ms = 0) { return DateTimeValue::FromMsecs(Ms(h, m, s, ms)); }
+TariffRow Period(std::optional<int> from, std::optional<int> to, std::optional<double> cost) {
+    return {0, {from, to, cost}};
+}
+const QDate Day(2026, 12, 7);
+} // namespace
+
+using Rows = std::vector<TariffRow>;
+Q_DECLARE_METATYPE(Rows)
+Q_DECLARE_METATYPE(Segment)
+Q_DECLARE_METATYPE(SessionRecord)
+
+class TestTariffBook : public QObject {
+    Q_OBJECT
+private slots:
+    void charge_data() {
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("charge");
+        QTest::newRow("hour and a half") << Days(1, 30, 0) << "20" << "30";
+        QTest::newRow("with seconds") << Days(1, 30, 30) << "20" << "30,1666666666667";
+        QTest::newRow("ten minutes") << Days(0, 10, 0) << "20" << "3,33333333333333";
+        QTest::newRow("one second") << Days(0, 0, 1) << "20" << "0,00555555555555556";
+        QTest::newRow("every part") << Days(2, 5, 7) << "15" << "31,2791666666667";
+        QTest::newRow("two-digit hours, fractional rate") << Days(12, 0, 0) << "10,5" << "126";
+        QTest::newRow("free") << Days(0, 45, 0) << "0" << "0";
+        QTest::newRow("ten hours") << Days(10, 0, 0) << "1" << "10";
+        QTest::newRow("25 hours charged as one") << Days(25, 0, 0) << "20" << "20";
+        QTest::newRow("under a second") << Days(0, 0, 0, 900) << "20" << "0";
+        QTest::newRow("rate with blanks") << Days(1, 0, 0) << " 20 " << "20";
+    }
+    void charge() {
+        QFETCH(double, duration);
+        QFETCH(QString, rate);
+        QFETCH(QString, charge);
+        QCOMPARE(TariffBook::SessionCharge(duration, rate), charge);
+    }
+
+    void chargeWithRateThatIsNoNumber() {
+        QVERIFY_THROWS_EXCEPTION(Failure, TariffBook::SessionCharge(Days(1, 0, 0), "двадцать"));
+    }
+
+    void duration_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("endDayOffset");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("same day") << Ms(9, 15, 0) << 0 << Ms(10, 45, 30) << "1:30:30";
+        QTest::newRow("across midnight") << Ms(23, 30, 0) << 1 << Ms(0, 30, 0) << "1:00:00";
+        QTest::newRow("last second") << Ms(23, 59, 59) << 1 << Ms(0, 0, 0) << "0:00:01";
+        QTest::newRow("empty") << Ms(12, 0, 0) << 0 << Ms(12, 0, 0) << "0:00:00";
+        QTest::newRow("milliseconds") << Ms(9, 0, 0, 700) << 0 << Ms(9, 0, 1, 600) << "0:00:00";
+    }
+    void duration() {
+        QFETCH(int, start);
+        QFETCH(int, endDayOffset);
+        QFETCH(int, end);
+        QFETCH(QString, text);
+        const double d =
+            TariffBook::SessionDuration(Day, DateTimeValue::FromMsecs(start),
+                                        Day.addDays(endDayOffset), DateTimeValue::FromMsecs(end));
+        QCOMPARE(TextForms::TimeText(d), text);
+    }
+
+    void lookup_data() {
+        QTest::addColumn<Rows>("rows"); // newest first, as the table keeps them
+        QTest::addColumn<int>("now");
+        QTest::addColumn<QString>("rate");
+        const Rows day{Period(Ms(8, 0, 0), Ms(20, 0, 0), 20)};
+        // day        [08:00 ------- 20:00]
+        QTest::newRow("start inclusive") << day << Ms(8, 0, 0) << "20";
+        QTest::newRow("before start") << day << Ms(7, 59, 59, 999) << "0";
+        QTest::newRow("end inclusive to the ms") << day << Ms(20, 0, 0) << "20";
+        QTest::newRow("a ms after end") << day << Ms(20, 0, 0, 1) << "0";
+        QTest::newRow("empty table") << Rows{} << Ms(12, 0, 0) << "0";
+
+        // morning             [08:00 -- 12:00]     (added later, first in order)
+        // night   [00:00 -- 08:00]
+        const Rows shared{Period(Ms(8, 0, 0), Ms(12, 0, 0), 5), Period(0, Ms(8, 0, 0), 3)};
+        QTest::newRow("shared boundary: first in order") << shared << Ms(8, 0, 0) << "5";
+        QTest::newRow("shared boundary: before") << shared << Ms(7, 59, 59) << "3";
+
+        // night ---- 06:00]                 [22:00 ----   (start later than end)
+        const Rows night{Period(Ms(22, 0, 0), Ms(6, 0, 0), 2.5)};
+        QTest::newRow("across midnight, evening") << night << Ms(23, 0, 0) << "2,5";
+        QTest::newRow("across midnight, morning") << night << Ms(3, 0, 0) << "2,5";
+        QTest::newRow("across midnight, at midnight") << night << 0 << "2,5";
+        QTest::newRow("across midnight, end") << night << Ms(6, 0, 0) << "2,5";
+        QTest::newRow("across midnight, after end") << night << Ms(6, 0, 0, 1) << "0";
+        QTest::newRow("across midnight, before start") << night << Ms(21, 59, 59, 999) << "0";
+        QTest::newRow("across midnight, start") << night << Ms(22, 0, 0) << "2,5";
+
+        // The day covered to 23:59:59 leaves the last part of the last second uncovered.
+        const Rows advised{Period(Ms(8, 0, 0), Ms(23, 59, 59), 10), Period(0, Ms(8, 0, 0), 4)};
+        QTest::newRow("last second uncovered") << advised << Ms(23, 59, 59, 1) << "0";
+        QTest::newRow("last covered moment") << advised << Ms(23, 59, 59) << "10";
+
+        const Rows holes{Period(Ms(8, 0, 0), Ms(20, 0, 0), std::nullopt),
+                         Period(std::nullopt, Ms(20, 0, 0), 7),
+                         Period(Ms(8, 0, 0), std::nullopt, 8), Period(0, Ms(23, 0, 0), 9)};
+        QTest::newRow("empty cells never match") << holes << Ms(12, 0, 0) << "9";
+        QTest::newRow("price as number text")
+            << Rows{Period(0, Ms(23, 0, 0), 0.75)} << Ms(1, 0, 0) << "0,75";
+        QTest::newRow("free period") << Rows{Period(0, Ms(23, 0, 0), 0)} << Ms(1, 0, 0) << "0";
+    }
+    void lookup() {
+        QFETCH(Rows, rows);
+        QFETCH(int, now);
+        QFETCH(QString, rate);
+        QCOMPARE(TariffBook::LookupRate(rows, now), rate);
+    }
+
+    void lookupWithoutTableIsFree() {
+        struct : Clock {
+            LocalMoment Now() const override { return {Day, Ms(12, 0, 0)}; }
+        } clock;
+        TariffBook book(clock);
+        QCOMPARE(book.LookupRate(), QStringLiteral("0"));
+    }
+
+    void record_data() {
+        QTest::addColumn<Segment>("segment");
+        QTest::addColumn<SessionRecord>("record");
+        QTest::newRow("worked example")
+            << Segment{Day, Ms(9, 15, 0), Day, Ms(10, 45, 30), "20"}
+            << SessionRecord{Day, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"};
+        QTest::newRow("across midnight keeps the start date")
+            << Segment{Day, Ms(23, 30, 0), Day.addDays(1), Ms(0, 30, 0), "20"}
+            << SessionRecord{Day, "23:30:00", "0:30:00", "1:00:00", "20", "20"};
+        QTest::newRow("milliseconds dropped")
+            << Segment{Day, Ms(0, 0, 0, 999), Day, Ms(13, 0, 0, 5), "0"}
+            << SessionRecord{Day, "0:00:00", "13:00:00", "12:59:59", "0", "0"};
+    }
+    void record() {
+        QFETCH(Segment, segment);
+        QFETCH(SessionRecord, record);
+        QCOMPARE(TariffBook::RecordOf(segment), record);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTariffBook)
+#include "tst_tariffbook.moc"

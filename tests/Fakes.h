@@ -49,20 +49,22 @@ public:
     int starts = 0; // how often the interval began afresh
 };
 
-// Answers each lookup with the next scripted list; the last one repeats.
+// Answers each lookup with the next scripted list; the last one repeats. The list
+// {Unresolvable} stands for a host name that cannot be resolved.
 class ScriptedAddresses final : public AddressSource {
 public:
+    static inline const QString Unresolvable = QStringLiteral("!");
     std::optional<QStringList> OwnAddresses() override {
         ++lookups;
-        if (script.size() > 1) {
-            auto next = script.front();
+        const QStringList next = script.empty() ? QStringList{Unresolvable} : script.front();
+        if (script.size() > 1)
             script.pop_front();
-            return next;
-        }
-        return script.empty() ? std::nullopt : script.front();
+        if (next == QStringList{Unresolvable})
+            return std::nullopt;
+        return next;
     }
-    void Always(std::optional<QStringList> list) { script = {std::move(list)}; }
-    std::deque<std::optional<QStringList>> script;
+    void Always(const QStringList& list) { script = {list}; }
+    std::deque<QStringList> script;
     int lookups = 0;
 };
 

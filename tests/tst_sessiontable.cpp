@@ -1,0 +1,243 @@
+#include "TempDir.h"
+#include "storage/Failure.h"
+#include "storage/SessionTable.h"
+
+#include <QtTest>
+
+namespace {
+SessionRecord Record(QDate date, const QString& start) {
+    return {date, start, QStringLiteral("10:00:00"), QStringLiteral("1:00:00"),
+            QStringLiteral("20"), QStringLiteral("20")};
+}
+const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7);
+
+QStringList Walk(SessionTable& table) {
+    QStringList starts;
+    for (table.First(); !table.Eof(); table.Next())
+        starts << table.FieldText(QStringLiteral("wremn"));
+    return starts;
+}
+
+QString FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return {};
+}
+} // namespace
+
+class TestSessionTable : public QObject {
+    Q_OBJECT
+private slots:
+    void createsTheSchemaWhenMissing() {
+        QTemporaryDir dir;
+        { SessionTable table(dir.path()); }
+        const QString path = dir.filePath("data.db");
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"1"});
+        QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='session'"),
+                 QStringList{"CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                             "Data TEXT NOT NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, "
+                             "Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, Summ TEXT NOT NULL)"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.db"});
+    }
+
+    void storesTheContractForms() {
+        QTemporaryDir dir;
+        {
+            SessionTable table(dir.path());
+            table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"});
+        }
+        QCOMPARE(RawSql(dir.filePath("data.db"),
+                        "SELECT Data||'|'||WremN||'|'||WremW||'|'||Itogo||'|'||Tarif||'|'||Summ "
+                        "FROM session"),
+                 QStringList{"2026-12-07|9:15:00|10:45:30|1:30:30|20|30,1666666666667"});
+        SessionTable reopened(dir.path());
+        QCOMPARE(reopened.FieldText("Data"), QStringLiteral("07.12.2026"));
+        QCOMPARE(reopened.FieldText("Summ"), QStringLiteral("30,1666666666667"));
+    }
+
+    void refusesFilesThatAreNotItsOwn_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("text file") << "text" << "не является базой данных SQLite";
+        QTest::newRow("empty file") << "empty" << "файл пуст";
+        QTest::newRow("another program's database") << "foreign" << "нет таблицы «session»";
+        QTest::newRow("same table, other columns") << "columns" << "устроена не так";
+        QTest::newRow("newer format") << "newer" << "более новой версией";
+        QTest::newRow("damaged") << "damaged" << "Не удалось открыть";
+    }
+    void refusesFilesThatAreNotItsOwn() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.db");
+        if (kind == "text") {
+            WriteFile(path, "Дата;Сумма\n07.12.2026;20\n");
+        } else if (kind == "empty") {
+            WriteFile(path, "");
+        } else if (kind == "foreign") {
+            RawSql(path, "CREATE TABLE contacts(name TEXT); INSERT INTO contacts VALUES('x')");
+        } else if (kind == "columns") {
+            RawSql(path, "CREATE TABLE session(id INTEGER PRIMARY KEY, Start TEXT);"
+                         "PRAGMA user_version = 1");
+        } else if (kind == "newer") {
+            { SessionTable table(dir.path()); }
+            RawSql(path, "PRAGMA user_version = 2");
+        } else {
+            { SessionTable table(dir.path()); }
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(16); // page size and the rest of the header: garbage
+            f.write(QByteArray(200, '\xA5'));
+        }
+        const QByteArray before = FileDigest(path);
+        const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+        const QString message = FailureOf([&] { SessionTable table(dir.path()); });
+        QVERIFY2(message.contains(path), qPrintable(message));
+        QVERIFY2(message.contains(reason), qPrintable(message));
+        QCOMPARE(FileDigest(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+    }
+
+    void newestRowFirst() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        QCOMPARE(table.RowCount(), 0);
+        QVERIFY(table.Eof());
+        for (const char* start : {"1:00:00", "2:00:00", "3:00:00"})
+            table.Append(Record(Dec7, start));
+        QCOMPARE(Walk(table), (QStringList{"3:00:00", "2:00:00", "1:00:00"}));
+        QCOMPARE(table.RowCount(), 3);
+        const auto rows = table.ReadRows(1, 5);
+        QCOMPARE(rows.size(), 2u);
+        QCOMPARE(rows[0].record.wremN, QStringLiteral("2:00:00"));
+        QCOMPARE(table.OffsetOf(rows[1].id), 2);
+    }
+
+    void fieldNamesIgnoreCase() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30"});
+        table.First();
+        const QStringList expected{"07.12.2026", "9:15:00", "10:45:30", "1:30:30", "20", "30"};
+        const QStringList names{"data", "Wremn", "wremw", "itogo", "tarif", "summ"};
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(table.FieldText(names[i]), expected[i]);
+            QCOMPARE(table.FieldText(names[i].toUpper()), expected[i]);
+        }
+        QCOMPARE(FailureOf([&] { table.FieldText("Sum"); }), QStringLiteral("Field 'Sum' not found"));
+    }
+
+    void dateFilter_data() {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("expression");
+        QTest::newRow("whole week") << Dec1 << Dec7 << QStringList{"7", "5", "1"}
+                                    << "data>='01.12.2026' and data<='07.12.2026'";
+        QTest::newRow("equal ends") << Dec5 << Dec5 << QStringList{"5"}
+                                    << "data>='05.12.2026' and data<='05.12.2026'";
+        QTest::newRow("reversed ends") << Dec7 << Dec1 << QStringList{}
+                                       << "data>='07.12.2026' and data<='01.12.2026'";
+        QTest::newRow("ends inclusive") << Dec5 << Dec7 << QStringList{"7", "5"}
+                                        << "data>='05.12.2026' and data<='07.12.2026'";
+    }
+    void dateFilter() {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, expression);
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec1, "1"));
+        table.Append(Record(Dec5, "5"));
+        table.Append(Record(Dec7, "7"));
+        table.SetDateFilter(from, to);
+        QVERIFY(table.Filtered());
+        QCOMPARE(table.FilterText(), expression);
+        QCOMPARE(Walk(table), rows);
+        QCOMPARE(table.RowCount(), rows.size());
+        table.ClearDateFilter();
+        table.ClearDateFilter(); // twice is harmless
+        QCOMPARE(Walk(table), (QStringList{"7", "5", "1"}));
+    }
+
+    void appendWhileFilteredGoesFirst() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec1, "1"));
+        table.Append(Record(Dec7, "7"));
+        table.SetDateFilter(Dec1, Dec1);
+        table.Append(Record(Dec5, "5 outside"));
+        table.Append(Record(Dec1, "1 inside"));
+        QCOMPARE(Walk(table), (QStringList{"1 inside", "1"}));
+        table.ClearDateFilter();
+        QCOMPARE(Walk(table), (QStringList{"1 inside", "5 outside", "7", "1"}));
+    }
+
+    void deleteCurrent() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        QCOMPARE(FailureOf([&] { table.DeleteCurrent(); }),
+                 QStringLiteral("Cannot perform this operation on an empty dataset"));
+        for (const char* start : {"1", "2", "3"})
+            table.Append(Record(Dec7, start));
+        table.First();
+        table.Next(); // on "2"
+        table.DeleteCurrent();
+        QCOMPARE(table.FieldText("WremN"), QStringLiteral("1")); // the next row
+        table.DeleteCurrent();
+        QCOMPARE(table.FieldText("WremN"), QStringLiteral("3")); // at the end: the one before
+        table.DeleteCurrent();
+        QVERIFY(table.Eof());
+        QCOMPARE(FailureOf([&] { table.DeleteCurrent(); }),
+                 QStringLiteral("Cannot perform this operation on an empty dataset"));
+        QCOMPARE(RawSql(table.FilePath(), "SELECT count(*) FROM session"), QStringList{"0"});
+    }
+
+    void deleteOnEmptyFilteredViewChangesNothing() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "7"));
+        table.SetDateFilter(Dec1, Dec1);
+        QVERIFY(!FailureOf([&] { table.DeleteCurrent(); }).isEmpty());
+        table.ClearDateFilter();
+        QCOMPARE(table.RowCount(), 1);
+    }
+
+    void appendKeepsTheCurrentRowAndSignals() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "old"));
+        table.First();
+        QSignalSpy changed(&table, &SessionTable::Changed);
+        table.Append(Record(Dec7, "new"));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(table.FieldText("wremn"), QStringLiteral("old"));
+    }
+
+    void failedWriteStoresNothingAndSaysWhy() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "1"));
+        // Another program holds a write lock: the append fails, names the file, and
+        // stores nothing.
+        sqlite3* other = nullptr;
+        sqlite3_open(table.FilePath().toUtf8().constData(), &other);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+        const QString message = FailureOf([&] { table.Append(Record(Dec7, "2")); });
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QVERIFY2(message.contains(table.FilePath()) && message.contains("занят"),
+                 qPrintable(message));
+        QCOMPARE(Walk(table), QStringList{"1"});
+        table.Append(Record(Dec7, "2")); // and works again once the lock is gone
+        QCOMPARE(Walk(table), (QStringList{"2", "1"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionTable)
+#include "tst_sessiontable.moc"

@@ -1,0 +1,350 @@
+#include "Fakes.h"
+#include "accounting/SessionTracker.h"
+
+#include <QtTest>
+
+namespace {
+const QDate Dec7(2026, 12, 7);
+const QString Offline = QStringLiteral(" Нет доступа в Интернет");
+const QString Starting = QStringLiteral("Анализ состояния...");
+const QStringList Up{QStringLiteral("10.1.2.3")};
+const QStringList Down{QStringLiteral("127.0.0.1")};
+
+// The tracker with every seam faked, past its start-up step, at 9:00:00 on 7 Dec.
+struct Rig {
+    FakeClock clock;
+    FakeTimer poll, ticker, watch, startup;
+    ScriptedAddresses addresses;
+    ConnectionProbe probe{addresses};
+    FakeRates rates;
+    FakeWriter writer;
+    FakeView view;
+    FakeSteps steps;
+    SessionTracker tracker{clock, {poll, ticker, watch, startup}, probe, rates, writer, view,
+                           steps};
+
+    explicit Rig(bool started = true) {
+        clock.Set(Dec7, 9, 0, 0);
+        addresses.Always(Down);
+        tracker.FormCreate();
+        if (started)
+            tracker.Timer4Timer();
+    }
+    void Poll(const QStringList& addressList, int afterMsecs = 3000) {
+        addresses.Always(addressList);
+        clock.Advance(afterMsecs);
+        tracker.Timer1Timer();
+    }
+    void Watch(int afterMsecs = 4000) {
+        clock.Advance(afterMsecs);
+        tracker.Timer3Timer();
+    }
+    QStringList Written() const {
+        QStringList rows;
+        for (const SessionRecord& r : writer.records)
+            rows << QStringList{r.data.toString("dd.MM"), r.wremN, r.wremW, r.itogo, r.tarif,
+                                r.summ}
+                        .join(' ');
+        return rows;
+    }
+};
+} // namespace
+
+class TestSessionTracker : public QObject {
+    Q_OBJECT
+private slots:
+    void formCreate() {
+        Rig rig(false);
+        QCOMPARE(rig.view.status, Starting);
+        QVERIFY(rig.startup.enabled);
+        QVERIFY(!rig.poll.enabled && !rig.ticker.enabled && !rig.watch.enabled);
+        QCOMPARE(rig.poll.interval, 3000);
+        QCOMPARE(rig.ticker.interval, 1000);
+        QCOMPARE(rig.watch.interval, 4000);
+        QCOMPARE(rig.startup.interval, 1500);
+        QVERIFY(!rig.tracker.SegmentOpen() && rig.tracker.AwaitingStart());
+        QVERIFY(rig.tracker.RereadRate());
+    }
+
+    void startupStep_data() {
+        QTest::addColumn<bool>("failOptions");
+        QTest::addColumn<bool>("failTariffs");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("all well") << false << false << 0;
+        QTest::newRow("options line no integer") << true << false << 1;
+        QTest::newRow("tariff table refused") << false << true << 1;
+        QTest::newRow("both") << true << true << 2;
+    }
+    void startupStep() {
+        QFETCH(bool, failOptions);
+        QFETCH(bool, failTariffs);
+        QFETCH(int, errors);
+        Rig rig(false);
+        rig.steps.failOptions = failOptions;
+        rig.steps.failTariffs = failTariffs;
+        rig.tracker.Timer4Timer();
+        QCOMPARE(rig.steps.calls, (QStringList{"LoadOptions", "OpenTariffTable"}));
+        QCOMPARE(rig.view.errors.size(), errors); // each failure reported once
+        QVERIFY(!rig.startup.enabled);            // the step runs once
+        QVERIFY(rig.poll.enabled);                // and polling starts regardless
+        QCOMPARE(rig.view.status, Starting);
+    }
+
+    void startupKeepsAnIntervalTheOptionsSet() {
+        Rig rig(false);
+        rig.tracker.ApplyPollInterval(5);
+        const int starts = rig.poll.starts;
+        rig.tracker.Timer4Timer();
+        QCOMPARE(rig.poll.interval, 5000);
+        QCOMPARE(rig.poll.starts, starts); // enabling an enabled timer does not restart it
+    }
+
+    // Each row of the tracker's state table, from Off line or On line.
+    void stateTable_data() {
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<bool>("segmentOpen");
+        QTest::addColumn<bool>("timing"); // ticker and tariff watch enabled
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("lookups");
+        QTest::addColumn<bool>("pollRestarted");
+        QTest::addColumn<QString>("status"); // "=" for unchanged
+        QTest::newRow("off line, poll, not connected")
+            << false << "poll down" << false << false << 0 << 0 << false << Offline;
+        QTest::newRow("off line, poll, connected")
+            << false << "poll up" << true << true << 0 << 1 << false << "=";
+        QTest::newRow("on line, poll, connected")
+            << true << "poll up" << true << true << 0 << 0 << false << "=";
+        QTest::newRow("on line, poll, not connected")
+            << true << "poll down" << false << false << 1 << 0 << true << Offline;
+        QTest::newRow("on line, tick")
+            << true << "tick" << true << true << 0 << 0 << false << " Интернет   0:00:01";
+        QTest::newRow("on line, watch, same rate")
+            << true << "watch same" << true << true << 0 << 1 << false << "=";
+        QTest::newRow("on line, watch, rate changed")
+            << true << "watch changed" << true << true << 1 << 1 << true << "=";
+    }
+    void stateTable() {
+        QFETCH(bool, online);
+        QFETCH(QString, event);
+        QFETCH(bool, segmentOpen);
+        QFETCH(bool, timing);
+        QFETCH(int, records);
+        QFETCH(int, lookups);
+        QFETCH(bool, pollRestarted);
+        QFETCH(QString, status);
+        Rig rig;
+        rig.Poll(online ? Up : Down);
+        QCOMPARE(rig.tracker.SegmentOpen(), online);
+        const QString statusBefore = rig.view.status;
+        const int lookupsBefore = rig.rates.lookups;
+        const int startsBefore = rig.poll.starts;
+
+        if (event == "poll up") {
+            rig.Poll(Up);
+        } else if (event == "poll down") {
+            rig.Poll(Down);
+        } else if (event == "tick") {
+            rig.tracker.Timer2Timer();
+        } else {
+            if (event == "watch changed")
+                rig.rates.rate = "10";
+            rig.Watch();
+        }
+        QCOMPARE(rig.tracker.SegmentOpen(), segmentOpen);
+        QCOMPARE(rig.tracker.AwaitingStart(), !segmentOpen);
+        QCOMPARE(rig.ticker.enabled, timing);
+        QCOMPARE(rig.watch.enabled, timing);
+        QCOMPARE(int(rig.writer.records.size()), records);
+        QCOMPARE(rig.rates.lookups - lookupsBefore, lookups);
+        QCOMPARE(rig.poll.starts > startsBefore, pollRestarted);
+        QVERIFY(rig.poll.enabled);
+        QCOMPARE(rig.view.status, status == "=" ? statusBefore : status);
+        QVERIFY(rig.view.errors.isEmpty());
+    }
+
+    void aConnectionFromPollToPoll() {
+        Rig rig;
+        rig.Poll(Up);      // 9:00:03 begins
+        rig.Poll(Up);      // 9:00:06
+        rig.Poll(Down, 1500); // 9:00:07.5 ends
+        QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222"});
+        QVERIFY(rig.tracker.RereadRate());
+    }
+
+    void tickerCountsAndResets() {
+        Rig rig;
+        rig.Poll(Up);
+        for (int i = 0; i < 7; ++i)
+            rig.tracker.Timer2Timer();
+        QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:07"));
+        rig.rates.rate = "10";
+        rig.Watch(); // a split does not reset the counter
+        rig.tracker.Timer2Timer();
+        QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:08"));
+        rig.Poll(Down);
+        QCOMPARE(rig.tracker.ElapsedSeconds(), 0);
+        rig.Poll(Up);
+        rig.tracker.Timer2Timer();
+        QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:01"));
+    }
+
+    void tickerShowsOnlyTheTimeOfDay() {
+        Rig rig;
+        rig.Poll(Up);
+        for (int i = 0; i < 86'401; ++i)
+            rig.tracker.Timer2Timer();
+        QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:01"));
+    }
+
+    // The new segment begins at the very moment the old one ends, at the new rate, and a
+    // segment begun by a split is charged at the rate in force even if the link drops at
+    // the next poll.
+    void splitCarriesTheNewRate() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03 at 20
+        rig.rates.rate = "10";
+        rig.Watch(); // 9:00:07 split
+        QCOMPARE(rig.tracker.CurrentRate(), QStringLiteral("10"));
+        QVERIFY(!rig.tracker.RereadRate());
+        rig.Poll(Down, 2000); // 9:00:09
+        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222",
+                                             "07.12 9:00:07 9:00:09 0:00:02 10 0,00555555555555556"}));
+    }
+
+    void oneSplitPerChangeWhateverThePollInterval() {
+        Rig rig;
+        rig.tracker.ApplyPollInterval(10);
+        rig.Poll(Up, 10'000);
+        rig.rates.rate = "10";
+        for (int i = 0; i < 5; ++i)
+            rig.Watch(); // no poll comes between these ticks
+        QCOMPARE(rig.writer.records.size(), 1u);
+        QVERIFY(rig.poll.enabled);
+        QCOMPARE(rig.poll.interval, 10'000);
+    }
+
+    void everyConnectionLooksItsRateUpAfresh() {
+        Rig rig;
+        rig.Poll(Up);
+        rig.Poll(Down); // 20 while on line
+        rig.rates.rate = "10";
+        rig.Poll(Up); // the rate changed while off line
+        QCOMPARE(rig.tracker.CurrentRate(), QStringLiteral("10"));
+        rig.Watch();
+        QCOMPARE(rig.writer.records.size(), 1u); // no 4-second segment at the old rate
+    }
+
+    void aDateChangeClosesTheSegment() {
+        Rig rig;
+        rig.clock.Set(Dec7, 23, 59, 50);
+        rig.Poll(Up, 0);
+        rig.Watch(4000); // 23:59:54
+        rig.Watch(4000); // 23:59:58
+        QVERIFY(rig.writer.records.empty());
+        rig.Watch(4000); // 0:00:02 on 8 Dec, same rate
+        rig.Poll(Down, 3000);
+        QCOMPARE(rig.Written(), (QStringList{"07.12 23:59:50 0:00:02 0:00:12 20 0,0666666666666667",
+                                             "08.12 0:00:02 0:00:05 0:00:03 20 0,0166666666666667"}));
+    }
+
+    void aConnectionEndingAfterMidnightKeepsItsStartDate() {
+        Rig rig;
+        rig.clock.Set(Dec7, 23, 59, 58);
+        rig.Poll(Up, 0);
+        rig.Poll(Down, 3000); // no watch tick in between
+        QCOMPARE(rig.Written(), QStringList{"07.12 23:59:58 0:00:01 0:00:03 20 0,0166666666666667"});
+    }
+
+    void aFailedAppendKeepsPollingAndWritesLater() {
+        Rig rig;
+        rig.Poll(Up);                 // 9:00:03
+        rig.writer.fail = true;
+        rig.Poll(Down);               // 9:00:06: cannot be written
+        QVERIFY(rig.poll.enabled);
+        QCOMPARE(rig.tracker.Pending().size(), 1u);
+        rig.Poll(Up);                 // 9:00:09 a new connection while the disk is full
+        rig.rates.rate = "10";
+        rig.Watch();                  // 9:00:13 split, cannot be written either
+        rig.Poll(Down);               // 9:00:16
+        QCOMPARE(rig.view.errors, QStringList{"disk full"}); // told once
+        QCOMPARE(rig.tracker.Pending().size(), 3u);
+        rig.writer.fail = false;
+        rig.Poll(Down);               // everything lands, oldest first, once
+        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                                             "07.12 9:00:09 9:00:13 0:00:04 20 0,0222222222222222",
+                                             "07.12 9:00:13 9:00:16 0:00:03 10 0,00833333333333333"}));
+        QVERIFY(rig.tracker.Pending().empty());
+        rig.writer.fail = true;
+        rig.Poll(Up);
+        rig.Poll(Down);
+        QCOMPARE(rig.view.errors.size(), 2); // a new trouble after a success is told again
+    }
+
+    void aFailedLookupBeginsNothing() {
+        Rig rig;
+        rig.rates.fail = true;
+        rig.Poll(Up);
+        rig.Poll(Up);
+        QVERIFY(!rig.tracker.SegmentOpen());
+        QVERIFY(!rig.ticker.enabled && !rig.watch.enabled);
+        QVERIFY(rig.tracker.RereadRate());
+        QCOMPARE(rig.view.errors.size(), 1);
+        rig.rates.fail = false;
+        rig.Poll(Up); // 9:00:09
+        QVERIFY(rig.tracker.SegmentOpen());
+        QCOMPARE(rig.tracker.StartTime(), (9 * 3600 + 9) * 1000);
+    }
+
+    void aFailedLookupInTheWatchChangesNothing() {
+        Rig rig;
+        rig.Poll(Up);
+        rig.rates.fail = true;
+        rig.Watch();
+        rig.Watch();
+        QCOMPARE(rig.view.errors.size(), 1);
+        QVERIFY(rig.writer.records.empty());
+        QCOMPARE(rig.tracker.CurrentRate(), QStringLiteral("20"));
+    }
+
+    void pollInterval_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("zero stops polling") << 0 << false << 3000;
+        QTest::newRow("five seconds") << 5 << true << 5000;
+        QTest::newRow("beyond the timer's range") << 3'000'000 << true << INT_MAX;
+    }
+    void pollInterval() {
+        QFETCH(int, seconds);
+        QFETCH(bool, enabled);
+        QFETCH(int, interval);
+        Rig rig;
+        const int starts = rig.poll.starts;
+        rig.tracker.ApplyPollInterval(seconds);
+        QCOMPARE(rig.poll.enabled, enabled);
+        QCOMPARE(rig.poll.interval, interval);
+        QCOMPARE(rig.poll.starts > starts, enabled); // the interval starts afresh
+    }
+
+    void closingWhileConnectedWritesTheSegment() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        rig.clock.Advance(5500);
+        QVERIFY(rig.tracker.CloseOpenSegment());
+        QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:08 0:00:05 20 0,0277777777777778"});
+        QVERIFY(rig.tracker.CloseOpenSegment()); // nothing twice
+        QCOMPARE(rig.writer.records.size(), 1u);
+    }
+
+    void closingWithUnwritableSegmentsSaysSo() {
+        Rig rig;
+        rig.Poll(Up);
+        rig.writer.fail = true;
+        QVERIFY(!rig.tracker.CloseOpenSegment());
+        QCOMPARE(rig.tracker.Pending().size(), 1u);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionTracker)
+#include "tst_sessiontracker.moc"

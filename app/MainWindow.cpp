@@ -1,38 +1,339 @@
 #include "MainWindow.h"
 
+#include "ui/Artwork.h"
+#include "Navigator.h"
+#include "SessionGrid.h"
+#include "Sites.h"
+#include "TrayIcon.h"
+#include "ui/UiFonts.h"
+#include "about/AboutBox.h"
 #include "storage/Failure.h"
+#include "storage/SessionModel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
 
-MainWindow::MainWindow(AppState& state, QWidget* parent)
-    : QMainWindow(parent), state_(state), errors_(this, state.title), status_(new QLabel(this)) {
+const QColor MainWindow::Background(166, 202, 240);
+
+namespace {
+QAction* AddEntry(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+void AddSeparator(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+} // namespace
+
+MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
+                       QWidget* parent)
+    : QMainWindow(parent), state_(state), dialogs_(dialogs), settings_(std::move(settings)),
+      errors_(this, state.title), status_(new QLabel(this)),
+      lastFont_{UiFonts::Font(UiFonts::SansFamilies(), 11),
+                QApplication::palette().color(QPalette::WindowText)} {
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zuzevize"));
+    setWindowIcon(Artwork::ApplicationIcon());
+    setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Background);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    const WindowGeometry design;
+    setGeometry(design.left, design.top, design.width, design.height);
     statusBar()->addWidget(status_, 1);
-    resize(600, 400);
+    statusBar()->setFixedHeight(19);
+
+    trayMenu_ = new QMenu(this);
+    trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
+    tray_ = new TrayIcon(this, trayMenu_);
+    BuildMenus();
     FormCreate();
 }
 
+MainWindow::~MainWindow() = default;
+
 void MainWindow::FormCreate() {
+    countStart_ = settings_.ReadCountStart();
+    const WindowGeometry g = settings_.ReadGeometry(Geometry());
+    move(g.left, g.top);
+    outerSize_ = QSize(g.width, g.height);
+    resize(outerSize_); // corrected by the frame's size once it is shown
+
     try {
         state_.OpenSessionTable();
     } catch (const Failure& failure) {
         ShowError(failure.message());
+        addToolBar(new QToolBar(this));
+        setCentralWidget(new QWidget(this));
         return; // without the session table the tracker does not start
     }
+    BuildGrid();
     state_.StartTracker(*this);
+}
+
+void MainWindow::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("Файл"));
+    file->menuAction()->setObjectName(QStringLiteral("N1"));
+    QAction* n9 = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
+    n9->setCheckable(true);
+    n9->setEnabled(false); // the options file comes with the settings
+    connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
+            &MainWindow::N15Click);
+    AddSeparator(file, "N11");
+    QAction* n2 = AddEntry(file, "N2", QStringLiteral("Тариф"));
+    n2->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
+    n2->setEnabled(false);
+    QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
+    n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
+    n5->setEnabled(false);
+    AddEntry(file, "N13", QStringLiteral("Установка пароля..."))->setEnabled(false);
+    AddEntry(file, "N14", QStringLiteral("Настройка..."))->setEnabled(false);
+    AddSeparator(file, "N12");
+    connect(AddEntry(file, "N7", QStringLiteral("Выход")), &QAction::triggered, this,
+            &MainWindow::N7Click);
+
+    QAction* about = bar->addAction(QStringLiteral("Обо всём"));
+    about->setObjectName(QStringLiteral("About1"));
+    connect(about, &QAction::triggered, this, &MainWindow::About1Click);
+
+    QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
+    colours->menuAction()->setObjectName(QStringLiteral("N17"));
+    QAction* n19 = AddEntry(colours, "N19", QStringLiteral("Цвет формы"));
+    n19->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
+    connect(n19, &QAction::triggered, this, &MainWindow::N19Click);
+    QAction* n20 = AddEntry(colours, "N20", QStringLiteral("Цвет таблицы"));
+    n20->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
+    connect(n20, &QAction::triggered, this, &MainWindow::N20Click);
+    QAction* n21 = AddEntry(colours, "N21", QStringLiteral("Цвет шрифта"));
+    n21->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
+    connect(n21, &QAction::triggered, this, &MainWindow::N21Click);
+
+    QMenu* sites = bar->addMenu(QStringLiteral("Сайты"));
+    sites->menuAction()->setObjectName(QStringLiteral("N18"));
+    for (const Site& site : Sites()) {
+        const QUrl url(site.address);
+        connect(AddEntry(sites, site.name, site.caption), &QAction::triggered, this,
+                [this, url] { dialogs_.OpenUrl(url); });
+    }
+
+    QAction* exit = bar->addAction(QStringLiteral("Выход"));
+    exit->setObjectName(QStringLiteral("N22"));
+    connect(exit, &QAction::triggered, this, &MainWindow::N7Click);
+
+    // The tray menu: the report and the tariffs join it as their windows come.
+    connect(AddEntry(trayMenu_, "N3", QStringLiteral("Восстановить")), &QAction::triggered, this,
+            [this] {
+                tray_->DeleteTrayIcon();
+                tray_->RestoreMainWindow();
+            });
+    connect(AddEntry(trayMenu_, "N4", QStringLiteral("Закрыть")), &QAction::triggered, this,
+            [this] {
+                tray_->DeleteTrayIcon();
+                close();
+            });
+}
+
+QWidget* MainWindow::BuildToolBar() {
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setFixedHeight(25);
+    toolbar->setContentsMargins(0, 0, 0, 0);
+    toolbar->setStyleSheet(
+        QStringLiteral("QToolBar { background-color: rgb(185, 209, 234); border: 0px;"
+                       " spacing: 0px; padding: 1px; }"));
+    addToolBar(Qt::TopToolBarArea, toolbar);
+
+    navigator_ = new Navigator(toolbar);
+    navigator_->setObjectName(QStringLiteral("DBNavigator1"));
+    toolbar->addWidget(navigator_);
+
+    deleteButton_ = new QPushButton(QStringLiteral("-"), toolbar);
+    deleteButton_->setObjectName(QStringLiteral("Button1"));
+    deleteButton_->setFixedSize(89, 23);
+    QFont dash = UiFonts::Font({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Mono")},
+                               40);
+    dash.setFixedPitch(true);
+    deleteButton_->setFont(dash);
+    deleteButton_->setToolTip(QStringLiteral("стереть запись"));
+    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::Button1Click);
+    toolbar->addWidget(deleteButton_);
+
+    // Only the top-left corner of the picture shows, unscaled.
+    auto* picture = new QLabel(toolbar);
+    picture->setObjectName(QStringLiteral("Image2"));
+    picture->setFixedSize(112, 23);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(Artwork::Picture(QStringLiteral("toolbar")).copy(0, 0, 112, 23));
+    toolbar->addWidget(picture);
+    return toolbar;
+}
+
+void MainWindow::BuildGrid() {
+    BuildToolBar();
+    model_ = new SessionModel(*state_.sessions, this);
+    grid_ = new SessionGrid(model_, this);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    setCentralWidget(grid_);
+    connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { MoveToRow(0); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this,
+            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->rowCount()); });
+    connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
+    connect(navigator_, &Navigator::Prior, this, [this] { MoveToRow(model_->CurrentRow() - 1); });
+    connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
+    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->rowCount() - 1); });
+    MoveToRow(0);
+}
+
+void MainWindow::MoveToRow(int row) {
+    const int count = model_->rowCount();
+    if (count == 0) {
+        model_->SetCurrentRow(-1);
+        navigator_->SetPosition(-1, 0);
+        return;
+    }
+    row = std::clamp(row, 0, count - 1);
+    const QModelIndex index = model_->index(row, std::max(0, grid_->currentIndex().column()));
+    grid_->setCurrentIndex(index);
+    grid_->scrollTo(index);
+    OnCurrentRowChanged(row);
+}
+
+void MainWindow::OnCurrentRowChanged(int row) {
+    // The grid's row is the table's current row: the one the delete button removes.
+    if (row >= 0) {
+        const qint64 id = model_->IdAt(row);
+        if (id >= 0)
+            state_.sessions->MoveTo(id);
+    }
+    model_->SetCurrentRow(row);
+    navigator_->SetPosition(row, model_->rowCount());
+}
+
+void MainWindow::FollowTableCursor() {
+    const auto id = state_.sessions->CurrentId();
+    MoveToRow(id ? model_->RowOf(*id) : 0);
 }
 
 void MainWindow::ShowStatus(const QString& text) { status_->setText(text); }
 
 QString MainWindow::StatusText() const { return status_->text(); }
 
+void MainWindow::N7Click() {
+    if (dialogs_.ConfirmExit(this))
+        close();
+}
+
+void MainWindow::N15Click() { tray_->HideToTray(); }
+
+void MainWindow::N19Click() {
+    if (!grid_)
+        return;
+    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
+        lastColor_ = *color;
+        grid_->SetCellColor(*color);
+    }
+}
+
+void MainWindow::N20Click() {
+    if (!grid_)
+        return;
+    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
+        lastColor_ = *color;
+        grid_->SetFixedColor(*color);
+    }
+}
+
+void MainWindow::N21Click() {
+    if (!grid_)
+        return;
+    if (const auto font = dialogs_.ChooseFont(this, lastFont_)) {
+        lastFont_ = *font;
+        grid_->SetTitleFont(*font);
+    }
+}
+
+void MainWindow::About1Click() {
+    if (about_)
+        about_->exec();
+}
+
+void MainWindow::Button1Click() {
+    if (!state_.sessions)
+        return;
+    try {
+        state_.sessions->DeleteCurrent();
+    } catch (const Failure& failure) {
+        ShowError(failure.message());
+        return;
+    }
+    FollowTableCursor();
+}
+
+WindowGeometry MainWindow::Geometry() const {
+    const QRect outer = frameGeometry();
+    return {outer.left(), outer.top(), outer.width(), outer.height()};
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (outerSize_.isValid()) {
+        // The asked-for size is the outer one; take the frame off once it is known.
+        QTimer::singleShot(0, this, [this] {
+            const QSize frame = frameGeometry().size() - size();
+            if (outerSize_.isValid())
+                resize(outerSize_ - frame);
+            outerSize_ = QSize();
+        });
+    }
+}
+
+void MainWindow::FormClose(bool interactive) {
+    if (closed_)
+        return;
+    closed_ = true;
+    // A connection still being timed is written as a record that ends now, first.
+    if (state_.tracker && !state_.tracker->CloseOpenSegment()) {
+        const QString text = QStringLiteral("Не все записи о подключении удалось сохранить: "
+                                            "последние подключения не записаны.");
+        if (interactive)
+            QMessageBox::critical(this, state_.title, text);
+        else
+            qWarning("%s", qPrintable(text));
+    }
+    try {
+        settings_.Write(countStart_, Geometry());
+    } catch (const Failure& failure) {
+        if (interactive)
+            QMessageBox::critical(this, state_.title, failure.message());
+        else
+            qWarning("%s", qPrintable(failure.message()));
+    }
+}
+
+void MainWindow::CloseOnRequest() {
+    requested_ = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A connection still being timed is written as a record ending now.
-    if (state_.tracker && !state_.tracker->CloseOpenSegment())
-        QMessageBox::critical(this, state_.title,
-                              QStringLiteral("Не все записи о подключении удалось сохранить."));
+    FormClose(!requested_);
     event->accept();
+    // Hidden dialogs and a hidden main window do not end the event loop by themselves.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }

@@ -1,29 +1,88 @@
 #pragma once
-// The main window: the status line the tracker writes to, and the program's lifetime.
+// The main window: the session records in a read-only grid with the navigator and the
+// delete button, the status line the tracker writes, the menus, and the program's close.
 
 #include "AppState.h"
-#include "ErrorBox.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorBox.h"
+#include "settings/WindowSettings.h"
 
 #include <QMainWindow>
 
 class QLabel;
+class QMenu;
+class QPushButton;
+class AboutBox;
+class Navigator;
+class SessionGrid;
+class SessionModel;
+class TrayIcon;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
 public:
-    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    static const QColor Background; // sky blue, which the grid covers
+
+    MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+    // The about box, created after this window in the program's fixed order.
+    void SetAboutBox(AboutBox* box) { about_ = box; }
 
     void ShowStatus(const QString& text) override;
     void ShowError(const QString& message) override { errors_.Show(message); }
     QString StatusText() const;
 
+    // Menu handlers, by their entries' names.
+    void N7Click(); // "Выход" in "Файл"; N22Click is the same
+    void N15Click();
+    void N19Click();
+    void N20Click();
+    void N21Click();
+    void About1Click();
+    void Button1Click();
+
+    // Writes the open segment and the window settings, once, whichever way the program ends.
+    void FormClose(bool interactive);
+    // Closes without asking anything, for a request from outside (a signal).
+    void CloseOnRequest();
+
+    SessionGrid* Grid() const { return grid_; }
+    TrayIcon* Tray() const { return tray_; }
+    ErrorBox& Errors() { return errors_; }
+    int CountStart() const { return countStart_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
+    void BuildMenus();
+    QWidget* BuildToolBar();
+    void BuildGrid();
+    void MoveToRow(int row);
+    void OnCurrentRowChanged(int row);
+    void FollowTableCursor();
+    WindowGeometry Geometry() const;
 
     AppState& state_;
+    Dialogs& dialogs_;
+    WindowSettings settings_;
     ErrorBox errors_;
     QLabel* status_;
+    SessionModel* model_ = nullptr;
+    SessionGrid* grid_ = nullptr;
+    Navigator* navigator_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    TrayIcon* tray_ = nullptr;
+    AboutBox* about_ = nullptr;
+
+    QColor lastColor_ = Qt::black; // shared by both colour commands
+    FontChoice lastFont_;
+    int countStart_ = 0;
+    QSize outerSize_; // the outer size asked for, until the frame is known
+    bool closed_ = false;
+    bool requested_ = false; // closing on a request from outside: no boxes
 };

@@ -1,15 +1,40 @@
 #include "AppState.h"
 #include "ApplicationTitle.h"
 #include "MainWindow.h"
+#include "about/AboutBox.h"
+#include "platform/MachineFacts.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The windows stay alive hidden; the program ends when the main window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
     // The data directory is the folder the program was started in.
     AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])));
-    MainWindow window(state);
-    window.show();
+    WidgetDialogs dialogs;
+    SystemFacts facts;
+    WindowSettings settings(WindowSettings::Locate(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+
+    // The windows, created hidden, in their fixed order: the main window first.
+    MainWindow mainWindow(state, dialogs, settings);
+    AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
+    mainWindow.SetAboutBox(&aboutBox);
+
+    // Asked from outside to end (a signal, the desktop session ending): close the ordinary
+    // way, so the open connection and the window settings are written.
+    OnTerminationRequest([&mainWindow] { mainWindow.CloseOnRequest(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow] { mainWindow.FormClose(false); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &mainWindow,
+                     [&mainWindow] { mainWindow.FormClose(false); });
+
+    mainWindow.show();
     return app.exec();
 }

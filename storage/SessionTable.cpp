@@ -113,10 +113,11 @@ void SessionTable::Append(const SessionRecord& r) {
         st_->insert.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
+    const qint64 id = db_.LastInsertId();
     count_.reset();
     if (!current_)
         First();
-    emit Changed();
+    emit Inserted(id);
 }
 
 void SessionTable::First() { SetCurrent(Fetch(Seek::First, 0)); }
@@ -173,6 +174,7 @@ void SessionTable::DeleteCurrent() {
     if (!current_)
         throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const qint64 id = current_->id;
+    const qint64 offset = OffsetOf(id);
     try {
         SqliteTransaction transaction(db_);
         st_->remove.Bind(1, id);
@@ -185,14 +187,14 @@ void SessionTable::DeleteCurrent() {
     count_.reset();
     auto next = Fetch(Seek::Older, id);
     SetCurrent(next ? std::move(next) : Fetch(Seek::Newer, id));
-    emit Changed();
+    emit Removed(offset);
 }
 
 void SessionTable::SetDateFilter(const QDate& from, const QDate& to) {
     filter_ = std::make_pair(from, to);
     count_.reset();
     First();
-    emit Changed();
+    emit ViewChanged();
 }
 
 void SessionTable::ClearDateFilter() {
@@ -201,7 +203,7 @@ void SessionTable::ClearDateFilter() {
     count_.reset();
     if (was) {
         First();
-        emit Changed();
+        emit ViewChanged();
     }
 }
 

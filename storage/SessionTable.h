@@ -61,8 +61,12 @@ public:
     qint64 OffsetOf(qint64 id) const;
 
 signals:
-    // Rows were added or deleted, or the filter changed.
-    void Changed();
+    // A row was stored; it is the first row of the view if the view lets it through.
+    void Inserted(qint64 id);
+    // The row at this offset of the view was deleted.
+    void Removed(qint64 offset);
+    // The filter changed: the view holds other rows now.
+    void ViewChanged();
 
 private:
     struct Statements;

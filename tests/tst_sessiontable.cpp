@@ -213,7 +213,7 @@ private slots:
         SessionTable table(dir.path());
         table.Append(Record(Dec7, "old"));
         table.First();
-        QSignalSpy changed(&table, &SessionTable::Changed);
+        QSignalSpy changed(&table, &SessionTable::Inserted);
         table.Append(Record(Dec7, "new"));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(table.FieldText("wremn"), QStringLiteral("old"));

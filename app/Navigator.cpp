@@ -1,0 +1,50 @@
+#include "Navigator.h"
+
+#include "ui/Artwork.h"
+
+#include <QHBoxLayout>
+#include <QToolButton>
+
+namespace {
+QToolButton* Button(QWidget* parent, Artwork::NavigatorPicture picture, const QString& name,
+                    const QString& tip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(Artwork::NavigatorIcon(picture));
+    button->setToolTip(tip);
+    button->setFixedSize(100, 23);
+    button->setAutoRaise(false);
+    return button;
+}
+} // namespace
+
+Navigator::Navigator(QWidget* parent)
+    : QWidget(parent),
+      first_(Button(this, Artwork::NavigatorPicture::First, QStringLiteral("nbFirst"),
+                    QStringLiteral("Первая запись"))),
+      prior_(Button(this, Artwork::NavigatorPicture::Prior, QStringLiteral("nbPrior"),
+                    QStringLiteral("Предыдущая запись"))),
+      next_(Button(this, Artwork::NavigatorPicture::Next, QStringLiteral("nbNext"),
+                   QStringLiteral("Следующая запись"))),
+      last_(Button(this, Artwork::NavigatorPicture::Last, QStringLiteral("nbLast"),
+                   QStringLiteral("Последняя запись"))) {
+    setFixedSize(400, 23);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton* b : {first_, prior_, next_, last_})
+        layout->addWidget(b);
+    connect(first_, &QToolButton::clicked, this, &Navigator::First);
+    connect(prior_, &QToolButton::clicked, this, &Navigator::Prior);
+    connect(next_, &QToolButton::clicked, this, &Navigator::Next);
+    connect(last_, &QToolButton::clicked, this, &Navigator::Last);
+}
+
+void Navigator::SetPosition(int row, int rowCount) {
+    const bool atStart = rowCount == 0 || row <= 0;
+    const bool atEnd = rowCount == 0 || row >= rowCount - 1;
+    first_->setEnabled(!atStart);
+    prior_->setEnabled(!atStart);
+    next_->setEnabled(!atEnd);
+    last_->setEnabled(!atEnd);
+}

@@ -1,0 +1,71 @@
+#include "SessionGrid.h"
+
+#include "ui/UiFonts.h"
+#include "storage/SessionModel.h"
+
+#include <QHeaderView>
+
+const QColor SessionGrid::DefaultCellColor(0, 0, 128);
+const QColor SessionGrid::DefaultFixedColor(0, 255, 255);
+
+FontChoice SessionGrid::DefaultTitleFont() {
+    return {UiFonts::Font(UiFonts::TitleFamilies(), 13), QColor(128, 0, 128)};
+}
+
+SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
+    : QTableView(parent), sessions_(model) {
+    setModel(model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+
+    // Fixed row heights let the view place a million rows without asking for each.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(17);
+    verticalHeader()->setMinimumSectionSize(17);
+    verticalHeader()->setFixedWidth(14);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setFixedHeight(19);
+    // Money texts run to 16 characters; the last column takes whatever width is left.
+    horizontalHeader()->setStretchLastSection(true);
+
+    const int widths[] = {82, 93, 101, 138, 82, 85};
+    for (int column = 0; column < 6; ++column) // the last one stretches beyond its width
+        setColumnWidth(column, widths[column]);
+    SetTitleFont(titleFont_);
+}
+
+void SessionGrid::SetCellColor(const QColor& color) {
+    cellColor_ = color;
+    ApplyColors();
+}
+
+void SessionGrid::SetFixedColor(const QColor& color) {
+    fixedColor_ = color;
+    ApplyColors();
+}
+
+void SessionGrid::SetTitleFont(const FontChoice& font) {
+    titleFont_ = font;
+    horizontalHeader()->setFont(font.font);
+    ApplyColors();
+}
+
+void SessionGrid::ApplyColors() {
+    setStyleSheet(QStringLiteral(
+                      "QTableView { background-color: %1; color: white; gridline-color: #808080;"
+                      " selection-background-color: #316ac5; selection-color: white; }"
+                      "QHeaderView { background-color: %2; }"
+                      "QHeaderView::section { background-color: %2; color: black;"
+                      " border: 0px; border-right: 1px solid #808080;"
+                      " border-bottom: 1px solid #808080; padding-left: 2px; }"
+                      "QHeaderView::section:horizontal { color: %3; }"
+                      "QTableCornerButton::section { background-color: %2; border: 0px; }")
+                      .arg(cellColor_.name(), fixedColor_.name(), titleFont_.color.name()));
+    viewport()->update();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The main window's read-only grid over the session table: navy cells with white text, an
+// aqua title row and indicator column, purple titles, six columns of fixed widths.
+
+#include "ui/Dialogs.h"
+
+#include <QTableView>
+
+class SessionModel;
+
+class SessionGrid final : public QTableView {
+    Q_OBJECT
+public:
+    static const QColor DefaultCellColor;  // navy
+    static const QColor DefaultFixedColor; // aqua
+    static FontChoice DefaultTitleFont();  // purple serif, 13 px
+
+    SessionGrid(SessionModel* model, QWidget* parent = nullptr);
+
+    void SetCellColor(const QColor& color);
+    QColor CellColor() const { return cellColor_; }
+    void SetFixedColor(const QColor& color);
+    QColor FixedColor() const { return fixedColor_; }
+    void SetTitleFont(const FontChoice& font);
+    FontChoice TitleFont() const { return titleFont_; }
+
+    SessionModel* Sessions() const { return sessions_; }
+
+private:
+    void ApplyColors();
+
+    SessionModel* sessions_;
+    QColor cellColor_ = DefaultCellColor;
+    QColor fixedColor_ = DefaultFixedColor;
+    FontChoice titleFont_ = DefaultTitleFont();
+};

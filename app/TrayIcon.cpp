@@ -1,0 +1,80 @@
+#include "TrayIcon.h"
+
+#include "ui/Artwork.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMainWindow>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
+    : QObject(window), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this)),
+      available_(QSystemTrayIcon::isSystemTrayAvailable()) {
+    icon_->setIcon(Artwork::ApplicationIcon());
+    icon_->setToolTip(QStringLiteral("Учет работы в Интернет"));
+    singleClick_.setSingleShot(true);
+    singleClick_.setInterval(QApplication::doubleClickInterval());
+    connect(&singleClick_, &QTimer::timeout, this, &TrayIcon::PopupTrayMenu);
+    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        TrayIconNotify(r == QSystemTrayIcon::Trigger       ? Mouse::LeftUp
+                       : r == QSystemTrayIcon::Context     ? Mouse::RightUp
+                       : r == QSystemTrayIcon::DoubleClick ? Mouse::LeftDoubleClick
+                                                           : Mouse::Other);
+    });
+}
+
+void TrayIcon::HideToTray() {
+    if (!available_) {
+        window_->showMinimized();
+        return;
+    }
+    HideMainWindow();
+    AddTrayIcon();
+}
+
+void TrayIcon::HideMainWindow() {
+    if (window_->isVisible())
+        geometry_ = window_->geometry();
+    window_->hide(); // the taskbar entry goes with it
+}
+
+void TrayIcon::AddTrayIcon() { icon_->show(); }
+
+void TrayIcon::DeleteTrayIcon() {
+    singleClick_.stop();
+    icon_->hide();
+}
+
+void TrayIcon::RestoreMainWindow() {
+    window_->showNormal();
+    if (geometry_.isValid())
+        window_->setGeometry(geometry_);
+    window_->raise();
+    window_->activateWindow();
+}
+
+void TrayIcon::PopupTrayMenu() {
+    emit MenuShown();
+    menu_->popup(QCursor::pos());
+}
+
+void TrayIcon::TrayIconNotify(Mouse mouse) {
+    switch (mouse) {
+    case Mouse::LeftUp:
+        singleClick_.start();
+        break;
+    case Mouse::RightUp:
+        PopupTrayMenu();
+        break;
+    case Mouse::LeftDoubleClick:
+        singleClick_.stop();
+        DeleteTrayIcon();
+        RestoreMainWindow();
+        break;
+    case Mouse::Other:
+        break;
+    }
+}
+
+bool TrayIcon::IconShown() const { return icon_->isVisible(); }

@@ -1,0 +1,51 @@
+#include "WindowSettings.h"
+
+#include "storage/TextForms.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const QString WindowSettings::FileName = QStringLiteral("int.ini");
+
+namespace {
+const QString Start = QStringLiteral("START");
+const QString Form1 = QStringLiteral("Form1");
+
+int IntegerOr(const IniFile& ini, const QString& section, const QString& key, int fallback) {
+    const auto text = ini.Value(section, key);
+    return text ? TextForms::TryParseInteger(*text).value_or(fallback) : fallback;
+}
+} // namespace
+
+QString WindowSettings::Locate(const QString& executableDir, const QString& configDir) {
+    const QFileInfo beside(QDir(executableDir).filePath(FileName));
+    const bool writable = beside.exists() ? beside.isWritable()
+                                          : QFileInfo(executableDir).isWritable();
+    if (writable)
+        return beside.filePath();
+    return QDir(configDir).filePath(QStringLiteral("kelvora/") + FileName);
+}
+
+int WindowSettings::ReadCountStart() const {
+    return IntegerOr(IniFile(path_), Start, QStringLiteral("CountStart"), 0);
+}
+
+WindowGeometry WindowSettings::ReadGeometry(WindowGeometry g) const {
+    const IniFile ini(path_);
+    g.top = IntegerOr(ini, Form1, QStringLiteral("Top"), g.top);
+    g.left = IntegerOr(ini, Form1, QStringLiteral("Left"), g.left);
+    g.width = IntegerOr(ini, Form1, QStringLiteral("Width"), g.width);
+    g.height = IntegerOr(ini, Form1, QStringLiteral("Height"), g.height);
+    return g;
+}
+
+void WindowSettings::Write(int countStart, const WindowGeometry& g) const {
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    IniFile ini(path_);
+    ini.SetValue(Start, QStringLiteral("CountStart"), QString::number(qint64(countStart) + 1));
+    ini.SetValue(Form1, QStringLiteral("Top"), QString::number(g.top));
+    ini.SetValue(Form1, QStringLiteral("Left"), QString::number(g.left));
+    ini.SetValue(Form1, QStringLiteral("Width"), QString::number(g.width));
+    ini.SetValue(Form1, QStringLiteral("Height"), QString::number(g.height));
+    ini.Save();
+}

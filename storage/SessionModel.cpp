@@ -1,0 +1,168 @@
+#include "SessionModel.h"
+
+#include "Failure.h"
+#include "TextForms.h"
+
+#include <algorithm>
+
+namespace {
+const QStringList Titles = {QStringLiteral("Дата входа"),   QStringLiteral("Время входа"),
+                            QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
+                            QStringLiteral("Тариф"),        QStringLiteral("Сумма")};
+const QString Indicator = QStringLiteral("\u25BA"); // the record indicator
+} // namespace
+
+SessionModel::SessionModel(SessionTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {
+    connect(&table_, &SessionTable::Inserted, this, &SessionModel::OnInserted);
+    connect(&table_, &SessionTable::Removed, this, &SessionModel::OnRemoved);
+    connect(&table_, &SessionTable::ViewChanged, this, &SessionModel::OnViewChanged);
+}
+
+int SessionModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    if (count_ < 0) {
+        try {
+            count_ = int(std::min<qint64>(table_.RowCount(), INT_MAX));
+        } catch (const Failure& failure) {
+            count_ = 0;
+            emit ReadFailed(failure.message());
+        }
+    }
+    return count_;
+}
+
+int SessionModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(Titles.size());
+}
+
+const SessionRow* SessionModel::RowAt(int row) const {
+    const int page = row / PageRows;
+    auto found = pages_.find(page);
+    if (found == pages_.end()) {
+        try {
+            found = pages_.emplace(page, table_.ReadRows(qint64(page) * PageRows, PageRows)).first;
+            failed_ = false;
+        } catch (const Failure& failure) {
+            if (!failed_)
+                emit ReadFailed(failure.message());
+            failed_ = true;
+            return nullptr;
+        }
+        recent_.push_front(page);
+        if (int(recent_.size()) > KeptPages) {
+            pages_.erase(recent_.back());
+            recent_.pop_back();
+        }
+    } else if (recent_.front() != page) {
+        recent_.remove(page);
+        recent_.push_front(page);
+    }
+    const auto& rows = found->second;
+    const std::size_t at = std::size_t(row % PageRows);
+    return at < rows.size() ? &rows[at] : nullptr;
+}
+
+QVariant SessionModel::data(const QModelIndex& index, int role) const {
+    const bool text = role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 5);
+    if (!index.isValid() || !text || index.row() >= rowCount())
+        return {};
+    const SessionRow* row = RowAt(index.row());
+    if (!row)
+        return {};
+    const SessionRecord& r = row->record;
+    switch (index.column()) {
+    case 0:
+        return TextForms::DateText(r.data);
+    case 1:
+        return r.wremN;
+    case 2:
+        return r.wremW;
+    case 3:
+        return r.itogo;
+    case 4:
+        return r.tarif;
+    case 5:
+        return r.summ;
+    }
+    return {};
+}
+
+QVariant SessionModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < Titles.size() ? QVariant(Titles[section]) : QVariant();
+    return section == currentRow_ ? QVariant(Indicator) : QVariant(QString());
+}
+
+Qt::ItemFlags SessionModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void SessionModel::SetCurrentRow(int row) {
+    if (row == currentRow_)
+        return;
+    const int old = currentRow_;
+    currentRow_ = row;
+    if (old >= 0 && old < rowCount())
+        emit headerDataChanged(Qt::Vertical, old, old);
+    if (row >= 0 && row < rowCount())
+        emit headerDataChanged(Qt::Vertical, row, row);
+}
+
+qint64 SessionModel::IdAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return -1;
+    const SessionRow* r = RowAt(row);
+    return r ? r->id : -1;
+}
+
+int SessionModel::RowOf(qint64 id) const {
+    try {
+        return int(table_.OffsetOf(id));
+    } catch (const Failure& failure) {
+        emit ReadFailed(failure.message());
+        return -1;
+    }
+}
+
+void SessionModel::Forget() {
+    pages_.clear();
+    recent_.clear();
+}
+
+void SessionModel::OnInserted(qint64 id) {
+    if (RowOf(id) != 0)
+        return; // the filter keeps it out of view
+    const int count = rowCount();
+    beginInsertRows({}, 0, 0);
+    Forget();
+    count_ = count + 1;
+    if (currentRow_ >= 0)
+        ++currentRow_;
+    endInsertRows();
+}
+
+void SessionModel::OnRemoved(qint64 offset) {
+    const int count = rowCount();
+    if (offset < 0 || offset >= count)
+        return OnViewChanged();
+    beginRemoveRows({}, int(offset), int(offset));
+    Forget();
+    count_ = count - 1;
+    if (currentRow_ > offset)
+        --currentRow_;
+    else if (currentRow_ == offset)
+        currentRow_ = -1;
+    endRemoveRows();
+}
+
+void SessionModel::OnViewChanged() {
+    beginResetModel();
+    Forget();
+    count_ = -1;
+    currentRow_ = -1;
+    endResetModel();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The session table as a read-only table model for the main window's grid. Rows are read
+// a page at a time as the view asks for them, and only a few pages are kept, so a table of
+// millions of rows opens at once and scrolls in bounded memory.
+
+#include "SessionTable.h"
+
+#include <QAbstractTableModel>
+#include <list>
+#include <map>
+
+class SessionModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int PageRows = 128;
+    static constexpr int KeptPages = 8;
+
+    explicit SessionModel(SessionTable& table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The row the record indicator marks; -1 for none.
+    void SetCurrentRow(int row);
+    int CurrentRow() const { return currentRow_; }
+    // The stored id of a row in view, or -1.
+    qint64 IdAt(int row) const;
+    int RowOf(qint64 id) const;
+    int CachedPages() const { return int(pages_.size()); }
+
+signals:
+    // Reading the table failed; told once until a read succeeds again.
+    void ReadFailed(const QString& message) const;
+
+private:
+    const SessionRow* RowAt(int row) const;
+    void Forget();
+    void OnInserted(qint64 id);
+    void OnRemoved(qint64 offset);
+    void OnViewChanged();
+
+    SessionTable& table_;
+    int currentRow_ = -1;
+    mutable int count_ = -1;
+    mutable std::map<int, std::vector<SessionRow>> pages_;
+    mutable std::list<int> recent_; // page numbers, most recently used first
+    mutable bool failed_ = false;
+};

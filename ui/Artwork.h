@@ -1,0 +1,27 @@
+#pragma once
+// The program's own pictures, drawn in code: the application icon, the menu and navigator
+// icons, and the artwork from which the two decorative JPEG pictures were made.
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+namespace Artwork {
+
+enum class MenuPicture { Report, Tariff, FormColour, TableColour, FontColour };
+enum class NavigatorPicture { First, Prior, Next, Last };
+
+QIcon ApplicationIcon();
+QImage ApplicationImage(int size); // one size of the icon above
+QIcon MenuIcon(MenuPicture picture);
+QIcon NavigatorIcon(NavigatorPicture picture);
+QIcon OkIcon();
+
+// One of the decorative JPEG pictures built into the program: "toolbar" or "about".
+QPixmap Picture(const QString& name);
+
+// The artwork behind app/pictures/toolbar.jpg (298 x 280) and about.jpg (100 x 52).
+QImage ToolbarArtwork();
+QImage AboutArtwork();
+
+} // namespace Artwork

@@ -1,0 +1,34 @@
+#include "Dialogs.h"
+
+#include "FontChoiceDialog.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+
+bool WidgetDialogs::ConfirmExit(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Вы действительно хотите выйти из программы?"),
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+std::optional<QColor> WidgetDialogs::ChooseColor(QWidget* parent, const QColor& initial) {
+    const QColor color = QColorDialog::getColor(initial, parent);
+    return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+}
+
+std::optional<FontChoice> WidgetDialogs::ChooseFont(QWidget* parent, const FontChoice& initial) {
+    FontChoiceDialog dialog(initial, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Choice();
+}
+
+void WidgetDialogs::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

@@ -1,7 +1,9 @@
 #include "AppState.h"
 
-AppState::AppState(QString dataDirectory, QString title)
-    : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
+AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
+                   AddressSource& addresses)
+    : dataDirectory(std::move(dataDirectory)), title(std::move(title)), clock(clock),
+      probe(addresses), tariffBook(clock),
       poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
       ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); }),
       watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),

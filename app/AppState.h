@@ -15,7 +15,8 @@
 
 class AppState final : public StartupSteps {
 public:
-    AppState(QString dataDirectory, QString title);
+    // The clock and the address source are the system's in the program, fakes in tests.
+    AppState(QString dataDirectory, QString title, const Clock& clock, AddressSource& addresses);
 
     // Opens data.db; throws Failure. Until it succeeds the tracker does not start.
     void OpenSessionTable();
@@ -30,10 +31,9 @@ public:
     QByteArray StoredPassword;
     QByteArray EnteredPassword;
 
-    SystemClock clock;
-    SystemAddresses addresses;
-    ConnectionProbe probe{addresses};
-    TariffBook tariffBook{clock};
+    const Clock& clock;
+    ConnectionProbe probe;
+    TariffBook tariffBook;
     std::unique_ptr<SessionTable> sessions;
     std::unique_ptr<TariffTable> tariffs;
     std::unique_ptr<SessionTracker> tracker;

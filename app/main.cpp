@@ -15,7 +15,10 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The data directory is the folder the program was started in.
-    AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])));
+    SystemClock clock;
+    SystemAddresses addresses;
+    AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])), clock,
+                   addresses);
     WidgetDialogs dialogs;
     SystemFacts facts;
     WindowSettings settings(WindowSettings::Locate(

@@ -1,0 +1,323 @@
+#include "Fakes.h"
+#include "GuiFakes.h"
+#include "TempDir.h"
+#include "app/ApplicationTitle.h"
+#include "app/MainWindow.h"
+#include "app/SessionGrid.h"
+#include "app/TrayIcon.h"
+#include "storage/SessionModel.h"
+
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+const QDate Dec7(2026, 12, 7);
+
+// The program's windows over a throw-away data folder, with faked clock and addresses.
+struct Program {
+    QTemporaryDir dir;
+    FakeClock clock;
+    ScriptedAddresses addresses;
+    FakeDialogs dialogs;
+    AppState state{dir.path(), "kelvora", clock, addresses};
+    std::unique_ptr<MainWindow> window;
+
+    Program() {
+        clock.Set(Dec7, 9, 0, 0);
+        addresses.Always({"127.0.0.1"});
+    }
+    MainWindow& Open() {
+        window = std::make_unique<MainWindow>(state, dialogs, WindowSettings(IniPath()));
+        return *window;
+    }
+    QString IniPath() const { return dir.filePath("int.ini"); }
+    QAction* Action(const char* name) const {
+        return window->findChild<QAction*>(QString::fromLatin1(name));
+    }
+};
+
+QStringList Captions(const QList<QAction*>& actions) {
+    QStringList captions;
+    for (QAction* a : actions)
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return captions;
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void captionGeometryAndStatus() {
+        Program p;
+        MainWindow& w = p.Open();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Zuzevize"));
+        QCOMPARE(w.pos(), QPoint(202, 110));
+        QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния..."));
+        QVERIFY(p.state.tracker);
+        QVERIFY(QFileInfo::exists(p.dir.filePath("data.db")));
+    }
+
+    void menusInDisplayOrder() {
+        Program p;
+        MainWindow& w = p.Open();
+        QCOMPARE(Captions(w.menuBar()->actions()),
+                 (QStringList{"Файл", "Обо всём", "Изменить цвет", "Сайты", "Выход"}));
+        QCOMPARE(Captions(p.Action("N1")->menu()->actions()),
+                 (QStringList{"Запускать в свернутом виде", "Скрыть окно", "-", "Тариф",
+                              "Отчет...", "Установка пароля...", "Настройка...", "-", "Выход"}));
+        QCOMPARE(Captions(p.Action("N17")->menu()->actions()),
+                 (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта"}));
+        QCOMPARE(Captions(p.Action("N18")->menu()->actions()),
+                 (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone",
+                              "Borland", "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт",
+                              "Narod"}));
+        QCOMPARE(Captions(w.Tray()->Menu()->actions()),
+                 (QStringList{"Восстановить", "Закрыть"}));
+    }
+
+    void sitesOpenTheirOwnAddresses() {
+        Program p;
+        MainWindow& w = p.Open();
+        const QRect before = w.geometry();
+        const auto sites = p.Action("N18")->menu()->actions();
+        for (QAction* site : sites)
+            site->trigger();
+        QCOMPARE(p.dialogs.opened.size(), sites.size());
+        QSet<QUrl> distinct(p.dialogs.opened.begin(), p.dialogs.opened.end());
+        QCOMPARE(distinct.size(), sites.size());
+        for (const QUrl& url : p.dialogs.opened)
+            QVERIFY2(url.isValid() && url.scheme().startsWith("http"), qPrintable(url.toString()));
+        QCOMPARE(w.geometry(), before);
+    }
+
+    void exitAsksAndOnlyYesCloses_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("Файл / Выход") << "N7";
+        QTest::newRow("Выход on the bar") << "N22";
+    }
+    void exitAsksAndOnlyYesCloses() {
+        QFETCH(QString, entry);
+        Program p;
+        MainWindow& w = p.Open();
+        w.show();
+        p.Action(qPrintable(entry))->trigger();
+        QCOMPARE(p.dialogs.confirmations, 1);
+        QVERIFY(w.isVisible());
+        QVERIFY(!QFileInfo::exists(p.IniPath()));
+        p.dialogs.confirmAnswer = true;
+        p.Action(qPrintable(entry))->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(QFileInfo::exists(p.IniPath()));
+    }
+
+    void titleBarCloseDoesNotAskAndWritesSettings() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.show();
+        w.close();
+        QCOMPARE(p.dialogs.confirmations, 0);
+        QCOMPARE(WindowSettings(p.IniPath()).ReadCountStart(), 1);
+        Program again;
+        WriteFile(again.IniPath(), "[START]\nCountStart=41\n[Form1]\nLeft=30\nTop=40\n");
+        MainWindow& w2 = again.Open();
+        QCOMPARE(w2.CountStart(), 41);
+        QCOMPARE(w2.pos(), QPoint(30, 40));
+    }
+
+    void closingWhileConnectedWritesTheRecord() {
+        Program p;
+        MainWindow& w = p.Open();
+        p.state.tracker->Timer4Timer();
+        p.addresses.Always({"10.1.2.3"});
+        p.state.tracker->Timer1Timer(); // 9:00:00 on line
+        p.clock.Advance(90'000);
+        w.show();
+        w.close();
+        QCOMPARE(RawSql(p.dir.filePath("data.db"),
+                        "SELECT WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session"),
+                 QStringList{"9:00:00 9:01:30 0:01:30 0"});
+        w.FormClose(false); // the end of the event loop closes once more: nothing twice
+        QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT count(*) FROM session"),
+                 QStringList{"1"});
+    }
+
+    void colourDialogRemembersTheLastColour() {
+        Program p;
+        MainWindow& w = p.Open();
+        SessionGrid* grid = w.Grid();
+        p.dialogs.colorAnswer = QColor(Qt::red);
+        p.Action("N19")->trigger();
+        QCOMPARE(grid->CellColor(), QColor(Qt::red));
+        QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
+        p.dialogs.colorAnswer.reset(); // cancelled
+        p.Action("N20")->trigger();
+        QCOMPARE(p.dialogs.colorInitials, (QList<QColor>{Qt::black, Qt::red}));
+        QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
+        p.dialogs.colorAnswer = QColor(Qt::green);
+        p.Action("N20")->trigger();
+        QCOMPARE(grid->FixedColor(), QColor(Qt::green));
+        QCOMPARE(grid->CellColor(), QColor(Qt::red));
+    }
+
+    void fontDialogStartsFromItsLastChoice() {
+        Program p;
+        MainWindow& w = p.Open();
+        QCOMPARE(w.Grid()->TitleFont().color, QColor(128, 0, 128));
+        QFont chosen = w.font();
+        chosen.setPixelSize(20);
+        chosen.setUnderline(true);
+        p.dialogs.fontAnswer = FontChoice{chosen, Qt::darkGreen};
+        p.Action("N21")->trigger();
+        p.Action("N21")->trigger();
+        QCOMPARE(p.dialogs.fontInitials.size(), 2);
+        QCOMPARE(p.dialogs.fontInitials[0].font.pixelSize(), 11);
+        QCOMPARE(p.dialogs.fontInitials[1].font.pixelSize(), 20);
+        QCOMPARE(p.dialogs.fontInitials[1].color, QColor(Qt::darkGreen));
+        QCOMPARE(w.Grid()->TitleFont().color, QColor(Qt::darkGreen));
+        QVERIFY(w.Grid()->horizontalHeader()->font().underline());
+    }
+
+    void navigatorHasFourButtonsThatMoveTheRecord() {
+        Program p;
+        for (const char* start : {"1", "2", "3"})
+            p.state.OpenSessionTable(), p.state.sessions->Append({Dec7, start, "", "", "", ""});
+        p.state.sessions.reset();
+        MainWindow& w = p.Open();
+        const auto buttons = w.findChild<QWidget*>("DBNavigator1")->findChildren<QToolButton*>();
+        QStringList names;
+        for (auto* b : buttons)
+            names << b->objectName();
+        QCOMPARE(names, (QStringList{"nbFirst", "nbPrior", "nbNext", "nbLast"}));
+        auto current = [&] { return p.state.sessions->FieldText("WremN"); };
+        QCOMPARE(current(), QStringLiteral("3"));
+        buttons[3]->click();
+        QCOMPARE(current(), QStringLiteral("1"));
+        buttons[1]->click();
+        QCOMPARE(current(), QStringLiteral("2"));
+        buttons[0]->click();
+        QCOMPARE(current(), QStringLiteral("3"));
+        QVERIFY(!buttons[0]->isEnabled() && !buttons[1]->isEnabled());
+        buttons[2]->click();
+        QCOMPARE(current(), QStringLiteral("2"));
+    }
+
+    void gridRefusesEdits() {
+        Program p;
+        MainWindow& w = p.Open();
+        p.state.sessions->Append({Dec7, "9:00:00", "9:01:00", "0:01:00", "20", "0,333333333333333"});
+        w.show();
+        SessionGrid* grid = w.Grid();
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClicks(grid, "12");
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
+                 QStringList{"9:00:00"});
+    }
+
+    void aNewRecordShowsAtOnceAndDeleteRemovesTheCurrentOne() {
+        Program p;
+        MainWindow& w = p.Open();
+        SessionModel* model = w.Grid()->Sessions();
+        w.Button1Click(); // empty table: says so, changes nothing
+        QCOMPARE(w.Errors().ShownMessages(),
+                 QStringList{"Cannot perform this operation on an empty dataset"});
+        p.state.sessions->Append({Dec7, "old", "", "", "", ""});
+        p.state.sessions->Append({Dec7, "new", "", "", "", ""});
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("new"));
+        w.Grid()->setCurrentIndex(model->index(1, 0));
+        w.Button1Click();
+        QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
+                 QStringList{"new"});
+        QCOMPARE(model->rowCount(), 1);
+        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("new"));
+    }
+
+    void hideAndRestoreKeepTheGeometry() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.Tray()->SetAvailable(true);
+        w.show();
+        w.setGeometry(150, 120, 640, 300);
+        const QRect before = w.geometry();
+        p.Action("N15")->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(w.Tray()->IconShown() || !QSystemTrayIcon::isSystemTrayAvailable());
+        w.Tray()->TrayIconNotify(TrayIcon::Mouse::Other);
+        QVERIFY(!w.isVisible());
+        w.Tray()->TrayIconNotify(TrayIcon::Mouse::LeftDoubleClick);
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.Tray()->IconShown());
+        QCOMPARE(w.geometry(), before);
+    }
+
+    void withoutATrayHidingMinimises() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.Tray()->SetAvailable(false);
+        w.show();
+        p.Action("N15")->trigger();
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isMinimized());
+    }
+
+    void trayClicksOpenTheMenu() {
+        Program p;
+        MainWindow& w = p.Open();
+        QSignalSpy shown(w.Tray(), &TrayIcon::MenuShown);
+        w.Tray()->TrayIconNotify(TrayIcon::Mouse::RightUp);
+        QCOMPARE(shown.count(), 1);
+        w.Tray()->Menu()->hide();
+        w.Tray()->TrayIconNotify(TrayIcon::Mouse::LeftUp); // waits for a possible double-click
+        QCOMPARE(shown.count(), 1);
+        QTRY_COMPARE(shown.count(), 2);
+        w.Tray()->Menu()->hide();
+    }
+
+    void trayCloseEndsWithoutAsking() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.Tray()->SetAvailable(true);
+        w.show();
+        p.Action("N15")->trigger();
+        p.Action("N4")->trigger();
+        QCOMPARE(p.dialogs.confirmations, 0);
+        QVERIFY(!w.Tray()->IconShown());
+        QCOMPARE(WindowSettings(p.IniPath()).ReadCountStart(), 1);
+    }
+
+    void aForeignSessionFileStopsNothingElse() {
+        Program p;
+        WriteFile(p.dir.filePath("data.db"), "not a database");
+        MainWindow& w = p.Open();
+        QVERIFY(!p.state.tracker);
+        QCOMPARE(w.Errors().ShownMessages().size(), 1);
+        QVERIFY(w.Errors().ShownMessages().front().contains(p.dir.filePath("data.db")));
+        QCOMPARE(FileDigest(p.dir.filePath("data.db")),
+                 QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
+        w.show();
+        w.close(); // still closes and writes its settings
+        QVERIFY(QFileInfo::exists(p.IniPath()));
+    }
+
+    void applicationTitle_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("installed") << "/usr/bin/kelvora" << "kelvora";
+        QTest::newRow("upper case, extension") << "/opt/ZUZEVIZE.EXE" << "Zuzevize";
+        QTest::newRow("cut at the first dot") << "./Kelvora.debug.bin" << "Kelvora";
+    }
+    void applicationTitle() {
+        QFETCH(QString, path);
+        QFETCH(QString, title);
+        QCOMPARE(ApplicationTitle(path), title);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

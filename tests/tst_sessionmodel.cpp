@@ -1,0 +1,96 @@
+#include "TempDir.h"
+#include "storage/SessionModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+namespace {
+SessionRecord Record(QDate date, const QString& start) {
+    return {date, start, "10:00:00", "1:00:00", "20", "20"};
+}
+const QDate Dec1(2026, 12, 1), Dec7(2026, 12, 7);
+
+// Fills data.db behind the program's back, fast, with `rows` records numbered from 1.
+void Fill(const QString& dir, int rows) {
+    { SessionTable create(dir); }
+    RawSql(QDir(dir).filePath("data.db"),
+           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                          "WHERE i < %1) INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, "
+                          "Summ) SELECT '2026-12-07', i, '1:00:00', '1:00:00', '20', '20' FROM n")
+               .arg(rows)
+               .toUtf8()
+               .constData());
+}
+} // namespace
+
+class TestSessionModel : public QObject {
+    Q_OBJECT
+private slots:
+    void keepsTheModelContractThroughChanges() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        SessionModel model(table);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        table.Append(Record(Dec1, "a"));
+        table.Append(Record(Dec7, "b"));
+        table.Append(Record(Dec7, "c"));
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("c"));
+        QCOMPARE(model.index(2, 0).data().toString(), QStringLiteral("01.12.2026"));
+        table.First();
+        table.Next();
+        table.DeleteCurrent();
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("a"));
+        table.SetDateFilter(Dec7, Dec7);
+        QCOMPARE(model.rowCount(), 1);
+        table.Append(Record(Dec1, "outside the filter"));
+        QCOMPARE(model.rowCount(), 1);
+        table.Append(Record(Dec7, "inside"));
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("inside"));
+        table.ClearDateFilter();
+        QCOMPARE(model.rowCount(), 4);
+    }
+
+    void titlesAndReadOnlyCells() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"});
+        SessionModel model(table);
+        QStringList titles;
+        for (int c = 0; c < model.columnCount(); ++c)
+            titles << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        QCOMPARE(titles, (QStringList{"Дата входа", "Время входа", "Время выхода",
+                                      "Продолжительность", "Тариф", "Сумма"}));
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            cells << model.index(0, c).data().toString();
+            QVERIFY(!(model.flags(model.index(0, c)) & Qt::ItemIsEditable));
+            QVERIFY(!model.setData(model.index(0, c), "x"));
+        }
+        QCOMPARE(cells, (QStringList{"07.12.2026", "9:15:00", "10:45:30", "1:30:30", "20",
+                                     "30,1666666666667"}));
+        model.SetCurrentRow(0);
+        QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).toString().isEmpty());
+    }
+
+    void readsLazilyInBoundedMemory() {
+        QTemporaryDir dir;
+        Fill(dir.path(), 100'000);
+        SessionTable table(dir.path());
+        SessionModel model(table);
+        QCOMPARE(model.rowCount(), 100'000);
+        QCOMPARE(model.CachedPages(), 0); // nothing read before it is shown
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("100000"));
+        QCOMPARE(model.index(99'999, 1).data().toString(), QStringLiteral("1"));
+        for (int row = 0; row < 100'000; row += 997)
+            QCOMPARE(model.index(row, 1).data().toString(), QString::number(100'000 - row));
+        QVERIFY(model.CachedPages() <= SessionModel::KeptPages);
+        QCOMPARE(model.IdAt(5), 99'995);
+        QCOMPARE(model.RowOf(99'995), 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionModel)
+#include "tst_sessionmodel.moc"

@@ -1,0 +1,83 @@
+#include "TempDir.h"
+#include "settings/WindowSettings.h"
+#include "storage/Failure.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(WindowGeometry)
+
+class TestWindowSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void readsWithDefaults_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<WindowGeometry>("geometry");
+        const WindowGeometry design;
+        QTest::newRow("no file") << QByteArray() << 0 << design;
+        QTest::newRow("all values, any case")
+            << QByteArray("[start]\r\ncountstart=7\r\n[FORM1]\r\ntop=5\r\nLEFT=6\r\nWidth=700\r\n"
+                          "Height=400\r\n")
+            << 7 << WindowGeometry{6, 5, 700, 400};
+        QTest::newRow("hexadecimal left, width no number")
+            << QByteArray("[Form1]\nLeft=0x10\nWidth=wide\n") << 0
+            << WindowGeometry{16, 110, 613, 353};
+        QTest::newRow("key in another section does not count")
+            << QByteArray("[Other]\nTop=1\n[Form1]\n") << 0 << design;
+    }
+    void readsWithDefaults() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, count);
+        QFETCH(WindowGeometry, geometry);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("int.ini");
+        if (!file.isNull())
+            WriteFile(path, file);
+        WindowSettings settings(path);
+        QCOMPARE(settings.ReadCountStart(), count);
+        QCOMPARE(settings.ReadGeometry(WindowGeometry{}), geometry);
+    }
+
+    void writesAndKeepsWhatItDoesNotOwn() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("int.ini");
+        WriteFile(path, "; kept\r\n[Other]\r\nKey=value\r\n\r\n[form1]\r\nTOP=1\r\nExtra=2\r\n");
+        WindowSettings(path).Write(4, {10, 20, 640, 480});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("; kept\r\n[Other]\r\nKey=value\r\n\r\n[form1]\r\n"
+                                            "Top=20\r\nExtra=2\r\nLeft=10\r\nWidth=640\r\n"
+                                            "Height=480\r\n[START]\r\nCountStart=5\r\n"));
+        WindowSettings settings(path);
+        QCOMPARE(settings.ReadCountStart(), 5);
+        QCOMPARE(settings.ReadGeometry({}), (WindowGeometry{10, 20, 640, 480}));
+    }
+
+    void refusedWriteSaysWhere() {
+        QTemporaryDir dir;
+        // A folder standing where the file should be refuses the write, even to root.
+        const QString path = dir.filePath("int.ini");
+        QDir().mkpath(path);
+        try {
+            WindowSettings(path).Write(0, {});
+            QFAIL("no failure");
+        } catch (const Failure& f) {
+            QCOMPARE(f.message(), QStringLiteral("Unable to write to %1").arg(path));
+        }
+    }
+
+    void livesBesideTheProgramOrInTheConfigFolder() {
+        QTemporaryDir dir;
+        const QString config = dir.filePath("config");
+        QCOMPARE(WindowSettings::Locate(dir.path(), config), dir.filePath("int.ini"));
+        const QString installed = dir.filePath("bin");
+        QDir().mkpath(installed);
+        QFile::setPermissions(installed, QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(installed).isWritable())
+            QSKIP("running as a user that writes anywhere");
+        QCOMPARE(WindowSettings::Locate(installed, config), config + "/kelvora/int.ini");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowSettings)
+#include "tst_windowsettings.moc"

@@ -4,6 +4,7 @@
 #include "Author.h"
 #include "platform/MachineFacts.h"
 #include "ui/Artwork.h"
+#include "ui/Centred.h"
 #include "ui/UiFonts.h"
 
 #include <QEvent>
@@ -121,6 +122,7 @@ void AboutBox::Label4Click() { openUrl_(QUrl(QStringLiteral("mailto:") + Author:
 void AboutBox::Label5Click() { openUrl_(QUrl(Author::Site)); }
 
 void AboutBox::showEvent(QShowEvent* event) {
+    CentreOnScreen(this);
     FormActivate();
     QDialog::showEvent(event);
 }

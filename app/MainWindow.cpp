@@ -1,12 +1,13 @@
 #include "MainWindow.h"
 
 #include "ui/Artwork.h"
-#include "Navigator.h"
+#include "ui/Navigator.h"
 #include "SessionGrid.h"
 #include "Sites.h"
 #include "TrayIcon.h"
 #include "ui/UiFonts.h"
 #include "about/AboutBox.h"
+#include "tariffs/TariffWindow.h"
 #include "storage/Failure.h"
 #include "storage/SessionModel.h"
 
@@ -93,7 +94,7 @@ void MainWindow::BuildMenus() {
     AddSeparator(file, "N11");
     QAction* n2 = AddEntry(file, "N2", QStringLiteral("Тариф"));
     n2->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
-    n2->setEnabled(false);
+    connect(n2, &QAction::triggered, this, &MainWindow::N2Click);
     QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
     n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     n5->setEnabled(false);
@@ -131,7 +132,10 @@ void MainWindow::BuildMenus() {
     exit->setObjectName(QStringLiteral("N22"));
     connect(exit, &QAction::triggered, this, &MainWindow::N7Click);
 
-    // The tray menu: the report and the tariffs join it as their windows come.
+    // The tray menu: the report joins it with its window.
+    connect(AddEntry(trayMenu_, "N8", QStringLiteral("Тариф...")), &QAction::triggered, this,
+            &MainWindow::N8Click);
+    AddSeparator(trayMenu_, "N6");
     connect(AddEntry(trayMenu_, "N3", QStringLiteral("Восстановить")), &QAction::triggered, this,
             [this] {
                 tray_->DeleteTrayIcon();
@@ -156,7 +160,7 @@ QWidget* MainWindow::BuildToolBar() {
                        " spacing: 0px; padding: 1px; }"));
     addToolBar(Qt::TopToolBarArea, toolbar);
 
-    navigator_ = new Navigator(toolbar);
+    navigator_ = new Navigator(400, false, toolbar);
     navigator_->setObjectName(QStringLiteral("DBNavigator1"));
     toolbar->addWidget(navigator_);
 
@@ -269,8 +273,18 @@ void MainWindow::N21Click() {
 }
 
 void MainWindow::About1Click() {
-    if (about_)
-        about_->exec();
+    if (windows_.about)
+        windows_.about->exec();
+}
+
+void MainWindow::N2Click() {
+    if (windows_.tariffs)
+        windows_.tariffs->Open(state_.tariffs.get());
+}
+
+void MainWindow::N8Click() {
+    if (windows_.tariffs)
+        windows_.tariffs->Open(state_.tariffs.get());
 }
 
 void MainWindow::Button1Click() {

@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class AboutBox;
+class TariffWindow;
 class Navigator;
 class SessionGrid;
 class SessionModel;
@@ -26,8 +27,12 @@ public:
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
                QWidget* parent = nullptr);
     ~MainWindow() override;
-    // The about box, created after this window in the program's fixed order.
-    void SetAboutBox(AboutBox* box) { about_ = box; }
+    // The other windows, created after this one in the program's fixed order.
+    struct Windows {
+        TariffWindow* tariffs = nullptr;
+        AboutBox* about = nullptr;
+    };
+    void SetWindows(const Windows& windows) { windows_ = windows; }
 
     void ShowStatus(const QString& text) override;
     void ShowError(const QString& message) override { errors_.Show(message); }
@@ -36,6 +41,8 @@ public:
     // Menu handlers, by their entries' names.
     void N7Click(); // "Выход" in "Файл"; N22Click is the same
     void N15Click();
+    void N2Click(); // "Тариф"
+    void N8Click(); // the tray's "Тариф...", without the access gate
     void N19Click();
     void N20Click();
     void N21Click();
@@ -77,7 +84,7 @@ private:
     QPushButton* deleteButton_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     TrayIcon* tray_ = nullptr;
-    AboutBox* about_ = nullptr;
+    Windows windows_;
 
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;

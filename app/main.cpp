@@ -3,6 +3,8 @@
 #include "MainWindow.h"
 #include "about/AboutBox.h"
 #include "platform/MachineFacts.h"
+#include "tariffs/NewTariffDialog.h"
+#include "tariffs/TariffWindow.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -19,7 +21,7 @@ int main(int argc, char* argv[]) {
     SystemAddresses addresses;
     AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])), clock,
                    addresses);
-    WidgetDialogs dialogs;
+    WidgetDialogs dialogs(state.title);
     SystemFacts facts;
     WindowSettings settings(WindowSettings::Locate(
         QCoreApplication::applicationDirPath(),
@@ -27,8 +29,11 @@ int main(int argc, char* argv[]) {
 
     // The windows, created hidden, in their fixed order: the main window first.
     MainWindow mainWindow(state, dialogs, settings);
+    TariffWindow tariffWindow(dialogs, &mainWindow);
+    NewTariffDialog newTariffDialog(dialogs, &tariffWindow);
     AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
-    mainWindow.SetAboutBox(&aboutBox);
+    tariffWindow.SetNewTariffDialog(&newTariffDialog);
+    mainWindow.SetWindows({&tariffWindow, &aboutBox});
 
     // Asked from outside to end (a signal, the desktop session ending): close the ordinary
     // way, so the open connection and the window settings are written.

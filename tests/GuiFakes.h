@@ -4,9 +4,16 @@
 #include "ui/Dialogs.h"
 
 #include <QList>
+#include <QStringList>
 
 class FakeDialogs final : public Dialogs {
 public:
+    void Message(QWidget*, const QString& text) override { messages << text; }
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    bool ConfirmDelete(QWidget*) override {
+        ++deleteQuestions;
+        return deleteAnswer;
+    }
     bool ConfirmExit(QWidget*) override {
         ++confirmations;
         return confirmAnswer;
@@ -21,6 +28,10 @@ public:
     }
     void OpenUrl(const QUrl& url) override { opened << url; }
 
+    QStringList messages;
+    QStringList errors;
+    bool deleteAnswer = false;
+    int deleteQuestions = 0;
     bool confirmAnswer = false;
     int confirmations = 0;
     std::optional<QColor> colorAnswer;

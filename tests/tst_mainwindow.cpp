@@ -75,7 +75,7 @@ private slots:
                               "Borland", "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт",
                               "Narod"}));
         QCOMPARE(Captions(w.Tray()->Menu()->actions()),
-                 (QStringList{"Восстановить", "Закрыть"}));
+                 (QStringList{"Тариф...", "-", "Восстановить", "Закрыть"}));
     }
 
     void sitesOpenTheirOwnAddresses() {

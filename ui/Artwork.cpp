@@ -127,6 +127,10 @@ QIcon MenuIcon(MenuPicture picture) {
 
 QIcon NavigatorIcon(NavigatorPicture picture) {
     return FromPainter([picture](QPainter& p) {
+        if (picture == NavigatorPicture::Delete) { // a minus sign
+            p.fillRect(QRectF(3, 7, 10, 2.4), Ink);
+            return;
+        }
         p.setPen(Qt::NoPen);
         p.setBrush(Ink);
         const bool backwards =

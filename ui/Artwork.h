@@ -9,7 +9,7 @@
 namespace Artwork {
 
 enum class MenuPicture { Report, Tariff, FormColour, TableColour, FontColour };
-enum class NavigatorPicture { First, Prior, Next, Last };
+enum class NavigatorPicture { First, Prior, Next, Last, Delete };
 
 QIcon ApplicationIcon();
 QImage ApplicationImage(int size); // one size of the icon above

@@ -7,6 +7,22 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+void WidgetDialogs::Message(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, title_, text);
+}
+
+void WidgetDialogs::Error(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, title_, text);
+}
+
+bool WidgetDialogs::ConfirmDelete(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Delete record?"), QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
 bool WidgetDialogs::ConfirmExit(QWidget* parent) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
                     QStringLiteral("Вы действительно хотите выйти из программы?"),

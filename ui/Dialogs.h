@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
 #include <QUrl>
 #include <optional>
 
@@ -17,6 +18,12 @@ struct FontChoice {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
+    // A plain message box with one OK button, titled with the application title.
+    virtual void Message(QWidget* parent, const QString& text) = 0;
+    // The application's error box: error icon, application title, the message.
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // "Delete record?" with OK and Cancel: true only for OK.
+    virtual bool ConfirmDelete(QWidget* parent) = 0;
     // "Confirm" box, question icon: true only for "&Yes" (the default; "&No" on Escape).
     virtual bool ConfirmExit(QWidget* parent) = 0;
     virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
@@ -27,8 +34,15 @@ public:
 
 class WidgetDialogs final : public Dialogs {
 public:
+    explicit WidgetDialogs(QString title) : title_(std::move(title)) {}
+    void Message(QWidget* parent, const QString& text) override;
+    void Error(QWidget* parent, const QString& text) override;
+    bool ConfirmDelete(QWidget* parent) override;
     bool ConfirmExit(QWidget* parent) override;
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) override;
     void OpenUrl(const QUrl& url) override;
+
+private:
+    QString title_;
 };

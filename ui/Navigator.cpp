@@ -12,13 +12,13 @@ QToolButton* Button(QWidget* parent, Artwork::NavigatorPicture picture, const QS
     button->setObjectName(name);
     button->setIcon(Artwork::NavigatorIcon(picture));
     button->setToolTip(tip);
-    button->setFixedSize(100, 23);
     button->setAutoRaise(false);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     return button;
 }
 } // namespace
 
-Navigator::Navigator(QWidget* parent)
+Navigator::Navigator(int width, bool withDelete, QWidget* parent)
     : QWidget(parent),
       first_(Button(this, Artwork::NavigatorPicture::First, QStringLiteral("nbFirst"),
                     QStringLiteral("Первая запись"))),
@@ -28,12 +28,18 @@ Navigator::Navigator(QWidget* parent)
                    QStringLiteral("Следующая запись"))),
       last_(Button(this, Artwork::NavigatorPicture::Last, QStringLiteral("nbLast"),
                    QStringLiteral("Последняя запись"))) {
-    setFixedSize(400, 23);
+    setFixedSize(width, withDelete ? 25 : 23);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (QToolButton* b : {first_, prior_, next_, last_})
         layout->addWidget(b);
+    if (withDelete) {
+        delete_ = Button(this, Artwork::NavigatorPicture::Delete, QStringLiteral("nbDelete"),
+                         QStringLiteral("Удалить запись"));
+        layout->addWidget(delete_);
+        connect(delete_, &QToolButton::clicked, this, &Navigator::Delete);
+    }
     connect(first_, &QToolButton::clicked, this, &Navigator::First);
     connect(prior_, &QToolButton::clicked, this, &Navigator::Prior);
     connect(next_, &QToolButton::clicked, this, &Navigator::Next);
@@ -47,4 +53,6 @@ void Navigator::SetPosition(int row, int rowCount) {
     prior_->setEnabled(!atStart);
     next_->setEnabled(!atEnd);
     last_->setEnabled(!atEnd);
+    if (delete_)
+        delete_->setEnabled(rowCount > 0);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The record navigator: first, prior, next and last, and nothing else.
+// The record navigator: first, prior, next and last, and a delete button where asked for.
 
 #include <QWidget>
 
@@ -8,7 +8,8 @@ class QToolButton;
 class Navigator final : public QWidget {
     Q_OBJECT
 public:
-    explicit Navigator(QWidget* parent = nullptr);
+    // The buttons share the width equally.
+    Navigator(int width, bool withDelete, QWidget* parent = nullptr);
     // Greys out what cannot move: first and prior on the first row, next and last on the last.
     void SetPosition(int row, int rowCount);
 
@@ -17,10 +18,12 @@ signals:
     void Prior();
     void Next();
     void Last();
+    void Delete();
 
 private:
     QToolButton* first_;
     QToolButton* prior_;
     QToolButton* next_;
     QToolButton* last_;
+    QToolButton* delete_ = nullptr;
 };

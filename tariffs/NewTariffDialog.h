@@ -1,0 +1,39 @@
+#pragma once
+// The new-tariff dialog: start time, end time and price per hour, checked and added as one
+// new tariff period, first in the table. Its inputs keep their texts between openings
+// until "Отмена" empties them.
+
+#include <QDialog>
+
+class QLineEdit;
+class TariffTable;
+class TimeMaskEdit;
+class Dialogs;
+
+class NewTariffDialog final : public QDialog {
+    Q_OBJECT
+public:
+    static const QString Example; // the five lines of "Пример"
+
+    explicit NewTariffDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+    void SetTable(TariffTable* table) { table_ = table; }
+
+    void AcceptTariff(); // "Принять тариф"
+    void Button2Click(); // "Отмена": empties the inputs and closes
+    void Button3Click(); // "Пример"
+
+    TimeMaskEdit* StartInput() const { return start_; }
+    TimeMaskEdit* EndInput() const { return end_; }
+    QLineEdit* CostInput() const { return cost_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Dialogs& dialogs_;
+    TariffTable* table_ = nullptr;
+    TimeMaskEdit* start_;
+    TimeMaskEdit* end_;
+    QLineEdit* cost_;
+};

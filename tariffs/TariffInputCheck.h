@@ -1,0 +1,23 @@
+#pragma once
+// The new-tariff dialog's rules: the character check of its three inputs, and turning
+// inputs that pass it into a tariff period.
+
+#include "storage/TariffTable.h"
+
+#include <QString>
+
+// True when the inputs are wrong. start and end are the time inputs' 8-character texts
+// (blanks in empty places), cost the cost input exactly as typed. Tested in this order:
+// hour tens of start above '2', hour units above '9', minute tens above '5'; the same three
+// on end; then any of the first n characters of cost, n being the length of the trimmed
+// cost, that is neither a digit nor a comma. Character codes are compared, so a blank
+// (32) is below every digit; nothing else is looked at.
+bool CheckTariffInput(const QString& start, const QString& end, const QString& cost);
+
+// The period from inputs that passed the check: each text trimmed of blanks and control
+// characters, the times read as times of day and the cost as a number with a decimal comma.
+// Throws Failure "Invalid value for field '%s'" naming WrN, WrK or Cost.
+TariffPeriod TariffFromInput(const QString& start, const QString& end, const QString& cost);
+
+// Removes leading and trailing blanks and control characters.
+QString TrimBlanks(const QString& text);

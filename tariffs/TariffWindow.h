@@ -1,0 +1,50 @@
+#pragma once
+// The tariff window: the tariff periods in an editable grid with a navigator (first, prior,
+// next, last, delete), "Добавить тариф" and "Отмена".
+
+#include <QDialog>
+
+class QTableView;
+class Dialogs;
+class Navigator;
+class NewTariffDialog;
+class TariffModel;
+class TariffTable;
+class TariffCellDelegate;
+
+class TariffWindow final : public QDialog {
+    Q_OBJECT
+public:
+    TariffWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    // The dialog that adds a period, created after this window in the program's order.
+    void SetNewTariffDialog(NewTariffDialog* dialog) { newTariff_ = dialog; }
+
+    // Shows the window modally over the table (none until the tariff table is open).
+    int Open(TariffTable* table);
+    void Button1Click(); // "Добавить тариф"
+    void Button2Click(); // "Отмена"
+    void DeleteCurrent(); // the navigator's delete, after "Delete record?"
+    void InsertRow();     // the grid's Insert key
+
+    QTableView* Grid() const { return grid_; }
+    TariffModel* Model() const { return model_; }
+
+public slots:
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void MoveToRow(int row);
+    void OnRefused(const QModelIndex& index, const QString& text, const QString& message);
+    bool CommitOpenEditor();
+
+    Dialogs& dialogs_;
+    TariffModel* model_;
+    QTableView* grid_;
+    Navigator* navigator_;
+    TariffCellDelegate* delegate_;
+    NewTariffDialog* newTariff_ = nullptr;
+};

@@ -1,0 +1,359 @@
+#include "GuiFakes.h"
+#include "TempDir.h"
+#include "accounting/TariffBook.h"
+#include "tariffs/NewTariffDialog.h"
+#include "tariffs/TariffModel.h"
+#include "tariffs/TariffWindow.h"
+#include "tariffs/TimeMaskEdit.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+int Ms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 1000; }
+
+// The two windows over a throw-away tariff table, shown without their modal loops.
+struct Windows {
+    QTemporaryDir dir;
+    TariffTable table{dir.path()};
+    FakeDialogs dialogs;
+    TariffWindow window{dialogs};
+    NewTariffDialog dialog{dialogs, &window};
+
+    Windows() {
+        window.SetNewTariffDialog(&dialog);
+        dialog.SetTable(&table);
+        window.Model()->SetTable(&table);
+    }
+    void Type(QWidget* input, const QString& keys) {
+        input->setFocus();
+        QTest::keyClick(input, Qt::Key_Home);
+        QTest::keyClicks(input, keys);
+    }
+    void Fill(const QString& start, const QString& end, const QString& cost) {
+        dialog.show();
+        Type(dialog.StartInput(), start);
+        Type(dialog.EndInput(), end);
+        Type(dialog.CostInput(), cost);
+    }
+    void Accept() { dialog.findChild<QPushButton*>("Button1")->click(); }
+    QString Cell(int row, int column, int role = Qt::DisplayRole) const {
+        return window.Model()->index(row, column).data(role).toString();
+    }
+};
+} // namespace
+
+class TestTariffWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void maskTyping_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("blank first place") << " 8000000" << " 8:00:00" << true;
+        QTest::newRow("two-digit hours") << "230000" << "23:00:00" << true;
+        QTest::newRow("typed colons") << "08:30:15" << "08:30:15" << true;
+        QTest::newRow("colon inside a part") << "8:30:15" << "8 :30:15" << false;
+        QTest::newRow("letters refused") << "1a2b0000" << "12:00:00" << true;
+        QTest::newRow("blank only in the first place") << "1 2" << "12:  :  " << false;
+        QTest::newRow("incomplete") << "12" << "12:  :  " << false;
+        QTest::newRow("past the end ignored") << "1200009999" << "12:00:00" << true;
+    }
+    void maskTyping() {
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(bool, complete);
+        Windows w;
+        w.dialog.show();
+        TimeMaskEdit* edit = w.dialog.StartInput();
+        QCOMPARE(edit->MaskText(), QStringLiteral("  :  :  "));
+        w.Type(edit, keys);
+        QCOMPARE(edit->MaskText(), text);
+        QCOMPARE(edit->Complete(), complete);
+    }
+
+    void backspaceAndDelete() {
+        Windows w;
+        w.dialog.show();
+        TimeMaskEdit* edit = w.dialog.StartInput();
+        w.Type(edit, "123456");
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->MaskText(), QStringLiteral("12:34:5 "));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->MaskText(), QStringLiteral(" 2:34:5 "));
+    }
+
+    void anIncompleteChangedInputKeepsTheFocus() {
+        Windows w;
+        w.dialog.show();
+        w.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        TimeMaskEdit* start = w.dialog.StartInput();
+        start->setFocus();
+        QTRY_VERIFY(start->hasFocus());
+        QTest::keyClicks(start, "12");
+        QCOMPARE(start->text(), QStringLiteral("12:__:__")); // empty places while editing
+        QTest::keyClick(start, Qt::Key_Tab);
+        QCOMPARE(w.dialogs.errors, QStringList{TimeMaskEdit::Refusal});
+        QTRY_VERIFY(start->hasFocus());
+        QTest::keyClick(start, Qt::Key_Escape); // abandons the changes
+        QCOMPARE(start->MaskText(), QStringLiteral("  :  :  "));
+        QTest::keyClicks(start, " 8");
+        QTest::keyClick(start, Qt::Key_Escape);
+        QTest::keyClick(start, Qt::Key_Tab);
+        QTRY_VERIFY(w.dialog.EndInput()->hasFocus());
+        QCOMPARE(start->text(), QStringLiteral("  :  :  ")); // blanks once it has moved on
+        QCOMPARE(w.dialogs.errors.size(), 1);
+        QTest::keyClick(w.dialog.EndInput(), Qt::Key_Tab); // never changed: not held
+        QTRY_VERIFY(w.dialog.CostInput()->hasFocus());
+        QCOMPARE(w.dialogs.errors.size(), 1);
+    }
+
+    void acceptTariff_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("cost");
+        QTest::addColumn<QString>("said"); // what the user is told; empty when added
+        QTest::newRow("morning to evening") << " 8000000" << "200000" << "15" << "";
+        QTest::newRow("decimal comma") << "010000" << "080000" << "10,5" << "";
+        QTest::newRow("across midnight is stored") << "230000" << "010000" << "3" << "";
+        QTest::newRow("full stop") << "080000" << "200000" << "10.5"
+                                   << "Ошибка в заполнении формы";
+        QTest::newRow("leading blank") << "080000" << "200000" << " 20"
+                                       << "Ошибка в заполнении формы";
+        QTest::newRow("negative") << "080000" << "200000" << "-5" << "Ошибка в заполнении формы";
+        QTest::newRow("minute tens 6") << "126000" << "200000" << "1"
+                                       << "Ошибка в заполнении формы";
+        QTest::newRow("seconds 75") << "120075" << "200000" << "1"
+                                    << "Invalid value for field 'WrN'";
+        QTest::newRow("end hour 24") << "080000" << "240000" << "1"
+                                     << "Invalid value for field 'WrK'";
+        QTest::newRow("two commas") << "080000" << "200000" << "1,2,3"
+                                    << "Invalid value for field 'Cost'";
+        QTest::newRow("untouched dialog") << "" << "" << "" << "Invalid value for field 'WrN'";
+    }
+    void acceptTariff() {
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(QString, cost);
+        QFETCH(QString, said);
+        Windows w;
+        w.table.Add({0, Ms(23, 59, 59), 1}); // an older period
+        w.Fill(start, end, cost);
+        w.Accept();
+        const QStringList told = w.dialogs.messages + w.dialogs.errors;
+        if (said.isEmpty()) {
+            QVERIFY2(told.isEmpty(), qPrintable(told.join('|')));
+            QVERIFY(!w.dialog.isVisible());
+            QCOMPARE(w.table.ReadAll().size(), 2u);
+            const TariffPeriod added = w.table.ReadAll().front().period;
+            QCOMPARE(added, TariffFromInputForTest(start, end, cost));
+        } else {
+            QCOMPARE(told, QStringList{said});
+            QVERIFY(w.dialog.isVisible());
+            QCOMPARE(w.table.ReadAll().size(), 1u); // nothing left behind
+            QCOMPARE(w.dialog.CostInput()->text(), cost);
+        }
+    }
+
+    void anAddedPeriodIsFirstAndWinsTheLookup() {
+        Windows w;
+        w.table.Add({0, Ms(23, 59, 59), 1});
+        w.window.show();
+        QTimer::singleShot(0, &w.dialog, [&] {
+            w.Fill(" 8000000", "200000", "15");
+            w.Accept();
+        });
+        w.window.Button1Click();
+        QCOMPARE(w.window.Grid()->currentIndex().row(), 0);
+        QCOMPARE(w.Cell(0, 0), QStringLiteral("8:00:00"));
+        QCOMPARE(w.Cell(0, 1), QStringLiteral("20:00:00"));
+        QCOMPARE(w.Cell(0, 2), TariffModel::MoneyText(15));
+        QCOMPARE(w.Cell(1, 1), QStringLiteral("23:59:59"));
+        QCOMPARE(TariffBook::LookupRate(w.table.ReadAll(), Ms(12, 0, 0)), QStringLiteral("15"));
+        QCOMPARE(TariffBook::LookupRate(w.table.ReadAll(), Ms(21, 0, 0)), QStringLiteral("1"));
+    }
+
+    void cancelEmptiesAndReopeningShowsTheLastInputs() {
+        Windows w;
+        w.Fill(" 8000000", "200000", "15");
+        w.Accept();
+        w.dialog.show();
+        QCOMPARE(w.dialog.StartInput()->MaskText(), QStringLiteral(" 8:00:00"));
+        QCOMPARE(w.dialog.CostInput()->text(), QStringLiteral("15"));
+        w.dialog.findChild<QPushButton*>("Button2")->click();
+        QVERIFY(!w.dialog.isVisible());
+        w.dialog.show();
+        QCOMPARE(w.dialog.StartInput()->MaskText(), QStringLiteral("  :  :  "));
+        QCOMPARE(w.dialog.EndInput()->MaskText(), QStringLiteral("  :  :  "));
+        QCOMPARE(w.dialog.CostInput()->text(), QString());
+        QCOMPARE(w.table.ReadAll().size(), 1u); // Cancel undoes nothing
+    }
+
+    void exampleMessage() {
+        Windows w;
+        w.dialog.findChild<QPushButton*>("Button3")->click();
+        QCOMPARE(w.dialogs.messages.size(), 1);
+        const QStringList lines = w.dialogs.messages.front().split("\n\r");
+        QCOMPARE(lines, (QStringList{
+                            "Пример: С 1:00 до 8:00 - 10 руб., с 8:00 до 1:00 - 20 руб. ",
+                            "Время начала-1:00, время окончания - 8:00  сумма-10 руб.",
+                            "Время начала-8:00, время окончания - 23:59 сумма-20 руб.",
+                            "Время начала-0:00, время окончания - 1:00 сумма-20 руб.",
+                            "Главное что бы не было перехода через 0:00 т.е. с 23:00 до 1:00 <- "
+                            "так запрещено"}));
+    }
+
+    void navigatorDeleteAsksFirst() {
+        Windows w;
+        w.table.Add({0, Ms(8, 0, 0), 1});
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 2});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        const auto buttons =
+            w.window.findChild<QWidget*>("DBNavigator")->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 5);
+        buttons[4]->click();
+        QCOMPARE(w.dialogs.deleteQuestions, 1);
+        QCOMPARE(w.table.ReadAll().size(), 2u);
+        w.dialogs.deleteAnswer = true;
+        buttons[4]->click();
+        QCOMPARE(w.table.ReadAll().size(), 1u);
+        QCOMPARE(w.table.ReadAll().front().period.cost, 1.0);
+    }
+
+    void editingInPlace_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("start time") << 0 << "9:30:00" << "" << "9:30:00";
+        QTest::newRow("not a time") << 0 << "25:00" << "'25:00' is not a valid time" << "8:00:00";
+        QTest::newRow("emptied time") << 1 << "" << "" << "";
+        QTest::newRow("price") << 2 << "12,5" << "" << TariffModel::MoneyText(12.5);
+        QTest::newRow("not a number")
+            << 2 << "12.5" << "'12.5' is not a valid floating point value for field 'Cost'"
+            << TariffModel::MoneyText(20);
+    }
+    void editingInPlace() {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
+        QFETCH(QString, shown);
+        Windows w;
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        QTableView* grid = w.window.Grid();
+        const QModelIndex cell = w.window.Model()->index(0, column);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+        QVERIFY(editor);
+        if (column == 2)
+            QCOMPARE(editor->text(), QStringLiteral("20,00")); // edited as a plain number
+        editor->setText(typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(w.dialogs.errors, error.isEmpty() ? QStringList{} : QStringList{error});
+        QTRY_COMPARE(w.Cell(0, column), shown);
+        if (!error.isEmpty()) // back in the cell with the text as typed
+            QTRY_COMPARE(qobject_cast<QLineEdit*>(grid->indexWidget(cell))->text(), typed);
+        if (column == 1 && typed.isEmpty())
+            QCOMPARE(w.table.ReadAll().front().period.wrK, std::nullopt);
+    }
+
+    void insertedRowGoesFirstAndIsStoredOnceFilled() {
+        Windows w;
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        QTableView* grid = w.window.Grid();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(w.window.Model()->rowCount(), 2);
+        QCOMPARE(w.table.ReadAll().size(), 1u); // not stored while empty
+        QTest::keyClick(grid, Qt::Key_Down);    // left empty: dropped
+        QTRY_COMPARE(w.window.Model()->rowCount(), 1);
+
+        w.window.InsertRow();
+        const QModelIndex cost = w.window.Model()->index(0, 2);
+        QVERIFY(w.window.Model()->setData(cost, "7", Qt::EditRole));
+        const auto rows = w.table.ReadAll();
+        QCOMPARE(rows.size(), 2u);
+        QCOMPARE(rows.front().period, (TariffPeriod{std::nullopt, std::nullopt, 7.0}));
+    }
+
+    void theLookupLeavesAnEditAlone() {
+        Windows w;
+        w.table.Add({0, Ms(23, 59, 59), 20});
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 30});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        QTableView* grid = w.window.Grid();
+        const QModelIndex cell = w.window.Model()->index(1, 2);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("45");
+        struct : Clock {
+            LocalMoment Now() const override { return {QDate(2026, 12, 7), 43'200'000}; }
+        } noon;
+        TariffBook book(noon);
+        book.SetTable(&w.table);
+        for (int tick = 0; tick < 3; ++tick)
+            QCOMPARE(book.LookupRate(), QStringLiteral("30"));
+        QCOMPARE(grid->currentIndex(), cell);
+        auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("45"));
+        QCOMPARE(w.table.ReadAll()[1].period.cost, 20.0); // nothing completed behind its back
+    }
+
+    void closingStoresAnOpenEditOrStaysOpen() {
+        Windows w;
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        QTableView* grid = w.window.Grid();
+        const QModelIndex cell = w.window.Model()->index(0, 2);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("abc");
+        w.window.Button2Click();
+        QVERIFY(w.window.isVisible()); // a bad value keeps it open
+        QCOMPARE(w.dialogs.errors.size(), 1);
+        QTRY_VERIFY(grid->indexWidget(cell));
+        qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("25");
+        w.window.Button2Click();
+        QVERIFY(!w.window.isVisible());
+        QCOMPARE(w.table.ReadAll().front().period.cost, 25.0);
+    }
+
+    void moneyForm() {
+        QCOMPARE(TariffModel::MoneyText(15), QString::fromUtf8("15,00\u00A0\u20BD"));
+        QCOMPARE(TariffModel::MoneyText(1500.5), QString::fromUtf8("1\u00A0500,50\u00A0\u20BD"));
+        QCOMPARE(TariffModel::EditText(1500.5), QStringLiteral("1500,50"));
+    }
+
+private:
+    static TariffPeriod TariffFromInputForTest(const QString& start, const QString& end,
+                                               const QString& cost);
+};
+
+// What typing these keys into the inputs should store.
+TariffPeriod TestTariffWindow::TariffFromInputForTest(const QString& start, const QString& end,
+                                                      const QString& cost) {
+    auto time = [](const QString& keys) {
+        const QString digits = QString(keys).remove(' ');
+        const int h = keys.startsWith(' ') ? digits.left(1).toInt() : digits.left(2).toInt();
+        const QString rest = keys.startsWith(' ') ? digits.mid(1) : digits.mid(2);
+        return Ms(h, rest.left(2).toInt(), rest.mid(2, 2).toInt());
+    };
+    return {time(start), time(end), QString(cost).replace(',', '.').toDouble()};
+}
+
+QTEST_MAIN(TestTariffWindow)
+#include "tst_tariffwindow.moc"

@@ -7,6 +7,7 @@
 #include "TrayIcon.h"
 #include "ui/UiFonts.h"
 #include "about/AboutBox.h"
+#include "report/ReportDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "storage/Failure.h"
 #include "storage/SessionModel.h"
@@ -97,7 +98,7 @@ void MainWindow::BuildMenus() {
     connect(n2, &QAction::triggered, this, &MainWindow::N2Click);
     QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
     n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
-    n5->setEnabled(false);
+    connect(n5, &QAction::triggered, this, &MainWindow::N5Click);
     AddEntry(file, "N13", QStringLiteral("Установка пароля..."))->setEnabled(false);
     AddEntry(file, "N14", QStringLiteral("Настройка..."))->setEnabled(false);
     AddSeparator(file, "N12");
@@ -132,7 +133,8 @@ void MainWindow::BuildMenus() {
     exit->setObjectName(QStringLiteral("N22"));
     connect(exit, &QAction::triggered, this, &MainWindow::N7Click);
 
-    // The tray menu: the report joins it with its window.
+    connect(AddEntry(trayMenu_, "N10", QStringLiteral("Отчет...")), &QAction::triggered, this,
+            &MainWindow::N5Click);
     connect(AddEntry(trayMenu_, "N8", QStringLiteral("Тариф...")), &QAction::triggered, this,
             &MainWindow::N8Click);
     AddSeparator(trayMenu_, "N6");
@@ -280,6 +282,13 @@ void MainWindow::About1Click() {
 void MainWindow::N2Click() {
     if (windows_.tariffs)
         windows_.tariffs->Open(state_.tariffs.get());
+}
+
+void MainWindow::N5Click() {
+    if (!windows_.report)
+        return;
+    windows_.report->SetTable(state_.sessions.get());
+    windows_.report->exec();
 }
 
 void MainWindow::N8Click() {

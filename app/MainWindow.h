@@ -14,6 +14,7 @@ class QMenu;
 class QPushButton;
 class AboutBox;
 class TariffWindow;
+class ReportDialog;
 class Navigator;
 class SessionGrid;
 class SessionModel;
@@ -29,6 +30,7 @@ public:
     ~MainWindow() override;
     // The other windows, created after this one in the program's fixed order.
     struct Windows {
+        ReportDialog* report = nullptr;
         TariffWindow* tariffs = nullptr;
         AboutBox* about = nullptr;
     };
@@ -42,6 +44,7 @@ public:
     void N7Click(); // "Выход" in "Файл"; N22Click is the same
     void N15Click();
     void N2Click(); // "Тариф"
+    void N5Click(); // "Отчет...", and the tray's "Отчет..."
     void N8Click(); // the tray's "Тариф...", without the access gate
     void N19Click();
     void N20Click();

@@ -1,8 +1,10 @@
 #include "AppState.h"
 #include "ApplicationTitle.h"
+#include "CommandLine.h"
 #include "MainWindow.h"
 #include "about/AboutBox.h"
 #include "platform/MachineFacts.h"
+#include "report/ReportDialog.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "platform/TerminationSignals.h"
@@ -12,6 +14,9 @@
 #include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
+    if (WantsCommandLine(argc, argv))
+        return RunCommandLine(argc, argv);
+
     QApplication app(argc, argv);
     // The windows stay alive hidden; the program ends when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -29,11 +34,13 @@ int main(int argc, char* argv[]) {
 
     // The windows, created hidden, in their fixed order: the main window first.
     MainWindow mainWindow(state, dialogs, settings);
+    ReportForm reportForm;
+    ReportDialog reportDialog(reportForm, dialogs, &mainWindow);
     TariffWindow tariffWindow(dialogs, &mainWindow);
     NewTariffDialog newTariffDialog(dialogs, &tariffWindow);
     AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
     tariffWindow.SetNewTariffDialog(&newTariffDialog);
-    mainWindow.SetWindows({&tariffWindow, &aboutBox});
+    mainWindow.SetWindows({&reportDialog, &tariffWindow, &aboutBox});
 
     // Asked from outside to end (a signal, the desktop session ending): close the ordinary
     // way, so the open connection and the window settings are written.

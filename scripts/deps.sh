@@ -5,11 +5,11 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libpoppler-qt6-dev
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(xvfb xauth)
+  packages+=(xvfb xauth poppler-utils)
 fi
 
 missing=()

@@ -46,8 +46,16 @@ struct SessionTable::Statements {
           exact(db, COLUMNS "WHERE id = ?3 AND " IN_VIEW),
           count(db, "SELECT count(*) FROM session WHERE " IN_VIEW),
           page(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT ?3 OFFSET ?4"),
-          offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW) {}
-    SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf;
+          offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW),
+          maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
+          rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
+          rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
+                            " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
+          rangeBelow(db, COLUMNS "WHERE id <= ?3 AND id < ?4 AND " IN_VIEW
+                             " ORDER BY id DESC LIMIT ?5"),
+          rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC") {}
+    SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
+        rangeCount, rangePage, rangeBelow, rangeAll;
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
@@ -258,5 +266,98 @@ qint64 SessionTable::OffsetOf(qint64 id) const {
     } catch (const SqliteError& error) {
         st_->offsetOf.Reset();
         Fail(QStringLiteral("прочитать"), error);
+    }
+}
+
+namespace {
+// Binds ?1 and ?2 (the dates) and ?3 (the newest row) of a range query.
+void BindRange(SqliteStatement& s, const SessionRange& range) {
+    if (range.from && range.to) {
+        s.Bind(1, range.from->toString(Qt::ISODate));
+        s.Bind(2, range.to->toString(Qt::ISODate));
+    }
+    s.Bind(3, range.maxId);
+}
+} // namespace
+
+SessionRange SessionTable::CurrentRange() const {
+    SessionRange range;
+    if (filter_) {
+        range.from = filter_->first;
+        range.to = filter_->second;
+    }
+    try {
+        st_->maxId.Step();
+        range.maxId = st_->maxId.Int(0);
+        st_->maxId.Reset();
+    } catch (const SqliteError& error) {
+        st_->maxId.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+    return range;
+}
+
+qint64 SessionTable::CountIn(const SessionRange& range) const {
+    SqliteStatement& s = st_->rangeCount;
+    try {
+        BindRange(s, range);
+        s.Step();
+        const qint64 count = s.Int(0);
+        s.Reset();
+        return count;
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+}
+
+std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 offset,
+                                             int count) const {
+    SqliteStatement& s = st_->rangePage;
+    std::vector<SessionRow> rows;
+    try {
+        BindRange(s, range);
+        s.Bind(4, qint64(count)).Bind(5, offset);
+        while (s.Step())
+            rows.push_back(ReadRow(s));
+        s.Reset();
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+    return rows;
+}
+
+std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint64 belowId,
+                                                int count) const {
+    SqliteStatement& s = st_->rangeBelow;
+    std::vector<SessionRow> rows;
+    try {
+        BindRange(s, range);
+        s.Bind(4, belowId).Bind(5, qint64(count));
+        while (s.Step())
+            rows.push_back(ReadRow(s));
+        s.Reset();
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+    return rows;
+}
+
+void SessionTable::ForEachIn(const SessionRange& range,
+                             const std::function<void(const SessionRow&)>& visit) const {
+    SqliteStatement& s = st_->rangeAll;
+    try {
+        BindRange(s, range);
+        while (s.Step())
+            visit(ReadRow(s));
+        s.Reset();
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    } catch (...) {
+        s.Reset(); // whatever the visitor threw, the statement lets go of the table
+        throw;
     }
 }

@@ -8,6 +8,8 @@
 
 #include <QDate>
 #include <QObject>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -15,6 +17,14 @@
 struct SessionRow {
     qint64 id = 0;
     SessionRecord record;
+};
+
+// A fixed set of rows to report on: the dates from..to (both inclusive; none for all) among
+// the rows stored up to maxId, so rows written later do not slip into a report being shown.
+struct SessionRange {
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    qint64 maxId = std::numeric_limits<qint64>::max();
 };
 
 class SessionTable : public QObject, public RecordWriter {
@@ -59,6 +69,17 @@ public:
     std::vector<SessionRow> ReadRows(qint64 offset, int count) const;
     // The offset in view of a row, or -1 when the view does not hold it.
     qint64 OffsetOf(qint64 id) const;
+
+    // The range the current view shows, fixed at the newest row stored now.
+    SessionRange CurrentRange() const;
+    qint64 CountIn(const SessionRange& range) const;
+    // Rows of the range, newest first: from an offset (for jumping to any page), or the
+    // ones just older than a row already read (for reading it through in order).
+    std::vector<SessionRow> RowsIn(const SessionRange& range, qint64 offset, int count) const;
+    std::vector<SessionRow> RowsBelow(const SessionRange& range, qint64 belowId, int count) const;
+    // Every row of the range, newest first, through one statement.
+    void ForEachIn(const SessionRange& range,
+                   const std::function<void(const SessionRow&)>& visit) const;
 
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.

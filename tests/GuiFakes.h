@@ -4,6 +4,7 @@
 #include "ui/Dialogs.h"
 
 #include <QList>
+#include <functional>
 #include <QStringList>
 
 class FakeDialogs final : public Dialogs {
@@ -27,6 +28,19 @@ public:
         return fontAnswer;
     }
     void OpenUrl(const QUrl& url) override { opened << url; }
+    QString SaveFileName(QWidget*, const QString&, const QString& filters,
+                         QString* chosenFilter) override {
+        if (chosenFilter)
+            *chosenFilter = saveFilter.isEmpty() ? filters.split(";;").front() : saveFilter;
+        return saveAnswer;
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&) override { return openAnswer; }
+    bool SetUpPrinter(QWidget*, QPrinter&) override { return false; }
+    bool ChoosePrinter(QWidget*, QPrinter& printer, int) override {
+        if (printerSetup)
+            printerSetup(printer);
+        return bool(printerSetup);
+    }
 
     QStringList messages;
     QStringList errors;
@@ -39,4 +53,8 @@ public:
     std::optional<FontChoice> fontAnswer;
     QList<FontChoice> fontInitials;
     QList<QUrl> opened;
+    QString saveAnswer;
+    QString saveFilter;
+    QString openAnswer;
+    std::function<void(QPrinter&)> printerSetup; // none: the user cancels
 };

@@ -75,7 +75,7 @@ private slots:
                               "Borland", "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт",
                               "Narod"}));
         QCOMPARE(Captions(w.Tray()->Menu()->actions()),
-                 (QStringList{"Тариф...", "-", "Восстановить", "Закрыть"}));
+                 (QStringList{"Отчет...", "Тариф...", "-", "Восстановить", "Закрыть"}));
     }
 
     void sitesOpenTheirOwnAddresses() {

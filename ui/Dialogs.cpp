@@ -4,6 +4,10 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -48,3 +52,25 @@ std::optional<FontChoice> WidgetDialogs::ChooseFont(QWidget* parent, const FontC
 }
 
 void WidgetDialogs::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+QString WidgetDialogs::SaveFileName(QWidget* parent, const QString& caption,
+                                    const QString& filters, QString* chosenFilter) {
+    return QFileDialog::getSaveFileName(parent, caption, {}, filters, chosenFilter);
+}
+
+QString WidgetDialogs::OpenFileName(QWidget* parent, const QString& caption,
+                                    const QString& filters) {
+    return QFileDialog::getOpenFileName(parent, caption, {}, filters);
+}
+
+bool WidgetDialogs::SetUpPrinter(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer, int pageCount) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, std::max(1, pageCount));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}

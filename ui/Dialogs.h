@@ -9,6 +9,7 @@
 #include <optional>
 
 class QWidget;
+class QPrinter;
 
 struct FontChoice {
     QFont font;
@@ -30,6 +31,15 @@ public:
     virtual std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) = 0;
     // Hands the address to the desktop's default browser or mail program; failures are quiet.
     virtual void OpenUrl(const QUrl& url) = 0;
+    // File choosers: an empty text when the user cancels. `filters` as for QFileDialog; the
+    // chosen filter comes back through `chosenFilter`.
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                 QString* chosenFilter) = 0;
+    virtual QString OpenFileName(QWidget* parent, const QString& caption,
+                                 const QString& filters) = 0;
+    // The printer's page setup, and the choice of printer and pages before printing.
+    virtual bool SetUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer, int pageCount) = 0;
 };
 
 class WidgetDialogs final : public Dialogs {
@@ -42,6 +52,11 @@ public:
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<FontChoice> ChooseFont(QWidget* parent, const FontChoice& initial) override;
     void OpenUrl(const QUrl& url) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                         QString* chosenFilter) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filters) override;
+    bool SetUpPrinter(QWidget* parent, QPrinter& printer) override;
+    bool ChoosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override;
 
 private:
     QString title_;

@@ -1,0 +1,242 @@
+#include "PreviewWindow.h"
+
+#include "PdfPages.h"
+#include "ReportDocument.h"
+#include "ReportExport.h"
+#include "storage/Failure.h"
+#include "ui/Artwork.h"
+#include "ui/Dialogs.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+// Draws the current page only, white on grey with a thin shadow.
+class PreviewWindow::PageWidget final : public QWidget {
+public:
+    explicit PageWidget(PreviewWindow* preview) : preview_(preview) {
+        setBackgroundRole(QPalette::Dark);
+        setAutoFillBackground(true);
+    }
+    static constexpr int Gap = 12;
+    QRectF SheetRect() const {
+        const QSizeF mm = preview_->pages_->PageSizeMm(preview_->page_);
+        const double scale = preview_->Scale();
+        const QSizeF size(mm.width() * scale, mm.height() * scale);
+        return QRectF(QPointF(std::max(double(Gap), (width() - size.width()) / 2), Gap), size);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRectF sheet = SheetRect();
+        painter.fillRect(sheet.translated(3, 3), QColor(60, 60, 60));
+        painter.fillRect(sheet, Qt::white);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        try {
+            preview_->pages_->Paint(painter, preview_->page_, sheet);
+        } catch (const Failure& failure) {
+            painter.drawText(sheet, Qt::AlignCenter | Qt::TextWordWrap, failure.message());
+        }
+    }
+
+private:
+    PreviewWindow* preview_;
+};
+
+PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), report_(report), pages_(report), dialogs_(dialogs),
+      scroll_(new QScrollArea(this)), page_widget_(nullptr), pageLabel_(new QLabel(this)) {
+    setObjectName(QStringLiteral("QRPreview"));
+    setWindowTitle(QStringLiteral("Просмотр отчёта"));
+    setWindowIcon(Artwork::ApplicationIcon());
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinMaxButtonsHint);
+    resize(820, 720);
+
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("PreviewToolBar"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto add = [&](const char* name, const QString& text, auto slot) {
+        QAction* action = bar->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add("ZoomFit", QStringLiteral("Весь лист"), [this] { SetZoom(Zoom::Fit); });
+    add("Zoom100", QStringLiteral("100 %"), [this] { SetZoom(Zoom::Actual); });
+    add("ZoomWidth", QStringLiteral("По ширине"), [this] { SetZoom(Zoom::Width); });
+    bar->addSeparator();
+    first_ = add("FirstPage", QStringLiteral("|<"), [this] { ShowPage(0); });
+    prior_ = add("PriorPage", QStringLiteral("<"), [this] { ShowPage(page_ - 1); });
+    next_ = add("NextPage", QStringLiteral(">"), [this] { ShowPage(page_ + 1); });
+    last_ = add("LastPage", QStringLiteral(">|"), [this] { ShowPage(PageCount() - 1); });
+    bar->addSeparator();
+    add("PrinterSetup", QStringLiteral("Настройка принтера"), [this] { SetUpPrinter(); });
+    add("Print", QStringLiteral("Печать"), [this] { PrintReport(); });
+    bar->addSeparator();
+    add("Save", QStringLiteral("Сохранить"), [this] { SaveReport(); });
+    add("Open", QStringLiteral("Открыть"), [this] { OpenSavedReport(); });
+    bar->addSeparator();
+    add("Close", QStringLiteral("&Close"), [this] { accept(); });
+    bar->addSeparator();
+    bar->addWidget(pageLabel_);
+    first_->setToolTip(QStringLiteral("Первая страница"));
+    prior_->setToolTip(QStringLiteral("Предыдущая страница"));
+    next_->setToolTip(QStringLiteral("Следующая страница"));
+    last_->setToolTip(QStringLiteral("Последняя страница"));
+
+    page_widget_ = new PageWidget(this);
+    scroll_->setWidget(page_widget_);
+    scroll_->setAlignment(Qt::AlignHCenter);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(scroll_);
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_->setPageSize(QPageSize(QPageSize::A4));
+    ShowPage(0);
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+qint64 PreviewWindow::PageCount() const { return pages_ ? pages_->PageCount() : 0; }
+
+double PreviewWindow::Scale() const {
+    const double actual = logicalDpiX() / 25.4;
+    if (!pages_)
+        return actual;
+    const QSizeF mm = pages_->PageSizeMm(page_);
+    const QSize view = scroll_->viewport()->size() - QSize(2 * PageWidget::Gap + 4,
+                                                          2 * PageWidget::Gap + 4);
+    switch (zoom_) {
+    case Zoom::Actual:
+        return actual;
+    case Zoom::Width:
+        return std::max(0.5, view.width() / mm.width());
+    case Zoom::Fit:
+        return std::max(0.3, std::min(view.width() / mm.width(), view.height() / mm.height()));
+    }
+    return actual;
+}
+
+void PreviewWindow::SetZoom(Zoom zoom) {
+    zoom_ = zoom;
+    Relayout();
+}
+
+void PreviewWindow::ShowPage(qint64 page) {
+    page_ = std::clamp<qint64>(page, 0, std::max<qint64>(PageCount() - 1, 0));
+    Relayout();
+    scroll_->verticalScrollBar()->setValue(0);
+    UpdateActions();
+}
+
+void PreviewWindow::Relayout() {
+    if (!page_widget_ || !pages_)
+        return;
+    const QRectF sheet = page_widget_->SheetRect();
+    page_widget_->resize(
+        std::max(scroll_->viewport()->width(), int(sheet.width()) + 2 * PageWidget::Gap + 4),
+        int(sheet.height()) + 2 * PageWidget::Gap + 4);
+    page_widget_->update();
+}
+
+void PreviewWindow::UpdateActions() {
+    first_->setEnabled(page_ > 0);
+    prior_->setEnabled(page_ > 0);
+    next_->setEnabled(page_ + 1 < PageCount());
+    last_->setEnabled(page_ + 1 < PageCount());
+    pageLabel_->setText(QStringLiteral("  Страница %1 из %2").arg(page_ + 1).arg(PageCount()));
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Relayout();
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        return ShowPage(page_ + 1);
+    case Qt::Key_PageUp:
+        return ShowPage(page_ - 1);
+    case Qt::Key_Home:
+        if (event->modifiers() & Qt::ControlModifier)
+            return ShowPage(0);
+        break;
+    case Qt::Key_End:
+        if (event->modifiers() & Qt::ControlModifier)
+            return ShowPage(PageCount() - 1);
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void PreviewWindow::SetUpPrinter() { dialogs_.SetUpPrinter(this, *printer_); }
+
+void PreviewWindow::PrintReport() {
+    printer_->setFromTo(0, 0);
+    if (!dialogs_.ChoosePrinter(this, *printer_, int(std::min<qint64>(PageCount(), INT_MAX))))
+        return;
+    try {
+        ReportExport::Print(*pages_, *printer_);
+    } catch (const Failure& failure) {
+        dialogs_.Error(this, failure.message());
+    }
+}
+
+void PreviewWindow::SaveReport() {
+    const QString pdf = QStringLiteral("PDF (*.pdf)");
+    const QString csv = QStringLiteral("CSV (*.csv)");
+    if (!report_) {
+        dialogs_.Message(this, QStringLiteral("Открытый отчёт уже сохранён в своём файле."));
+        return;
+    }
+    QString filter;
+    QString path = dialogs_.SaveFileName(this, QStringLiteral("Сохранить отчёт"),
+                                         pdf + QStringLiteral(";;") + csv, &filter);
+    if (path.isEmpty())
+        return;
+    const bool asCsv = filter == csv || path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    if (!path.contains(QLatin1Char('.')))
+        path += asCsv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
+    try {
+        if (asCsv)
+            ReportExport::WriteCsv(*report_, path);
+        else
+            ReportExport::WritePdf(*report_, path);
+    } catch (const Failure& failure) {
+        dialogs_.Error(this, failure.message());
+    }
+}
+
+void PreviewWindow::OpenSavedReport() {
+    const QString path = dialogs_.OpenFileName(this, QStringLiteral("Открыть отчёт"),
+                                               QStringLiteral("PDF (*.pdf)"));
+    if (!path.isEmpty())
+        OpenSavedReport(path);
+}
+
+void PreviewWindow::OpenSavedReport(const QString& path) {
+    try {
+        saved_ = std::make_unique<PdfPages>(path);
+    } catch (const Failure& failure) {
+        dialogs_.Error(this, failure.message());
+        return;
+    }
+    pages_ = saved_.get();
+    report_ = nullptr; // saving applies to the live report only
+    setWindowTitle(QStringLiteral("Просмотр отчёта — %1").arg(QFileInfo(path).fileName()));
+    ShowPage(0);
+}

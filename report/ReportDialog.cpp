@@ -1,0 +1,102 @@
+#include "ReportDialog.h"
+
+#include "PreviewWindow.h"
+#include "ReportDocument.h"
+#include "ReportTotals.h"
+#include "storage/Failure.h"
+#include "storage/SessionTable.h"
+#include "ui/Artwork.h"
+#include "ui/Centred.h"
+#include "ui/Dialogs.h"
+#include "ui/UiFonts.h"
+
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* picker = new QDateEdit(QDate::currentDate(), parent);
+    picker->setObjectName(QString::fromLatin1(name));
+    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    picker->setCalendarPopup(true);
+    picker->setGeometry(geometry);
+    return picker;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+    return label;
+}
+} // namespace
+
+ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), form_(form), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Отчёт"));
+    setWindowIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
+    setFixedSize(268, 79);
+    setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(185, 209, 234));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    Label(this, QStringLiteral("Показать с"), {8, 14, 62, 16});
+    from_ = Picker(this, "DateTimePicker1", {68, 10, 88, 23});
+    Label(this, QStringLiteral("по"), {162, 14, 16, 16});
+    to_ = Picker(this, "DateTimePicker2", {176, 10, 88, 23});
+    auto* show = new QPushButton(QStringLiteral("Показать"), this);
+    show->setObjectName(QStringLiteral("Button1"));
+    show->setGeometry(185, 46, 75, 25);
+    show->setAutoDefault(false);
+    connect(show, &QPushButton::clicked, this, &ReportDialog::Button1Click);
+}
+
+void ReportDialog::Button1Click() {
+    if (!table_) {
+        dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+        return;
+    }
+    try {
+        table_->SetDateFilter(from_->date(), to_->date());
+        // A fixed range: records written while the preview is open stay out of this report.
+        const SessionRange range = table_->CurrentRange();
+        const ReportTotals totals = ReportTotals::Of(*table_, range);
+        form_.summary.time = totals.TimeText();
+        form_.summary.money = totals.MoneyText();
+        ReportDocument report(*table_, range, form_.summary);
+        PreviewWindow preview(&report, dialogs_, this);
+        if (run_)
+            run_(preview);
+        else
+            preview.exec();
+    } catch (const Failure& failure) {
+        dialogs_.Error(this, failure.message()); // the filter stays until the dialog closes
+    }
+}
+
+void ReportDialog::ClearFilter() {
+    if (table_)
+        table_->ClearDateFilter();
+}
+
+void ReportDialog::done(int result) {
+    ClearFilter();
+    QDialog::done(result);
+}
+
+void ReportDialog::closeEvent(QCloseEvent* event) {
+    ClearFilter();
+    QDialog::closeEvent(event);
+}
+
+void ReportDialog::showEvent(QShowEvent* event) {
+    CentreOnScreen(this);
+    QDialog::showEvent(event);
+}

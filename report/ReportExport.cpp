@@ -1,0 +1,110 @@
+#include "ReportExport.h"
+
+#include "ReportDocument.h"
+#include "storage/Failure.h"
+#include "storage/TextForms.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace ReportExport {
+namespace {
+
+[[noreturn]] void CannotWrite(const QString& path, const QString& reason) {
+    throw Failure(QStringLiteral("Не удалось сохранить отчёт в файл «%1»: %2.")
+                      .arg(QDir::toNativeSeparators(path), reason));
+}
+
+void Open(QSaveFile& file) {
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(file.fileName(), file.errorString());
+}
+
+void Commit(QSaveFile& file) {
+    if (file.error() != QFileDevice::NoError || !file.commit())
+        CannotWrite(file.fileName(), file.errorString());
+}
+
+QString CsvField(const QString& text) {
+    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+} // namespace
+
+void WritePdf(ReportDocument& report, const QString& path) {
+    QSaveFile file(path);
+    Open(file);
+    {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageOrientation(QPageLayout::Portrait);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(600);
+        writer.setTitle(QStringLiteral("Отчёт"));
+        writer.setCreator(QStringLiteral("Kelvora"));
+        QPainter painter(&writer);
+        const QRectF sheet(0, 0, writer.width(), writer.height());
+        report.ForEachPage(0, report.PageCount() - 1,
+                           [&](qint64 page, const std::vector<SessionRecord>& records) {
+                               if (page > 0)
+                                   writer.newPage();
+                               ReportLayout::PaintPage(
+                                   painter, sheet,
+                                   ReportLayout::PageAt(report.Records(), page), records,
+                                   report.Summary());
+                           });
+    }
+    Commit(file);
+}
+
+void WriteCsv(const ReportDocument& report, const QString& path) {
+    QSaveFile file(path);
+    Open(file);
+    auto line = [&](const QStringList& fields) {
+        QStringList quoted;
+        for (const QString& f : fields)
+            quoted << CsvField(f);
+        file.write((quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
+    };
+    line({QStringLiteral("Дата входа"), QStringLiteral("Время входа"),
+          QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
+          QStringLiteral("Тариф"), QStringLiteral("Сумма")});
+    report.ForEachRecord([&](const SessionRecord& r) {
+        line({TextForms::DateText(r.data), r.wremN, r.wremW, r.itogo, r.tarif, r.summ});
+    });
+    // The totals under their columns: the time under the durations, the money under the sums.
+    QString time = report.Summary().time;
+    time = time.mid(time.lastIndexOf(QLatin1Char(' ')) + 1);
+    line({QStringLiteral("Итого"), {}, {}, time, {}, report.Summary().money});
+    Commit(file);
+}
+
+void Print(PageSource& pages, QPrinter& printer) {
+    printer.setFullPage(true);
+    qint64 first = 0;
+    qint64 last = pages.PageCount() - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = printer.fromPage() - 1;
+        last = std::min<qint64>(last, printer.toPage() > 0 ? printer.toPage() - 1 : last);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Failure(QStringLiteral("Не удалось начать печать на принтере «%1».")
+                          .arg(printer.printerName()));
+    const QRectF sheet = printer.paperRect(QPrinter::DevicePixel);
+    for (qint64 page = first; page <= last; ++page) {
+        if (page > first)
+            printer.newPage();
+        pages.Paint(painter, page, QRectF(0, 0, sheet.width(), sheet.height()));
+    }
+    painter.end();
+}
+
+} // namespace ReportExport

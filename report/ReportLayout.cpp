@@ -1,0 +1,148 @@
+#include "ReportLayout.h"
+
+#include "storage/TextForms.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace ReportLayout {
+
+int RowsOnFirstPage() { return (UsableHeight - CaptionBand) / DetailBand; }
+int RowsOnOtherPages() { return UsableHeight / DetailBand; }
+
+qint64 PageCount(qint64 records) {
+    const qint64 first = RowsOnFirstPage();
+    const qint64 other = RowsOnOtherPages();
+    qint64 pages = 1;
+    qint64 used = CaptionBand + std::min(records, first) * DetailBand; // on the last page
+    if (records > first) {
+        const qint64 rest = records - first;
+        const qint64 further = (rest + other - 1) / other;
+        pages += further;
+        used = (rest - (further - 1) * other) * DetailBand;
+    }
+    // The summary follows the last line, on a page of its own when that one is full.
+    return used + SummaryBand > UsableHeight ? pages + 1 : pages;
+}
+
+Page PageAt(qint64 records, qint64 page) {
+    Page p;
+    const qint64 first = RowsOnFirstPage();
+    if (page == 0) {
+        p.captions = true;
+        p.firstRow = 0;
+        p.rows = int(std::min(records, first));
+    } else {
+        p.firstRow = first + (page - 1) * RowsOnOtherPages();
+        p.rows = int(std::clamp<qint64>(records - p.firstRow, 0, RowsOnOtherPages()));
+        p.firstRow = std::min(p.firstRow, records);
+    }
+    p.summary = page == PageCount(records) - 1;
+    return p;
+}
+
+QFont ReportFont() {
+    QFont font;
+    // Liberation Sans has Arial's metrics, so the columns keep their places.
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(8);
+    return font;
+}
+
+namespace {
+
+struct Column {
+    QString caption;
+    int captionLeft;
+    int captionWidth; // 0: as wide as its text, no rule
+    int valueLeft;
+    int valueWidth;   // 0: as wide as its text
+};
+
+const std::vector<Column>& Columns() {
+    static const std::vector<Column> columns = {
+        {QStringLiteral("Дата входа"), 3, 169, 3, 188},
+        {QStringLiteral("Время входа"), 259, 188, 259, 188},
+        {QStringLiteral("Время выхода"), 516, 206, 516, 188},
+        {QStringLiteral("Продолжительность"), 815, 288, 815, 188},
+        {QStringLiteral("Тариф"), 1151, 0, 1172, 0},
+        {QStringLiteral("Сумма"), 1320, 0, 1341, 0},
+    };
+    return columns;
+}
+
+QString Field(const SessionRecord& r, int column) {
+    switch (column) {
+    case 0:
+        return TextForms::DateText(r.data);
+    case 1:
+        return r.wremN;
+    case 2:
+        return r.wremW;
+    case 3:
+        return r.itogo;
+    case 4:
+        return r.tarif;
+    default:
+        return r.summ;
+    }
+}
+
+} // namespace
+
+void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
+               const std::vector<SessionRecord>& records, const Summary& summary) {
+    const double unit = target.width() / PageWidth; // device units per tenth of a mm
+    auto x = [&](int tenths) { return target.left() + (Margin + tenths) * unit; };
+    auto y = [&](int tenths) { return target.top() + (Margin + tenths) * unit; };
+    const double textHeight = 40 * unit;
+
+    painter.save();
+    QFont font = ReportFont();
+    // 8 points are 8/72 inch: in tenths of a millimetre, 28.2.
+    const double dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
+    font.setPointSizeF(28.2222 * unit * 72.0 / dpi);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    // A field of fixed width is cut at its edge; the others are as wide as their text.
+    auto text = [&](int left, int width, int top, const QString& s) {
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine |
+                          (width ? 0 : Qt::TextDontClip);
+        painter.drawText(QRectF(x(left), y(top), std::max(width, 1) * unit, textHeight), flags, s);
+    };
+
+    int top = 0;
+    if (page.captions) {
+        QPen rule(Qt::black);
+        rule.setWidthF(std::max(1.0, 2 * unit));
+        for (const Column& c : Columns()) {
+            text(c.captionLeft, c.captionWidth, 21, c.caption);
+            if (c.captionWidth) {
+                painter.save();
+                painter.setPen(rule);
+                // The caption's bottom frame, drawn inside its 4 mm so it clears the first line.
+                const double ruleY = y(21 + 37);
+                painter.drawLine(QPointF(x(c.captionLeft), ruleY),
+                                 QPointF(x(c.captionLeft + c.captionWidth), ruleY));
+                painter.restore();
+            }
+        }
+        top += CaptionBand;
+    }
+    for (int i = 0; i < page.rows && i < int(records.size()); ++i) {
+        for (int column = 0; column < 6; ++column) {
+            const Column& c = Columns()[std::size_t(column)];
+            text(c.valueLeft, c.valueWidth, top, Field(records[std::size_t(i)], column));
+        }
+        top += DetailBand;
+    }
+    if (page.summary) {
+        text(127, 0, top + 21, QStringLiteral("Итого - "));
+        text(254, 0, top + 21, summary.money);
+        text(614, 0, top + 21, summary.time);
+    }
+    painter.restore();
+}
+
+} // namespace ReportLayout

@@ -1,0 +1,41 @@
+#pragma once
+// The report's two totals: the money charged, summed in 64-bit floating point and written
+// as a number text only at the end (0,1 and 0,2 make 0,3), and the connection time, summed
+// as hours, minutes and seconds read piece by piece from the durations, with the carries
+// done once at the end and the hours not reduced (30:0:0).
+
+#include "storage/SessionTable.h"
+
+#include <QString>
+
+struct DurationPieces {
+    QString hours;   // before the first colon (all of it without one)
+    QString minutes; // between the first and the second colon
+    QString seconds; // at most three characters after the second colon
+};
+
+// Splits a duration text, trimmed of blanks and control characters, into its pieces.
+DurationPieces SplitDuration(const QString& itogo);
+
+class ReportTotals {
+public:
+    // Throws Failure "'%s' is not a valid floating point value".
+    void AddCharge(const QString& summ);
+    // Throws Failure "'%s' is not a valid integer value" for a piece that is no integer.
+    void AddDuration(const QString& itogo);
+
+    double Money() const { return money_; }
+    QString MoneyText() const;       // "0,3"
+    QString TimeText() const;        // "Общ. время работы - 1:0:15"
+    QString TimeValueText() const;   // "1:0:15"
+
+    // Both totals over a range of the session table. When several texts are bad, the first
+    // bad charge is reported before any bad duration.
+    static ReportTotals Of(const SessionTable& table, const SessionRange& range);
+
+private:
+    double money_ = 0;
+    qint64 hours_ = 0;
+    qint64 minutes_ = 0;
+    qint64 seconds_ = 0;
+};

@@ -1,0 +1,290 @@
+#include "GuiFakes.h"
+#include "TempDir.h"
+#include "report/PdfPages.h"
+#include "report/PreviewWindow.h"
+#include "report/ReportDialog.h"
+#include "report/ReportDocument.h"
+#include "report/ReportExport.h"
+#include "storage/SessionModel.h"
+
+#include <QDateEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7);
+
+QString PdfText(const QString& path) {
+    const QString tool = QStandardPaths::findExecutable("pdftotext");
+    if (tool.isEmpty())
+        return {};
+    QProcess process;
+    process.start(tool, {"-layout", path, "-"});
+    process.waitForFinished(30'000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A data folder with a few records across a week, and the report dialog over it.
+struct Rig {
+    QTemporaryDir dir;
+    SessionTable table{dir.path()};
+    FakeDialogs dialogs;
+    ReportForm form;
+    ReportDialog dialog{form, dialogs};
+
+    Rig() {
+        table.Append({Dec1, "9:00:00", "9:59:30", "0:59:30", "20", "19,8333333333333"});
+        table.Append({Dec5, "10:00:00", "10:00:45", "0:00:45", "20", "0,25"});
+        table.Append({Dec7, "23:30:00", "0:30:00", "1:00:00", "0,1", "0,1"});
+        table.Append({Dec7, "12:00:00", "12:00:00", "0:00:00", "0,2", "0,2"});
+        dialog.SetTable(&table);
+    }
+    void Range(QDate from, QDate to) {
+        dialog.FromPicker()->setDate(from);
+        dialog.ToPicker()->setDate(to);
+    }
+};
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+private slots:
+    void datesStartTodayAndKeepTheLastChoice() {
+        Rig rig;
+        QCOMPARE(rig.dialog.FromPicker()->date(), QDate::currentDate());
+        QCOMPARE(rig.dialog.ToPicker()->date(), QDate::currentDate());
+        QCOMPARE(rig.dialog.FromPicker()->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+        QVERIFY(rig.dialog.FromPicker()->calendarPopup());
+        rig.Range(Dec1, Dec5);
+        rig.dialog.show();
+        rig.dialog.close();
+        rig.dialog.show();
+        QCOMPARE(rig.dialog.FromPicker()->date(), Dec1);
+        QCOMPARE(rig.dialog.ToPicker()->date(), Dec5);
+    }
+
+    void theGridShowsTheRangeWhileTheDialogIsOpen() {
+        Rig rig;
+        SessionModel grid(rig.table);
+        rig.Range(Dec7, Dec7);
+        rig.dialog.show();
+        int rowsDuringPreview = -1;
+        qint64 pages = 0;
+        rig.dialog.SetPreviewRunner([&](PreviewWindow& preview) {
+            rowsDuringPreview = grid.rowCount();
+            pages = preview.PageCount();
+        });
+        rig.dialog.Button1Click();
+        QCOMPARE(rowsDuringPreview, 2);
+        QCOMPARE(pages, 1);
+        QCOMPARE(grid.rowCount(), 2); // still narrowed after the preview
+        QCOMPARE(rig.form.summary.money, QStringLiteral("0,3"));
+        QCOMPARE(rig.form.summary.time, QStringLiteral("Общ. время работы - 1:0:0"));
+        rig.dialog.close();
+        QCOMPARE(grid.rowCount(), 4);
+        QVERIFY(!rig.table.Filtered());
+    }
+
+    void totalsOfARange_data() {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("whole week") << Dec1 << Dec7 << "20,3833333333333"
+                                    << "Общ. время работы - 2:0:15";
+        QTest::newRow("ends inclusive") << Dec1 << Dec5 << "20,0833333333333"
+                                        << "Общ. время работы - 1:0:15";
+        QTest::newRow("reversed: empty") << Dec7 << Dec1 << "0" << "Общ. время работы - 0:0:0";
+    }
+    void totalsOfARange() {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, money);
+        QFETCH(QString, time);
+        Rig rig;
+        rig.Range(from, to);
+        rig.dialog.SetPreviewRunner([](PreviewWindow&) {});
+        rig.dialog.Button1Click();
+        QCOMPARE(rig.form.summary.money, money);
+        QCOMPARE(rig.form.summary.time, time);
+    }
+
+    void aBadTextStopsTheReport() {
+        Rig rig;
+        rig.table.Append({Dec7, "a", "b", "1:00:00", "1", "много"});
+        rig.form.summary = {"earlier", "earlier time"};
+        rig.Range(Dec1, Dec7);
+        bool previewed = false;
+        rig.dialog.SetPreviewRunner([&](PreviewWindow&) { previewed = true; });
+        rig.dialog.show();
+        rig.dialog.Button1Click();
+        QVERIFY(!previewed);
+        QCOMPARE(rig.dialogs.errors,
+                 QStringList{"'много' is not a valid floating point value"});
+        QCOMPARE(rig.form.summary.money, QStringLiteral("earlier"));
+        QVERIFY(rig.table.Filtered()); // until the dialog closes
+        rig.dialog.close();
+        QVERIFY(!rig.table.Filtered());
+    }
+
+    void previewPagesAndZoom() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        for (int i = 0; i < 100; ++i)
+            table.Append({Dec7, QString::number(i), "b", "0:01:00", "1", "1"});
+        ReportDocument report(table, table.CurrentRange(), {"100", "Общ. время работы - 1:40:0"});
+        FakeDialogs dialogs;
+        PreviewWindow preview(&report, dialogs);
+        preview.resize(800, 600);
+        preview.show();
+        QCOMPARE(preview.PageCount(), 3); // 46 + 47 + 7 and the summary
+        QCOMPARE(preview.CurrentPage(), 0);
+        preview.findChild<QAction*>("LastPage")->trigger();
+        QCOMPARE(preview.CurrentPage(), 2);
+        preview.findChild<QAction*>("PriorPage")->trigger();
+        QCOMPARE(preview.CurrentPage(), 1);
+        QVERIFY(!preview.findChild<QAction*>("NextPage")->isEnabled() == false);
+        preview.findChild<QAction*>("Zoom100")->trigger();
+        const double actual = preview.Scale();
+        preview.findChild<QAction*>("ZoomFit")->trigger();
+        QVERIFY(preview.Scale() < actual);
+        preview.findChild<QAction*>("ZoomWidth")->trigger();
+        QCOMPARE(preview.CurrentZoom(), PreviewWindow::Zoom::Width);
+        QStringList order;
+        for (QAction* a : preview.findChild<QToolBar*>("PreviewToolBar")->actions())
+            if (!a->objectName().isEmpty())
+                order << a->objectName();
+        QCOMPARE(order, (QStringList{"ZoomFit", "Zoom100", "ZoomWidth", "FirstPage", "PriorPage",
+                                     "NextPage", "LastPage", "PrinterSetup", "Print", "Save",
+                                     "Open", "Close"}));
+        QCOMPARE(preview.findChild<QAction*>("Close")->text(), QStringLiteral("&Close"));
+        preview.grab(); // paints the page on screen
+    }
+
+    void savedPdfReadsBackAndOpensInThePreview() {
+        Rig rig;
+        const SessionRange range = rig.table.CurrentRange();
+        ReportDocument report(rig.table, range, {"20,3833333333333", "Общ. время работы - 2:0:15"});
+        const QString path = rig.dir.filePath("report.pdf");
+        ReportExport::WritePdf(report, path);
+        const QString text = PdfText(path);
+        if (text.isEmpty())
+            QSKIP("pdftotext is not installed");
+        for (const char* expected :
+             {"Дата входа", "Время входа", "Время выхода", "Продолжительность", "Тариф", "Сумма",
+              "07.12.2026", "23:30:00", "0:30:00", "19,8333333333333", "Итого -",
+              "20,3833333333333", "Общ. время работы - 2:0:15"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        // Newest first, in the table's order.
+        QVERIFY(text.indexOf("12:00:00") < text.indexOf("9:00:00"));
+
+        FakeDialogs dialogs;
+        PreviewWindow preview(&report, dialogs);
+        preview.OpenSavedReport(path);
+        QVERIFY(dialogs.errors.isEmpty());
+        QCOMPARE(preview.PageCount(), 1);
+        preview.grab();
+        preview.OpenSavedReport(rig.dir.filePath("missing.pdf"));
+        QCOMPARE(dialogs.errors.size(), 1);
+    }
+
+    void captionsOnTheFirstPageOnly() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        for (int i = 0; i < 60; ++i)
+            table.Append({Dec7, QString("%1:00:00").arg(i % 24), "b", "0:01:00", "1", "1"});
+        ReportDocument report(table, table.CurrentRange(), {"60", "Общ. время работы - 1:0:0"});
+        const QString path = dir.filePath("two-pages.pdf");
+        ReportExport::WritePdf(report, path);
+        const QString text = PdfText(path);
+        if (text.isEmpty())
+            QSKIP("pdftotext is not installed");
+        const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages[0].contains("Продолжительность"));
+        QVERIFY(!pages[1].contains("Продолжительность"));
+        QVERIFY(!pages[0].contains("Итого"));
+        QVERIFY(pages[1].contains("Итого"));
+        QCOMPARE(pages[0].count("07.12.2026"), 46);
+        QCOMPARE(pages[1].count("07.12.2026"), 14);
+    }
+
+    void savingFromThePreview_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("pdf") << "out.pdf" << "PDF (*.pdf)";
+        QTest::newRow("csv") << "out.csv" << "CSV (*.csv)";
+        QTest::newRow("csv chosen, no suffix") << "out" << "CSV (*.csv)";
+    }
+    void savingFromThePreview() {
+        QFETCH(QString, file);
+        QFETCH(QString, filter);
+        Rig rig;
+        ReportDocument report(rig.table, rig.table.CurrentRange(), {"20,3833333333333", "Общ. время работы - 2:0:15"});
+        PreviewWindow preview(&report, rig.dialogs);
+        rig.dialogs.saveAnswer = rig.dir.filePath(file);
+        rig.dialogs.saveFilter = filter;
+        preview.SaveReport();
+        QVERIFY(rig.dialogs.errors.isEmpty());
+        const bool csv = filter.startsWith("CSV");
+        QFile saved(rig.dir.filePath(file.contains('.') ? file : file + ".csv"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        if (csv) {
+            const QStringList lines = QString::fromUtf8(bytes).split("\r\n", Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), 6);
+            QCOMPARE(lines[0], QStringLiteral("Дата входа;Время входа;Время выхода;"
+                                              "Продолжительность;Тариф;Сумма"));
+            QCOMPARE(lines[1], QStringLiteral("07.12.2026;12:00:00;12:00:00;0:00:00;0,2;0,2"));
+            QCOMPARE(lines[5], QStringLiteral("Итого;;;2:0:15;;20,3833333333333"));
+        } else {
+            QVERIFY(bytes.startsWith("%PDF"));
+        }
+    }
+
+    void aRefusedSaveSaysWhereAndWhy() {
+        Rig rig;
+        ReportDocument report(rig.table, rig.table.CurrentRange(), {"0", "0:0:0"});
+        PreviewWindow preview(&report, rig.dialogs);
+        QDir().mkpath(rig.dir.filePath("taken.pdf")); // a folder stands in the way
+        rig.dialogs.saveAnswer = rig.dir.filePath("taken.pdf");
+        preview.SaveReport();
+        QCOMPARE(rig.dialogs.errors.size(), 1);
+        QVERIFY(rig.dialogs.errors[0].contains(rig.dir.filePath("taken.pdf")));
+    }
+
+    void printingAPageRange() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        for (int i = 0; i < 150; ++i)
+            table.Append({Dec7, QString::number(i), "b", "0:01:00", "1", "1"});
+        ReportDocument report(table, table.CurrentRange(), {"150", "Общ. время работы - 2:30:0"});
+        FakeDialogs dialogs;
+        PreviewWindow preview(&report, dialogs);
+        const QString path = dir.filePath("printed.pdf");
+        dialogs.printerSetup = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat); // a printer that writes a file
+            printer.setOutputFileName(path);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(3, 4); // of 4: 46 + 47 + 47 + 10 lines
+        };
+        preview.PrintReport();
+        QVERIFY(dialogs.errors.isEmpty());
+        const QString text = PdfText(path);
+        if (text.isEmpty())
+            QSKIP("pdftotext is not installed");
+        const QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(!pages[0].contains("Продолжительность"));
+        QVERIFY(pages[1].contains("Итого"));
+        PdfPages printed(path);
+        QCOMPARE(printed.PageCount(), 2);
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"

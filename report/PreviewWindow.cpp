@@ -62,23 +62,27 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
 
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("PreviewToolBar"));
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     auto add = [&](const char* name, const QString& text, auto slot) {
         QAction* action = bar->addAction(text);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    add("ZoomFit", QStringLiteral("Весь лист"), [this] { SetZoom(Zoom::Fit); });
-    add("Zoom100", QStringLiteral("100 %"), [this] { SetZoom(Zoom::Actual); });
-    add("ZoomWidth", QStringLiteral("По ширине"), [this] { SetZoom(Zoom::Width); });
+    add("ZoomFit", QStringLiteral("Лист"), [this] { SetZoom(Zoom::Fit); })
+        ->setToolTip(QStringLiteral("Показать лист целиком"));
+    add("Zoom100", QStringLiteral("100 %"), [this] { SetZoom(Zoom::Actual); })
+        ->setToolTip(QStringLiteral("Натуральная величина"));
+    add("ZoomWidth", QStringLiteral("Ширина"), [this] { SetZoom(Zoom::Width); })
+        ->setToolTip(QStringLiteral("По ширине окна"));
     bar->addSeparator();
     first_ = add("FirstPage", QStringLiteral("|<"), [this] { ShowPage(0); });
     prior_ = add("PriorPage", QStringLiteral("<"), [this] { ShowPage(page_ - 1); });
     next_ = add("NextPage", QStringLiteral(">"), [this] { ShowPage(page_ + 1); });
     last_ = add("LastPage", QStringLiteral(">|"), [this] { ShowPage(PageCount() - 1); });
     bar->addSeparator();
-    add("PrinterSetup", QStringLiteral("Настройка принтера"), [this] { SetUpPrinter(); });
+    add("PrinterSetup", QStringLiteral("Принтер"), [this] { SetUpPrinter(); })
+        ->setToolTip(QStringLiteral("Настройка принтера"));
     add("Print", QStringLiteral("Печать"), [this] { PrintReport(); });
     bar->addSeparator();
     add("Save", QStringLiteral("Сохранить"), [this] { SaveReport(); });
@@ -87,6 +91,11 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     add("Close", QStringLiteral("&Close"), [this] { accept(); });
     bar->addSeparator();
     bar->addWidget(pageLabel_);
+    for (auto [action, picture] : {std::pair{first_, Artwork::NavigatorPicture::First},
+                                   std::pair{prior_, Artwork::NavigatorPicture::Prior},
+                                   std::pair{next_, Artwork::NavigatorPicture::Next},
+                                   std::pair{last_, Artwork::NavigatorPicture::Last}})
+        action->setIcon(Artwork::NavigatorIcon(picture));
     first_->setToolTip(QStringLiteral("Первая страница"));
     prior_->setToolTip(QStringLiteral("Предыдущая страница"));
     next_->setToolTip(QStringLiteral("Следующая страница"));
@@ -96,6 +105,7 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     scroll_->setWidget(page_widget_);
     scroll_->setAlignment(Qt::AlignHCenter);
     scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->viewport()->installEventFilter(this); // zoom follows the visible area
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -161,6 +171,12 @@ void PreviewWindow::UpdateActions() {
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     Relayout();
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize)
+        Relayout();
+    return QDialog::eventFilter(watched, event);
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {

@@ -89,6 +89,17 @@ QString Field(const SessionRecord& r, int column) {
     }
 }
 
+// Dates and times (at most ten digits, colons and points) fit their 18.8 mm with room to
+// spare, so only other texts are measured: measuring shapes the text a second time.
+bool MayOverflow(const QString& s) {
+    if (s.size() > 10)
+        return true;
+    for (const QChar c : s)
+        if (!c.isDigit() && c != QLatin1Char(':') && c != QLatin1Char('.'))
+            return true;
+    return false;
+}
+
 } // namespace
 
 void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
@@ -105,11 +116,22 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
     font.setPointSizeF(28.2222 * unit * 72.0 / dpi);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    // A field of fixed width is cut at its edge; the others are as wide as their text.
+    // Text stands on its baseline at the band's top plus the ascent. A field of fixed width
+    // is cut at its edge, which our texts hardly ever reach; the others are as wide as
+    // their text.
+    const QFontMetricsF metrics(font, painter.device());
+    const double ascent = metrics.ascent();
     auto text = [&](int left, int width, int top, const QString& s) {
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine |
-                          (width ? 0 : Qt::TextDontClip);
-        painter.drawText(QRectF(x(left), y(top), std::max(width, 1) * unit, textHeight), flags, s);
+        const QPointF at(x(left), y(top) + ascent);
+        if (width && MayOverflow(s) && metrics.horizontalAdvance(s) > width * unit) {
+            painter.save();
+            painter.setClipRect(QRectF(x(left), y(top), width * unit, textHeight),
+                                Qt::IntersectClip);
+            painter.drawText(at, s);
+            painter.restore();
+        } else {
+            painter.drawText(at, s);
+        }
     };
 
     int top = 0;

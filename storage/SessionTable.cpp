@@ -51,8 +51,7 @@ struct SessionTable::Statements {
           rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
           rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
                             " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
-          rangeBelow(db, COLUMNS "WHERE id <= ?3 AND id < ?4 AND " IN_VIEW
-                             " ORDER BY id DESC LIMIT ?5"),
+          rangeBelow(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4"),
           rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC") {}
     SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
         rangeCount, rangePage, rangeBelow, rangeAll;
@@ -333,8 +332,11 @@ std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint6
     SqliteStatement& s = st_->rangeBelow;
     std::vector<SessionRow> rows;
     try {
-        BindRange(s, range);
-        s.Bind(4, belowId).Bind(5, qint64(count));
+        // One upper bound, so the walk starts right at the row below and reads only `count`.
+        SessionRange below = range;
+        below.maxId = std::min(range.maxId, belowId - 1);
+        BindRange(s, below);
+        s.Bind(4, qint64(count));
         while (s.Step())
             rows.push_back(ReadRow(s));
         s.Reset();

@@ -52,25 +52,36 @@ QString NumberText(long double value) {
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 
-    std::string out = negative ? "-" : "";
+    QString out;
+    if (negative)
+        out += QLatin1Char('-');
+    const QLatin1String all(digits.data(), qsizetype(digits.size()));
     if (exponent >= -4 && exponent < 15) {
         if (exponent < 0) {
-            out += "0," + std::string(std::size_t(-exponent - 1), '0') + digits;
+            out += QLatin1String("0,");
+            out += QString(-exponent - 1, QLatin1Char('0'));
+            out += all;
         } else {
-            const std::size_t intLen = std::size_t(exponent) + 1;
-            if (digits.size() <= intLen) {
-                out += digits + std::string(intLen - digits.size(), '0');
+            const qsizetype intLen = exponent + 1;
+            if (all.size() <= intLen) {
+                out += all;
+                out += QString(intLen - all.size(), QLatin1Char('0'));
             } else {
-                out += digits.substr(0, intLen) + "," + digits.substr(intLen);
+                out += all.left(intLen);
+                out += QLatin1Char(',');
+                out += all.mid(intLen);
             }
         }
     } else {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1)
-            out += "," + digits.substr(1);
-        out += "E" + std::to_string(exponent);
+        out += all.left(1);
+        if (all.size() > 1) {
+            out += QLatin1Char(',');
+            out += all.mid(1);
+        }
+        out += QLatin1Char('E');
+        out += QString::number(exponent);
     }
-    return QString::fromLatin1(out);
+    return out;
 }
 
 namespace {

@@ -2,7 +2,8 @@
 
 AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
                    AddressSource& addresses)
-    : dataDirectory(std::move(dataDirectory)), title(std::move(title)), clock(clock),
+    : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
+      options(this->dataDirectory, passwords, {}), clock(clock),
       probe(addresses), tariffBook(clock),
       poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
       ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); }),
@@ -18,9 +19,7 @@ void AppState::StartTracker(TrackerView& view) {
     tracker->FormCreate();
 }
 
-void AppState::LoadOptions() {
-    // The options file comes with the settings; until then the defaults stand.
-}
+void AppState::LoadOptions() { options.LoadOptions(); }
 
 void AppState::OpenTariffTable() {
     tariffs = std::make_unique<TariffTable>(dataDirectory);

@@ -8,9 +8,9 @@
 #include "accounting/TariffBook.h"
 #include "platform/OwnAddresses.h"
 #include "storage/SessionTable.h"
+#include "settings/OptionsFile.h"
 #include "storage/TariffTable.h"
 
-#include <QByteArray>
 #include <memory>
 
 class AppState final : public StartupSteps {
@@ -28,8 +28,8 @@ public:
 
     const QString dataDirectory;
     const QString title;
-    QByteArray StoredPassword;
-    QByteArray EnteredPassword;
+    Passwords passwords; // StoredPassword and EnteredPassword
+    OptionsFile options;
 
     const Clock& clock;
     ConnectionProbe probe;

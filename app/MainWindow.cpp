@@ -8,6 +8,9 @@
 #include "ui/UiFonts.h"
 #include "about/AboutBox.h"
 #include "report/ReportDialog.h"
+#include "settings/IntegerSpinEdit.h"
+#include "settings/PasswordDialogs.h"
+#include "settings/PollIntervalDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "storage/Failure.h"
 #include "storage/SessionModel.h"
@@ -87,9 +90,9 @@ void MainWindow::BuildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("Файл"));
     file->menuAction()->setObjectName(QStringLiteral("N1"));
-    QAction* n9 = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
-    n9->setCheckable(true);
-    n9->setEnabled(false); // the options file comes with the settings
+    startMinimised_ = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
+    startMinimised_->setCheckable(true);
+    connect(startMinimised_, &QAction::triggered, this, &MainWindow::N9Click);
     connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
             &MainWindow::N15Click);
     AddSeparator(file, "N11");
@@ -99,8 +102,10 @@ void MainWindow::BuildMenus() {
     QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
     n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     connect(n5, &QAction::triggered, this, &MainWindow::N5Click);
-    AddEntry(file, "N13", QStringLiteral("Установка пароля..."))->setEnabled(false);
-    AddEntry(file, "N14", QStringLiteral("Настройка..."))->setEnabled(false);
+    connect(AddEntry(file, "N13", QStringLiteral("Установка пароля...")), &QAction::triggered,
+            this, &MainWindow::N13Click);
+    connect(AddEntry(file, "N14", QStringLiteral("Настройка...")), &QAction::triggered, this,
+            &MainWindow::N14Click);
     AddSeparator(file, "N12");
     connect(AddEntry(file, "N7", QStringLiteral("Выход")), &QAction::triggered, this,
             &MainWindow::N7Click);
@@ -279,9 +284,63 @@ void MainWindow::About1Click() {
         windows_.about->exec();
 }
 
+void MainWindow::SetWindows(const Windows& windows) {
+    windows_ = windows;
+    if (windows_.passwordEntry)
+        gate_ = std::make_unique<AccessGate>(state_.passwords, *windows_.passwordEntry);
+    state_.options.SetHooks({
+        [this] { return startMinimised_->isChecked(); },
+        [this](bool on) { startMinimised_->setChecked(on); },
+        [this] { tray_->HideToTray(); },
+        [this] { return windows_.poll ? windows_.poll->Field()->Value() : 0; },
+        [this](int seconds) {
+            if (windows_.poll)
+                windows_.poll->Field()->SetValue(seconds);
+        },
+        [this](int seconds) {
+            if (state_.tracker)
+                state_.tracker->ApplyPollInterval(seconds);
+        },
+    });
+}
+
+void MainWindow::Guarded(const std::function<void()>& command) {
+    if (!gate_)
+        return command();
+    if (gate_->Ask())
+        command();
+    else if (!state_.passwords.entered.isEmpty())
+        dialogs_.Message(this, QStringLiteral("Нет прав доступа"));
+}
+
 void MainWindow::N2Click() {
-    if (windows_.tariffs)
-        windows_.tariffs->Open(state_.tariffs.get());
+    Guarded([this] {
+        if (windows_.tariffs)
+            windows_.tariffs->Open(state_.tariffs.get());
+    });
+}
+
+void MainWindow::N9Click() {
+    try {
+        state_.options.SaveOptions();
+    } catch (const Failure& failure) {
+        startMinimised_->setChecked(!startMinimised_->isChecked()); // as the file still says
+        ShowError(failure.message());
+    }
+}
+
+void MainWindow::N13Click() {
+    if (!windows_.passwordChange)
+        return;
+    windows_.passwordChange->ClearFields();
+    windows_.passwordChange->exec();
+}
+
+void MainWindow::N14Click() {
+    Guarded([this] {
+        if (windows_.poll)
+            windows_.poll->exec();
+    });
 }
 
 void MainWindow::N5Click() {
@@ -299,6 +358,11 @@ void MainWindow::N8Click() {
 void MainWindow::Button1Click() {
     if (!state_.sessions)
         return;
+    // Behind the password: the first click only asks; the click after a right entry deletes.
+    if (gate_ && !state_.passwords.Open()) {
+        gate_->Ask();
+        return;
+    }
     try {
         state_.sessions->DeleteCurrent();
     } catch (const Failure& failure) {

@@ -15,6 +15,10 @@ class QPushButton;
 class AboutBox;
 class TariffWindow;
 class ReportDialog;
+class PasswordEntryDialog;
+class PasswordChangeDialog;
+class PollIntervalDialog;
+class AccessGate;
 class Navigator;
 class SessionGrid;
 class SessionModel;
@@ -32,9 +36,13 @@ public:
     struct Windows {
         ReportDialog* report = nullptr;
         TariffWindow* tariffs = nullptr;
+        PasswordEntryDialog* passwordEntry = nullptr;
+        PasswordChangeDialog* passwordChange = nullptr;
+        PollIntervalDialog* poll = nullptr;
         AboutBox* about = nullptr;
     };
-    void SetWindows(const Windows& windows) { windows_ = windows; }
+    void SetWindows(const Windows& windows);
+    AccessGate* Gate() const { return gate_.get(); }
 
     void ShowStatus(const QString& text) override;
     void ShowError(const QString& message) override { errors_.Show(message); }
@@ -45,6 +53,9 @@ public:
     void N15Click();
     void N2Click(); // "Тариф"
     void N5Click(); // "Отчет...", and the tray's "Отчет..."
+    void N9Click(); // "Запускать в свернутом виде"
+    void N13Click(); // "Установка пароля..."
+    void N14Click(); // "Настройка..."
     void N8Click(); // the tray's "Тариф...", without the access gate
     void N19Click();
     void N20Click();
@@ -74,6 +85,9 @@ private:
     void MoveToRow(int row);
     void OnCurrentRowChanged(int row);
     void FollowTableCursor();
+    // Runs a guarded command behind the password: "Нет прав доступа" when a wrong text was
+    // confirmed, nothing when the entry was cancelled.
+    void Guarded(const std::function<void()>& command);
     WindowGeometry Geometry() const;
 
     AppState& state_;
@@ -88,6 +102,8 @@ private:
     QMenu* trayMenu_ = nullptr;
     TrayIcon* tray_ = nullptr;
     Windows windows_;
+    std::unique_ptr<AccessGate> gate_;
+    QAction* startMinimised_ = nullptr;
 
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;

@@ -5,6 +5,9 @@
 #include "about/AboutBox.h"
 #include "platform/MachineFacts.h"
 #include "report/ReportDialog.h"
+#include "settings/PasswordDialogs.h"
+#include "settings/PollIntervalDialog.h"
+#include "storage/Failure.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "platform/TerminationSignals.h"
@@ -12,6 +15,22 @@
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
+
+namespace {
+// "Ok" of the poll-interval dialog: the interval applied to the poll timer, then saved.
+std::function<std::optional<QString>(int)> ApplyAndSave(AppState& state) {
+    return [&state](int seconds) -> std::optional<QString> {
+        if (state.tracker)
+            state.tracker->ApplyPollInterval(seconds);
+        try {
+            state.options.SaveOptions();
+        } catch (const Failure& failure) {
+            return failure.message();
+        }
+        return std::nullopt;
+    };
+}
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (WantsCommandLine(argc, argv))
@@ -38,9 +57,13 @@ int main(int argc, char* argv[]) {
     ReportDialog reportDialog(reportForm, dialogs, &mainWindow);
     TariffWindow tariffWindow(dialogs, &mainWindow);
     NewTariffDialog newTariffDialog(dialogs, &tariffWindow);
+    PasswordEntryDialog passwordEntry(state.passwords, &mainWindow);
+    PasswordChangeDialog passwordChange(state.passwords, state.options, dialogs, &mainWindow);
+    PollIntervalDialog pollDialog(dialogs, ApplyAndSave(state), &mainWindow);
     AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
     tariffWindow.SetNewTariffDialog(&newTariffDialog);
-    mainWindow.SetWindows({&reportDialog, &tariffWindow, &aboutBox});
+    mainWindow.SetWindows({&reportDialog, &tariffWindow, &passwordEntry, &passwordChange,
+                           &pollDialog, &aboutBox});
 
     // Asked from outside to end (a signal, the desktop session ending): close the ordinary
     // way, so the open connection and the window settings are written.

@@ -1,0 +1,27 @@
+#pragma once
+// An integer field with up and down arrow buttons, without bounds. Typing is limited to
+// digits, "+", "-", the decimal comma and editing keys; anything else, Enter included, is
+// refused with a beep. Pasted text is taken as it is. A text that is no integer reads as 0.
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+class IntegerSpinEdit final : public QWidget {
+    Q_OBJECT
+public:
+    explicit IntegerSpinEdit(QWidget* parent = nullptr);
+    int Value() const;
+    void SetValue(int value);
+    QLineEdit* Editor() const { return edit_; }
+    void StepBy(int steps);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* edit_;
+    QToolButton* up_;
+    QToolButton* down_;
+};

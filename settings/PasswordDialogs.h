@@ -1,0 +1,69 @@
+#pragma once
+// The password entry dialog, the password change dialog, and the gate before the tariffs,
+// the settings and deleting records.
+
+#include "Passwords.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLineEdit;
+class Dialogs;
+class OptionsFile;
+
+// "Ввод пароля. ": "Ок" confirms the typed text, "Отмена" empties the confirmed text, and the
+// title-bar close leaves it as it was.
+class PasswordEntryDialog final : public QDialog {
+    Q_OBJECT
+public:
+    PasswordEntryDialog(Passwords& passwords, QWidget* parent = nullptr);
+    QLineEdit* Field() const { return field_; }
+    void Button1Click(); // "Ок"
+    void Button2Click(); // "Отмена"
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Passwords& passwords_;
+    QLineEdit* field_;
+};
+
+// Asks for the password every time; yes when the text confirmed last equals the password.
+class AccessGate {
+public:
+    AccessGate(Passwords& passwords, PasswordEntryDialog& dialog)
+        : passwords_(passwords), dialog_(dialog) {}
+    bool Ask();
+    // Shows the entry dialog modally; tests replace it.
+    std::function<void(PasswordEntryDialog&)> run = [](PasswordEntryDialog& d) { d.exec(); };
+
+private:
+    Passwords& passwords_;
+    PasswordEntryDialog& dialog_;
+};
+
+// "Установка пароля": the old password, the new one and its confirmation.
+class PasswordChangeDialog final : public QDialog {
+    Q_OBJECT
+public:
+    PasswordChangeDialog(Passwords& passwords, OptionsFile& options, Dialogs& dialogs,
+                         QWidget* parent = nullptr);
+    void ClearFields();
+    void Button1Click(); // "Ок"
+    void Button2Click(); // "Отмена"
+    QLineEdit* OldField() const { return old_; }
+    QLineEdit* NewField() const { return new_; }
+    QLineEdit* ConfirmField() const { return confirm_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Passwords& passwords_;
+    OptionsFile& options_;
+    Dialogs& dialogs_;
+    QLineEdit* old_;
+    QLineEdit* new_;
+    QLineEdit* confirm_;
+};

@@ -1,0 +1,65 @@
+#include "PollIntervalDialog.h"
+
+#include "IntegerSpinEdit.h"
+#include "OptionsFile.h"
+#include "ui/Artwork.h"
+#include "ui/Dialogs.h"
+#include "ui/UiFonts.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
+                                       std::function<std::optional<QString>(int)> accept,
+                                       QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), accept_(std::move(accept)),
+      field_(new IntegerSpinEdit(this)) {
+    setObjectName(QStringLiteral("Form8"));
+    setWindowTitle(QStringLiteral("Настройка частоты таймера"));
+    setWindowIcon(Artwork::ApplicationIcon());
+    setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(185, 209, 234));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setGeometry(194, 107, 291, 76); // outer 299 x 103 with the classic frame
+    setSizeGripEnabled(true);
+
+    for (auto [name, text, x] : {std::tuple{"Label1", "Опрос состояния каждые ", 8},
+                                 std::tuple{"Label2", "секунд", 216}}) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->move(x, 16);
+        label->adjustSize();
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(p);
+    }
+    field_->setObjectName(QStringLiteral("SpinEdit1"));
+    field_->setGeometry(144, 13, 65, 22);
+    auto* ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setGeometry(48, 48, 75, 25);
+    ok->setAutoDefault(false);
+    auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
+    cancel->setObjectName(QStringLiteral("Button2"));
+    cancel->setGeometry(184, 48, 75, 25);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &PollIntervalDialog::Button1Click);
+    connect(cancel, &QPushButton::clicked, this, &PollIntervalDialog::Button2Click);
+    setTabOrder(field_, ok);
+    setTabOrder(ok, cancel);
+}
+
+void PollIntervalDialog::Button1Click() {
+    const int seconds = field_->Value();
+    if (const auto refusal = PollIntervalRefusal(seconds)) {
+        dialogs_.Message(this, *refusal); // nothing changes; the field keeps the text
+        return;
+    }
+    if (const auto trouble = accept_(seconds))
+        dialogs_.Error(this, *trouble);
+    accept();
+}
+
+void PollIntervalDialog::Button2Click() { reject(); }

@@ -1,0 +1,232 @@
+#include "TempDir.h"
+#include "settings/OptionsFile.h"
+#include "storage/Failure.h"
+
+#include <QtTest>
+
+namespace {
+// Records what loading the options did, in order.
+struct Program {
+    QTemporaryDir dir;
+    Passwords passwords;
+    QStringList calls;
+    bool startMinimised = false;
+    int field = 0;
+    OptionsFile options{dir.path(), passwords,
+                        {[this] { return startMinimised; },
+                         [this](bool on) {
+                             startMinimised = on;
+                             calls << QStringLiteral("flag %1").arg(on);
+                         },
+                         [this] { calls << "hide" << "password now " + passwords.stored; },
+                         [this] { return field; },
+                         [this](int s) {
+                             field = s;
+                             calls << QStringLiteral("field %1").arg(s);
+                         },
+                         [this](int s) { calls << QStringLiteral("apply %1").arg(s); }}};
+
+    void Write(const QByteArray& bytes) { WriteFile(options.Path(), bytes); }
+    QByteArray Read() const {
+        QFile f(options.Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+QString FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return {};
+}
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void byteForms_data() {
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("the eight-byte example") << true << "" << 3 << QByteArray("1\r\n\r\n3\r\n");
+        QTest::newRow("abc is cde") << false << "abc" << 10 << QByteArray("0\r\ncde\r\n10\r\n");
+        QTest::newRow("я wraps to byte 1")
+            << false << "пря" << 0 << QByteArray("0\r\n\xF1\xF2\x01\r\n0\r\n");
+        QTest::newRow("ю wraps to byte 0")
+            << false << "ю" << 0 << QByteArray("0\r\n\x00\r\n0\r\n", 9);
+        QTest::newRow("negative interval written with its sign")
+            << false << "" << -5 << QByteArray("0\r\n\r\n-5\r\n");
+    }
+    void byteForms() {
+        QFETCH(bool, flag);
+        QFETCH(QString, password);
+        QFETCH(int, interval);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(JoinOptions(flag, password, interval), bytes);
+        const OptionsLines lines = SplitOptions(bytes);
+        QCOMPARE(FromWindows1251(ShiftCodesDown(lines.password)), password);
+        QCOMPARE(lines.flag, QByteArray(flag ? "1" : "0"));
+    }
+
+    void shiftsWrapWithinTheByte() {
+        QCOMPARE(ShiftCodesUp(QByteArray("\xFE\xFF\x00\x01", 4)), QByteArray("\x00\x01\x02\x03", 4));
+        QCOMPARE(ShiftCodesDown(QByteArray("\x00\x01", 2)), QByteArray("\xFE\xFF", 2));
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all += char(b);
+        QCOMPARE(ShiftCodesDown(ShiftCodesUp(all)), all);
+    }
+
+    void splitting_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("flag");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QByteArray>("interval");
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("CR LF") << QByteArray("1\r\ncde\r\n3\r\n") << QByteArray("1")
+                               << QByteArray("cde") << QByteArray("3") << false;
+        QTest::newRow("LF alone") << QByteArray("0\ncde\n3\n") << QByteArray("0")
+                                  << QByteArray("cde") << QByteArray("3") << false;
+        QTest::newRow("no last line end") << QByteArray("0\n\n7") << QByteArray("0")
+                                          << QByteArray() << QByteArray("7") << false;
+        QTest::newRow("two lines") << QByteArray("1\r\nx\r\n") << QByteArray("1") << QByteArray("x")
+                                   << QByteArray() << true;
+        QTest::newRow("empty file") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
+                                    << true;
+        QTest::newRow("more lines ignored") << QByteArray("0\n\n5\nextra\n") << QByteArray("0")
+                                            << QByteArray() << QByteArray("5") << false;
+        QTest::newRow("byte 0 in the password")
+            << QByteArray("0\r\na\x00" "b\r\n3\r\n", 11) << QByteArray("0")
+            << QByteArray("a\x00" "b", 3) << QByteArray("3") << false;
+    }
+    void splitting() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, flag);
+        QFETCH(QByteArray, password);
+        QFETCH(QByteArray, interval);
+        QFETCH(bool, missing);
+        const OptionsLines lines = SplitOptions(bytes);
+        QCOMPARE(lines.flag, flag);
+        QCOMPARE(lines.password, password);
+        QCOMPARE(lines.interval, interval);
+        QCOMPARE(lines.intervalMissing, missing);
+    }
+
+    void loadingAppliesEachLineInOrder() {
+        Program p;
+        p.Write("1\r\ncde\r\n10\r\n");
+        p.options.LoadOptions();
+        QCOMPARE(p.calls, (QStringList{"flag 1", "hide", "password now ", "field 10", "apply 10"}));
+        QCOMPARE(p.passwords.stored, QStringLiteral("abc"));
+    }
+
+    void lineThree_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("error"); // empty: the interval is 10
+        QTest::newRow("plain") << QByteArray("0\n\n10\n") << "";
+        QTest::newRow("blanks before") << QByteArray("0\n\n  10\n") << "";
+        QTest::newRow("plus sign") << QByteArray("0\n\n+10\n") << "";
+        QTest::newRow("leading zero") << QByteArray("0\n\n010\n") << "";
+        QTest::newRow("$A") << QByteArray("0\n\n$A\n") << "";
+        QTest::newRow("0xA") << QByteArray("0\n\n0xA\n") << "";
+        QTest::newRow("trailing blank") << QByteArray("0\n\n10 \n")
+                                        << "'10 ' is not a valid integer value";
+        QTest::newRow("a word") << QByteArray("0\n\nten\n") << "'ten' is not a valid integer value";
+        QTest::newRow("empty") << QByteArray("0\n\n\n") << "'' is not a valid integer value";
+        QTest::newRow("missing") << QByteArray("0\n") << "'' is not a valid integer value";
+        QTest::newRow("negative") << QByteArray("0\n\n-5\n") << "отрицательным";
+        QTest::newRow("milliseconds too many") << QByteArray("0\n\n2147484\n") << "слишком велик";
+    }
+    void lineThree() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, error);
+        Program p;
+        p.passwords.stored = "old";
+        p.field = 4;
+        p.Write(file);
+        const QString failure = FailureOf([&] { p.options.LoadOptions(); });
+        if (error.isEmpty()) {
+            QCOMPARE(failure, QString());
+            QCOMPARE(p.field, 10);
+            QVERIFY(p.calls.contains("apply 10"));
+        } else {
+            QVERIFY2(failure.contains(error), qPrintable(failure));
+            QCOMPARE(p.field, 4); // unchanged, and nothing applied
+            QVERIFY(!p.calls.join(' ').contains("apply"));
+            QCOMPARE(p.passwords.stored, QString()); // lines 1 and 2 took effect before
+        }
+    }
+
+    void intervalRange_data() {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("zero stops polling") << 0LL << true;
+        QTest::newRow("one") << 1LL << true;
+        QTest::newRow("longest") << 2'147'483LL << true;
+        QTest::newRow("one more") << 2'147'484LL << false;
+        QTest::newRow("negative") << -1LL << false;
+    }
+    void intervalRange() {
+        QFETCH(qint64, seconds);
+        QFETCH(bool, taken);
+        QCOMPARE(!PollIntervalRefusal(seconds).has_value(), taken);
+    }
+
+    void noFileChangesNothing() {
+        Program p;
+        p.passwords.stored = "kept";
+        p.options.LoadOptions();
+        QVERIFY(p.calls.isEmpty());
+        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
+    }
+
+    void flagOtherThanZeroOrOneLeavesIt() {
+        Program p;
+        p.startMinimised = true;
+        p.Write(" 1\n\n3\n");
+        p.options.LoadOptions();
+        QVERIFY(p.startMinimised);
+        QVERIFY(!p.calls.contains("hide"));
+    }
+
+    void savingWritesWholeOrNothing() {
+        Program p;
+        p.startMinimised = true;
+        p.passwords.stored = "я";
+        p.field = 20;
+        p.options.SaveOptions();
+        QCOMPARE(p.Read(), QByteArray("1\r\n\x01\r\n20\r\n"));
+        // A folder where the temporary file would go: refused, said, and the file stays.
+        QFile::setPermissions(p.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool locked = !QFileInfo(p.dir.path()).isWritable();
+        QFile::setPermissions(p.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!locked) { // root writes anywhere: make the file itself a folder instead
+            QFile::remove(p.options.Path());
+            QDir().mkpath(p.options.Path());
+        }
+        const QString failure = FailureOf([&] { p.options.SaveOptions(); });
+        QVERIFY2(failure.contains(p.options.Path()), qPrintable(failure));
+    }
+
+    void passwordRefusals_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("Cyrillic") << "пароль" << false;
+        QTest::newRow("Latin with blanks") << " Secret 1 " << false;
+        QTest::newRow("empty removes the password") << "" << false;
+        QTest::newRow("code 8") << "a\bb" << true;
+        QTest::newRow("code 11") << "a\vb" << true;
+        QTest::newRow("not in Windows-1251") << "日本" << true;
+        QTest::newRow("emoji") << "пароль\U0001F600" << true;
+    }
+    void passwordRefusals() {
+        QFETCH(QString, password);
+        QFETCH(bool, refused);
+        QCOMPARE(PasswordRefusal(password).has_value(), refused);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOptions)
+#include "tst_options.moc"

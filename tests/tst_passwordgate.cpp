@@ -1,0 +1,295 @@
+#include "Fakes.h"
+#include "GuiFakes.h"
+#include "TempDir.h"
+#include "app/MainWindow.h"
+#include "app/TrayIcon.h"
+#include "settings/IntegerSpinEdit.h"
+#include "settings/PasswordDialogs.h"
+#include "settings/PollIntervalDialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QDate Dec7(2026, 12, 7);
+
+// How the user leaves the password entry dialog.
+enum class Leave { Ok, Cancel, TitleBar };
+
+void Answer(PasswordEntryDialog& dialog, Leave leave, const QString& text) {
+    dialog.show();
+    dialog.Field()->setText(text); // as typed (the test keyboard knows no Cyrillic)
+    if (leave == Leave::Ok)
+        dialog.findChild<QPushButton*>("Button1")->click();
+    else if (leave == Leave::Cancel)
+        dialog.findChild<QPushButton*>("Button2")->click();
+    else
+        dialog.close();
+}
+
+// The main window with the password dialogs, over a throw-away data folder.
+struct Program {
+    QTemporaryDir dir;
+    FakeClock clock;
+    ScriptedAddresses addresses;
+    FakeDialogs dialogs;
+    AppState state{dir.path(), "kelvora", clock, addresses};
+    MainWindow window{state, dialogs, WindowSettings(dir.filePath("int.ini"))};
+    PasswordEntryDialog entry{state.passwords, &window};
+    PasswordChangeDialog change{state.passwords, state.options, dialogs, &window};
+    PollIntervalDialog poll{dialogs, [this](int s) -> std::optional<QString> {
+                                applied << s;
+                                state.options.SaveOptions();
+                                return std::nullopt;
+                            },
+                            &window};
+    QList<int> applied;
+    QList<std::pair<Leave, QString>> answers; // the user's next answers at the gate
+    int asked = 0;
+
+    Program() {
+        addresses.Always({"127.0.0.1"});
+        window.SetWindows({nullptr, nullptr, &entry, &change, &poll, nullptr});
+        window.Gate()->run = [this](PasswordEntryDialog& d) {
+            ++asked;
+            const auto [leave, text] = answers.isEmpty() ? std::pair{Leave::TitleBar, QString()}
+                                                         : answers.takeFirst();
+            Answer(d, leave, text);
+        };
+    }
+    QByteArray OptionsBytes() const {
+        QFile f(state.options.Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    qint64 Rows() const { return state.sessions->RowCount(); }
+};
+} // namespace
+
+class TestPasswordGate : public QObject {
+    Q_OBJECT
+private slots:
+    // The gate's answer and what a guarded menu command says, for each way of leaving
+    // the entry dialog, with and without a password, and after an earlier entry.
+    void gate_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("enteredBefore");
+        QTest::addColumn<int>("leave");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QStringList>("said");
+        const QStringList nothing;
+        const QStringList refused{"Нет прав доступа"};
+        const int ok = int(Leave::Ok), cancel = int(Leave::Cancel), bar = int(Leave::TitleBar);
+        QTest::newRow("no password, empty Ок") << "" << "" << ok << "" << true << nothing;
+        QTest::newRow("no password, Отмена") << "" << "" << cancel << "" << true << nothing;
+        QTest::newRow("no password, title bar") << "" << "" << bar << "" << true << nothing;
+        QTest::newRow("no password, text confirmed earlier, title bar")
+            << "" << "x" << bar << "" << false << refused;
+        QTest::newRow("password, right text") << "Тайна" << "" << ok << "Тайна" << true << nothing;
+        QTest::newRow("password, wrong text") << "Тайна" << "" << ok << "тайна" << false
+                                              << refused;
+        QTest::newRow("password, trailing blank") << "Тайна" << "" << ok << "Тайна " << false
+                                                  << refused;
+        QTest::newRow("password, Отмена") << "Тайна" << "Тайна" << cancel << "" << false
+                                          << nothing;
+        QTest::newRow("password, right earlier, title bar")
+            << "Тайна" << "Тайна" << bar << "" << true << nothing;
+        QTest::newRow("password, empty Ок") << "Тайна" << "" << ok << "" << false << nothing;
+    }
+    void gate() {
+        QFETCH(QString, stored);
+        QFETCH(QString, enteredBefore);
+        QFETCH(int, leave);
+        QFETCH(QString, typed);
+        QFETCH(bool, open);
+        QFETCH(QStringList, said);
+        Program p;
+        p.state.passwords = {stored, enteredBefore};
+        p.answers = {{Leave(leave), typed}};
+        p.window.N2Click(); // "Тариф"
+        QCOMPARE(p.asked, 1);
+        QCOMPARE(p.state.passwords.Open(), open);
+        QCOMPARE(p.dialogs.messages, said);
+        QVERIFY(p.entry.Field()->text() == typed || leave != int(Leave::Ok));
+    }
+
+    void theGateAsksEveryTimeAndClearsTheField() {
+        Program p;
+        p.state.passwords = {"1", "1"};
+        p.entry.Field()->setText("left over");
+        p.answers = {{Leave::TitleBar, ""}, {Leave::TitleBar, ""}};
+        p.window.N2Click();
+        p.window.N2Click();
+        QCOMPARE(p.asked, 2);
+        QCOMPARE(p.entry.Field()->text(), QString());
+    }
+
+    void deleteButtonClicksTwiceBehindAPassword() {
+        Program p;
+        for (const char* start : {"1", "2", "3"})
+            p.state.sessions->Append({Dec7, start, "", "", "", ""});
+        p.state.sessions->First();
+        // No password and nothing confirmed: deletes at once, without asking.
+        p.window.Button1Click();
+        QCOMPARE(p.asked, 0);
+        QCOMPARE(p.Rows(), 2);
+        // A password: the first click only asks, the second deletes.
+        p.state.passwords.stored = "x";
+        p.answers = {{Leave::Ok, "x"}};
+        p.window.Button1Click();
+        QCOMPARE(p.asked, 1);
+        QCOMPARE(p.Rows(), 2);
+        QVERIFY(p.dialogs.messages.isEmpty());
+        p.window.Button1Click();
+        QCOMPARE(p.asked, 1);
+        QCOMPARE(p.Rows(), 1);
+        // A wrong entry: asks, deletes nothing, says nothing.
+        p.state.passwords.entered.clear();
+        p.answers = {{Leave::Ok, "y"}};
+        p.window.Button1Click();
+        QCOMPARE(p.Rows(), 1);
+        QVERIFY(p.dialogs.messages.isEmpty());
+    }
+
+    void passwordChange_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("typed"); // old, new, confirmation
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::newRow("wrong old") << "abc" << QStringList{"abd", "n", "n"}
+                                   << "Не верный пароль." << "abc";
+        QTest::newRow("new and confirmation differ") << "abc" << QStringList{"abc", "n", "m"}
+                                                     << "Не верный пароль." << "abc";
+        QTest::newRow("set") << "" << QStringList{"", "Новый", "Новый"}
+                             << "Пароль успешно изменен." << "Новый";
+        QTest::newRow("removed") << "abc" << QStringList{"abc", "", ""}
+                                 << "Пароль успешно изменен." << "";
+        QTest::newRow("code 11 refused") << "" << QStringList{"", "a\vb", "a\vb"}
+                                         << "управляющие" << "";
+    }
+    void passwordChange() {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, said);
+        QFETCH(QString, storedAfter);
+        Program p;
+        p.state.passwords = {stored, "entered"};
+        p.change.ClearFields();
+        p.change.show();
+        p.change.OldField()->setText(typed[0]);
+        p.change.NewField()->setText(typed[1]);
+        p.change.ConfirmField()->setText(typed[2]);
+        p.change.Button1Click();
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        QVERIFY2(p.dialogs.messages[0].contains(said), qPrintable(p.dialogs.messages[0]));
+        QCOMPARE(p.state.passwords.stored, storedAfter);
+        QCOMPARE(p.state.passwords.entered, QStringLiteral("entered")); // never touched
+        const bool changed = said.startsWith("Пароль успешно");
+        QCOMPARE(p.change.isVisible(), !changed);
+        if (changed)
+            QCOMPARE(p.OptionsBytes().split('\n').value(1),
+                     ShiftCodesUp(ToWindows1251(storedAfter)) + "\r");
+    }
+
+    void aChangeThatCannotBeSavedIsNotTaken() {
+        Program p;
+        QDir().mkpath(p.state.options.Path()); // a folder where options.dn would go
+        p.change.NewField()->setText("new");
+        p.change.ConfirmField()->setText("new");
+        p.change.Button1Click();
+        QCOMPARE(p.state.passwords.stored, QString());
+        QVERIFY(p.dialogs.messages.isEmpty()); // no word of success
+        QCOMPARE(p.dialogs.errors.size(), 1);
+        QVERIFY(p.dialogs.errors[0].contains("options.dn"));
+    }
+
+    void aChangeLoadsTheOptionsAgain() {
+        Program p;
+        p.window.Tray()->SetAvailable(false);
+        p.window.show();
+        WriteFile(p.state.options.Path(), "1\r\ncde\r\n7\r\n"); // "abc", 7 s, hidden at start
+        p.state.passwords.stored = "in memory only";
+        p.change.OldField()->setText("abc");
+        p.change.NewField()->setText("x");
+        p.change.ConfirmField()->setText("x");
+        p.change.Button1Click();
+        QCOMPARE(p.dialogs.messages, QStringList{"Пароль успешно изменен."});
+        QVERIFY(p.window.isMinimized()); // no tray here: minimised instead of hidden
+        QCOMPARE(p.poll.Field()->Value(), 7);
+        QCOMPARE(p.OptionsBytes(), QByteArray("1\r\nz\r\n7\r\n"));
+    }
+
+    void aBadThirdLineStopsTheChange() {
+        Program p;
+        WriteFile(p.state.options.Path(), "0\r\n\r\nten\r\n");
+        p.change.Button1Click();
+        QCOMPARE(p.dialogs.errors, QStringList{"'ten' is not a valid integer value"});
+        QVERIFY(p.dialogs.messages.isEmpty());
+    }
+
+    void startMinimisedToggleSavesAtOnce() {
+        Program p;
+        QAction* n9 = p.window.findChild<QAction*>("N9");
+        n9->trigger();
+        QCOMPARE(p.OptionsBytes(), QByteArray("1\r\n\r\n0\r\n"));
+        n9->trigger();
+        QCOMPARE(p.OptionsBytes(), QByteArray("0\r\n\r\n0\r\n"));
+        QDir().mkpath(p.dir.filePath("blocker"));
+        QFile::remove(p.state.options.Path());
+        QDir().mkpath(p.state.options.Path());
+        n9->trigger();
+        QVERIFY(!n9->isChecked()); // back as the file says, and the user is told
+        QCOMPARE(p.window.Errors().ShownMessages().size(), 1);
+    }
+
+    void pollField_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("digits") << "20" << "020" << 20;
+        QTest::newRow("letters refused") << "2a0" << "020" << 20;
+        QTest::newRow("signs and comma accepted, reads as 0") << "1,5" << "01,5" << 0;
+        QTest::newRow("minus") << "-" << "0-" << 0;
+    }
+    void pollField() {
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        Program p;
+        p.poll.show();
+        IntegerSpinEdit* field = p.poll.Field();
+        QCOMPARE(field->Value(), 0);
+        QTest::keyClicks(field->Editor(), keys);
+        QCOMPARE(field->Editor()->text(), text);
+        QCOMPARE(field->Value(), value);
+    }
+
+    void pollArrowsAndButtons() {
+        Program p;
+        p.poll.show();
+        IntegerSpinEdit* field = p.poll.Field();
+        field->SetValue(5);
+        QTest::keyClick(field->Editor(), Qt::Key_Up);
+        QTest::keyClick(field->Editor(), Qt::Key_Up);
+        QTest::keyClick(field->Editor(), Qt::Key_Down);
+        QCOMPARE(field->Value(), 6);
+        p.poll.Button2Click(); // "Отмена": nothing applied, the text stays
+        QVERIFY(p.applied.isEmpty());
+        QCOMPARE(field->Value(), 6);
+        p.poll.show();
+        field->Editor()->setText("-3");
+        p.poll.Button1Click(); // refused: nothing changes
+        QVERIFY(p.applied.isEmpty());
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        QVERIFY(p.poll.isVisible());
+        field->Editor()->setText("0");
+        p.poll.Button1Click();
+        QCOMPARE(p.applied, QList<int>{0});
+        QVERIFY(!p.poll.isVisible());
+        QCOMPARE(p.OptionsBytes(), QByteArray("0\r\n\r\n0\r\n"));
+    }
+};
+
+QTEST_MAIN(TestPasswordGate)
+#include "tst_passwordgate.moc"

@@ -7,3 +7,8 @@ LocalMoment SystemClock::Now() const {
     const QDateTime now = QDateTime::currentDateTime();
     return {now.date(), now.time().msecsSinceStartOfDay()};
 }
+
+SystemClock::SystemClock() { monotonic_.start(); }
+
+// QElapsedTimer reads CLOCK_MONOTONIC on Linux, which does not count suspend.
+qint64 SystemClock::MonotonicMsecs() const { return monotonic_.elapsed(); }

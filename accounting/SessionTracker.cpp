@@ -31,6 +31,15 @@ void SessionTracker::FormCreate() {
     elapsed_ = 0;
     view_.ShowStatus(Starting);
     rereadRate_ = true;
+    // A segment a crash left open is stored now, ending at its last checkpoint.
+    try {
+        if (const auto left = writer_.LeftOpen())
+            pending_.push_back({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
+                                left->rate});
+    } catch (const Failure& failure) {
+        Report(Trouble::Append, failure.message());
+    }
+    WritePending();
     timers_.startup.Enable();
 }
 
@@ -53,7 +62,9 @@ void SessionTracker::Timer4Timer() {
 
 void SessionTracker::Timer1Timer() {
     WritePending(); // segments an earlier append could not store
-    if (probe_.IsConnected()) {
+    const bool connected = probe_.IsConnected();
+    const LocalMoment now = Look(connected);
+    if (connected) {
         if (rereadRate_) {
             if (!TryLookup(currentRate_))
                 return; // begins nothing; the next poll tries again
@@ -62,12 +73,12 @@ void SessionTracker::Timer1Timer() {
         timers_.ticker.Enable();
         timers_.watch.Enable();
         if (awaitingStart_) {
-            const LocalMoment now = clock_.Now();
             startTime_ = now.msecs;
             startDate_ = now.date;
         }
         awaitingStart_ = false;
         segmentOpen_ = true;
+        Keep();
     } else {
         timers_.ticker.Disable();
         timers_.watch.Disable();
@@ -76,12 +87,13 @@ void SessionTracker::Timer1Timer() {
         awaitingStart_ = true;
         rereadRate_ = true; // every new connection looks its rate up afresh
         if (segmentOpen_)
-            EndSegment(clock_.Now());
+            EndSegment(now, std::nullopt, {});
         segmentOpen_ = false;
     }
 }
 
 void SessionTracker::Timer2Timer() {
+    Look(true);
     ++elapsed_;
     view_.ShowStatus(Online + TextForms::TimeText(DateTimeValue::FromMsecs(elapsed_ * 1000LL)));
 }
@@ -89,18 +101,15 @@ void SessionTracker::Timer2Timer() {
 void SessionTracker::Timer3Timer() {
     if (!segmentOpen_)
         return;
+    const LocalMoment now = Look(true);
     QString rate;
     if (!TryLookup(rate))
         return;
-    const LocalMoment now = clock_.Now();
     if (rate == currentRate_ && now.date == startDate_)
         return;
     // The rate in force or the date changed: the open segment ends at this moment and the
     // next begins at the very same moment, at the rate just looked up.
-    EndSegment(now);
-    startTime_ = now.msecs;
-    startDate_ = now.date;
-    currentRate_ = rate;
+    EndSegment(now, now, rate);
 }
 
 void SessionTracker::ApplyPollInterval(int seconds) {
@@ -114,8 +123,9 @@ void SessionTracker::ApplyPollInterval(int seconds) {
 
 bool SessionTracker::CloseOpenSegment() {
     if (segmentOpen_) {
-        const LocalMoment now = clock_.Now();
-        pending_.push_back({startDate_, startTime_, now.date, now.msecs, currentRate_});
+        const LocalMoment now = Look(true);
+        if (segmentOpen_)
+            EndSegment(now, std::nullopt, {});
         segmentOpen_ = false;
         awaitingStart_ = true;
     }
@@ -134,8 +144,48 @@ bool SessionTracker::TryLookup(QString& rate) {
     }
 }
 
-void SessionTracker::EndSegment(const LocalMoment& end) {
-    pending_.push_back({startDate_, startTime_, end.date, end.msecs, currentRate_});
+LocalMoment SessionTracker::Look(bool stillConnected) {
+    const LocalMoment now = clock_.Now();
+    const qint64 monotonic = clock_.MonotonicMsecs();
+    if (looked_ && segmentOpen_) {
+        const qint64 wall = AbsoluteMsecs(now) - AbsoluteMsecs(lastSeen_);
+        const qint64 real = monotonic - lastMonotonic_;
+        if (wall < real - JumpToleranceMsecs || wall > real + JumpToleranceMsecs) {
+            // Set back, set forward or asleep: what lies between is not connection time.
+            if (stillConnected) {
+                QString rate = currentRate_; // the time of day changed: so may the rate
+                TryLookup(rate);
+                EndSegment(lastSeen_, now, rate);
+            } else {
+                EndSegment(lastSeen_, std::nullopt, {});
+                awaitingStart_ = true;
+            }
+        }
+    }
+    lastSeen_ = now;
+    lastMonotonic_ = monotonic;
+    looked_ = true;
+    return now;
+}
+
+std::optional<OpenSegment> SessionTracker::Live() const {
+    if (!segmentOpen_)
+        return std::nullopt;
+    return OpenSegment{startDate_, startTime_, lastSeen_.date, lastSeen_.msecs, currentRate_};
+}
+
+void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
+                                const QString& nextRate) {
+    // Never a negative duration, whatever the clock did that went unnoticed; and a segment
+    // that lasted no time at all is no record.
+    if (AbsoluteMsecs(end) > AbsoluteMsecs({startDate_, startTime_}))
+        pending_.push_back({startDate_, startTime_, end.date, end.msecs, currentRate_});
+    segmentOpen_ = next.has_value();
+    if (next) {
+        startTime_ = next->msecs;
+        startDate_ = next->date;
+        currentRate_ = nextRate;
+    }
     // The next poll comes one full interval after the write.
     timers_.poll.Disable();
     WritePending();
@@ -145,7 +195,10 @@ void SessionTracker::EndSegment(const LocalMoment& end) {
 void SessionTracker::WritePending() {
     while (!pending_.empty()) {
         try {
-            writer_.Append(TariffBook::RecordOf(pending_.front()));
+            // Each record goes with what is still open, in one transaction: after a crash
+            // nothing is stored twice and the open segment is where it was.
+            const bool last = pending_.size() == 1;
+            writer_.Append(TariffBook::RecordOf(pending_.front()), last ? Live() : std::nullopt);
         } catch (const Failure& failure) {
             // Kept, and tried again at the next poll; told once until a write succeeds.
             Report(Trouble::Append, failure.message());
@@ -153,6 +206,17 @@ void SessionTracker::WritePending() {
         }
         pending_.pop_front();
         Cleared(Trouble::Append);
+    }
+}
+
+void SessionTracker::Keep() {
+    if (!pending_.empty())
+        return WritePending(); // the last of them carries the open segment
+    try {
+        writer_.Checkpoint(Live());
+        Cleared(Trouble::Append);
+    } catch (const Failure& failure) {
+        Report(Trouble::Append, failure.message());
     }
 }
 

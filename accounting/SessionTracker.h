@@ -2,7 +2,9 @@
 // Notices when the machine goes on line and off line, times each connection, splits it
 // where the rate in force or the date changes, and hands every finished segment to the
 // session table. Driven by four timers of the main window: poll, ticker, tariff watch and
-// the one-shot start-up step.
+// the one-shot start-up step. The open segment is kept in the table at every poll, so a
+// crash loses at most one poll; a jump of the wall clock (set back or forward, or the
+// machine asleep) ends the segment at the last moment seen before it.
 
 #include "Clock.h"
 #include "ConnectionProbe.h"
@@ -40,12 +42,17 @@ public:
     static constexpr int TickMsecs = 1000;
     static constexpr int WatchMsecs = 4000;
     static constexpr int StartupMsecs = 1500;
+    // How far the wall clock may drift from the monotonic one between two looks before it
+    // counts as set or as having slept.
+    static constexpr int JumpToleranceMsecs = 1500;
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
                    RateSource& rates, RecordWriter& writer, TrackerView& view,
                    StartupSteps& steps);
 
-    void FormCreate();  // the initial state; enables the start-up step
+    // The initial state: first stores a segment a crash left open, then enables the
+    // start-up step.
+    void FormCreate();
     void Timer1Timer(); // poll
     void Timer2Timer(); // tick
     void Timer3Timer(); // tariff watch
@@ -74,8 +81,15 @@ private:
     void Report(Trouble trouble, const QString& message);
     void Cleared(Trouble trouble) { reported_[int(trouble)] = false; }
     bool TryLookup(QString& rate);
-    void EndSegment(const LocalMoment& end);
+    // Looks at the clocks: ends the open segment at the last moment seen when the wall
+    // clock jumped, and begins the next at `now` when `stillConnected`.
+    LocalMoment Look(bool stillConnected);
+    // Ends the open segment at `end`; the next begins at `next` at `nextRate` (none: off line).
+    void EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
+                    const QString& nextRate);
+    std::optional<OpenSegment> Live() const;
     void WritePending();
+    void Keep(); // the open segment into the table
 
     const Clock& clock_;
     TrackerTimers timers_;
@@ -93,5 +107,8 @@ private:
     bool rereadRate_ = true;
     int elapsed_ = 0; // ticks since the poll that began the connection
     std::deque<Segment> pending_;
+    LocalMoment lastSeen_;
+    qint64 lastMonotonic_ = 0;
+    bool looked_ = false;
     bool reported_[int(Trouble::Count)] = {};
 };

@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 struct SessionRecord {
     QDate data;    // the segment's start date
@@ -15,10 +16,28 @@ struct SessionRecord {
     bool operator==(const SessionRecord&) const = default;
 };
 
+// The segment being timed, kept beside the records at every poll, so that a crash or a
+// power loss costs at most one poll of connection time.
+struct OpenSegment {
+    QDate startDate;
+    int startMsecs = 0;
+    QDate lastDate; // the last moment the connection was seen
+    int lastMsecs = 0;
+    QString rate;
+
+    bool operator==(const OpenSegment&) const = default;
+};
+
 // Where finished segments go. The session table is one; tests use their own.
 class RecordWriter {
 public:
     virtual ~RecordWriter() = default;
-    // Stores the record as the newest row, or throws Failure and stores nothing.
-    virtual void Append(const SessionRecord& record) = 0;
+    // Stores the record as the newest row and, in the same transaction, what is still open
+    // afterwards (nothing: no segment open), so a segment is never stored twice. Throws
+    // Failure and stores nothing when it cannot.
+    virtual void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) = 0;
+    // Keeps the open segment (or that there is none). Throws Failure when it cannot.
+    virtual void Checkpoint(const std::optional<OpenSegment>& open) = 0;
+    // The segment a crash left open, if any.
+    virtual std::optional<OpenSegment> LeftOpen() = 0;
 };

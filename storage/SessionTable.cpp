@@ -13,15 +13,23 @@ const QStringList SessionTable::FieldNames = {
 
 namespace {
 
+// Version 2 adds the segment being timed: one row at most, kept at every poll.
+#define OPEN_SEGMENT                                                                           \
+    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, " \
+    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "           \
+    "Rate TEXT NOT NULL)"
+
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
     {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
      QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
      QStringLiteral("Summ")},
+    2,
     "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
     "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
-    "Summ TEXT NOT NULL)"};
+    "Summ TEXT NOT NULL); " OPEN_SEGMENT,
+    {OPEN_SEGMENT}};
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
 #define IN_VIEW "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))"
@@ -52,9 +60,13 @@ struct SessionTable::Statements {
           rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
                             " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
           rangeBelow(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4"),
-          rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC") {}
+          rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC"),
+          keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
+                       "LastTime, Rate) VALUES(1, ?1, ?2, ?3, ?4, ?5)"),
+          closeOpen(db, "DELETE FROM open_segment"),
+          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate FROM open_segment") {}
     SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
-        rangeCount, rangePage, rangeBelow, rangeAll;
+        rangeCount, rangePage, rangeBelow, rangeAll, keepOpen, closeOpen, readOpen;
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
@@ -105,21 +117,65 @@ void SessionTable::SetCurrent(std::optional<SessionRow> row) {
     eof_ = !current_;
 }
 
-void SessionTable::Append(const SessionRecord& r) {
+void SessionTable::Append(const SessionRecord& record) { Store(&record, std::nullopt, false); }
+
+void SessionTable::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
+    Store(&record, stillOpen, true);
+}
+
+void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) { Store(nullptr, open, true); }
+
+std::optional<OpenSegment> SessionTable::LeftOpen() {
+    SqliteStatement& s = st_->readOpen;
+    try {
+        std::optional<OpenSegment> open;
+        if (s.Step())
+            open = OpenSegment{QDate::fromString(s.Text(0), Qt::ISODate), int(s.Int(1)),
+                               QDate::fromString(s.Text(2), Qt::ISODate), int(s.Int(3)),
+                               s.Text(4)};
+        s.Reset();
+        if (open && (!open->startDate.isValid() || !open->lastDate.isValid()))
+            open.reset(); // written by hand into something unreadable: nothing to recover
+        return open;
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+}
+
+void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
+                         bool keepOpen) {
     try {
         SqliteTransaction transaction(db_);
-        st_->insert.Bind(1, r.data.toString(Qt::ISODate))
-            .Bind(2, r.wremN)
-            .Bind(3, r.wremW)
-            .Bind(4, r.itogo)
-            .Bind(5, r.tarif)
-            .Bind(6, r.summ);
-        st_->insert.Run();
+        if (record) {
+            const SessionRecord& r = *record;
+            st_->insert.Bind(1, r.data.toString(Qt::ISODate))
+                .Bind(2, r.wremN)
+                .Bind(3, r.wremW)
+                .Bind(4, r.itogo)
+                .Bind(5, r.tarif)
+                .Bind(6, r.summ);
+            st_->insert.Run();
+        }
+        if (keepOpen && open) {
+            st_->keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
+                .Bind(2, qint64(open->startMsecs))
+                .Bind(3, open->lastDate.toString(Qt::ISODate))
+                .Bind(4, qint64(open->lastMsecs))
+                .Bind(5, open->rate);
+            st_->keepOpen.Run();
+        } else if (keepOpen) {
+            st_->closeOpen.Run();
+        }
         transaction.Commit();
     } catch (const SqliteError& error) {
         st_->insert.Reset();
+        st_->keepOpen.Reset();
+        st_->closeOpen.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
+    if (!record)
+        return;
     const qint64 id = db_.LastInsertId();
     count_.reset();
     if (!current_)

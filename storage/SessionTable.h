@@ -40,7 +40,11 @@ public:
     const QString& FilePath() const { return path_; }
 
     // Stores the record as the newest row in one transaction. The current row stays.
-    void Append(const SessionRecord& record) override;
+    void Append(const SessionRecord& record);
+    // The same, keeping what is still open in the same transaction.
+    void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
+    void Checkpoint(const std::optional<OpenSegment>& open) override;
+    std::optional<OpenSegment> LeftOpen() override;
 
     // The walk over the rows in view (all, or those the date filter lets through).
     void First();
@@ -95,6 +99,7 @@ private:
     std::optional<SessionRow> Fetch(Seek seek, qint64 id) const;
     void BindFilter(SqliteStatement& statement) const;
     void SetCurrent(std::optional<SessionRow> row);
+    void Store(const SessionRecord* record, const std::optional<OpenSegment>& open, bool keepOpen);
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
 
     QString path_;

@@ -50,8 +50,8 @@ QString Reason(const SqliteError& error) {
                       .arg(QDir::toNativeSeparators(path), reason));
 }
 
-// Reads, never writes: a file that fails here is left exactly as it was.
-void CheckSchema(const SqliteDatabase& db, const QString& path, const TableSchema& schema) {
+// Reads, never writes: a file that fails here is left exactly as it was. Returns its version.
+qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSchema& schema) {
     SqliteStatement version(db, "PRAGMA user_version");
     version.Step();
     const qint64 found = version.Int(0);
@@ -67,15 +67,26 @@ void CheckSchema(const SqliteDatabase& db, const QString& path, const TableSchem
     if (columns.isEmpty())
         Refuse(path, QStringLiteral("в нём нет таблицы «%1», это не файл этой программы")
                          .arg(schema.table));
-    if (found > TableFormatVersion)
+    if (found > schema.version)
         Refuse(path, QStringLiteral("он записан более новой версией программы (формат %1)")
                          .arg(found));
     bool same = columns.size() == schema.columns.size();
     for (int i = 0; same && i < columns.size(); ++i)
         same = columns[i].compare(schema.columns[i], Qt::CaseInsensitive) == 0;
-    if (found != TableFormatVersion || !same)
+    if (found < 1 || !same)
         Refuse(path, QStringLiteral("таблица «%1» устроена не так, как у этой программы")
                          .arg(schema.table));
+    return found;
+}
+
+// Files of an earlier version are brought up to date, one step per transaction.
+void Upgrade(SqliteDatabase& db, qint64 from, const TableSchema& schema) {
+    for (qint64 v = from; v < schema.version; ++v) {
+        SqliteTransaction transaction(db);
+        db.Exec(schema.upgrade[std::size_t(v - 1)]);
+        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1).toUtf8().constData());
+        transaction.Commit();
+    }
 }
 
 void UseDurableWrites(SqliteDatabase& db) {
@@ -99,7 +110,7 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
         UseDurableWrites(db);
         SqliteTransaction transaction(db);
         db.Exec(schema.createSql);
-        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(TableFormatVersion).toUtf8().constData());
+        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
         transaction.Commit();
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("создать"), error));
@@ -129,8 +140,9 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
         Refuse(path, QStringLiteral("файл пуст"));
     try {
         SqliteDatabase db(path, false);
-        CheckSchema(db, path, schema);
+        const qint64 version = CheckSchema(db, path, schema);
         UseDurableWrites(db);
+        Upgrade(db, version, schema);
         return db;
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("открыть"), error));

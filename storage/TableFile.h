@@ -6,16 +6,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 struct TableSchema {
-    QString fileName;   // "data.db"
-    QString table;      // "session"
+    QString fileName;    // "data.db"
+    QString table;       // "session", the table every version has
     QStringList columns; // in order, id first
-    const char* createSql;
+    int version;         // PRAGMA user_version of a file written now
+    const char* createSql; // the whole schema of that version
+    // Upgrades: upgrade[v - 1] takes a file of version v to v + 1, in one transaction.
+    std::vector<const char*> upgrade;
 };
-
-// The format version written into PRAGMA user_version of both files.
-constexpr int TableFormatVersion = 1;
 
 // Opens dir/fileName. Throws Failure naming the file and the reason.
 SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema);

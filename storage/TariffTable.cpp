@@ -16,7 +16,9 @@ const TableSchema Schema{
     TariffTable::FileName,
     QStringLiteral("tariff"),
     {QStringLiteral("id"), QStringLiteral("WrN"), QStringLiteral("WrK"), QStringLiteral("Cost")},
-    "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)"};
+    1,
+    "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)",
+    {}};
 
 std::optional<QString> StoredTime(const std::optional<int>& msecs) {
     return msecs ? std::optional<QString>(TariffTable::StoredTime(*msecs)) : std::nullopt;

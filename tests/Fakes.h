@@ -14,17 +14,22 @@
 class FakeClock final : public Clock {
 public:
     LocalMoment Now() const override { return now; }
+    qint64 MonotonicMsecs() const override { return monotonic; }
     void Set(QDate date, int h, int m, int s, int ms = 0) {
         now = {date, ((h * 60 + m) * 60 + s) * 1000 + ms};
     }
+    // Time passes: both clocks move.
     void Advance(int msecs) {
-        now.msecs += msecs;
-        while (now.msecs >= 86'400'000) {
-            now.msecs -= 86'400'000;
-            now.date = now.date.addDays(1);
-        }
+        monotonic += msecs;
+        Jump(msecs);
+    }
+    // The wall clock is set (or the machine slept): only it moves.
+    void Jump(qint64 msecs) {
+        qint64 at = AbsoluteMsecs(now) + msecs;
+        now = {QDate::fromJulianDay(at / 86'400'000), int(at % 86'400'000)};
     }
     LocalMoment now{QDate(2026, 12, 7), 0};
+    qint64 monotonic = 1'000'000;
 };
 
 class FakeTimer final : public Timer {
@@ -83,15 +88,25 @@ public:
 
 class FakeWriter final : public RecordWriter {
 public:
-    void Append(const SessionRecord& record) override {
+    void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override {
         ++attempts;
         if (fail)
             throw Failure(QStringLiteral("disk full"));
         records.push_back(record);
+        open = stillOpen;
     }
+    void Checkpoint(const std::optional<OpenSegment>& segment) override {
+        if (fail)
+            throw Failure(QStringLiteral("disk full"));
+        ++checkpoints;
+        open = segment;
+    }
+    std::optional<OpenSegment> LeftOpen() override { return open; }
     std::vector<SessionRecord> records;
+    std::optional<OpenSegment> open; // what the table keeps as still open
     bool fail = false;
     int attempts = 0;
+    int checkpoints = 0;
 };
 
 class FakeView final : public TrackerView {

@@ -35,11 +35,12 @@ private slots:
         QTemporaryDir dir;
         { SessionTable table(dir.path()); }
         const QString path = dir.filePath("data.db");
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"1"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='session'"),
                  QStringList{"CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, "
                              "Data TEXT NOT NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, "
                              "Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, Summ TEXT NOT NULL)"});
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM open_segment"), QStringList{"0"});
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.db"});
     }
 
@@ -84,7 +85,7 @@ private slots:
                          "PRAGMA user_version = 1");
         } else if (kind == "newer") {
             { SessionTable table(dir.path()); }
-            RawSql(path, "PRAGMA user_version = 2");
+            RawSql(path, "PRAGMA user_version = 3");
         } else {
             { SessionTable table(dir.path()); }
             QFile f(path);
@@ -100,6 +101,45 @@ private slots:
         QVERIFY2(message.contains(reason), qPrintable(message));
         QCOMPARE(FileDigest(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+    }
+
+    void aFirstVersionFileIsUpgradedKeepingItsRows() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.db");
+        RawSql(path, "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT "
+                     "NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif "
+                     "TEXT NOT NULL, Summ TEXT NOT NULL);"
+                     "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20');"
+                     "PRAGMA user_version = 1");
+        SessionTable table(dir.path());
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(Walk(table), QStringList{"9:00:00"});
+        QCOMPARE(table.LeftOpen(), std::nullopt);
+    }
+
+    void theOpenSegmentGoesWithTheRecordInOneTransaction() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        const OpenSegment open{Dec7, 1000, Dec7, 5000, "20"};
+        table.Checkpoint(open);
+        QCOMPARE(table.LeftOpen(), open);
+        const OpenSegment next{Dec7, 5000, Dec7, 5000, "10"};
+        table.Append(Record(Dec7, "split"), next);
+        QCOMPARE(table.LeftOpen(), next);
+        table.Append(Record(Dec7, "gone"), std::nullopt);
+        QCOMPARE(table.LeftOpen(), std::nullopt);
+        QCOMPARE(table.RowCount(), 2);
+        // A failed write changes neither the rows nor the open segment.
+        table.Checkpoint(open);
+        sqlite3* other = nullptr;
+        sqlite3_open(table.FilePath().toUtf8().constData(), &other);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+        QVERIFY(!FailureOf([&] { table.Append(Record(Dec7, "locked"), std::nullopt); }).isEmpty());
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(table.RowCount(), 2);
+        QCOMPARE(table.LeftOpen(), open);
     }
 
     void newestRowFirst() {

@@ -337,10 +337,101 @@ private slots:
         QCOMPARE(rig.writer.records.size(), 1u);
     }
 
+    void theOpenSegmentIsKeptAtEveryPoll() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7,
+                                               (9 * 3600 + 3) * 1000, "20"}));
+        rig.Poll(Up); // 9:00:06
+        QCOMPARE(rig.writer.open->lastMsecs, (9 * 3600 + 6) * 1000);
+        rig.rates.rate = "10";
+        rig.Watch(); // 9:00:10 split: the record and the new open segment together
+        QCOMPARE(rig.writer.records.size(), 1u);
+        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 10) * 1000, Dec7,
+                                               (9 * 3600 + 10) * 1000, "10"}));
+        rig.Poll(Down);
+        QCOMPARE(rig.writer.open, std::nullopt);
+        QCOMPARE(rig.writer.records.size(), 2u);
+    }
+
+    // After a crash the next start stores the open segment up to its last checkpoint, once,
+    // before polling begins.
+    void aCrashLosesAtMostOnePoll() {
+        FakeWriter table; // what survives the crash
+        {
+            Rig first;
+            first.Poll(Up);   // 9:00:03
+            first.Poll(Up);   // 9:00:06
+            first.clock.Advance(2000); // killed at 9:00:08
+            table.open = first.writer.open;
+        }
+        Rig second(false);
+        second.writer.open = table.open;
+        second.tracker.FormCreate();
+        QCOMPARE(second.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
+        QCOMPARE(second.writer.open, std::nullopt);
+        QVERIFY(!second.poll.enabled); // polling begins only after the start-up step
+        second.tracker.FormCreate();   // nothing twice
+        QCOMPARE(second.writer.records.size(), 1u);
+    }
+
+    // The wall clock is set back or forward, or the machine sleeps, while on line.
+    void clockJumps_data() {
+        QTest::addColumn<qint64>("jump");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("set back an hour (summer time ends)")
+            << -3'600'000LL
+            << QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                           "07.12 8:00:09 8:00:12 0:00:03 20 0,0166666666666667"};
+        QTest::newRow("set forward a day")
+            << 86'400'000LL
+            << QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                           "08.12 9:00:09 9:00:12 0:00:03 20 0,0166666666666667"};
+        QTest::newRow("asleep for eight hours")
+            << 8 * 3'600'000LL
+            << QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                           "07.12 17:00:09 17:00:12 0:00:03 20 0,0166666666666667"};
+        QTest::newRow("a second of drift is no jump")
+            << 1000LL << QStringList{"07.12 9:00:03 9:00:13 0:00:10 20 0,0555555555555556"};
+    }
+    void clockJumps() {
+        QFETCH(qint64, jump);
+        QFETCH(QStringList, written);
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        rig.Poll(Up); // 9:00:06
+        rig.clock.Jump(jump);
+        rig.Poll(Up); // 3 s later on the monotonic clock
+        rig.Poll(Down);
+        QCOMPARE(rig.Written(), written);
+    }
+
+    void aJumpSeenByTheTickerEndsTheSegmentThere() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        rig.clock.Advance(1000);
+        rig.tracker.Timer2Timer(); // 9:00:04
+        rig.clock.Jump(-7'200'000);
+        rig.clock.Advance(1000);
+        rig.tracker.Timer2Timer(); // 7:00:05
+        rig.Poll(Down, 1000);      // 7:00:06
+        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:04 0:00:01 20 0,00555555555555556",
+                                             "07.12 7:00:05 7:00:06 0:00:01 20 0,00555555555555556"}));
+    }
+
+    void anUnnoticedSmallStepBackIsNoNegativeRecord() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        rig.clock.Jump(-1200); // within the tolerance, and before the start
+        rig.Poll(Down, 0);
+        QVERIFY(rig.writer.records.empty()); // no time on line, no record
+    }
+
     void closingWithUnwritableSegmentsSaysSo() {
         Rig rig;
         rig.Poll(Up);
         rig.writer.fail = true;
+        rig.clock.Advance(1000);
         QVERIFY(!rig.tracker.CloseOpenSegment());
         QCOMPARE(rig.tracker.Pending().size(), 1u);
     }

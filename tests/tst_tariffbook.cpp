@@ -122,6 +122,7 @@ private slots:
     void lookupWithoutTableIsFree() {
         struct : Clock {
             LocalMoment Now() const override { return {Day, Ms(12, 0, 0)}; }
+            qint64 MonotonicMsecs() const override { return 0; }
         } clock;
         TariffBook book(clock);
         QCOMPARE(book.LookupRate(), QStringLiteral("0"));

@@ -300,6 +300,7 @@ private slots:
         qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("45");
         struct : Clock {
             LocalMoment Now() const override { return {QDate(2026, 12, 7), 43'200'000}; }
+            qint64 MonotonicMsecs() const override { return 0; }
         } noon;
         TariffBook book(noon);
         book.SetTable(&w.table);

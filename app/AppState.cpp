@@ -14,10 +14,27 @@ void AppState::OpenSessionTable() { sessions = std::make_unique<SessionTable>(da
 
 void AppState::StartTracker(TrackerView& view) {
     tracker = std::make_unique<SessionTracker>(
-        clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *sessions,
-        view, *this);
+        clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *this, view,
+        *this);
     tracker->FormCreate();
 }
+
+SessionTable& AppState::Sessions() {
+    if (!sessions) {
+        OpenSessionTable();
+        if (sessionsOpened)
+            sessionsOpened();
+    }
+    return *sessions;
+}
+
+void AppState::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
+    Sessions().Append(record, stillOpen);
+}
+
+void AppState::Checkpoint(const std::optional<OpenSegment>& open) { Sessions().Checkpoint(open); }
+
+std::optional<OpenSegment> AppState::LeftOpen() { return Sessions().LeftOpen(); }
 
 void AppState::LoadOptions() { options.LoadOptions(); }
 

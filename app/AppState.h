@@ -11,20 +11,31 @@
 #include "settings/OptionsFile.h"
 #include "storage/TariffTable.h"
 
+#include <functional>
 #include <memory>
 
-class AppState final : public StartupSteps {
+// The tracker writes through it: while data.db cannot be opened (another program's file, a
+// locked or damaged one), every write tries to open it again, so what was kept in memory is
+// stored once it can be.
+class AppState final : public StartupSteps, public RecordWriter {
 public:
     // The clock and the address source are the system's in the program, fakes in tests.
     AppState(QString dataDirectory, QString title, const Clock& clock, AddressSource& addresses);
 
-    // Opens data.db; throws Failure. Until it succeeds the tracker does not start.
+    // Opens data.db; throws Failure naming the file and the reason.
     void OpenSessionTable();
-    // Builds the tracker over the open session table and puts it in its initial state.
+    // Builds the tracker and puts it in its initial state; it runs whether or not data.db
+    // could be opened.
     void StartTracker(TrackerView& view);
+    // Called once when data.db opens after a failed first try.
+    std::function<void()> sessionsOpened;
 
     void LoadOptions() override;
     void OpenTariffTable() override;
+
+    void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
+    void Checkpoint(const std::optional<OpenSegment>& open) override;
+    std::optional<OpenSegment> LeftOpen() override;
 
     const QString dataDirectory;
     const QString title;
@@ -39,5 +50,7 @@ public:
     std::unique_ptr<SessionTracker> tracker;
 
 private:
+    SessionTable& Sessions(); // opens data.db when it is not open yet; throws Failure
+
     QtTimer poll_, ticker_, watch_, startup_;
 };

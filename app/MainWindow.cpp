@@ -13,10 +13,14 @@
 #include "settings/PollIntervalDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "storage/Failure.h"
+#include "storage/Maintenance.h"
 #include "storage/SessionModel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QPointer>
+#include <QThreadPool>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -76,14 +80,45 @@ void MainWindow::FormCreate() {
 
     try {
         state_.OpenSessionTable();
+        BuildGrid();
+        LookAfterFiles();
     } catch (const Failure& failure) {
+        // The program goes on: connections are timed and kept, and stored once data.db
+        // can be opened again; the grid comes then.
         ShowError(failure.message());
-        addToolBar(new QToolBar(this));
         setCentralWidget(new QWidget(this));
-        return; // without the session table the tracker does not start
+        state_.sessionsOpened = [this] {
+            BuildGrid();
+            LookAfterFiles();
+        };
     }
-    BuildGrid();
     state_.StartTracker(*this);
+}
+
+void MainWindow::LookAfterFiles() {
+    // SQLite's quick check and the daily copies read the whole files: off the user's way,
+    // on a worker thread with connections of their own.
+    const QString dir = state_.dataDirectory;
+    const QString path = state_.sessions->FilePath();
+    const QDate today = state_.clock.Now().date;
+    QPointer<MainWindow> window(this);
+    QThreadPool::globalInstance()->start([dir, path, today, window] {
+        const QString check = QuickCheck(path);
+        std::optional<QString> trouble;
+        if (check != QStringLiteral("ok"))
+            trouble = QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
+                                     "файла и восстановите его из папки backup.")
+                          .arg(QDir::toNativeSeparators(path), check);
+        else
+            trouble = BackUpDaily(dir, today); // only a sound file is copied
+        if (trouble)
+            QMetaObject::invokeMethod(
+                qApp, [window, message = *trouble] {
+                    if (window)
+                        window->ShowError(message);
+                },
+                Qt::QueuedConnection);
+    });
 }
 
 void MainWindow::BuildMenus() {
@@ -193,6 +228,8 @@ QWidget* MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildGrid() {
+    if (grid_)
+        return;
     BuildToolBar();
     model_ = new SessionModel(*state_.sessions, this);
     grid_ = new SessionGrid(model_, this);

@@ -82,6 +82,7 @@ private:
     void BuildMenus();
     QWidget* BuildToolBar();
     void BuildGrid();
+    void LookAfterFiles();
     void MoveToRow(int row);
     void OnCurrentRowChanged(int row);
     void FollowTableCursor();

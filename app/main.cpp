@@ -14,6 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+#include <cstdio>
 #include <QStandardPaths>
 
 namespace {
@@ -39,6 +42,20 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // The windows stay alive hidden; the program ends when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One copy per data folder: two would count every connection twice.
+    QLockFile lock(QDir::current().filePath(QStringLiteral(".kelvora.lock")));
+    lock.setStaleLockTime(0); // a lock is stale only when its program is gone
+    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        const QString text =
+            QStringLiteral("Программа уже запущена в папке «%1». Вторая копия считала бы каждое "
+                           "подключение дважды, поэтому она не запускается.")
+                .arg(QDir::toNativeSeparators(QDir::currentPath()));
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+            QMessageBox::warning(nullptr, ApplicationTitle(QString::fromLocal8Bit(argv[0])), text);
+        return 1;
+    }
 
     // The data directory is the folder the program was started in.
     SystemClock clock;

@@ -295,11 +295,28 @@ private slots:
         Program p;
         WriteFile(p.dir.filePath("data.db"), "not a database");
         MainWindow& w = p.Open();
-        QVERIFY(!p.state.tracker);
         QCOMPARE(w.Errors().ShownMessages().size(), 1);
         QVERIFY(w.Errors().ShownMessages().front().contains(p.dir.filePath("data.db")));
         QCOMPARE(FileDigest(p.dir.filePath("data.db")),
                  QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
+        // Connections are still timed, and kept while nothing can be stored.
+        QVERIFY(p.state.tracker);
+        p.state.tracker->Timer4Timer();
+        p.addresses.Always({"10.1.2.3"});
+        p.state.tracker->Timer1Timer();
+        p.clock.Advance(60'000);
+        p.addresses.Always({"127.0.0.1"});
+        p.state.tracker->Timer1Timer();
+        QCOMPARE(p.state.tracker->Pending().size(), 1u);
+        QVERIFY(!w.Grid());
+        // The user moves the other file away: the record is stored, and the grid comes.
+        QFile::rename(p.dir.filePath("data.db"), p.dir.filePath("other.db"));
+        p.state.tracker->Timer1Timer();
+        QVERIFY(p.state.tracker->Pending().empty());
+        QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT Itogo FROM session"),
+                 QStringList{"0:01:00"});
+        QVERIFY(w.Grid());
+        QCOMPARE(w.Grid()->model()->rowCount(), 1);
         w.show();
         w.close(); // still closes and writes its settings
         QVERIFY(QFileInfo::exists(p.IniPath()));

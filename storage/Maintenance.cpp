@@ -1,0 +1,100 @@
+#include "Maintenance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+QString QuickCheck(const QString& path) {
+    sqlite3* db = nullptr;
+    QString result;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        result = QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt* check = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA quick_check(20)", -1, &check, nullptr) == SQLITE_OK) {
+            QStringList lines;
+            int rc;
+            while ((rc = sqlite3_step(check)) == SQLITE_ROW)
+                lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+            result = rc == SQLITE_DONE ? lines.join(QLatin1Char('\n'))
+                                       : QString::fromUtf8(sqlite3_errmsg(db));
+        } else {
+            result = QString::fromUtf8(sqlite3_errmsg(db));
+        }
+        sqlite3_finalize(check);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+namespace {
+// One file copied page by page through SQLite's backup interface, then moved into place.
+std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
+    const QString temporary = to + QStringLiteral(".part");
+    QFile::remove(temporary);
+    sqlite3* source = nullptr;
+    sqlite3* target = nullptr;
+    QString trouble;
+    if (sqlite3_open_v2(from.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+        sqlite3_open_v2(temporary.toUtf8().constData(), &target,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        trouble = QString::fromUtf8(sqlite3_errmsg(target ? target : source));
+    } else {
+        sqlite3_busy_timeout(source, 5000);
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
+        if (!backup) {
+            trouble = QString::fromUtf8(sqlite3_errmsg(target));
+        } else {
+            int rc;
+            while ((rc = sqlite3_backup_step(backup, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
+                   rc == SQLITE_LOCKED)
+                sqlite3_sleep(rc == SQLITE_OK ? 0 : 50);
+            if (rc != SQLITE_DONE)
+                trouble = QString::fromUtf8(sqlite3_errstr(rc));
+            sqlite3_backup_finish(backup);
+        }
+    }
+    sqlite3_close(source);
+    sqlite3_close(target);
+    if (trouble.isEmpty() && !QFile::rename(temporary, to))
+        trouble = QStringLiteral("не удалось переименовать копию");
+    if (!trouble.isEmpty()) {
+        QFile::remove(temporary);
+        return QStringLiteral("Резервная копия «%1» не сделана: %2.")
+            .arg(QDir::toNativeSeparators(to), trouble);
+    }
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep) {
+    const QDir data(dataDir);
+    const QString folder = data.filePath(QStringLiteral("backup"));
+    QStringList troubles;
+    for (const QString& base : {QStringLiteral("data"), QStringLiteral("tarif")}) {
+        const QString source = data.filePath(base + QStringLiteral(".db"));
+        if (!QFileInfo::exists(source))
+            continue;
+        if (!QDir().mkpath(folder)) {
+            troubles << QStringLiteral("Папку «%1» для резервных копий создать не удалось.")
+                            .arg(QDir::toNativeSeparators(folder));
+            break;
+        }
+        const QString copy = QDir(folder).filePath(
+            QStringLiteral("%1-%2.db").arg(base, today.toString(Qt::ISODate)));
+        if (!QFileInfo::exists(copy)) {
+            if (const auto trouble = CopyDatabase(source, copy))
+                troubles << *trouble;
+        }
+        // The newest `keep` copies stay; their names sort by date.
+        QStringList copies = QDir(folder).entryList({base + QStringLiteral("-[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9].db")},
+                                                    QDir::Files, QDir::Name | QDir::Reversed);
+        for (int i = keep; i < copies.size(); ++i)
+            QFile::remove(QDir(folder).filePath(copies[i]));
+    }
+    if (troubles.isEmpty())
+        return std::nullopt;
+    return troubles.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Looking after the table files away from the user's way: SQLite's quick check, and a copy
+// of both files once a day into backup/ beside them, the last seven kept. Both read through
+// connections of their own and may run on a worker thread.
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// "ok", or what SQLite's quick check found wrong. Throws nothing: a file it cannot read
+// gives the reason instead.
+QString QuickCheck(const QString& path);
+
+// Copies data.db and tarif.db of `dataDir` into dataDir/backup/ as data-YYYY-MM-DD.db and
+// tarif-YYYY-MM-DD.db, unless today's copies are there already, and keeps the seven newest
+// of each. Returns a message when something could not be copied.
+std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep = 7);

@@ -69,7 +69,13 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     FormCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The grid and the model go after this object; what they say on the way is not for us.
+    if (model_)
+        disconnect(model_, nullptr, this, nullptr);
+    if (grid_)
+        disconnect(grid_->selectionModel(), nullptr, this, nullptr);
+}
 
 void MainWindow::FormCreate() {
     countStart_ = settings_.ReadCountStart();

@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless through CTest.
+# Installs what is missing, builds, and runs every test headless through CTest: first the
+# fuzzers briefly and the suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the ordinary build's suite, the end-to-end test on a real link included.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/deps.sh" --tests
+export QT_QPA_PLATFORM=offscreen
+
+echo "== fuzzing the readers of outside text"
+"$top/scripts/fuzz.sh" 6
+
+echo "== the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKELVORA_SANITIZE=ON >/dev/null
+cmake --build "$top/build-asan" --parallel "$(nproc)" >/dev/null
+(cd "$top/build-asan" && ctest --output-on-failure --parallel "$(nproc)" -E e2e_link)
+
+echo "== the suite"
 "$top/scripts/build.sh"
 cd "$top/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
+ctest --output-on-failure --parallel "$(nproc)"

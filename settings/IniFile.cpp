@@ -19,9 +19,16 @@ QString SectionName(const QString& line) {
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QString text = QString::fromLocal8Bit(file.readAll());
+    if (file.open(QIODevice::ReadOnly))
+        Parse(file.readAll());
+}
+
+IniFile::IniFile(QString path, const QByteArray& content) : path_(std::move(path)) {
+    Parse(content);
+}
+
+void IniFile::Parse(const QByteArray& content) {
+    const QString text = QString::fromLocal8Bit(content);
     lines_ = text.split(QLatin1Char('\n'));
     for (QString& line : lines_)
         if (line.endsWith(QLatin1Char('\r')))

@@ -10,6 +10,8 @@ class IniFile {
 public:
     // Reads the file; a missing or unreadable file reads as empty.
     explicit IniFile(QString path);
+    // The file as these bytes, to be saved at `path`.
+    IniFile(QString path, const QByteArray& content);
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
     // Replaces the key's value where it stands, or adds the key (and its section).
@@ -22,6 +24,8 @@ public:
     const QStringList& Lines() const { return lines_; }
 
 private:
+    void Parse(const QByteArray& content);
+
     // Index of the section's header line, or -1.
     int FindSection(const QString& section) const;
     // Index of the key's line within the section starting at header, or -1.

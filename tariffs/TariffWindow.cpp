@@ -120,6 +120,13 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
             });
 }
 
+TariffWindow::~TariffWindow() {
+    // The grid and the model go after this object; what they say on the way is not for us.
+    disconnect(model_, nullptr, this, nullptr);
+    disconnect(grid_->selectionModel(), nullptr, this, nullptr);
+    disconnect(delegate_, nullptr, this, nullptr);
+}
+
 int TariffWindow::Open(TariffTable* table) {
     if (model_->Table() != table)
         model_->SetTable(table);

@@ -16,6 +16,7 @@ class TariffWindow final : public QDialog {
     Q_OBJECT
 public:
     TariffWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~TariffWindow() override;
     // The dialog that adds a period, created after this window in the program's order.
     void SetNewTariffDialog(NewTariffDialog* dialog) { newTariff_ = dialog; }
 

@@ -15,6 +15,12 @@
 namespace {
 int Ms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 1000; }
 
+// The text of the cell's editor, or nothing while no editor is open.
+std::optional<QString> EditorText(QTableView* grid, const QModelIndex& cell) {
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+    return editor ? std::optional<QString>(editor->text()) : std::nullopt;
+}
+
 // The two windows over a throw-away tariff table, shown without their modal loops.
 struct Windows {
     QTemporaryDir dir;
@@ -261,7 +267,7 @@ private slots:
         QTRY_COMPARE(w.dialogs.errors, error.isEmpty() ? QStringList{} : QStringList{error});
         QTRY_COMPARE(w.Cell(0, column), shown);
         if (!error.isEmpty()) // back in the cell with the text as typed
-            QTRY_COMPARE(qobject_cast<QLineEdit*>(grid->indexWidget(cell))->text(), typed);
+            QTRY_COMPARE(EditorText(grid, cell), typed);
         if (column == 1 && typed.isEmpty())
             QCOMPARE(w.table.ReadAll().front().period.wrK, std::nullopt);
     }
@@ -326,7 +332,7 @@ private slots:
         w.window.Button2Click();
         QVERIFY(w.window.isVisible()); // a bad value keeps it open
         QCOMPARE(w.dialogs.errors.size(), 1);
-        QTRY_VERIFY(grid->indexWidget(cell));
+        QTRY_VERIFY(EditorText(grid, cell).has_value());
         qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("25");
         w.window.Button2Click();
         QVERIFY(!w.window.isVisible());

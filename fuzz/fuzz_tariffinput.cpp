@@ -1,0 +1,21 @@
+// The new-tariff dialog's check and conversion on any three texts.
+#include "storage/Failure.h"
+#include "tariffs/TariffInputCheck.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QStringList parts =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).split(QChar(0));
+    const QString start = parts.value(0), end = parts.value(1), cost = parts.value(2);
+    if (!CheckTariffInput(start, end, cost)) {
+        try {
+            const TariffPeriod p = TariffFromInput(start, end, cost);
+            if (*p.wrN < 0 || *p.wrN >= 86'400'000 || *p.wrK < 0 || *p.wrK >= 86'400'000 ||
+                *p.cost < 0)
+                __builtin_trap(); // a period that passed is a real one
+        } catch (const Failure&) {
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,59 @@
+# Shared by the end-to-end test and the soak run: a network namespace of our own in which a
+# tun device named ppp0 plays the dial-up link, and the real program inside it.
+# Needs root, iproute2, sqlite3 and (for the test) faketime.
+
+ns="kelvora-e2e-$$"
+work="$(mktemp -d)"
+pids=()
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; echo "--- program output"; cat "$work"/*.log 2>/dev/null | grep -v XDG | tail -n 30; exit 1; }
+
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  ip netns del "$ns" 2>/dev/null
+  rm -rf "$work"
+}
+
+setup_link() {
+  [ "$(id -u)" -eq 0 ] || skip "the end-to-end test needs root to make a network namespace"
+  for tool in ip sqlite3 "$@"; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+  done
+  [ -n "$faketime_lib" ] || skip "libfaketime is not installed"
+  ip netns add "$ns" 2>/dev/null || skip "network namespaces are not available here"
+  trap cleanup EXIT
+  ip netns exec "$ns" ip tuntap add dev ppp0 mode tun || skip "no tun device in this kernel"
+  ip netns exec "$ns" ip addr add 10.64.0.2/32 dev ppp0
+}
+
+faketime_lib="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)"
+
+link_up() { ip netns exec "$ns" ip link set ppp0 up; }
+link_down() { ip netns exec "$ns" ip link set ppp0 down; }
+
+# A fresh data folder polled every second.
+new_folder() {
+  local dir="$work/$1"
+  mkdir -p "$dir"
+  printf '0\r\n\r\n1\r\n' > "$dir/options.dn"
+  echo "$dir"
+}
+
+# start DIR [FAKE-START-TIME]: the program in the namespace, its pid in $pid.
+start() {
+  local dir="$1" at="${2:-}"
+  local fake=()
+  # libfaketime preloaded straight into the program (the faketime wrapper would stand
+  # between the program and our signals); the monotonic clock stays real.
+  [ -n "$at" ] && fake=(LD_PRELOAD="$faketime_lib" FAKETIME="@$at" FAKETIME_DONT_FAKE_MONOTONIC=1)
+  (cd "$dir" && exec env QT_QPA_PLATFORM=offscreen "${fake[@]}" \
+      ip netns exec "$ns" "$program" >>"$dir/run.log" 2>&1) &
+  pid=$!
+  pids+=("$pid")
+}
+
+stop() { kill -TERM "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+
+rows() { sqlite3 "$1/data.db" "SELECT Data||' '||WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session ORDER BY id"; }
+count() { sqlite3 "$1/data.db" "SELECT count(*) FROM session"; }

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# End to end on a real link: the real program, headless, in a network namespace where ppp0
+# comes up and goes down, with the clock set by libfaketime; data.db checked with sqlite3.
+#   link_test.sh PATH-TO-KELVORA
+set -u
+program="$(realpath "$1")"
+. "$(dirname "$0")/common.sh"
+setup_link faketime
+
+echo "== one record per connection"
+d=$(new_folder one)
+link_down
+start "$d" "2026-12-07 10:00:00"; p=$pid
+sleep 3; link_up; sleep 4; link_down; sleep 2.5
+stop "$p"
+[ "$(count "$d")" = 1 ] || fail "expected one record, got: $(rows "$d")"
+rows "$d"
+
+echo "== a split where the tariff changes"
+d=$(new_folder split)
+sqlite3 "$d/tarif.db" "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL);
+  INSERT INTO tariff(WrN, WrK, Cost) VALUES ('00:00:00.000', '07:59:59.999', 10), ('08:00:00.000', '23:59:59.000', 20);
+  PRAGMA user_version = 1;"
+link_up
+start "$d" "2026-12-07 07:59:54"; p=$pid
+sleep 14; link_down; sleep 2.5
+stop "$p"
+rows "$d"
+[ "$(count "$d")" = 2 ] || fail "expected two records around 8:00"
+[ "$(sqlite3 "$d/data.db" "SELECT group_concat(Tarif, ' ') FROM (SELECT Tarif FROM session ORDER BY id)")" = "10 20" ] \
+  || fail "expected the rates 10 then 20"
+[ "$(sqlite3 "$d/data.db" "SELECT (SELECT WremW FROM session WHERE id = 1) = (SELECT WremN FROM session WHERE id = 2)")" = 1 ] \
+  || fail "the second segment should begin where the first ended"
+
+echo "== a connection across midnight"
+d=$(new_folder midnight)
+link_up
+start "$d" "2026-12-07 23:59:55"; p=$pid
+sleep 12; link_down; sleep 2.5
+stop "$p"
+rows "$d"
+[ "$(sqlite3 "$d/data.db" "SELECT group_concat(Data, ' ') FROM (SELECT Data FROM session ORDER BY id)")" = "2026-12-07 2026-12-08" ] \
+  || fail "expected one record on each side of midnight"
+
+echo "== closed by SIGTERM while connected"
+d=$(new_folder sigterm)
+link_up
+start "$d" "2026-12-07 12:00:00"; p=$pid
+sleep 6
+stop "$p"
+rows "$d"
+[ "$(count "$d")" = 1 ] || fail "the open connection should be written at close"
+[ -n "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE Itogo >= '0:00:02'")" ] || fail "too short"
+
+echo "== kill -9 while connected, and the recovery at the next start"
+d=$(new_folder crash)
+link_up
+start "$d" "2026-12-07 14:00:00"; p=$pid
+sleep 7
+kill -9 "$p"; wait "$p" 2>/dev/null
+[ "$(count "$d")" = 0 ] || fail "nothing should be stored before the crash"
+[ "$(sqlite3 "$d/data.db" "SELECT count(*) FROM open_segment")" = 1 ] || fail "the open segment should be kept"
+link_down
+start "$d" "2026-12-07 14:00:30"; p=$pid
+sleep 2.5
+stop "$p"
+rows "$d"
+[ "$(count "$d")" = 1 ] || fail "the crashed segment should be stored once"
+[ "$(sqlite3 "$d/data.db" "SELECT count(*) FROM open_segment")" = 0 ] || fail "nothing should stay open"
+[ -n "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE Itogo >= '0:00:03' AND WremN LIKE '14:00:0%'")" ] \
+  || fail "the stored segment should reach its last checkpoint"
+
+echo "== a second copy in the same folder"
+d=$(new_folder twice)
+link_down
+start "$d"; p=$pid
+sleep 2.5
+before=$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")
+(cd "$d" && QT_QPA_PLATFORM=offscreen ip netns exec "$ns" "$program" >"$d/second.log" 2>&1)
+status=$?
+[ "$status" -ne 0 ] || fail "the second copy should refuse to run"
+grep -q "уже запущена" "$d/second.log" || fail "the second copy should say why"
+[ "$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")" = "$before" ] || fail "the second copy touched a file"
+stop "$p"
+
+echo "All end-to-end checks passed."

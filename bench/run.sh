@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds in release mode and prints the benchmark figures, ours beside the baselines.
+# Builds in release mode and prints every benchmark figure beside its baseline.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/deps.sh"
 cmake -S "$top" -B "$top/build-bench" -DCMAKE_BUILD_TYPE=Release -DKELVORA_BENCH=ON \
       -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$top/build-bench" --parallel "$(nproc)" --target report_bench >/dev/null
-"$top/build-bench/bench/report_bench"
+cmake --build "$top/build-bench" --parallel "$(nproc)" --target bench minimal_qt kelvora >/dev/null
+echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+"$top/build-bench/bench/bench" all "$top/build-bench/app/kelvora" "$top/build-bench/bench/minimal_qt"

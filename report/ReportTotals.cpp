@@ -32,16 +32,49 @@ DurationPieces SplitDuration(const QString& itogo) {
     return {t.left(first), t.mid(first + 1, second - first - 1), seconds};
 }
 
-void ReportTotals::AddCharge(const QString& summ) {
-    // Read in extended precision, kept in 64-bit floating point.
-    money_ = double(static_cast<long double>(money_) + TextForms::ParseNumber(summ));
+DurationBytes SplitDuration(QByteArrayView itogo) {
+    qsizetype begin = 0;
+    qsizetype end = itogo.size();
+    while (begin < end && quint8(itogo[begin]) <= ' ')
+        ++begin;
+    while (end > begin && quint8(itogo[end - 1]) <= ' ')
+        --end;
+    const QByteArrayView t = itogo.sliced(begin, end - begin);
+    const qsizetype first = t.indexOf(':');
+    if (first < 0)
+        return {t, {}, {}};
+    const qsizetype second = t.indexOf(':', first + 1);
+    if (second < 0)
+        return {t.first(first), t.sliced(first + 1), {}};
+    QByteArrayView seconds = t.sliced(second + 1);
+    seconds = seconds.first(std::min<qsizetype>(seconds.size(), 3));
+    if (const qsizetype further = seconds.indexOf(':'); further >= 0)
+        seconds = seconds.first(further);
+    return {t.first(first), t.sliced(first + 1, second - first - 1), seconds};
 }
 
-void ReportTotals::AddDuration(const QString& itogo) {
-    const DurationPieces pieces = SplitDuration(itogo);
-    hours_ += TextForms::ParseInteger(pieces.hours);
-    minutes_ += TextForms::ParseInteger(pieces.minutes);
-    seconds_ += TextForms::ParseInteger(pieces.seconds);
+void ReportTotals::AddCharge(const QString& summ) { AddCharge(QByteArrayView(summ.toUtf8())); }
+
+void ReportTotals::AddCharge(QByteArrayView summ) {
+    const auto value = TextForms::TryParseNumber(summ);
+    if (!value) // the message names the text as it stands
+        TextForms::ParseNumber(QString::fromUtf8(summ));
+    // Read in extended precision, kept in 64-bit floating point.
+    money_ = double(static_cast<long double>(money_) + *value);
+}
+
+void ReportTotals::AddDuration(const QString& itogo) { AddDuration(QByteArrayView(itogo.toUtf8())); }
+
+void ReportTotals::AddDuration(QByteArrayView itogo) {
+    const DurationBytes pieces = SplitDuration(itogo);
+    auto read = [](QByteArrayView piece) -> qint64 {
+        if (const auto value = TextForms::TryParseInteger(piece))
+            return *value;
+        return TextForms::ParseInteger(QString::fromUtf8(piece)); // throws, naming the piece
+    };
+    hours_ += read(pieces.hours);
+    minutes_ += read(pieces.minutes);
+    seconds_ += read(pieces.seconds);
 }
 
 QString ReportTotals::MoneyText() const { return TextForms::NumberText(money_); }
@@ -60,17 +93,17 @@ ReportTotals ReportTotals::Of(const SessionTable& table, const SessionRange& ran
     ReportTotals totals;
     std::optional<Failure> badCharge;
     std::optional<Failure> badDuration;
-    table.ForEachIn(range, [&](const SessionRow& row) {
+    table.ForEachChargeIn(range, [&](QByteArrayView summ, QByteArrayView itogo) {
         if (!badCharge) {
             try {
-                totals.AddCharge(row.record.summ);
+                totals.AddCharge(summ);
             } catch (const Failure& failure) {
                 badCharge = failure;
             }
         }
         if (!badDuration) {
             try {
-                totals.AddDuration(row.record.itogo);
+                totals.AddDuration(itogo);
             } catch (const Failure& failure) {
                 badDuration = failure;
             }

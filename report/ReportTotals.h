@@ -17,12 +17,19 @@ struct DurationPieces {
 // Splits a duration text, trimmed of blanks and control characters, into its pieces.
 DurationPieces SplitDuration(const QString& itogo);
 
+struct DurationBytes {
+    QByteArrayView hours, minutes, seconds;
+};
+DurationBytes SplitDuration(QByteArrayView itogo);
+
 class ReportTotals {
 public:
     // Throws Failure "'%s' is not a valid floating point value".
     void AddCharge(const QString& summ);
+    void AddCharge(QByteArrayView summ); // the same, on UTF-8 bytes
     // Throws Failure "'%s' is not a valid integer value" for a piece that is no integer.
     void AddDuration(const QString& itogo);
+    void AddDuration(QByteArrayView itogo);
 
     double Money() const { return money_; }
     QString MoneyText() const;       // "0,3"

@@ -9,7 +9,8 @@ packages=(
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev)
+  packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
+             desktop-file-utils appstream file)
 fi
 
 missing=()

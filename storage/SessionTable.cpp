@@ -61,12 +61,14 @@ struct SessionTable::Statements {
                             " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
           rangeBelow(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4"),
           rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC"),
+          rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
+                           " ORDER BY id DESC"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
                        "LastTime, Rate) VALUES(1, ?1, ?2, ?3, ?4, ?5)"),
           closeOpen(db, "DELETE FROM open_segment"),
           readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate FROM open_segment") {}
     SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
-        rangeCount, rangePage, rangeBelow, rangeAll, keepOpen, closeOpen, readOpen;
+        rangeCount, rangePage, rangeBelow, rangeAll, rangeCharges, keepOpen, closeOpen, readOpen;
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
@@ -416,6 +418,24 @@ void SessionTable::ForEachIn(const SessionRange& range,
         Fail(QStringLiteral("прочитать"), error);
     } catch (...) {
         s.Reset(); // whatever the visitor threw, the statement lets go of the table
+        throw;
+    }
+}
+
+void SessionTable::ForEachChargeIn(
+    const SessionRange& range,
+    const std::function<void(QByteArrayView, QByteArrayView)>& visit) const {
+    SqliteStatement& s = st_->rangeCharges;
+    try {
+        BindRange(s, range);
+        while (s.Step())
+            visit(s.Bytes(0), s.Bytes(1));
+        s.Reset();
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    } catch (...) {
+        s.Reset();
         throw;
     }
 }

@@ -81,6 +81,10 @@ public:
     // ones just older than a row already read (for reading it through in order).
     std::vector<SessionRow> RowsIn(const SessionRange& range, qint64 offset, int count) const;
     std::vector<SessionRow> RowsBelow(const SessionRange& range, qint64 belowId, int count) const;
+    // The charge and duration texts (Summ, Itogo) of every row of the range, newest first,
+    // as UTF-8 bytes valid during the call: all the report's totals need.
+    void ForEachChargeIn(const SessionRange& range,
+                         const std::function<void(QByteArrayView, QByteArrayView)>& visit) const;
     // Every row of the range, newest first, through one statement.
     void ForEachIn(const SessionRange& range,
                    const std::function<void(const SessionRow&)>& visit) const;

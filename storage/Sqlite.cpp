@@ -109,6 +109,11 @@ QString SqliteStatement::Text(int column) const {
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+QByteArrayView SqliteStatement::Bytes(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+}
+
 qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 double SqliteStatement::Double(int column) const { return sqlite3_column_double(stmt_, column); }

@@ -2,6 +2,7 @@
 // A thin owner of SQLite's C handles: a connection, statements that finalize themselves
 // and bind parameters only, and a transaction that rolls back unless committed.
 
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 #include <utility>
@@ -63,6 +64,8 @@ public:
 
     bool IsNull(int column) const;
     QString Text(int column) const;
+    // The column's UTF-8 bytes, valid until the next step.
+    QByteArrayView Bytes(int column) const;
     qint64 Int(int column) const;
     double Double(int column) const;
 

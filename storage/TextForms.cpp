@@ -86,48 +86,53 @@ QString NumberText(long double value) {
 
 namespace {
 
-bool IsBlank(QChar c) { return c.unicode() <= ' '; }
+bool IsBlank(char16_t c) { return c <= u' '; }
 
-bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// One character of a text, UTF-16 or UTF-8 alike: the readers below look only at ASCII, and
+// the bytes of any other character are neither blanks nor digits.
+char16_t At(QStringView text, int i) { return text[i].unicode(); }
+char16_t At(QByteArrayView text, int i) { return char16_t(quint8(text[i])); }
 
 } // namespace
 
-std::optional<long double> TryParseNumber(const QString& text) {
+template <typename Text> std::optional<long double> NumberIn(const Text& text) {
     int i = 0;
     int end = int(text.size());
-    while (i < end && IsBlank(text[i]))
+    while (i < end && IsBlank(At(text, i)))
         ++i;
-    while (end > i && IsBlank(text[end - 1]))
+    while (end > i && IsBlank(At(text, end - 1)))
         --end;
     std::string plain;
-    if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        if (text[i] == QLatin1Char('-'))
+    if (i < end && (At(text, i) == u'+' || At(text, i) == u'-')) {
+        if (At(text, i) == u'-')
             plain += '-';
         ++i;
     }
     int mantissaDigits = 0;
-    while (i < end && IsDigit(text[i])) {
-        plain += char(text[i++].unicode());
+    while (i < end && IsDigit(At(text, i))) {
+        plain += char(At(text, i++));
         ++mantissaDigits;
     }
-    if (i < end && text[i] == QLatin1Char(',')) {
+    if (i < end && At(text, i) == u',') {
         plain += '.';
         ++i;
-        while (i < end && IsDigit(text[i])) {
-            plain += char(text[i++].unicode());
+        while (i < end && IsDigit(At(text, i))) {
+            plain += char(At(text, i++));
             ++mantissaDigits;
         }
     }
     if (mantissaDigits == 0)
         return std::nullopt;
-    if (i < end && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+    if (i < end && (At(text, i) == u'e' || At(text, i) == u'E')) {
         plain += 'e';
         ++i;
-        if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-            plain += char(text[i++].unicode());
+        if (i < end && (At(text, i) == u'+' || At(text, i) == u'-'))
+            plain += char(At(text, i++));
         int expDigits = 0;
-        while (i < end && IsDigit(text[i])) {
-            plain += char(text[i++].unicode());
+        while (i < end && IsDigit(At(text, i))) {
+            plain += char(At(text, i++));
             ++expDigits;
         }
         if (expDigits == 0)
@@ -142,31 +147,34 @@ std::optional<long double> TryParseNumber(const QString& text) {
     return value;
 }
 
+std::optional<long double> TryParseNumber(const QString& text) { return NumberIn(QStringView(text)); }
+std::optional<long double> TryParseNumber(QByteArrayView utf8) { return NumberIn(utf8); }
+
 long double ParseNumber(const QString& text) {
     if (auto value = TryParseNumber(text))
         return *value;
     throw Failure(QStringLiteral("'%1' is not a valid floating point value").arg(text));
 }
 
-std::optional<int> TryParseInteger(const QString& text) {
+template <typename Text> std::optional<int> IntegerIn(const Text& text) {
     int i = 0;
     const int end = int(text.size());
-    while (i < end && text[i] == QLatin1Char(' '))
+    while (i < end && At(text, i) == u' ')
         ++i;
     bool negative = false;
-    if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
+    if (i < end && (At(text, i) == u'+' || At(text, i) == u'-')) {
+        negative = At(text, i) == u'-';
         ++i;
     }
     int base = 10;
-    if (i < end && text[i] == QLatin1Char('$')) {
+    if (i < end && At(text, i) == u'$') {
         base = 16;
         ++i;
-    } else if (i < end && (text[i] == QLatin1Char('x') || text[i] == QLatin1Char('X'))) {
+    } else if (i < end && (At(text, i) == u'x' || At(text, i) == u'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < end && text[i] == QLatin1Char('0') &&
-               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+    } else if (i + 1 < end && At(text, i) == u'0' &&
+               (At(text, i + 1) == u'x' || At(text, i + 1) == u'X')) {
         base = 16;
         i += 2;
     }
@@ -175,7 +183,7 @@ std::optional<int> TryParseInteger(const QString& text) {
     quint64 magnitude = 0;
     const quint64 limit = base == 16 ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     for (; i < end; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = At(text, i);
         const int digit = c >= '0' && c <= '9'                 ? c - '0'
                           : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
                           : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
@@ -191,6 +199,9 @@ std::optional<int> TryParseInteger(const QString& text) {
     return int(negative ? -signedValue : signedValue);
 }
 
+std::optional<int> TryParseInteger(const QString& text) { return IntegerIn(QStringView(text)); }
+std::optional<int> TryParseInteger(QByteArrayView utf8) { return IntegerIn(utf8); }
+
 int ParseInteger(const QString& text) {
     if (auto value = TryParseInteger(text))
         return *value;
@@ -204,7 +215,7 @@ std::optional<int> TryParseTime(const QString& text) {
     auto number = [&](int maxDigits) -> std::optional<int> {
         int value = 0;
         int count = 0;
-        while (i < end && IsDigit(t[i]) && count < maxDigits) {
+        while (i < end && IsDigit(t[i].unicode()) && count < maxDigits) {
             value = value * 10 + (t[i++].unicode() - '0');
             ++count;
         }

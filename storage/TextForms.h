@@ -3,6 +3,7 @@
 // time text (9:05:07), date text (07.12.2026) and number text (30,1666666666667),
 // in the Russian regional forms, independent of the machine's locale.
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -24,12 +25,14 @@ QString NumberText(long double value);
 // optional sign and exponent. Throws Failure "'%s' is not a valid floating point value".
 long double ParseNumber(const QString& text);
 std::optional<long double> TryParseNumber(const QString& text);
+std::optional<long double> TryParseNumber(QByteArrayView utf8); // the same, on UTF-8 bytes
 
 // Reads a decimal integer with optional sign, or a hexadecimal one written with "$",
 // "x", "X", "0x" or "0X". Leading blanks are skipped. Throws Failure
 // "'%s' is not a valid integer value".
 int ParseInteger(const QString& text);
 std::optional<int> TryParseInteger(const QString& text);
+std::optional<int> TryParseInteger(QByteArrayView utf8);
 
 // Reads a time of day "H:M[:S[.zzz]]" (24-hour) into milliseconds since midnight.
 // Throws Failure "'%s' is not a valid time".

@@ -38,3 +38,14 @@ void PdfPages::Paint(QPainter& painter, qint64 page, const QRectF& target) {
     const QImage image = p->renderToImage(dpi, dpi);
     painter.drawImage(target, image);
 }
+
+// The entry point of this module, which the program loads only when a saved report is
+// opened: poppler and what it brings stay out of memory until then.
+extern "C" Q_DECL_EXPORT PageSource* KelvoraOpenPdf(const QString& path, QString* error) {
+    try {
+        return new PdfPages(path);
+    } catch (const Failure& failure) {
+        *error = failure.message();
+        return nullptr;
+    }
+}

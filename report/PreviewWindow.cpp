@@ -1,6 +1,6 @@
 #include "PreviewWindow.h"
 
-#include "PdfPages.h"
+#include "PdfLoader.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
 #include "storage/Failure.h"
@@ -246,7 +246,7 @@ void PreviewWindow::OpenSavedReport() {
 
 void PreviewWindow::OpenSavedReport(const QString& path) {
     try {
-        saved_ = std::make_unique<PdfPages>(path);
+        saved_ = OpenSavedPdf(path);
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
         return;

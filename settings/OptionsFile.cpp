@@ -1,5 +1,6 @@
 #include "OptionsFile.h"
 
+#include "platform/Windows1251.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
@@ -7,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 const QString OptionsFile::FileName = QStringLiteral("options.dn");
 
@@ -24,24 +23,18 @@ QByteArray Shift(const QByteArray& text, int by) {
 QByteArray ShiftCodesUp(const QByteArray& text) { return Shift(text, 2); }
 QByteArray ShiftCodesDown(const QByteArray& text) { return Shift(text, -2); }
 
-QByteArray ToWindows1251(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    return encoder.encode(text);
-}
+QByteArray ToWindows1251(const QString& text) { return EncodeWindows1251(text); }
 
-QString FromWindows1251(const QByteArray& bytes) {
-    QStringDecoder decoder("windows-1251");
-    return decoder.decode(bytes);
-}
+QString FromWindows1251(const QByteArray& bytes) { return DecodeWindows1251(bytes); }
 
 std::optional<QString> PasswordRefusal(const QString& password) {
     for (const QChar c : password)
         if (c.unicode() == 8 || c.unicode() == 11)
             return QStringLiteral("Пароль не может содержать управляющие символы с кодами 8 "
                                   "и 11.");
-    QStringEncoder encoder("windows-1251");
-    const QByteArray bytes = encoder.encode(password);
-    if (encoder.hasError() || FromWindows1251(bytes) != password)
+    bool ok = false;
+    const QByteArray bytes = EncodeWindows1251(password, &ok);
+    if (!ok || FromWindows1251(bytes) != password)
         return QStringLiteral("Пароль может состоять только из букв, цифр и знаков, которые "
                               "есть в кодировке Windows-1251 (русские и латинские буквы).");
     return std::nullopt;

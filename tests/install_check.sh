@@ -16,7 +16,8 @@ share/metainfo/org.kelvora.Kelvora.metainfo.xml
 share/icons/hicolor/scalable/apps/kelvora.svg
 share/man/man1/kelvora.1
 share/doc/kelvora/guide.md
-share/doc/kelvora/images/main-window.png"
+share/doc/kelvora/images/main-window.png
+$(cd "$dest/usr" && ls -d lib*/kelvora/kelvora_pdfview.so lib/*/kelvora/kelvora_pdfview.so 2>/dev/null | head -n 1)"
 for size in 16 22 24 32 48 64 128 256; do
   expected="$expected
 share/icons/hicolor/${size}x${size}/apps/kelvora.png"

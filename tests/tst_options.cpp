@@ -79,6 +79,16 @@ private slots:
         QCOMPARE(ShiftCodesDown(ShiftCodesUp(all)), all);
     }
 
+    void everyByteReadsAndWritesBack() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all += char(b);
+        const QString text = FromWindows1251(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(text[0xFF], QChar(0x044F)); // я
+        QCOMPARE(ToWindows1251(text), all);
+    }
+
     void splitting_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("flag");

@@ -116,6 +116,24 @@ private slots:
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
         QCOMPARE(table.LeftOpen(), std::nullopt);
+        QCOMPARE(table.RowCount(), 1); // the kept count starts from the rows there
+    }
+
+    void theKeptCountFollowsEveryWriter() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "1"));
+        table.Append(Record(Dec7, "2"));
+        RawSql(table.FilePath(), "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                                 "VALUES('2026-12-07', 'by hand', '', '', '', '')");
+        RawSql(table.FilePath(), "DELETE FROM session WHERE WremN = '1'");
+        SessionTable reopened(dir.path());
+        QCOMPARE(reopened.RowCount(), 2);
+        reopened.First();
+        reopened.DeleteCurrent();
+        QCOMPARE(RawSql(table.FilePath(), "SELECT n = (SELECT count(*) FROM session) FROM "
+                                          "session_count"),
+                 QStringList{"1"});
     }
 
     void theOpenSegmentGoesWithTheRecordInOneTransaction() {

@@ -1,5 +1,6 @@
 #include "Artwork.h"
 
+#include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -167,7 +168,9 @@ QIcon OkIcon() {
 QPixmap Picture(const QString& name) {
     static const bool registered = (RegisterPictures(), true);
     Q_UNUSED(registered);
-    return QPixmap(QStringLiteral(":/pictures/%1.jpg").arg(name));
+    // Read as JPEG by name, so that no other image plugin is loaded to guess the format.
+    QImageReader reader(QStringLiteral(":/pictures/%1.jpg").arg(name), "jpeg");
+    return QPixmap::fromImage(reader.read());
 }
 
 QImage ToolbarArtwork() {

@@ -1,6 +1,5 @@
 #include "ReportLayout.h"
 
-#include "storage/TextForms.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -72,23 +71,6 @@ const std::vector<Column>& Columns() {
     return columns;
 }
 
-QString Field(const SessionRecord& r, int column) {
-    switch (column) {
-    case 0:
-        return TextForms::DateText(r.data);
-    case 1:
-        return r.wremN;
-    case 2:
-        return r.wremW;
-    case 3:
-        return r.itogo;
-    case 4:
-        return r.tarif;
-    default:
-        return r.summ;
-    }
-}
-
 // Dates and times (at most ten digits, colons and points) fit their 18.8 mm with room to
 // spare, so only other texts are measured: measuring shapes the text a second time.
 bool MayOverflow(const QString& s) {
@@ -155,7 +137,7 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
     for (int i = 0; i < page.rows && i < int(records.size()); ++i) {
         for (int column = 0; column < 6; ++column) {
             const Column& c = Columns()[std::size_t(column)];
-            text(c.valueLeft, c.valueWidth, top, Field(records[std::size_t(i)], column));
+            text(c.valueLeft, c.valueWidth, top, records[std::size_t(i)].FieldText(column));
         }
         top += DetailBand;
     }

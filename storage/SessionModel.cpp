@@ -1,7 +1,6 @@
 #include "SessionModel.h"
 
 #include "Failure.h"
-#include "TextForms.h"
 
 #include <algorithm>
 
@@ -71,22 +70,8 @@ QVariant SessionModel::data(const QModelIndex& index, int role) const {
     const SessionRow* row = RowAt(index.row());
     if (!row)
         return {};
-    const SessionRecord& r = row->record;
-    switch (index.column()) {
-    case 0:
-        return TextForms::DateText(r.data);
-    case 1:
-        return r.wremN;
-    case 2:
-        return r.wremW;
-    case 3:
-        return r.itogo;
-    case 4:
-        return r.tarif;
-    case 5:
-        return r.summ;
-    }
-    return {};
+    return index.column() < columnCount() ? QVariant(row->record.FieldText(index.column()))
+                                          : QVariant();
 }
 
 QVariant SessionModel::headerData(int section, Qt::Orientation orientation, int role) const {

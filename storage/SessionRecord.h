@@ -14,6 +14,10 @@ struct SessionRecord {
     QString summ;  // charge, number text
 
     bool operator==(const SessionRecord&) const = default;
+
+    // The fields as shown, in grid order: Data (as a date text), WremN, WremW, Itogo,
+    // Tarif, Summ.
+    QString FieldText(int index) const;
 };
 
 // The segment being timed, kept beside the records at every poll, so that a crash or a

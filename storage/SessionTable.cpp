@@ -7,6 +7,23 @@
 #include <QDir>
 
 const QString SessionTable::FileName = QStringLiteral("data.db");
+
+QString SessionRecord::FieldText(int index) const {
+    switch (index) {
+    case 0:
+        return TextForms::DateText(data);
+    case 1:
+        return wremN;
+    case 2:
+        return wremW;
+    case 3:
+        return itogo;
+    case 4:
+        return tarif;
+    default:
+        return summ;
+    }
+}
 const QStringList SessionTable::FieldNames = {
     QStringLiteral("Data"),  QStringLiteral("WremN"), QStringLiteral("WremW"),
     QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")};
@@ -229,21 +246,7 @@ QString SessionTable::FieldText(const QString& name) const {
     const int index = FieldIndex(name);
     if (!current_)
         return {};
-    const SessionRecord& r = current_->record;
-    switch (index) {
-    case 0:
-        return TextForms::DateText(r.data);
-    case 1:
-        return r.wremN;
-    case 2:
-        return r.wremW;
-    case 3:
-        return r.itogo;
-    case 4:
-        return r.tarif;
-    default:
-        return r.summ;
-    }
+    return current_->record.FieldText(index);
 }
 
 void SessionTable::DeleteCurrent() {

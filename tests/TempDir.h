@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
+
+#include "storage/Failure.h"
 #include <sqlite3.h>
 
 inline QByteArray FileDigest(const QString& path) {
@@ -19,6 +22,16 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// The message of the Failure an action throws, or nothing.
+inline QString FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return {};
 }
 
 // Runs SQL on a file with SQLite itself, returning the first column of every row.

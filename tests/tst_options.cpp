@@ -32,14 +32,6 @@ struct Program {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
-QString FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return {};
-}
 } // namespace
 
 class TestOptions : public QObject {

@@ -9,14 +9,6 @@ using Page = ReportLayout::Page;
 Q_DECLARE_METATYPE(Page)
 
 namespace {
-QString FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return {};
-}
 } // namespace
 
 class TestReportTotals : public QObject {

@@ -18,14 +18,6 @@ QStringList Walk(SessionTable& table) {
     return starts;
 }
 
-QString FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return {};
-}
 } // namespace
 
 class TestSessionTable : public QObject {

@@ -5,20 +5,8 @@
 
 #include <optional>
 
-namespace {
-QString Trimmed(const QString& text) {
-    int begin = 0;
-    int end = int(text.size());
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-} // namespace
-
 DurationPieces SplitDuration(const QString& itogo) {
-    const QString t = Trimmed(itogo);
+    const QString t = TextForms::TrimBlanks(itogo);
     const int first = int(t.indexOf(QLatin1Char(':')));
     if (first < 0)
         return {t, {}, {}};

@@ -208,6 +208,16 @@ int ParseInteger(const QString& text) {
     throw Failure(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+QString TrimBlanks(const QString& text) {
+    int begin = 0;
+    int end = int(text.size());
+    while (begin < end && IsBlank(text[begin].unicode()))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1].unicode()))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 std::optional<int> TryParseTime(const QString& text) {
     const QString t = text.trimmed();
     int i = 0;

@@ -34,6 +34,9 @@ int ParseInteger(const QString& text);
 std::optional<int> TryParseInteger(const QString& text);
 std::optional<int> TryParseInteger(QByteArrayView utf8);
 
+// Removes leading and trailing blanks and control characters (codes up to 32).
+QString TrimBlanks(const QString& text);
+
 // Reads a time of day "H:M[:S[.zzz]]" (24-hour) into milliseconds since midnight.
 // Throws Failure "'%s' is not a valid time".
 int ParseTime(const QString& text);

@@ -16,20 +16,10 @@ bool TimeWrong(const QString& t) { return At(t, 0) > u'2' || At(t, 1) > u'9' || 
 }
 } // namespace
 
-QString TrimBlanks(const QString& text) {
-    int begin = 0;
-    int end = int(text.size());
-    while (begin < end && text[begin].unicode() <= u' ')
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 bool CheckTariffInput(const QString& start, const QString& end, const QString& cost) {
     if (TimeWrong(start) || TimeWrong(end))
         return true;
-    const int n = int(TrimBlanks(cost).size());
+    const int n = int(TextForms::TrimBlanks(cost).size());
     for (int i = 0; i < n; ++i) {
         const char16_t c = cost[i].unicode();
         if (!(c >= u'0' && c <= u'9') && c != u',')
@@ -39,13 +29,13 @@ bool CheckTariffInput(const QString& start, const QString& end, const QString& c
 }
 
 TariffPeriod TariffFromInput(const QString& start, const QString& end, const QString& cost) {
-    const auto from = TextForms::TryParseTime(TrimBlanks(start));
+    const auto from = TextForms::TryParseTime(TextForms::TrimBlanks(start));
     if (!from)
         InvalidValue("WrN");
-    const auto to = TextForms::TryParseTime(TrimBlanks(end));
+    const auto to = TextForms::TryParseTime(TextForms::TrimBlanks(end));
     if (!to)
         InvalidValue("WrK");
-    const auto price = TextForms::TryParseNumber(TrimBlanks(cost));
+    const auto price = TextForms::TryParseNumber(TextForms::TrimBlanks(cost));
     if (!price)
         InvalidValue("Cost");
     return {*from, *to, double(*price)};

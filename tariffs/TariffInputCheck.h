@@ -18,6 +18,3 @@ bool CheckTariffInput(const QString& start, const QString& end, const QString& c
 // characters, the times read as times of day and the cost as a number with a decimal comma.
 // Throws Failure "Invalid value for field '%s'" naming WrN, WrK or Cost.
 TariffPeriod TariffFromInput(const QString& start, const QString& end, const QString& cost);
-
-// Removes leading and trailing blanks and control characters.
-QString TrimBlanks(const QString& text);

@@ -12,6 +12,8 @@ QString QuickCheck(const QString& path) {
         result = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         sqlite3_busy_timeout(db, 5000);
+        // A whole-file read needs no cache to speak of: keep the memory for the program.
+        sqlite3_exec(db, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
         sqlite3_stmt* check = nullptr;
         if (sqlite3_prepare_v2(db, "PRAGMA quick_check(20)", -1, &check, nullptr) == SQLITE_OK) {
             QStringList lines;
@@ -43,6 +45,8 @@ std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
         trouble = QString::fromUtf8(sqlite3_errmsg(target ? target : source));
     } else {
         sqlite3_busy_timeout(source, 5000);
+        sqlite3_exec(source, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
+        sqlite3_exec(target, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
         sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
         if (!backup) {
             trouble = QString::fromUtf8(sqlite3_errmsg(target));

@@ -14,7 +14,6 @@ FontChoice SessionGrid::DefaultTitleFont() {
 
 SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     : QTableView(parent), sessions_(model) {
-    setModel(model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -33,6 +32,9 @@ SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     horizontalHeader()->setFixedHeight(19);
     // Money texts run to 16 characters; the last column takes whatever width is left.
     horizontalHeader()->setStretchLastSection(true);
+    // The rows' header is set up before the model comes: set afterwards, every change of it
+    // would go through each of a million rows.
+    setModel(model);
 
     const int widths[] = {82, 93, 101, 138, 82, 85};
     for (int column = 0; column < 6; ++column) // the last one stretches beyond its width

@@ -70,9 +70,13 @@ QImage ApplicationImage(int size) {
 }
 
 QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(ApplicationImage(size)));
+    // Drawn once: every window of the program shows it. Sizes are drawn when first asked for.
+    static const QIcon icon = [] {
+        QIcon drawn;
+        for (int size : {16, 32, 48})
+            drawn.addPixmap(QPixmap::fromImage(ApplicationImage(size)));
+        return drawn;
+    }();
     return icon;
 }
 

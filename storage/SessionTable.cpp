@@ -87,8 +87,6 @@ struct SessionTable::Statements {
           rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
           rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
                             " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
-          rangeBelow(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4"),
-          rangeAll(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC"),
           rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
                            " ORDER BY id DESC"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
@@ -96,7 +94,7 @@ struct SessionTable::Statements {
           closeOpen(db, "DELETE FROM open_segment"),
           readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate FROM open_segment") {}
     SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
-        rangeCount, rangePage, rangeBelow, rangeAll, rangeCharges, keepOpen, closeOpen, readOpen;
+        rangeCount, rangePage, rangeCharges, keepOpen, closeOpen, readOpen;
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
@@ -401,39 +399,10 @@ std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 o
 
 std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint64 belowId,
                                                 int count) const {
-    SqliteStatement& s = st_->rangeBelow;
-    std::vector<SessionRow> rows;
-    try {
-        // One upper bound, so the walk starts right at the row below and reads only `count`.
-        SessionRange below = range;
-        below.maxId = std::min(range.maxId, belowId - 1);
-        BindRange(s, below);
-        s.Bind(4, qint64(count));
-        while (s.Step())
-            rows.push_back(ReadRow(s));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-    return rows;
-}
-
-void SessionTable::ForEachIn(const SessionRange& range,
-                             const std::function<void(const SessionRow&)>& visit) const {
-    SqliteStatement& s = st_->rangeAll;
-    try {
-        BindRange(s, range);
-        while (s.Step())
-            visit(ReadRow(s));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    } catch (...) {
-        s.Reset(); // whatever the visitor threw, the statement lets go of the table
-        throw;
-    }
+    // The range cut below the row: the walk starts right there and reads only `count`.
+    SessionRange below = range;
+    below.maxId = std::min(range.maxId, belowId - 1);
+    return RowsIn(below, 0, count);
 }
 
 void SessionTable::ForEachChargeIn(

@@ -85,10 +85,6 @@ public:
     // as UTF-8 bytes valid during the call: all the report's totals need.
     void ForEachChargeIn(const SessionRange& range,
                          const std::function<void(QByteArrayView, QByteArrayView)>& visit) const;
-    // Every row of the range, newest first, through one statement.
-    void ForEachIn(const SessionRange& range,
-                   const std::function<void(const SessionRow&)>& visit) const;
-
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);

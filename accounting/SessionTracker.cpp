@@ -31,16 +31,60 @@ void SessionTracker::FormCreate() {
     elapsed_ = 0;
     view_.ShowStatus(Starting);
     rereadRate_ = true;
-    // A segment a crash left open is stored now, ending at its last checkpoint.
-    try {
-        if (const auto left = writer_.LeftOpen())
-            pending_.push_back({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
-                                left->rate});
-    } catch (const Failure& failure) {
-        Report(Trouble::Append, failure.message());
-    }
+    recovered_ = false;
+    // A segment a crash left open is stored now, ending at its last checkpoint; when the
+    // file cannot be opened yet, before anything else is written to it.
     WritePending();
     timers_.startup.Enable();
+}
+
+bool SessionTracker::Recover() {
+    if (recovered_)
+        return true;
+    std::optional<OpenSegment> left;
+    try {
+        left = writer_.LeftOpen();
+    } catch (const DamagedSegment& damaged) {
+        // Told, and set aside: the next checkpoint takes its place.
+        view_.ShowError(damaged.message());
+    } catch (const Failure& failure) {
+        Report(Trouble::Append, failure.message());
+        return false; // nothing may be written over it before it is read
+    }
+    recovered_ = true;
+    if (!left)
+        return true;
+    const std::vector<Segment> pieces = SplitAtMidnights(
+        {left->startDate, left->startMsecs, left->lastDate, left->lastMsecs, left->rate});
+    pending_.insert(pending_.begin(), pieces.begin(), pieces.end());
+    if (pieces.empty()) {
+        // Nothing to store; what is open now takes its place (tried again at the next poll).
+        try {
+            writer_.Checkpoint(Live());
+        } catch (const Failure&) {
+        }
+    }
+    return true;
+}
+
+std::vector<Segment> SessionTracker::SplitAtMidnights(const Segment& segment) {
+    std::vector<Segment> pieces;
+    Segment piece = segment;
+    while (piece.startDate.isValid() && piece.startDate < segment.endDate) {
+        piece.endDate = piece.startDate;
+        piece.endMsecs = LastMsecOfDay;
+        pieces.push_back(piece);
+        piece.startDate = piece.startDate.addDays(1);
+        piece.startMsecs = 0;
+    }
+    piece.endDate = segment.endDate;
+    piece.endMsecs = segment.endMsecs;
+    pieces.push_back(piece);
+    // A segment of no time is no record.
+    std::erase_if(pieces, [](const Segment& p) {
+        return AbsoluteMsecs({p.endDate, p.endMsecs}) <= AbsoluteMsecs({p.startDate, p.startMsecs});
+    });
+    return pieces;
 }
 
 void SessionTracker::Timer4Timer() {
@@ -66,8 +110,9 @@ void SessionTracker::Timer1Timer() {
     const LocalMoment now = Look(connected);
     if (connected) {
         if (rereadRate_) {
-            if (!TryLookup(currentRate_))
-                return; // begins nothing; the next poll tries again
+            // Time is never lost to the tariff file: when it cannot be read, the connection
+            // starts at the rate the periods read last give, and the watch looks again.
+            TryLookup(currentRate_);
             rereadRate_ = false;
         }
         timers_.ticker.Enable();
@@ -102,13 +147,20 @@ void SessionTracker::Timer3Timer() {
     if (!segmentOpen_)
         return;
     const LocalMoment now = Look(true);
-    QString rate;
-    if (!TryLookup(rate))
+    if (!segmentOpen_)
         return;
-    if (rate == currentRate_ && now.date == startDate_)
+    QString rate = currentRate_;
+    TryLookup(rate); // when it fails, the rate in force stays, and midnight still splits
+    if (now.date > startDate_) {
+        // A new date: the day's segment ends at the last moment of its day and the next
+        // begins at the first moment of the new date, however late this tick comes.
+        EndSegment({now.date.addDays(-1), LastMsecOfDay}, LocalMoment{now.date, 0}, rate);
         return;
-    // The rate in force or the date changed: the open segment ends at this moment and the
-    // next begins at the very same moment, at the rate just looked up.
+    }
+    if (rate == currentRate_)
+        return;
+    // The rate in force changed: the open segment ends at this moment and the next begins
+    // at the very same moment, at the rate just looked up.
     EndSegment(now, now, rate);
 }
 
@@ -136,12 +188,17 @@ bool SessionTracker::CloseOpenSegment() {
 bool SessionTracker::TryLookup(QString& rate) {
     try {
         rate = rates_.LookupRate();
+        lastGoodRate_ = rate;
         Cleared(Trouble::Lookup);
         return true;
-    } catch (const Failure& failure) {
+    } catch (const RateLookupFailure& failure) {
+        rate = failure.fallback;
         Report(Trouble::Lookup, failure.message());
-        return false;
+    } catch (const Failure& failure) {
+        rate = lastGoodRate_;
+        Report(Trouble::Lookup, failure.message());
     }
+    return false;
 }
 
 LocalMoment SessionTracker::Look(bool stillConnected) {
@@ -176,10 +233,17 @@ std::optional<OpenSegment> SessionTracker::Live() const {
 
 void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                                 const QString& nextRate) {
-    // Never a negative duration, whatever the clock did that went unnoticed; and a segment
-    // that lasted no time at all is no record.
-    if (AbsoluteMsecs(end) > AbsoluteMsecs({startDate_, startTime_}))
-        pending_.push_back({startDate_, startTime_, end.date, end.msecs, currentRate_});
+    const Segment ended{startDate_, startTime_, end.date, end.msecs, currentRate_};
+    // A segment may run across one midnight, as a connection that ends before the watch
+    // sees the new date; one that would last a day or more is cut at every midnight. Never
+    // a negative duration, whatever the clock did, and a segment of no time is no record.
+    const qint64 span = AbsoluteMsecs(end) - AbsoluteMsecs({startDate_, startTime_});
+    if (span >= DateTimeValue::MsecsPerDay || end.date > startDate_.addDays(1)) {
+        for (Segment& piece : SplitAtMidnights(ended))
+            pending_.push_back(std::move(piece));
+    } else if (span > 0) {
+        pending_.push_back(ended);
+    }
     segmentOpen_ = next.has_value();
     if (next) {
         startTime_ = next->msecs;
@@ -193,12 +257,30 @@ void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment
 }
 
 void SessionTracker::WritePending() {
+    if (!Recover())
+        return;
     while (!pending_.empty()) {
+        const Segment& segment = pending_.front();
+        std::optional<SessionRecord> record;
+        try {
+            record = TariffBook::RecordOf(segment);
+        } catch (const Failure& failure) {
+            // A segment whose record cannot be made (a rate that is no number) is told with
+            // its fields and set aside; it never holds up the ones behind it.
+            view_.ShowError(QStringLiteral("Подключение %1 %2 – %3 %4 по тарифу «%5» не "
+                                           "записано: %6")
+                                .arg(segment.startDate.toString(Qt::ISODate),
+                                     TariffTable::StoredTime(segment.startMsecs),
+                                     segment.endDate.toString(Qt::ISODate),
+                                     TariffTable::StoredTime(segment.endMsecs), segment.rate,
+                                     failure.message()));
+            pending_.pop_front();
+            continue;
+        }
         try {
             // Each record goes with what is still open, in one transaction: after a crash
             // nothing is stored twice and the open segment is where it was.
-            const bool last = pending_.size() == 1;
-            writer_.Append(TariffBook::RecordOf(pending_.front()), last ? Live() : std::nullopt);
+            writer_.Append(*record, Live());
         } catch (const Failure& failure) {
             // Kept, and tried again at the next poll; told once until a write succeeds.
             Report(Trouble::Append, failure.message());
@@ -210,8 +292,13 @@ void SessionTracker::WritePending() {
 }
 
 void SessionTracker::Keep() {
+    // Each record carries the open segment; with none to write, it is kept alone.
     if (!pending_.empty())
-        return WritePending(); // the last of them carries the open segment
+        return WritePending();
+    if (!Recover())
+        return;
+    if (!pending_.empty())
+        return WritePending();
     try {
         writer_.Checkpoint(Live());
         Cleared(Trouble::Append);

@@ -12,6 +12,7 @@
 #include "Timer.h"
 
 #include <deque>
+#include <vector>
 
 // What the tracker shows: the status line, and errors (each at most once in a row).
 class TrackerView {
@@ -45,6 +46,13 @@ public:
     // How far the wall clock may drift from the monotonic one between two looks before it
     // counts as set or as having slept.
     static constexpr int JumpToleranceMsecs = 1500;
+    // The last moment of a day: a day's segment ends there when the date changes.
+    static constexpr int LastMsecOfDay = 86'399'999;
+
+    // The segment cut at every midnight it runs across: the day's piece ends at the last
+    // moment of its day, the next begins at the first of the next. Pieces of no time are
+    // dropped.
+    static std::vector<Segment> SplitAtMidnights(const Segment& segment);
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
                    RateSource& rates, RecordWriter& writer, TrackerView& view,
@@ -88,6 +96,9 @@ private:
     void EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                     const QString& nextRate);
     std::optional<OpenSegment> Live() const;
+    // Reads the segment a crash left open, once, before anything is written: false while
+    // the file cannot be read.
+    bool Recover();
     void WritePending();
     void Keep(); // the open segment into the table
 
@@ -104,11 +115,13 @@ private:
     bool segmentOpen_ = false;
     bool awaitingStart_ = true;
     QString currentRate_;
+    QString lastGoodRate_ = QStringLiteral("0"); // what the last lookup that worked gave
     bool rereadRate_ = true;
     int elapsed_ = 0; // ticks since the poll that began the connection
     std::deque<Segment> pending_;
     LocalMoment lastSeen_;
     qint64 lastMonotonic_ = 0;
     bool looked_ = false;
+    bool recovered_ = false;
     bool reported_[int(Trouble::Count)] = {};
 };

@@ -8,7 +8,13 @@
 QString TariffBook::LookupRate() {
     if (!table_)
         return QStringLiteral("0");
-    return LookupRate(table_->ReadAll(), clock_.Now().msecs);
+    const int now = clock_.Now().msecs;
+    try {
+        lastRead_ = table_->ReadAll();
+    } catch (const Failure& failure) {
+        throw RateLookupFailure(failure.message(), LookupRate(lastRead_, now));
+    }
+    return LookupRate(lastRead_, now);
 }
 
 QString TariffBook::LookupRate(const std::vector<TariffRow>& rows, int msecs) {

@@ -9,12 +9,23 @@
 #include <QString>
 #include <vector>
 
+#include "storage/Failure.h"
+
+// The tariff table could not be read; `fallback` is the rate in force now by the periods
+// read last (rate "0" when none were ever read), so a connection is timed all the same.
+class RateLookupFailure : public Failure {
+public:
+    RateLookupFailure(QString message, QString fallback)
+        : Failure(std::move(message)), fallback(std::move(fallback)) {}
+    QString fallback;
+};
+
 // Where the tracker takes the rate in force; TariffBook is the real one.
 class RateSource {
 public:
     virtual ~RateSource() = default;
     // The rate in force now as a number text, "0" when no period covers this moment.
-    // Throws Failure when the tariff table cannot be read.
+    // Throws RateLookupFailure when the tariff table cannot be read.
     virtual QString LookupRate() = 0;
 };
 
@@ -57,4 +68,5 @@ public:
 private:
     const Clock& clock_;
     const TariffTable* table_ = nullptr;
+    std::vector<TariffRow> lastRead_; // the periods of the last read that succeeded
 };

@@ -10,9 +10,18 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
       watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),
       startup_(SessionTracker::StartupMsecs, [this] { tracker->Timer4Timer(); }) {}
 
-void AppState::OpenSessionTable() { sessions = std::make_unique<SessionTable>(dataDirectory); }
+void AppState::OpenSessionTable() {
+    sessions = std::make_unique<SessionTable>(dataDirectory);
+    // The file was replaced or moved away and opened again: the tracker's window says so.
+    QObject::connect(sessions.get(), &SessionTable::Notice, sessions.get(),
+                     [this](const QString& message) {
+                         if (view_)
+                             view_->ShowError(message);
+                     });
+}
 
 void AppState::StartTracker(TrackerView& view) {
+    view_ = &view;
     tracker = std::make_unique<SessionTracker>(
         clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *this, view,
         *this);

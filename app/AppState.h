@@ -53,4 +53,5 @@ private:
     SessionTable& Sessions(); // opens data.db when it is not open yet; throws Failure
 
     QtTimer poll_, ticker_, watch_, startup_;
+    TrackerView* view_ = nullptr;
 };

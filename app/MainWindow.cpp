@@ -106,24 +106,44 @@ void MainWindow::LookAfterFiles() {
     // on a worker thread with connections of their own.
     const QString dir = state_.dataDirectory;
     const QString path = state_.sessions->FilePath();
-    const QDate today = state_.clock.Now().date;
     QPointer<MainWindow> window(this);
-    QThreadPool::globalInstance()->start([dir, path, today, window] {
+    const auto tell = [window](const QString& message) {
+        QMetaObject::invokeMethod(
+            qApp, [window, message] {
+                if (window)
+                    window->ShowError(message);
+            },
+            Qt::QueuedConnection);
+    };
+    const auto backUp = [this, dir, tell] {
+        const QDate today = state_.clock.Now().date;
+        QThreadPool::globalInstance()->start([dir, today, tell] {
+            if (const auto trouble = BackUpDaily(dir, today))
+                tell(*trouble);
+        });
+    };
+    QThreadPool::globalInstance()->start([path, tell, backUp, window] {
         const QString check = QuickCheck(path);
-        std::optional<QString> trouble;
-        if (check != QStringLiteral("ok"))
-            trouble = QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
-                                     "файла и восстановите его из папки backup.")
-                          .arg(QDir::toNativeSeparators(path), check);
-        else
-            trouble = BackUpDaily(dir, today); // only a sound file is copied
-        if (trouble)
-            QMetaObject::invokeMethod(
-                qApp, [window, message = *trouble] {
-                    if (window)
-                        window->ShowError(message);
-                },
-                Qt::QueuedConnection);
+        if (check != QStringLiteral("ok")) {
+            tell(QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
+                                "файла; чтобы восстановить его из папки backup, сначала "
+                                "закройте программу.")
+                     .arg(QDir::toNativeSeparators(path), check));
+            return;
+        }
+        // Only a sound file is copied: once now, again when the tariff file has been made
+        // on a first run, and then whenever a new day has no copy yet.
+        QMetaObject::invokeMethod(
+            qApp, [window, backUp] {
+                if (!window)
+                    return;
+                backUp();
+                QTimer::singleShot(BackupRetryMsecs, window, backUp);
+                auto* daily = new QTimer(window);
+                connect(daily, &QTimer::timeout, window, backUp);
+                daily->start(BackupCheckMsecs);
+            },
+            Qt::QueuedConnection);
     });
 }
 

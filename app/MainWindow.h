@@ -27,6 +27,9 @@ class TrayIcon;
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
 public:
+    // The daily copies are looked at again this long after start, and every hour after.
+    static constexpr int BackupRetryMsecs = 10'000;
+    static constexpr int BackupCheckMsecs = 3'600'000;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,

@@ -1,6 +1,8 @@
 #pragma once
 // One stored segment of a connection, every field but the date as the text it is kept in.
 
+#include "Failure.h"
+
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -32,6 +34,13 @@ struct OpenSegment {
     bool operator==(const OpenSegment&) const = default;
 };
 
+// The open segment kept in the file cannot be read back (written by hand, or damaged): its
+// fields are in the message. It is set aside: the next checkpoint takes its place.
+class DamagedSegment : public Failure {
+public:
+    using Failure::Failure;
+};
+
 // Where finished segments go. The session table is one; tests use their own.
 class RecordWriter {
 public:
@@ -42,6 +51,7 @@ public:
     virtual void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) = 0;
     // Keeps the open segment (or that there is none). Throws Failure when it cannot.
     virtual void Checkpoint(const std::optional<OpenSegment>& open) = 0;
-    // The segment a crash left open, if any.
+    // The segment a crash left open, if any. Throws DamagedSegment when it cannot be read,
+    // Failure when the file cannot be.
     virtual std::optional<OpenSegment> LeftOpen() = 0;
 };

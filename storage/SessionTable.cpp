@@ -1,6 +1,7 @@
 #include "SessionTable.h"
 
 #include "Failure.h"
+#include "FileIdentity.h"
 #include "TableFile.h"
 #include "TextForms.h"
 
@@ -79,8 +80,8 @@ struct SessionTable::Statements {
           older(db, COLUMNS "WHERE id < ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT 1"),
           newer(db, COLUMNS "WHERE id > ?3 AND " IN_VIEW " ORDER BY id ASC LIMIT 1"),
           exact(db, COLUMNS "WHERE id = ?3 AND " IN_VIEW),
-          count(db, "SELECT CASE WHEN ?1 IS NULL THEN (SELECT n FROM session_count) ELSE "
-                    "(SELECT count(*) FROM session WHERE " IN_VIEW ") END"),
+          count(db, "SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
+                    "ELSE (SELECT count(*) FROM session WHERE " IN_VIEW ") END"),
           page(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT ?3 OFFSET ?4"),
           offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW),
           maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
@@ -98,13 +99,93 @@ struct SessionTable::Statements {
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), path_(QDir(dir).filePath(FileName)), db_(OpenTableFile(dir, Schema)) {
+    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    Open();
+    First();
+}
+
+void SessionTable::Open() {
+    // The file open before is closed first: its write-ahead log beside it, under the same
+    // name, must be folded back into it and gone before another file is opened there.
+    const bool replaced = st_ != nullptr;
+    st_.reset();
+    db_ = SqliteDatabase();
+    if (replaced)
+        DropLogOfReplacedFile(path_); // it held no more than the open segment, kept anew
+    SqliteDatabase db = OpenTableFile(dir_, Schema);
+    const auto identity = FileIdentity::Of(path_);
+    std::unique_ptr<Statements> statements;
     try {
-        st_ = std::make_unique<Statements>(db_);
+        statements = std::make_unique<Statements>(db);
+        countByScan_ = !CountIsSound(db);
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
     }
+    st_ = std::move(statements); // finalized before their connection closes
+    db_ = std::move(db);
+    identity_ = identity;
+    count_.reset();
+    fullSync_ = true;
+    checkpointsSinceSync_ = 0;
+}
+
+bool SessionTable::CountIsSound(SqliteDatabase& db) {
+    // The kept count cannot be negative nor exceed the largest id; one that does was
+    // damaged by hand and is counted again (once, here, rather than at every look).
+    SqliteStatement check(db, "SELECT (SELECT count(*) FROM session_count) = 1 AND "
+                               "(SELECT typeof(n) = 'integer' AND n >= 0 AND "
+                               "n <= (SELECT ifnull(max(id), 0) FROM session) FROM session_count)");
+    const bool sound = check.Step() && check.Int(0) == 1;
+    check.Reset();
+    if (sound)
+        return true;
+    try {
+        SqliteTransaction transaction(db);
+        db.Exec("DELETE FROM session_count; "
+                "INSERT INTO session_count(n) SELECT count(*) FROM session");
+        transaction.Commit();
+        return true;
+    } catch (const SqliteError&) {
+        return false; // a file that cannot be written now is counted the slow way
+    }
+}
+
+bool SessionTable::StillTheOpenFile() const {
+    return st_ && FileIdentity::Of(path_) == identity_;
+}
+
+SessionTable::Statements& SessionTable::St() const {
+    if (!st_)
+        throw Failure(QStringLiteral("Файл «%1» не открыт.").arg(QDir::toNativeSeparators(path_)));
+    return *st_;
+}
+
+void SessionTable::ReopenIfReplaced() {
+    const auto now = FileIdentity::Of(path_);
+    if (st_ && now && now == identity_)
+        return;
+    if (!st_) { // a reopening that failed before: try again, quietly until it works
+        Open();
+        First();
+        emit ViewChanged();
+        return;
+    }
+    const QString where = QDir::toNativeSeparators(path_);
+    const QString cause =
+        now ? QStringLiteral("Файл «%1» был заменён другим файлом во время работы программы. "
+                             "Программа открыла файл, который теперь лежит на этом месте, и "
+                             "записывает в него.")
+                  .arg(where)
+            : QStringLiteral("Файл «%1» был удалён или перемещён во время работы программы. "
+                             "Программа создала его заново и записывает в него; прежние записи "
+                             "остались в перемещённом файле или в папке backup.")
+                  .arg(where);
+    Open(); // throws Failure when the new file cannot be used; tried again at the next write
+    current_.reset();
+    eof_ = true;
     First();
+    emit ViewChanged();
+    emit Notice(cause);
 }
 
 SessionTable::~SessionTable() = default;
@@ -121,10 +202,10 @@ void SessionTable::BindFilter(SqliteStatement& statement) const {
 }
 
 std::optional<SessionRow> SessionTable::Fetch(Seek seek, qint64 id) const {
-    SqliteStatement& s = seek == Seek::First   ? st_->first
-                         : seek == Seek::Older ? st_->older
-                         : seek == Seek::Newer ? st_->newer
-                                               : st_->exact;
+    SqliteStatement& s = seek == Seek::First   ? St().first
+                         : seek == Seek::Older ? St().older
+                         : seek == Seek::Newer ? St().newer
+                                               : St().exact;
     try {
         BindFilter(s);
         if (seek != Seek::First)
@@ -154,61 +235,111 @@ void SessionTable::Append(const SessionRecord& record, const std::optional<OpenS
 void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) { Store(nullptr, open, true); }
 
 std::optional<OpenSegment> SessionTable::LeftOpen() {
-    SqliteStatement& s = st_->readOpen;
+    SqliteStatement& s = St().readOpen;
+    QStringList fields;
+    std::optional<OpenSegment> open;
     try {
-        std::optional<OpenSegment> open;
-        if (s.Step())
-            open = OpenSegment{QDate::fromString(s.Text(0), Qt::ISODate), int(s.Int(1)),
-                               QDate::fromString(s.Text(2), Qt::ISODate), int(s.Int(3)),
-                               s.Text(4)};
+        if (s.Step()) {
+            for (int i = 0; i < 5; ++i)
+                fields << s.Text(i);
+            // Every field as the program writes it: ISO dates, whole milliseconds of a day,
+            // and a rate that is a number text.
+            const auto time = [&s](int column) -> std::optional<int> {
+                if (!s.IsInteger(column))
+                    return std::nullopt;
+                const qint64 v = s.Int(column);
+                return v >= 0 && v < 86'400'000 ? std::optional<int>(int(v)) : std::nullopt;
+            };
+            const QDate startDate = QDate::fromString(fields[0], Qt::ISODate);
+            const QDate lastDate = QDate::fromString(fields[2], Qt::ISODate);
+            const auto startTime = time(1);
+            const auto lastTime = time(3);
+            const bool rateReads = TextForms::TryParseNumber(fields[4]).has_value() &&
+                                   TextForms::NumberText(TextForms::ParseNumber(fields[4])) == fields[4];
+            if (startDate.isValid() && lastDate.isValid() && startTime && lastTime && rateReads)
+                open = OpenSegment{startDate, *startTime, lastDate, *lastTime, fields[4]};
+        }
         s.Reset();
-        if (open && (!open->startDate.isValid() || !open->lastDate.isValid()))
-            open.reset(); // written by hand into something unreadable: nothing to recover
-        return open;
     } catch (const SqliteError& error) {
         s.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
+    if (!fields.isEmpty() && !open)
+        throw DamagedSegment(
+            QStringLiteral("В файле «%1» незавершённое подключение записано с ошибкой и не может "
+                           "быть сохранено: начало %2 %3, последняя отметка %4 %5, тариф «%6». "
+                           "Оно отложено, запись остальных подключений продолжается.")
+                .arg(QDir::toNativeSeparators(path_), fields[0], fields[1], fields[2], fields[3],
+                     fields[4]));
+    return open;
 }
 
 void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
                          bool keepOpen) {
     try {
+        ReopenIfReplaced();
+    } catch (const SqliteError& error) {
+        Fail(QStringLiteral("открыть"), error);
+    }
+    // A record commits with a full sync: once stored it survives a power loss. A checkpoint
+    // of the open connection alone may ride on the next sync, but every twentieth syncs
+    // too, so a power loss costs at most about a minute of it and a crash one poll.
+    const bool fullSync = record || ++checkpointsSinceSync_ >= CheckpointsPerSync;
+    qint64 id = 0;
+    try {
+        SetSynchronous(fullSync);
         SqliteTransaction transaction(db_);
         if (record) {
             const SessionRecord& r = *record;
-            st_->insert.Bind(1, r.data.toString(Qt::ISODate))
+            St().insert.Bind(1, r.data.toString(Qt::ISODate))
                 .Bind(2, r.wremN)
                 .Bind(3, r.wremW)
                 .Bind(4, r.itogo)
                 .Bind(5, r.tarif)
                 .Bind(6, r.summ);
-            st_->insert.Run();
+            St().insert.Run();
+            id = db_.LastInsertId(); // before the open segment's own row moves it
         }
         if (keepOpen && open) {
-            st_->keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
+            St().keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
                 .Bind(2, qint64(open->startMsecs))
                 .Bind(3, open->lastDate.toString(Qt::ISODate))
                 .Bind(4, qint64(open->lastMsecs))
                 .Bind(5, open->rate);
-            st_->keepOpen.Run();
+            St().keepOpen.Run();
         } else if (keepOpen) {
-            st_->closeOpen.Run();
+            St().closeOpen.Run();
         }
         transaction.Commit();
     } catch (const SqliteError& error) {
-        st_->insert.Reset();
-        st_->keepOpen.Reset();
-        st_->closeOpen.Reset();
+        St().insert.Reset();
+        St().keepOpen.Reset();
+        St().closeOpen.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
+    if (fullSync)
+        checkpointsSinceSync_ = 0;
     if (!record)
         return;
-    const qint64 id = db_.LastInsertId();
+    // Stored records go back into the file itself at once (what a reader holds back stays
+    // for the next time): the file alone, copied or moved away, holds every record.
+    db_.FoldLogBack();
+    // Stored: nothing from here on may say otherwise, or the record would be stored again.
     count_.reset();
-    if (!current_)
-        First();
+    try {
+        if (!current_)
+            First();
+    } catch (const Failure&) {
+        // The view catches up at its next read.
+    }
     emit Inserted(id);
+}
+
+void SessionTable::SetSynchronous(bool full) {
+    if (full == fullSync_)
+        return;
+    db_.Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    fullSync_ = full;
 }
 
 void SessionTable::First() { SetCurrent(Fetch(Seek::First, 0)); }
@@ -250,15 +381,27 @@ QString SessionTable::FieldText(const QString& name) const {
 void SessionTable::DeleteCurrent() {
     if (!current_)
         throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (!StillTheOpenFile()) {
+        // The row on screen belongs to the file that was there before: never delete a row of
+        // another file by its number.
+        try {
+            ReopenIfReplaced();
+        } catch (const SqliteError& error) {
+            Fail(QStringLiteral("открыть"), error);
+        }
+        throw Failure(QStringLiteral("Запись не удалена: файл «%1» был заменён во время работы "
+                                     "программы. Список записей обновлён.")
+                          .arg(QDir::toNativeSeparators(path_)));
+    }
     const qint64 id = current_->id;
     const qint64 offset = OffsetOf(id);
     try {
         SqliteTransaction transaction(db_);
-        st_->remove.Bind(1, id);
-        st_->remove.Run();
+        St().remove.Bind(1, id);
+        St().remove.Run();
         transaction.Commit();
     } catch (const SqliteError& error) {
-        st_->remove.Reset();
+        St().remove.Reset();
         Fail(QStringLiteral("удалить запись из"), error);
     }
     count_.reset();
@@ -295,12 +438,13 @@ QString SessionTable::FilterText() const {
 qint64 SessionTable::RowCount() const {
     if (!count_) {
         try {
-            BindFilter(st_->count);
-            st_->count.Step();
-            count_ = st_->count.Int(0);
-            st_->count.Reset();
+            BindFilter(St().count);
+            St().count.Bind(3, qint64(countByScan_));
+            St().count.Step();
+            count_ = St().count.Int(0);
+            St().count.Reset();
         } catch (const SqliteError& error) {
-            st_->count.Reset();
+            St().count.Reset();
             Fail(QStringLiteral("прочитать"), error);
         }
     }
@@ -310,13 +454,13 @@ qint64 SessionTable::RowCount() const {
 std::vector<SessionRow> SessionTable::ReadRows(qint64 offset, int count) const {
     std::vector<SessionRow> rows;
     try {
-        BindFilter(st_->page);
-        st_->page.Bind(3, qint64(count)).Bind(4, offset);
-        while (st_->page.Step())
-            rows.push_back(ReadRow(st_->page));
-        st_->page.Reset();
+        BindFilter(St().page);
+        St().page.Bind(3, qint64(count)).Bind(4, offset);
+        while (St().page.Step())
+            rows.push_back(ReadRow(St().page));
+        St().page.Reset();
     } catch (const SqliteError& error) {
-        st_->page.Reset();
+        St().page.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
     return rows;
@@ -326,14 +470,14 @@ qint64 SessionTable::OffsetOf(qint64 id) const {
     if (!Fetch(Seek::Exact, id))
         return -1;
     try {
-        BindFilter(st_->offsetOf);
-        st_->offsetOf.Bind(3, id);
-        st_->offsetOf.Step();
-        const qint64 offset = st_->offsetOf.Int(0);
-        st_->offsetOf.Reset();
+        BindFilter(St().offsetOf);
+        St().offsetOf.Bind(3, id);
+        St().offsetOf.Step();
+        const qint64 offset = St().offsetOf.Int(0);
+        St().offsetOf.Reset();
         return offset;
     } catch (const SqliteError& error) {
-        st_->offsetOf.Reset();
+        St().offsetOf.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
 }
@@ -356,18 +500,18 @@ SessionRange SessionTable::CurrentRange() const {
         range.to = filter_->second;
     }
     try {
-        st_->maxId.Step();
-        range.maxId = st_->maxId.Int(0);
-        st_->maxId.Reset();
+        St().maxId.Step();
+        range.maxId = St().maxId.Int(0);
+        St().maxId.Reset();
     } catch (const SqliteError& error) {
-        st_->maxId.Reset();
+        St().maxId.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
     return range;
 }
 
 qint64 SessionTable::CountIn(const SessionRange& range) const {
-    SqliteStatement& s = st_->rangeCount;
+    SqliteStatement& s = St().rangeCount;
     try {
         BindRange(s, range);
         s.Step();
@@ -382,7 +526,7 @@ qint64 SessionTable::CountIn(const SessionRange& range) const {
 
 std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 offset,
                                              int count) const {
-    SqliteStatement& s = st_->rangePage;
+    SqliteStatement& s = St().rangePage;
     std::vector<SessionRow> rows;
     try {
         BindRange(s, range);
@@ -408,7 +552,7 @@ std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint6
 void SessionTable::ForEachChargeIn(
     const SessionRange& range,
     const std::function<void(QByteArrayView, QByteArrayView)>& visit) const {
-    SqliteStatement& s = st_->rangeCharges;
+    SqliteStatement& s = St().rangeCharges;
     try {
         BindRange(s, range);
         while (s.Step())

@@ -3,6 +3,7 @@
 // cursor (current row, walk, optional date filter) serves the grid, the delete button and
 // the report alike; reads for display go through ReadRows and never move it.
 
+#include "FileIdentity.h"
 #include "SessionRecord.h"
 #include "Sqlite.h"
 
@@ -90,20 +91,38 @@ signals:
     void Inserted(qint64 id);
     // The row at this offset of the view was deleted.
     void Removed(qint64 offset);
-    // The filter changed: the view holds other rows now.
+    // The filter changed, or the file was replaced: the view holds other rows now.
     void ViewChanged();
+    // Something the user should know that is no failure: the file was replaced or moved
+    // away and has been opened again.
+    void Notice(const QString& message);
 
 private:
     struct Statements;
     enum class Seek { First, Older, Newer, Exact };
+    // A commit of the open segment alone syncs once in so many.
+    static constexpr int CheckpointsPerSync = 20;
+
+    void Open();
+    Statements& St() const; // throws Failure while no file is open
+    static bool CountIsSound(SqliteDatabase& db);
+    bool StillTheOpenFile() const;
+    // Opens the file again when the one at the path is no longer the one open.
+    void ReopenIfReplaced();
+    void SetSynchronous(bool full);
     std::optional<SessionRow> Fetch(Seek seek, qint64 id) const;
     void BindFilter(SqliteStatement& statement) const;
     void SetCurrent(std::optional<SessionRow> row);
     void Store(const SessionRecord* record, const std::optional<OpenSegment>& open, bool keepOpen);
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
 
+    QString dir_;
     QString path_;
     SqliteDatabase db_;
+    std::optional<FileIdentity> identity_;
+    bool fullSync_ = true;
+    int checkpointsSinceSync_ = 0;
+    bool countByScan_ = false;
     std::unique_ptr<Statements> st_;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;

@@ -12,9 +12,17 @@ SqliteDatabase::SqliteDatabase(const QString& path, bool create) {
         db_ = nullptr;
         throw error;
     }
-    sqlite3_extended_result_codes(db_, 0);
-    // Another program (say the sqlite3 shell) may hold the file for a moment.
-    sqlite3_busy_timeout(db_, 2000);
+    // The extended codes tell a file moved away from one merely read-only.
+    sqlite3_extended_result_codes(db_, 1);
+    // Another program writing the file holds it for a moment; the program waits only a
+    // little, so a poll or the window is never held up, and tries again later.
+    sqlite3_busy_timeout(db_, BusyWaitMsecs);
+}
+
+void SqliteDatabase::SetBusyWait(int msecs) { sqlite3_busy_timeout(db_, msecs); }
+
+void SqliteDatabase::FoldLogBack() {
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 }
 
 SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept {
@@ -37,11 +45,13 @@ void SqliteDatabase::Exec(const char* sql) {
         Raise(rc);
 }
 
+int SqliteError::PrimaryCode() const { return code & 0xff; }
+
 qint64 SqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
 int SqliteDatabase::Changes() const { return sqlite3_changes(db_); }
 
-SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db_(db) {
+SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db_(db.handle()) {
     const int rc = sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_,
                                       nullptr);
     if (rc != SQLITE_OK)
@@ -50,33 +60,37 @@ SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
 
+void SqliteStatement::Raise(int code) const {
+    throw SqliteError(code, QString::fromUtf8(sqlite3_errmsg(db_)));
+}
+
 SqliteStatement& SqliteStatement::Bind(int index, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     const int rc =
         sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        db_.Raise(rc);
+        Raise(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, qint64 value) {
     const int rc = sqlite3_bind_int64(stmt_, index, value);
     if (rc != SQLITE_OK)
-        db_.Raise(rc);
+        Raise(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::Bind(int index, double value) {
     const int rc = sqlite3_bind_double(stmt_, index, value);
     if (rc != SQLITE_OK)
-        db_.Raise(rc);
+        Raise(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::BindNull(int index) {
     const int rc = sqlite3_bind_null(stmt_, index);
     if (rc != SQLITE_OK)
-        db_.Raise(rc);
+        Raise(rc);
     return *this;
 }
 
@@ -87,7 +101,7 @@ bool SqliteStatement::Step() {
     if (rc == SQLITE_DONE)
         return false;
     sqlite3_reset(stmt_);
-    db_.Raise(rc);
+    Raise(rc);
 }
 
 void SqliteStatement::Run() {
@@ -102,6 +116,10 @@ void SqliteStatement::Reset() {
 
 bool SqliteStatement::IsNull(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+bool SqliteStatement::IsInteger(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
 }
 
 QString SqliteStatement::Text(int column) const {

@@ -15,12 +15,16 @@ struct sqlite3_stmt;
 class SqliteError {
 public:
     SqliteError(int code, QString message) : code(code), message(std::move(message)) {}
-    int code;
+    int PrimaryCode() const; // the code without its extended part
+    int code;                // extended result code
     QString message;
 };
 
 class SqliteDatabase {
 public:
+    // How long a statement waits for another program that holds the file.
+    static constexpr int BusyWaitMsecs = 10;
+
     SqliteDatabase() = default;
     // Opens an existing file for reading and writing; with create, makes it when missing.
     SqliteDatabase(const QString& path, bool create);
@@ -31,6 +35,10 @@ public:
     ~SqliteDatabase();
 
     void Exec(const char* sql);
+    void SetBusyWait(int msecs);
+    // Copies what the write-ahead log holds back into the file, as far as readers allow,
+    // without waiting for anyone. Failures are left for the next time.
+    void FoldLogBack();
     qint64 LastInsertId() const;
     int Changes() const;
     sqlite3* handle() const { return db_; }
@@ -63,6 +71,7 @@ public:
     void Reset();
 
     bool IsNull(int column) const;
+    bool IsInteger(int column) const;
     QString Text(int column) const;
     // The column's UTF-8 bytes, valid until the next step.
     QByteArrayView Bytes(int column) const;
@@ -70,7 +79,9 @@ public:
     double Double(int column) const;
 
 private:
-    const SqliteDatabase& db_;
+    [[noreturn]] void Raise(int code) const;
+
+    sqlite3* db_; // the connection's handle stays the same when its owner is moved
     sqlite3_stmt* stmt_ = nullptr;
 };
 

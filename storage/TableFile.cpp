@@ -13,6 +13,18 @@ namespace {
 QString Reason(const SqliteError& error) {
     QString reason;
     switch (error.code) {
+    case SQLITE_READONLY_DBMOVED:
+        reason = QStringLiteral("файл удалён, перемещён или заменён другим во время работы программы");
+        break;
+    case SQLITE_IOERR_NOMEM:
+        reason = QStringLiteral("не хватает памяти");
+        break;
+    default:
+        break;
+    }
+    if (!reason.isEmpty())
+        return reason + QStringLiteral(" (") + error.message + QLatin1Char(')');
+    switch (error.PrimaryCode()) {
     case SQLITE_NOTADB:
         reason = QStringLiteral("файл не является базой данных SQLite");
         break;
@@ -89,10 +101,17 @@ void Upgrade(SqliteDatabase& db, qint64 from, const TableSchema& schema) {
     }
 }
 
-void UseDurableWrites(SqliteDatabase& db) {
-    // A rollback journal keeps the file whole and self-contained after every commit, so
-    // copying it is always safe; FULL sync makes each committed row survive power loss.
+// A new file is built with a rollback journal: it is whole the moment it is moved into place.
+void UseJournal(SqliteDatabase& db) {
     db.Exec("PRAGMA journal_mode=DELETE");
+    db.Exec("PRAGMA synchronous=FULL");
+}
+
+// In use, a write-ahead log: readers (the sqlite3 shell, a backup, the report) and the
+// program's writes never wait for each other. FULL sync makes each commit survive a power
+// loss; a table may lower it for commits that can be lost without harm.
+void UseWriteAheadLog(SqliteDatabase& db) {
+    db.Exec("PRAGMA journal_mode=WAL");
     db.Exec("PRAGMA synchronous=FULL");
 }
 
@@ -107,7 +126,7 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
     temp.close();
     try {
         SqliteDatabase db(temp.fileName(), false);
-        UseDurableWrites(db);
+        UseJournal(db);
         SqliteTransaction transaction(db);
         db.Exec(schema.createSql);
         db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
@@ -127,6 +146,11 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
 
 } // namespace
 
+void DropLogOfReplacedFile(const QString& path) {
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+}
+
 QString TableFailureText(const QString& path, const QString& action, const SqliteError& error) {
     return QStringLiteral("Не удалось %1 файл «%2»: %3.")
         .arg(action, QDir::toNativeSeparators(path), Reason(error));
@@ -141,7 +165,7 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
     try {
         SqliteDatabase db(path, false);
         const qint64 version = CheckSchema(db, path, schema);
-        UseDurableWrites(db);
+        UseWriteAheadLog(db);
         Upgrade(db, version, schema);
         return db;
     } catch (const SqliteError& error) {

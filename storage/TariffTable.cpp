@@ -1,6 +1,7 @@
 #include "TariffTable.h"
 
 #include "Failure.h"
+#include "FileIdentity.h"
 #include "TableFile.h"
 #include "TextForms.h"
 
@@ -41,12 +42,42 @@ struct TariffTable::Statements {
 };
 
 TariffTable::TariffTable(const QString& dir, QObject* parent)
-    : QObject(parent), path_(QDir(dir).filePath(FileName)), db_(OpenTableFile(dir, Schema)) {
+    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    Open();
+}
+
+void TariffTable::Open() {
+    const bool replaced = st_ != nullptr;
+    st_.reset();
+    db_ = SqliteDatabase();
+    if (replaced)
+        DropLogOfReplacedFile(path_);
+    SqliteDatabase db = OpenTableFile(dir_, Schema);
+    const auto identity = FileIdentity::Of(path_);
+    std::unique_ptr<Statements> statements;
     try {
-        st_ = std::make_unique<Statements>(db_);
+        statements = std::make_unique<Statements>(db);
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
     }
+    st_ = std::move(statements);
+    db_ = std::move(db);
+    identity_ = identity;
+}
+
+void TariffTable::ReopenIfReplaced() const {
+    const auto now = FileIdentity::Of(path_);
+    if (st_ && now == identity_)
+        return;
+    if (!now)
+        throw Failure(QStringLiteral("Файл «%1» удалён во время работы программы; действуют "
+                                     "тарифы, прочитанные из него последними.")
+                          .arg(QDir::toNativeSeparators(path_)));
+    // Another tariff file was put in its place: from now on it is the one that counts.
+    auto* self = const_cast<TariffTable*>(this);
+    self->Open();
+    // Told after this read, so a window reading the table in answer reads it whole.
+    QMetaObject::invokeMethod(self, [self] { emit self->Changed(); }, Qt::QueuedConnection);
 }
 
 TariffTable::~TariffTable() = default;
@@ -71,6 +102,7 @@ int TariffTable::FieldIndex(const QString& name) {
 }
 
 std::vector<TariffRow> TariffTable::ReadAll() const {
+    ReopenIfReplaced();
     std::vector<TariffRow> rows;
     SqliteStatement& s = st_->all;
     try {
@@ -90,12 +122,14 @@ std::vector<TariffRow> TariffTable::ReadAll() const {
 
 qint64 TariffTable::Add(const TariffPeriod& p) {
     qint64 id = 0;
+    ReopenIfReplaced();
     try {
         SqliteTransaction transaction(db_);
         st_->insert.Bind(1, ::StoredTime(p.wrN)).Bind(2, ::StoredTime(p.wrK)).Bind(3, p.cost);
         st_->insert.Run();
         id = db_.LastInsertId();
         transaction.Commit();
+        db_.FoldLogBack();
     } catch (const SqliteError& error) {
         st_->insert.Reset();
         Fail(QStringLiteral("записать в"), error);
@@ -105,6 +139,7 @@ qint64 TariffTable::Add(const TariffPeriod& p) {
 }
 
 void TariffTable::Update(qint64 id, const TariffPeriod& p) {
+    ReopenIfReplaced();
     try {
         SqliteTransaction transaction(db_);
         st_->update.Bind(1, ::StoredTime(p.wrN))
@@ -113,6 +148,7 @@ void TariffTable::Update(qint64 id, const TariffPeriod& p) {
             .Bind(4, id);
         st_->update.Run();
         transaction.Commit();
+        db_.FoldLogBack();
     } catch (const SqliteError& error) {
         st_->update.Reset();
         Fail(QStringLiteral("записать в"), error);
@@ -121,11 +157,13 @@ void TariffTable::Update(qint64 id, const TariffPeriod& p) {
 }
 
 void TariffTable::Remove(qint64 id) {
+    ReopenIfReplaced();
     try {
         SqliteTransaction transaction(db_);
         st_->remove.Bind(1, id);
         st_->remove.Run();
         transaction.Commit();
+        db_.FoldLogBack();
     } catch (const SqliteError& error) {
         st_->remove.Reset();
         Fail(QStringLiteral("удалить запись из"), error);

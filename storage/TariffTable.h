@@ -2,6 +2,7 @@
 // The tariff table, tarif.db: periods of the day with their price per hour, newest first.
 // A period's start or end or price may be empty, when a cell was emptied in the grid.
 
+#include "FileIdentity.h"
 #include "Sqlite.h"
 
 #include <QObject>
@@ -33,7 +34,8 @@ public:
     ~TariffTable() override;
     const QString& FilePath() const { return path_; }
 
-    // All periods, newest first.
+    // All periods, newest first. A file put in the place of the one open is opened first
+    // (Changed is emitted); a file deleted meanwhile throws Failure.
     std::vector<TariffRow> ReadAll() const;
     // Stores a new period as the first row; returns its id.
     qint64 Add(const TariffPeriod& period);
@@ -49,8 +51,12 @@ signals:
 
 private:
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
+    void Open();
+    void ReopenIfReplaced() const;
 
+    QString dir_;
     QString path_;
+    std::optional<FileIdentity> identity_;
     SqliteDatabase db_;
     struct Statements;
     std::unique_ptr<Statements> st_;

@@ -77,12 +77,16 @@ class FakeRates final : public RateSource {
 public:
     QString LookupRate() override {
         ++lookups;
-        if (fail)
+        if (fail && plainFailure)
             throw Failure(QStringLiteral("rate lookup failed"));
+        if (fail)
+            throw RateLookupFailure(QStringLiteral("rate lookup failed"), fallback);
         return rate;
     }
     QString rate = QStringLiteral("20");
+    QString fallback = QStringLiteral("0"); // what the periods read last give
     bool fail = false;
+    bool plainFailure = false;
     int lookups = 0;
 };
 
@@ -93,6 +97,7 @@ public:
         if (fail)
             throw Failure(QStringLiteral("disk full"));
         records.push_back(record);
+        keptWithRecords.push_back(stillOpen);
         open = stillOpen;
     }
     void Checkpoint(const std::optional<OpenSegment>& segment) override {
@@ -101,8 +106,17 @@ public:
         ++checkpoints;
         open = segment;
     }
-    std::optional<OpenSegment> LeftOpen() override { return open; }
+    std::optional<OpenSegment> LeftOpen() override {
+        if (failRead)
+            throw Failure(QStringLiteral("data.db is locked"));
+        if (damaged)
+            throw DamagedSegment(QStringLiteral("open segment damaged: 2026-12-07 abc"));
+        return open;
+    }
     std::vector<SessionRecord> records;
+    std::vector<std::optional<OpenSegment>> keptWithRecords; // the open segment each carried
+    bool failRead = false; // the file cannot be opened at all
+    bool damaged = false;  // the open segment it keeps does not read
     std::optional<OpenSegment> open; // what the table keeps as still open
     bool fail = false;
     int attempts = 0;

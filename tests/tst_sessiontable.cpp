@@ -287,6 +287,178 @@ private slots:
         table.Append(Record(Dec7, "2")); // and works again once the lock is gone
         QCOMPARE(Walk(table), (QStringList{"2", "1"}));
     }
+
+    // The grid is told the id of the record just stored, also when the same transaction
+    // keeps the open segment (whose own row would otherwise be the last one inserted).
+    void insertedNamesTheNewRow_data() {
+        QTest::addColumn<bool>("withOpenSegment");
+        QTest::newRow("record alone") << false;
+        QTest::newRow("record and the open segment") << true;
+    }
+    void insertedNamesTheNewRow() {
+        QFETCH(bool, withOpenSegment);
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "1"));
+        table.Append(Record(Dec7, "2"));
+        QSignalSpy inserted(&table, &SessionTable::Inserted);
+        const OpenSegment open{Dec7, 1000, Dec7, 2000, "20"};
+        table.Append(Record(Dec7, "3"), withOpenSegment ? std::optional(open) : std::nullopt);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted[0][0].toLongLong(), 3);
+    }
+
+    // Readers never wait for the program nor the program for them; another writer holding
+    // the file makes a write fail at once (it is tried again later), never hang.
+    void readersAndWritersOfOtherPrograms() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        QCOMPARE(RawSql(table.FilePath(), "PRAGMA journal_mode"), QStringList{"wal"});
+        sqlite3* reader = nullptr;
+        sqlite3_open(table.FilePath().toUtf8().constData(), &reader);
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM session", nullptr, nullptr, nullptr);
+        table.Append(Record(Dec7, "1"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+        table.Checkpoint(OpenSegment{Dec7, 1000, Dec7, 5000, "20"});
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        QCOMPARE(Walk(table), QStringList{"1"});
+
+        sqlite3* writer = nullptr;
+        sqlite3_open(table.FilePath().toUtf8().constData(), &writer);
+        sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        QElapsedTimer waited;
+        waited.start();
+        const QString message = FailureOf([&] { table.Checkpoint(std::nullopt); });
+        const qint64 msecs = waited.elapsed();
+        sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+        QVERIFY2(message.contains("занят"), qPrintable(message));
+        QVERIFY2(msecs < 1000, qPrintable(QString::number(msecs))); // a poll is never held up
+    }
+
+    // The file at the path is no longer the one open: deleted, moved away, or another put
+    // in its place. The next write opens what is there (making it when missing), stores
+    // there and says so once.
+    void aFileReplacedWhileOpenIsOpenedAgain_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("afterwards");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("deleted") << "delete" << QStringList{"new"} << "удалён или перемещён";
+        QTest::newRow("moved away") << "move" << QStringList{"new"} << "удалён или перемещён";
+        QTest::newRow("replaced by rename") << "replace" << QStringList{"new", "other"}
+                                            << "заменён другим";
+    }
+    void aFileReplacedWhileOpenIsOpenedAgain() {
+        QFETCH(QString, how);
+        QFETCH(QStringList, afterwards);
+        QFETCH(QString, told);
+        QTemporaryDir dir, elsewhere;
+        {
+            SessionTable other(elsewhere.path());
+            other.Append(Record(Dec1, "other"));
+        }
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "old"));
+        QSignalSpy notices(&table, &SessionTable::Notice);
+        QSignalSpy viewChanged(&table, &SessionTable::ViewChanged);
+        const QString path = table.FilePath();
+        if (how == "delete")
+            QVERIFY(QFile::remove(path));
+        else if (how == "move")
+            QVERIFY(QFile::rename(path, elsewhere.filePath("moved.db")));
+        else
+            QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
+                             QFile::encodeName(path).constData()) == 0);
+        table.Append(Record(Dec7, "new"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+        QCOMPARE(notices.count(), 1);
+        QVERIFY2(notices[0][0].toString().contains(told), qPrintable(notices[0][0].toString()));
+        QCOMPARE(viewChanged.count(), 1);
+        QCOMPARE(Walk(table), afterwards);
+        QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"2000"});
+        table.Append(Record(Dec7, "later"));
+        QCOMPARE(notices.count(), 1); // told once
+        if (how == "move")            // the moved file keeps what it had
+            QCOMPARE(RawSql(elsewhere.filePath("moved.db"), "SELECT WremN FROM session"),
+                     QStringList{"old"});
+    }
+
+    // A row on screen is never deleted by its number from a file that took its file's place.
+    void noDeleteInAFileThatReplacedTheOpenOne() {
+        QTemporaryDir dir, elsewhere;
+        {
+            SessionTable other(elsewhere.path());
+            other.Append(Record(Dec1, "keep"));
+        }
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "mine"));
+        table.First();
+        QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
+                         QFile::encodeName(table.FilePath()).constData()) == 0);
+        const QString message = FailureOf([&] { table.DeleteCurrent(); });
+        QVERIFY2(message.contains("не удалена"), qPrintable(message));
+        QCOMPARE(Walk(table), QStringList{"keep"});
+    }
+
+    // Every field of the open segment is checked as it is read; a row that does not read is
+    // told with its fields and set aside.
+    void aDamagedOpenSegmentIsToldAndSetAside_data() {
+        QTest::addColumn<QByteArray>("values");
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("as written") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '20'") << true;
+        QTest::newRow("empty rate") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, ''") << false;
+        QTest::newRow("rate no number") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, 'abc'") << false;
+        QTest::newRow("rate with a point") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12.5'") << false;
+        QTest::newRow("rate with a comma") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12,5'") << true;
+        QTest::newRow("start date no date") << QByteArray("'7.12.2026', 1000, '2026-12-07', 2000, '20'") << false;
+        QTest::newRow("time past the day") << QByteArray("'2026-12-07', 86400000, '2026-12-08', 2000, '20'") << false;
+        QTest::newRow("negative time") << QByteArray("'2026-12-07', 1000, '2026-12-07', -1, '20'") << false;
+        QTest::newRow("time as text") << QByteArray("'2026-12-07', '9:00', '2026-12-07', 2000, '20'") << false;
+    }
+    void aDamagedOpenSegmentIsToldAndSetAside() {
+        QFETCH(QByteArray, values);
+        QFETCH(bool, sound);
+        QTemporaryDir dir;
+        { SessionTable table(dir.path()); }
+        RawSql(dir.filePath("data.db"),
+               "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate) "
+               "VALUES(1, " + values + ")");
+        SessionTable table(dir.path());
+        const QString message = FailureOf([&] { table.LeftOpen(); });
+        if (sound) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            return;
+        }
+        QVERIFY2(message.contains(table.FilePath()), qPrintable(message));
+        QVERIFY2(message.contains(QString::fromUtf8(values.split(',').last().trimmed()).remove('\'')),
+                 qPrintable(message));
+        table.Checkpoint(std::nullopt); // the next checkpoint takes its place
+        QCOMPARE(table.LeftOpen(), std::nullopt);
+    }
+
+    // The kept count is checked against the table when the file opens.
+    void anImpossibleKeptCountIsCountedAgain_data() {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("huge") << QByteArray("UPDATE session_count SET n = 2147483647");
+        QTest::newRow("negative") << QByteArray("UPDATE session_count SET n = -3");
+        QTest::newRow("text") << QByteArray("UPDATE session_count SET n = 'abc'");
+        QTest::newRow("no row") << QByteArray("DELETE FROM session_count");
+        QTest::newRow("two rows") << QByteArray("INSERT INTO session_count VALUES(1)");
+    }
+    void anImpossibleKeptCountIsCountedAgain() {
+        QFETCH(QByteArray, damage);
+        QTemporaryDir dir;
+        {
+            SessionTable table(dir.path());
+            table.Append(Record(Dec7, "1"));
+            table.Append(Record(Dec7, "2"));
+        }
+        RawSql(dir.filePath("data.db"), damage.constData());
+        SessionTable table(dir.path());
+        QCOMPARE(table.RowCount(), 2);
+        table.Append(Record(Dec7, "3"));
+        QCOMPARE(table.RowCount(), 3);
+        QCOMPARE(RawSql(dir.filePath("data.db"), "SELECT n FROM session_count"), QStringList{"3"});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSessionTable)

@@ -1,7 +1,11 @@
 #include "Fakes.h"
 #include "accounting/SessionTracker.h"
 
+#include "storage/TextForms.h"
+
 #include <QtTest>
+
+Q_DECLARE_METATYPE(OpenSegment)
 
 namespace {
 const QDate Dec7(2026, 12, 7);
@@ -244,8 +248,72 @@ private slots:
         QVERIFY(rig.writer.records.empty());
         rig.Watch(4000); // 0:00:02 on 8 Dec, same rate
         rig.Poll(Down, 3000);
-        QCOMPARE(rig.Written(), (QStringList{"07.12 23:59:50 0:00:02 0:00:12 20 0,0666666666666667",
-                                             "08.12 0:00:02 0:00:05 0:00:03 20 0,0166666666666667"}));
+        // The day's segment ends at its last moment; the next begins at the new date's first.
+        QCOMPARE(rig.Written(), (QStringList{"07.12 23:59:50 23:59:59 0:00:09 20 0,05",
+                                             "08.12 0:00:00 0:00:05 0:00:05 20 0,0277777777777778"}));
+    }
+
+    // On line for two days and more at one rate: however late the watch notices a new date,
+    // no record spans a day, and none loses the day it covers.
+    void dayLongConnectionsAreCutAtEveryMidnight_data() {
+        QTest::addColumn<int>("watchLateMsecs"); // how long after midnight the watch looks
+        QTest::addColumn<bool>("watchFails");
+        QTest::newRow("watch on time") << 1500 << false;
+        QTest::newRow("watch 3.9 s late") << 3900 << false;
+        QTest::newRow("watch a second short of a poll") << 2999 << false;
+        QTest::newRow("lookup failing at midnight") << 1500 << true;
+    }
+    void dayLongConnectionsAreCutAtEveryMidnight() {
+        QFETCH(int, watchLateMsecs);
+        QFETCH(bool, watchFails);
+        Rig rig;
+        rig.clock.Set(Dec7, 0, 0, 2, 345);
+        rig.Poll(Up, 0);
+        for (int day = 0; day < 2; ++day) {
+            // The watch next looks just after the coming midnight.
+            rig.rates.fail = watchFails;
+            rig.rates.fallback = "20";
+            rig.Watch(86'400'000 - rig.clock.now.msecs + watchLateMsecs);
+            rig.rates.fail = false;
+        }
+        rig.Poll(Down, 1000);
+        const QStringList written = rig.Written();
+        QCOMPARE(written.size(), 3);
+        QCOMPARE(written[0], QStringLiteral("07.12 0:00:02 23:59:59 23:59:57 20 479,983333333333"));
+        QCOMPARE(written[1], QStringLiteral("08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444"));
+        QVERIFY(written[2].startsWith(QStringLiteral("09.12 0:00:00 0:00:0")));
+        for (const SessionRecord& r : rig.writer.records)
+            QVERIFY(TextForms::ParseTime(r.itogo) < 86'400'000);
+    }
+
+    void aRecoveredSegmentIsCutAtEveryMidnight() {
+        Rig rig(false);
+        rig.writer.open = OpenSegment{Dec7, 22 * 3600'000, QDate(2026, 12, 9), 3600'000, "20"};
+        rig.tracker.FormCreate();
+        QCOMPARE(rig.Written(), (QStringList{"07.12 22:00:00 23:59:59 1:59:59 20 39,9944444444445",
+                                             "08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444",
+                                             "09.12 0:00:00 1:00:00 1:00:00 20 20"}));
+        QCOMPARE(rig.writer.open, std::nullopt);
+    }
+
+    // A segment of no time is no record, on every path.
+    void noRecordOfNoTime_data() {
+        QTest::addColumn<OpenSegment>("left");
+        QTest::addColumn<int>("records");
+        QTest::newRow("recovered, no time") << OpenSegment{Dec7, 1000, Dec7, 1000, "20"} << 0;
+        QTest::newRow("recovered, ends at midnight")
+            << OpenSegment{Dec7, 1000, QDate(2026, 12, 8), 0, "20"} << 1;
+        QTest::newRow("recovered, ends before it began")
+            << OpenSegment{Dec7, 5000, Dec7, 1000, "20"} << 0;
+    }
+    void noRecordOfNoTime() {
+        QFETCH(OpenSegment, left);
+        QFETCH(int, records);
+        Rig rig(false);
+        rig.writer.open = left;
+        rig.tracker.FormCreate();
+        QCOMPARE(int(rig.writer.records.size()), records);
+        QCOMPARE(rig.writer.open, std::nullopt);
     }
 
     void aConnectionEndingAfterMidnightKeepsItsStartDate() {
@@ -281,25 +349,44 @@ private slots:
         QCOMPARE(rig.view.errors.size(), 2); // a new trouble after a success is told again
     }
 
-    void aFailedLookupBeginsNothing() {
+    // Time is never lost to the tariff file: a connection starts at the rate the periods read
+    // last give (here the fallback), the trouble is told once, and the watch looks again.
+    void aFailedLookupStillTimesTheConnection() {
         Rig rig;
         rig.rates.fail = true;
+        rig.rates.fallback = "15";
+        rig.Poll(Up); // 9:00:03
         rig.Poll(Up);
-        rig.Poll(Up);
-        QVERIFY(!rig.tracker.SegmentOpen());
-        QVERIFY(!rig.ticker.enabled && !rig.watch.enabled);
-        QVERIFY(rig.tracker.RereadRate());
-        QCOMPARE(rig.view.errors.size(), 1);
-        rig.rates.fail = false;
-        rig.Poll(Up); // 9:00:09
         QVERIFY(rig.tracker.SegmentOpen());
-        QCOMPARE(rig.tracker.StartTime(), (9 * 3600 + 9) * 1000);
+        QVERIFY(rig.ticker.enabled && rig.watch.enabled);
+        QCOMPARE(rig.tracker.CurrentRate(), QStringLiteral("15"));
+        QCOMPARE(rig.tracker.StartTime(), (9 * 3600 + 3) * 1000);
+        rig.Watch(); // 9:00:10, still failing: nothing changes, nothing more told
+        QCOMPARE(rig.view.errors, QStringList{"rate lookup failed"});
+        QVERIFY(rig.writer.records.empty());
+        rig.rates.fail = false;
+        rig.Watch(); // 9:00:14: the table reads again, at 20: split there
+        QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:14 0:00:11 15 0,0458333333333333"});
+        rig.rates.fail = true;
+        rig.Watch(); // a new failure after a success is told again
+        QCOMPARE(rig.view.errors.size(), 2);
+    }
+
+    // With no periods ever read, the fallback is rate "0".
+    void aLookupThatNeverWorkedTimesAtRateZero() {
+        Rig rig;
+        rig.rates.fail = true;
+        rig.rates.plainFailure = true;
+        rig.Poll(Up);
+        rig.Poll(Down);
+        QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 0 0"});
     }
 
     void aFailedLookupInTheWatchChangesNothing() {
         Rig rig;
         rig.Poll(Up);
         rig.rates.fail = true;
+        rig.rates.fallback = "20"; // the periods read last say the same
         rig.Watch();
         rig.Watch();
         QCOMPARE(rig.view.errors.size(), 1);
@@ -434,6 +521,80 @@ private slots:
         rig.clock.Advance(1000);
         QVERIFY(!rig.tracker.CloseOpenSegment());
         QCOMPARE(rig.tracker.Pending().size(), 1u);
+    }
+
+    // A segment whose record cannot be made is told with its fields and set aside; the ones
+    // behind it are stored.
+    void aSegmentThatCannotBeStoredNeverBlocksTheRest() {
+        Rig rig(false);
+        rig.writer.open = OpenSegment{Dec7, 8 * 3600'000, Dec7, 8 * 3600'000 + 5000, "abc"};
+        rig.tracker.FormCreate();
+        QCOMPARE(rig.view.errors.size(), 1);
+        QVERIFY2(rig.view.errors[0].contains("abc") && rig.view.errors[0].contains("08:00:00"),
+                 qPrintable(rig.view.errors[0]));
+        QVERIFY(rig.tracker.Pending().empty());
+        rig.tracker.Timer4Timer();
+        rig.Poll(Up);
+        rig.Poll(Down);
+        QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
+        QCOMPARE(rig.view.errors.size(), 1);
+    }
+
+    void aDamagedLeftOpenSegmentIsToldOnceAndTimingGoesOn() {
+        Rig rig(false);
+        rig.writer.damaged = true;
+        rig.tracker.FormCreate();
+        rig.tracker.Timer4Timer();
+        rig.Poll(Up);
+        rig.Poll(Up);
+        QCOMPARE(rig.view.errors, QStringList{"open segment damaged: 2026-12-07 abc"});
+        QVERIFY(rig.writer.checkpoints > 0);
+        QCOMPARE(rig.writer.open->startMsecs, (9 * 3600 + 3) * 1000);
+    }
+
+    // Records written from a backlog each carry what is still open: a crash between two of
+    // them never loses the open connection.
+    void aBacklogKeepsTheOpenSegmentWithEveryRecord() {
+        Rig rig;
+        rig.Poll(Up); // 9:00:03
+        rig.writer.fail = true;
+        rig.rates.rate = "10";
+        rig.Watch();  // 9:00:07 split, not written
+        rig.rates.rate = "20";
+        rig.Watch();  // 9:00:11 split, not written
+        QCOMPARE(rig.tracker.Pending().size(), 2u);
+        rig.writer.fail = false;
+        rig.Poll(Up); // 9:00:14: both land, each with the open segment
+        QCOMPARE(rig.writer.records.size(), 2u);
+        for (const auto& kept : rig.writer.keptWithRecords) {
+            QVERIFY(kept.has_value());
+            QCOMPARE(kept->startMsecs, (9 * 3600 + 11) * 1000);
+            QCOMPARE(kept->rate, QStringLiteral("20"));
+        }
+        QCOMPARE(rig.writer.open->lastMsecs, (9 * 3600 + 14) * 1000);
+    }
+
+    // data.db cannot be opened at start: the segment a crash left there is read as soon as
+    // it can be, before anything is written over it, and stored first.
+    void recoveryWaitsForTheFile() {
+        Rig rig(false);
+        rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
+        rig.writer.failRead = true;
+        rig.writer.fail = true;
+        rig.tracker.FormCreate();
+        rig.tracker.Timer4Timer();
+        rig.Poll(Up);   // 9:00:03, nothing can be written
+        rig.Poll(Up);
+        QCOMPARE(rig.view.errors.size(), 1); // told once
+        QCOMPARE(rig.writer.checkpoints, 0);
+        rig.writer.failRead = false;
+        rig.writer.fail = false;
+        rig.Poll(Up);   // 9:00:09: the file opens
+        QCOMPARE(rig.Written(), QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20"});
+        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7,
+                                               (9 * 3600 + 9) * 1000, "20"}));
+        rig.Poll(Down);
+        QCOMPARE(rig.writer.records.size(), 2u); // the old one only once
     }
 };
 

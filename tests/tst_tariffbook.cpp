@@ -1,3 +1,4 @@
+#include "TempDir.h"
 #include "accounting/TariffBook.h"
 #include "storage/DateTimeValue.h"
 #include "storage/Failure.h"
@@ -145,6 +146,62 @@ private slots:
         QFETCH(Segment, segment);
         QFETCH(SessionRecord, record);
         QCOMPARE(TariffBook::RecordOf(segment), record);
+    }
+
+    // A tariff file that cannot be read, replaced or deleted while the program runs: the
+    // periods read last still give the rate (the failure says so), a file put in its place
+    // is read from then on.
+    void lookupFollowsTheFileOnDisk() {
+        struct : Clock {
+            LocalMoment Now() const override { return {Day, Ms(12, 0, 0)}; }
+            qint64 MonotonicMsecs() const override { return 0; }
+        } clock;
+        QTemporaryDir dir, elsewhere;
+        {
+            TariffTable other(elsewhere.path());
+            other.Add({Ms(0, 0, 0), Ms(23, 59, 59), 7});
+        }
+        TariffTable table(dir.path());
+        table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 20});
+        TariffBook book(clock);
+        book.SetTable(&table);
+        QCOMPARE(book.LookupRate(), QStringLiteral("20"));
+
+        // Another program writing the file does not hold up reading it.
+        sqlite3* writer = nullptr;
+        sqlite3_open(table.FilePath().toUtf8().constData(), &writer);
+        sqlite3_exec(writer, "BEGIN EXCLUSIVE; DELETE FROM tariff", nullptr, nullptr, nullptr);
+        QCOMPARE(book.LookupRate(), QStringLiteral("20"));
+        sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+
+        // Replaced by something that is no tariff file: told, with the rate read last.
+        WriteFile(elsewhere.filePath("garbage"), "not a database at all, not at all....");
+        QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("garbage")).constData(),
+                         QFile::encodeName(table.FilePath()).constData()) == 0);
+        QString fallback;
+        try {
+            book.LookupRate();
+        } catch (const RateLookupFailure& failure) {
+            fallback = failure.fallback;
+        }
+        QCOMPARE(fallback, QStringLiteral("20"));
+
+        // Replaced by rename: the new file counts.
+        QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("tarif.db")).constData(),
+                         QFile::encodeName(table.FilePath()).constData()) == 0);
+        QCOMPARE(book.LookupRate(), QStringLiteral("7"));
+
+        // Deleted: told, and the periods read last still count.
+        QVERIFY(QFile::remove(table.FilePath()));
+        fallback.clear();
+        try {
+            book.LookupRate();
+        } catch (const RateLookupFailure& failure) {
+            QVERIFY2(failure.message().contains("удалён"), qPrintable(failure.message()));
+            fallback = failure.fallback;
+        }
+        QCOMPARE(fallback, QStringLiteral("7"));
     }
 };
 

@@ -404,9 +404,14 @@ void SessionTable::DeleteCurrent() {
         St().remove.Reset();
         Fail(QStringLiteral("удалить запись из"), error);
     }
+    // Deleted: nothing from here on may say otherwise.
     count_.reset();
-    auto next = Fetch(Seek::Older, id);
-    SetCurrent(next ? std::move(next) : Fetch(Seek::Newer, id));
+    try {
+        auto next = Fetch(Seek::Older, id);
+        SetCurrent(next ? std::move(next) : Fetch(Seek::Newer, id));
+    } catch (const Failure&) {
+        SetCurrent(std::nullopt); // the view finds its row again at its next read
+    }
     emit Removed(offset);
 }
 

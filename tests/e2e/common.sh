@@ -53,7 +53,24 @@ start() {
   pids+=("$pid")
 }
 
+# start_moving DIR OFFSET-FILE: the program under libfaketime reading its offset from a file
+# at every look, so that writing a new offset moves the wall and monotonic clocks together,
+# as if that much time had passed.
+start_moving() {
+  local dir="$1" offsets="$2"
+  (cd "$dir" && exec env QT_QPA_PLATFORM=offscreen LD_PRELOAD="$faketime_lib" \
+      FAKETIME_TIMESTAMP_FILE="$offsets" FAKETIME_NO_CACHE=1 \
+      ip netns exec "$ns" "$program" >>"$dir/run.log" 2>&1) &
+  pid=$!
+  pids+=("$pid")
+}
+
 stop() { kill -TERM "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+# The sum of the records' durations in seconds.
+seconds() {
+  sqlite3 "$1/data.db" "SELECT ifnull(sum(substr(Itogo, 1, instr(Itogo, ':') - 1) * 3600
+    + substr(Itogo, instr(Itogo, ':') + 1, 2) * 60 + substr(Itogo, -2)), 0) FROM session"
+}
 
 rows() { sqlite3 "$1/data.db" "SELECT Data||' '||WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session ORDER BY id"; }
 count() { sqlite3 "$1/data.db" "SELECT count(*) FROM session"; }

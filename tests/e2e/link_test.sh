@@ -83,4 +83,80 @@ grep -q "уже запущена" "$d/second.log" || fail "the second copy shoul
 [ "$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")" = "$before" ] || fail "the second copy touched a file"
 stop "$p"
 
+echo "== on line across two midnights: a record per day, none losing its day"
+d=$(new_folder days)
+offsets="$d/offset"
+now=$(date +%s)
+# The fake clock starts at 23:59:50 on 7 December and later jumps forward a day at a time.
+base=$(( $(date -d '2026-12-07 23:59:50' +%s) - now ))
+printf '%+ds\n' "$base" > "$offsets"
+link_up
+start_moving "$d" "$offsets"; p=$pid
+sleep 6
+printf '%+ds\n' $(( base + 86400 )) > "$offsets"
+sleep 6
+printf '%+ds\n' $(( base + 2 * 86400 )) > "$offsets"
+sleep 6; link_down; sleep 2.5
+stop "$p"
+rows "$d"
+[ "$(sqlite3 "$d/data.db" "SELECT count(DISTINCT Data) FROM session")" -ge 3 ] \
+  || fail "expected records on three dates or more"
+[ -z "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE WremN <> '0:00:00' AND Data > '2026-12-07'")" ] \
+  || fail "each later day should begin at 0:00:00"
+[ "$(seconds "$d")" -ge $(( 2 * 86400 - 10 )) ] || fail "two days on line stored as $(seconds "$d") s"
+# A copy for the first day, one for a later day, and one of the tariff file made on this
+# first run after the file was.
+[ "$(ls "$d/backup" | grep -c '^data-')" -ge 2 ] || fail "no daily copy on a later day: $(ls "$d/backup")"
+ls "$d/backup" | grep -q '^tarif-' || fail "no copy of tarif.db made on the first run"
+
+echo "== another program reading and writing data.db"
+d=$(new_folder shared)
+link_down
+start "$d" "2026-12-07 15:00:00"; p=$pid
+sleep 2.5
+# A reader with a transaction held open all along, and for 4 s a writer.
+(echo "BEGIN; SELECT count(*) FROM session;"; sleep 14; echo "COMMIT;") | sqlite3 "$d/data.db" >/dev/null &
+reader=$!
+link_up; sleep 3.5; link_down; sleep 2.5
+(echo "BEGIN IMMEDIATE;"; sleep 4; echo "COMMIT;") | sqlite3 "$d/data.db" &
+writer=$!
+sleep 0.5
+link_up; sleep 3.5; link_down; sleep 6
+wait "$writer" "$reader"
+stop "$p"
+rows "$d"
+[ "$(count "$d")" = 2 ] || fail "expected both connections stored"
+[ "$(seconds "$d")" -ge 5 ] || fail "the connections lost time: $(seconds "$d") s"
+
+echo "== data.db moved away, then replaced, while the program runs"
+d=$(new_folder moved)
+link_down
+start "$d" "2026-12-07 16:00:00"; p=$pid
+sleep 2.5
+link_up; sleep 3.5; link_down; sleep 2.5
+mv "$d/data.db" "$d/moved.db"
+link_up; sleep 3.5; link_down; sleep 2.5
+[ "$(sqlite3 "$d/moved.db" "SELECT count(*) FROM session")" = 1 ] || fail "the moved file should keep its record"
+[ "$(count "$d")" = 1 ] || fail "the next record should go to a new data.db"
+sqlite3 "$d/other.db" ".restore $d/moved.db"
+mv "$d/other.db" "$d/data.db"
+link_up; sleep 3.5; link_down; sleep 2.5
+stop "$p"
+[ "$(count "$d")" = 2 ] || fail "the next record should go to the file put in place: $(rows "$d")"
+[ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged"
+
+echo "== a damaged open segment left from before"
+d=$(new_folder damaged)
+link_down
+start "$d" "2026-12-07 17:00:00"; p=$pid
+sleep 2.5; stop "$p"
+sqlite3 "$d/data.db" "INSERT INTO open_segment VALUES(1, '2026-12-07', 1000, '2026-12-07', 9000, 'abc')"
+start "$d" "2026-12-07 17:01:00"; p=$pid
+sleep 2.5
+link_up; sleep 3.5; link_down; sleep 2.5
+link_up; sleep 3.5
+stop "$p"
+rows "$d"
+[ "$(count "$d")" = 2 ] || fail "recording should go on past a damaged open segment"
+
 echo "All end-to-end checks passed."

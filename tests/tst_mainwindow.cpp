@@ -266,6 +266,48 @@ private slots:
         QVERIFY(w.isMinimized());
     }
 
+    // The tray host is followed while it matters: one that comes after a hide that could
+    // only minimise takes the window; one that goes away gives a hidden window back.
+    void theTrayHostIsFollowed() {
+        Program p;
+        MainWindow& w = p.Open();
+        TrayIcon* tray = w.Tray();
+        bool host = false;
+        tray->SetAvailability([&host] { return host; });
+        w.show();
+        QVERIFY(!tray->Watching()); // nothing to follow while shown
+        p.Action("N15")->trigger();
+        QVERIFY(w.isMinimized());
+        QVERIFY(tray->Watching());
+        host = true; // a panel starts
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 3 * TrayIcon::WatchMsecs);
+        QVERIFY(tray->IconShown());
+        host = false; // and goes away again
+        tray->FollowTray();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isMinimized());
+        QVERIFY(!tray->IconShown());
+        QVERIFY(!tray->Watching());
+
+        // Brought back by the user before a tray came: it stays where the user put it.
+        p.Action("N15")->trigger();
+        QVERIFY(w.isMinimized());
+        w.showNormal();
+        host = true;
+        tray->FollowTray();
+        QVERIFY(w.isVisible());
+        QVERIFY(!tray->IconShown());
+        QVERIFY(!tray->Watching());
+
+        // With a tray at hand it hides at once; the restore stops the watch.
+        p.Action("N15")->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(tray->Watching());
+        tray->TrayIconNotify(TrayIcon::Mouse::LeftDoubleClick);
+        QVERIFY(w.isVisible());
+        QVERIFY(!tray->Watching());
+    }
+
     void trayClicksOpenTheMenu() {
         Program p;
         MainWindow& w = p.Open();

@@ -250,7 +250,9 @@ void MainWindow::BuildGrid() {
     connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { MoveToRow(0); });
+    // A reset (a new filter, or the model catching up with the table) keeps the table's
+    // current row: a filter has put it on the first row already, a delete on the next one.
+    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
     connect(model_, &QAbstractItemModel::rowsInserted, this,
             [this] { navigator_->SetPosition(model_->CurrentRow(), model_->rowCount()); });
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });

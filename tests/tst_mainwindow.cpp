@@ -39,6 +39,10 @@ struct Program {
     }
 };
 
+void MoveTo(MainWindow& w, int row) {
+    w.Grid()->setCurrentIndex(w.Grid()->model()->index(row, 0));
+}
+
 QStringList Captions(const QList<QAction*>& actions) {
     QStringList captions;
     for (QAction* a : actions)
@@ -236,6 +240,33 @@ private slots:
                  QStringList{"new"});
         QCOMPARE(model->rowCount(), 1);
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("new"));
+    }
+
+    // When the grid's model has fallen behind the table (a row stored that it was not told
+    // of), a delete makes it catch up by a reset: the current row is still the one after
+    // the deleted row, not the first, and the grid shows every row.
+    void aDeleteThatResetsTheGridKeepsTheNextRow() {
+        Program p;
+        MainWindow& w = p.Open();
+        SessionModel* model = w.Grid()->Sessions();
+        for (const char* time : {"a", "b", "c"})
+            p.state.sessions->Append({Dec7, time, "", "", "", ""});
+        QCOMPARE(model->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            model->index(row, 1).data(); // the model has read them
+        RawSql(p.dir.filePath("data.db"),
+               "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+               "VALUES ('2026-12-07', 'd', '', '', '', '')");
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        MoveTo(w, 2); // "a", the oldest
+        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
+        w.Button1Click();
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
+        QCOMPARE(w.Grid()->currentIndex().row(), 2);
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("b"));
+        QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
     }
 
     void hideAndRestoreKeepTheGeometry() {

@@ -5,6 +5,7 @@
 #include "platform/MachineFacts.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
+#include "ui/TextFit.h"
 #include "ui/UiFonts.h"
 
 #include <QEvent>
@@ -82,6 +83,7 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     link.setUnderline(true);
     mail_ = Label(panel, "Label4", {8, 104, 185, 25}, QStringLiteral("e-mail: ") + Author::Mail,
                   link, windowColor);
+    TextFit::Fit(mail_, 248 - 8 - 8); // up to the site line, whole
     mail_->setCursor(Qt::PointingHandCursor);
     mail_->setToolTip(QStringLiteral("мыло автора"));
     mail_->installEventFilter(this);

@@ -17,6 +17,8 @@
 #include "storage/SessionModel.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
@@ -79,10 +81,14 @@ MainWindow::~MainWindow() {
 
 void MainWindow::FormCreate() {
     countStart_ = settings_.ReadCountStart();
-    const WindowGeometry g = settings_.ReadGeometry(Geometry());
-    move(g.left, g.top);
-    outerSize_ = QSize(g.width, g.height);
-    resize(outerSize_); // corrected by the frame's size once it is shown
+    const WindowGeometry read = settings_.ReadGeometry(Geometry());
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(read.left, read.top));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    asked_ = WindowSettings::FitInto(read, screen ? screen->availableGeometry() : QRect());
+    move(asked_.left, asked_.top); // a window's position is its frame's
+    resize(asked_.width, asked_.height); // made smaller by the frame once the frame is known
+    framePending_ = true;
 
     try {
         state_.OpenSessionTable();
@@ -264,7 +270,9 @@ void MainWindow::BuildGrid() {
     connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { MoveToRow(0); });
+    // A reset (a new filter, or the model catching up with the table) keeps the table's
+    // current row: a filter has put it on the first row already, a delete on the next one.
+    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
     connect(model_, &QAbstractItemModel::rowsInserted, this,
             [this] { navigator_->SetPosition(model_->CurrentRow(), model_->rowCount()); });
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
@@ -414,8 +422,8 @@ void MainWindow::N5Click() {
 }
 
 void MainWindow::N8Click() {
-    if (windows_.tariffs)
-        windows_.tariffs->Open(state_.tariffs.get());
+    // The same prices as the main menu's "Тариф": behind the same password.
+    N2Click();
 }
 
 void MainWindow::Button1Click() {
@@ -436,21 +444,43 @@ void MainWindow::Button1Click() {
 }
 
 WindowGeometry MainWindow::Geometry() const {
+    // Until the window manager has put its frame around the window, the outer geometry is
+    // the one asked for: what was read at start is what is written at close.
+    if (framePending_)
+        return asked_;
     const QRect outer = frameGeometry();
     return {outer.left(), outer.top(), outer.width(), outer.height()};
 }
 
-void MainWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (outerSize_.isValid()) {
-        // The asked-for size is the outer one; take the frame off once it is known.
-        QTimer::singleShot(0, this, [this] {
-            const QSize frame = frameGeometry().size() - size();
-            if (outerSize_.isValid())
-                resize(outerSize_ - frame);
-            outerSize_ = QSize();
-        });
+void MainWindow::TakeFrame() {
+    if (!framePending_ || !isVisible() || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        return; // not yet: a window manager frames the window some time after it is shown
+    framePending_ = false;
+    // The stored size is the outer one: the inside is smaller by the frame.
+    resize(asked_.width - frame.left() - frame.right(),
+           asked_.height - frame.top() - frame.bottom());
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (framePending_) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::WindowActivate:
+        case QEvent::Expose:
+        case QEvent::UpdateRequest:
+            TakeFrame();
+            break;
+        default:
+            break;
+        }
     }
+    return handled;
 }
 
 void MainWindow::FormClose(bool interactive) {

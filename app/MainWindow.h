@@ -59,7 +59,7 @@ public:
     void N9Click(); // "Запускать в свернутом виде"
     void N13Click(); // "Установка пароля..."
     void N14Click(); // "Настройка..."
-    void N8Click(); // the tray's "Тариф...", without the access gate
+    void N8Click(); // the tray's "Тариф...", behind the access gate as "Тариф" is
     void N19Click();
     void N20Click();
     void N21Click();
@@ -78,7 +78,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -93,6 +93,9 @@ private:
     // confirmed, nothing when the entry was cancelled.
     void Guarded(const std::function<void()>& command);
     WindowGeometry Geometry() const;
+    // Once the window manager reports the frame, the inside is sized so that the outer
+    // size is the one read at start.
+    void TakeFrame();
 
     AppState& state_;
     Dialogs& dialogs_;
@@ -112,7 +115,8 @@ private:
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;
     int countStart_ = 0;
-    QSize outerSize_; // the outer size asked for, until the frame is known
+    WindowGeometry asked_;      // the outer geometry read at start, fitted to the screen
+    bool framePending_ = false; // the frame is not known yet
     bool closed_ = false;
     bool requested_ = false; // closing on a request from outside: no boxes
 };

@@ -10,12 +10,14 @@
 
 TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
     : QObject(window), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this)),
-      available_(QSystemTrayIcon::isSystemTrayAvailable()) {
+      available_(&QSystemTrayIcon::isSystemTrayAvailable) {
     icon_->setIcon(Artwork::ApplicationIcon());
     icon_->setToolTip(QStringLiteral("Учет работы в Интернет"));
     singleClick_.setSingleShot(true);
     singleClick_.setInterval(QApplication::doubleClickInterval());
     connect(&singleClick_, &QTimer::timeout, this, &TrayIcon::PopupTrayMenu);
+    watch_.setInterval(WatchMsecs);
+    connect(&watch_, &QTimer::timeout, this, &TrayIcon::FollowTray);
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         TrayIconNotify(r == QSystemTrayIcon::Trigger       ? Mouse::LeftUp
                        : r == QSystemTrayIcon::Context     ? Mouse::RightUp
@@ -25,8 +27,11 @@ TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
 }
 
 void TrayIcon::HideToTray() {
-    if (!available_) {
+    // Asked afresh each time: a tray host started after the program counts.
+    if (!Available()) {
         window_->showMinimized();
+        minimisedInstead_ = true;
+        watch_.start();
         return;
     }
     HideMainWindow();
@@ -39,11 +44,19 @@ void TrayIcon::HideMainWindow() {
     window_->hide(); // the taskbar entry goes with it
 }
 
-void TrayIcon::AddTrayIcon() { icon_->show(); }
+void TrayIcon::AddTrayIcon() {
+    icon_->show();
+    hidden_ = true;
+    minimisedInstead_ = false;
+    watch_.start();
+}
 
 void TrayIcon::DeleteTrayIcon() {
     singleClick_.stop();
     icon_->hide();
+    hidden_ = false;
+    if (!minimisedInstead_)
+        watch_.stop();
 }
 
 void TrayIcon::RestoreMainWindow() {
@@ -52,6 +65,24 @@ void TrayIcon::RestoreMainWindow() {
         window_->setGeometry(geometry_);
     window_->raise();
     window_->activateWindow();
+}
+
+void TrayIcon::FollowTray() {
+    if (minimisedInstead_ && !window_->isMinimized()) {
+        minimisedInstead_ = false; // the user brought the window back meanwhile
+    } else if (minimisedInstead_ && Available()) {
+        // The tray host came after all: the window goes where it was asked to go.
+        minimisedInstead_ = false;
+        geometry_ = window_->normalGeometry();
+        window_->hide();
+        AddTrayIcon();
+    } else if (hidden_ && !window_->isVisible() && !Available()) {
+        // The tray host went away with the icon: nothing would bring the window back.
+        DeleteTrayIcon();
+        RestoreMainWindow();
+    }
+    if (!hidden_ && !minimisedInstead_)
+        watch_.stop();
 }
 
 void TrayIcon::PopupTrayMenu() {

@@ -1,10 +1,14 @@
 #pragma once
 // Hiding the main window to an icon in the notification area and bringing it back. Where
 // the desktop has no tray, hiding minimises instead, so the window is never out of reach.
+// The tray host may come and go while the program runs (a panel started late, restarted or
+// closed): while it matters, the icon follows it, and a hidden window whose tray is gone
+// comes back on the screen.
 
 #include <QObject>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 
 class QMainWindow;
 class QMenu;
@@ -29,9 +33,18 @@ public:
     void TrayIconNotify(Mouse mouse);
 
     bool IconShown() const;
-    // Whether the desktop offers a tray; tests set it.
-    bool Available() const { return available_; }
-    void SetAvailable(bool available) { available_ = available; }
+    // Whether the desktop offers a tray now.
+    bool Available() const { return available_(); }
+    // Where that answer comes from; tests put their own.
+    void SetAvailability(std::function<bool()> available) { available_ = std::move(available); }
+    void SetAvailable(bool available) {
+        SetAvailability([available] { return available; });
+    }
+    // Looks at the tray host again and follows it: run by the watch while the window is
+    // hidden to the tray or was minimised for want of one.
+    void FollowTray();
+    bool Watching() const { return watch_.isActive(); }
+    static constexpr int WatchMsecs = 2000;
     QMenu* Menu() const { return menu_; }
 
 signals:
@@ -42,6 +55,9 @@ private:
     QMenu* menu_;
     QSystemTrayIcon* icon_;
     QTimer singleClick_; // a left click waits to see whether it becomes a double-click
+    QTimer watch_;       // looks at the tray host while it matters
     QRect geometry_;     // where the window was before it was hidden
-    bool available_;
+    std::function<bool()> available_;
+    bool hidden_ = false;          // hidden to the tray, the icon shown
+    bool minimisedInstead_ = false; // asked to hide while there was no tray
 };

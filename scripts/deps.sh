@@ -10,7 +10,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
-             desktop-file-utils appstream file)
+             desktop-file-utils appstream file openbox trayer xdotool x11-utils)
 fi
 
 missing=()

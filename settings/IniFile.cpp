@@ -19,8 +19,14 @@ QString SectionName(const QString& line) {
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {
     QFile file(path_);
-    if (file.open(QIODevice::ReadOnly))
-        Parse(file.readAll());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray head = file.read(MaxBytes);
+    if (head.size() == MaxBytes && !file.atEnd()) {
+        // Cut off: a line torn in two is no line of ours.
+        head.truncate(head.lastIndexOf('\n') + 1);
+    }
+    Parse(head);
 }
 
 IniFile::IniFile(QString path, const QByteArray& content) : path_(std::move(path)) {

@@ -8,6 +8,11 @@
 
 class IniFile {
 public:
+    // A settings file this program writes holds a few hundred bytes; of anything larger
+    // only the head is read (up to its last whole line), so a huge or endless file costs
+    // no more memory than this.
+    static constexpr qint64 MaxBytes = 64 * 1024;
+
     // Reads the file; a missing or unreadable file reads as empty.
     explicit IniFile(QString path);
     // The file as these bytes, to be saved at `path`.

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 
 namespace {
@@ -25,19 +26,38 @@ void DialogLook(QDialog* dialog, const char* name, const QString& caption, const
     dialog->setFixedSize(geometry.size());
 }
 
-QLabel* Label(QWidget* parent, const QString& text, QPoint at) {
+// A label at its place, ending short of the field at fieldLeft: our faces run wider than
+// the classic one, so a label that would reach its field moves left just enough.
+QLabel* Label(QWidget* parent, const QString& text, QPoint at, int fieldLeft) {
     auto* label = new QLabel(text, parent);
     label->move(at);
     label->adjustSize();
+    constexpr int Gap = 4;
+    if (label->geometry().right() + Gap >= fieldLeft)
+        label->move(std::max(Gap, fieldLeft - Gap - label->width()), at.y());
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(p);
     return label;
 }
 
+// The desktop's style shows a typed password as dots; these fields show an asterisk.
+class AsteriskStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 QLineEdit* Secret(QWidget* parent, const char* name, const QRect& geometry) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
+    auto* style = new AsteriskStyle; // a widget does not own its style: the field does here
+    style->setParent(field);
+    field->setStyle(style);
     field->setEchoMode(QLineEdit::Password);
     field->setGeometry(geometry);
     field->setMaxLength(32767);
@@ -63,7 +83,7 @@ bool SwallowEscape(QKeyEvent* event) {
 PasswordEntryDialog::PasswordEntryDialog(Passwords& passwords, QWidget* parent)
     : QDialog(parent), passwords_(passwords) {
     DialogLook(this, "Form6", QStringLiteral("Ввод пароля. "), {299, 176, 206, 73});
-    Label(this, QStringLiteral("Пароль"), {29, 11})->setObjectName(QStringLiteral("Label2"));
+    Label(this, QStringLiteral("Пароль"), {29, 11}, 72)->setObjectName(QStringLiteral("Label2"));
     field_ = Secret(this, "MaskEdit1", {72, 8, 129, 21});
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {32, 40});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {128, 40});
@@ -99,9 +119,9 @@ PasswordChangeDialog::PasswordChangeDialog(Passwords& passwords, OptionsFile& op
                                            Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), passwords_(passwords), options_(options), dialogs_(dialogs) {
     DialogLook(this, "Form7", QStringLiteral("Установка пароля"), {248, 201, 243, 130});
-    Label(this, QStringLiteral("Старый пароль"), {32, 20});
-    Label(this, QStringLiteral("Новый пароль"), {32, 45});
-    Label(this, QStringLiteral("Подтверждение"), {24, 67});
+    Label(this, QStringLiteral("Старый пароль"), {32, 20}, 112);
+    Label(this, QStringLiteral("Новый пароль"), {32, 45}, 112);
+    Label(this, QStringLiteral("Подтверждение"), {24, 67}, 112);
     old_ = Secret(this, "MaskEdit1", {112, 16, 121, 21});
     new_ = Secret(this, "MaskEdit2", {112, 40, 121, 21});
     confirm_ = Secret(this, "MaskEdit3", {112, 64, 121, 21});

@@ -22,7 +22,10 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
     palette.setColor(QPalette::Window, QColor(185, 209, 234));
     setPalette(palette);
     setAutoFillBackground(true);
-    setGeometry(194, 107, 291, 76); // outer 299 x 103 with the classic frame
+    // The place is the outer frame's, as a top-level window's position always is; the size
+    // is the inside, 299 x 103 outside with the classic frame.
+    move(194, 107);
+    resize(291, 76);
     setSizeGripEnabled(true);
 
     for (auto [name, text, x] : {std::tuple{"Label1", "Опрос состояния каждые ", 8},

@@ -3,6 +3,7 @@
 #include "storage/TextForms.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFileInfo>
 
 const QString WindowSettings::FileName = QStringLiteral("int.ini");
@@ -36,6 +37,19 @@ WindowGeometry WindowSettings::ReadGeometry(WindowGeometry g) const {
     g.left = IntegerOr(ini, Form1, QStringLiteral("Left"), g.left);
     g.width = IntegerOr(ini, Form1, QStringLiteral("Width"), g.width);
     g.height = IntegerOr(ini, Form1, QStringLiteral("Height"), g.height);
+    return g;
+}
+
+WindowGeometry WindowSettings::FitInto(WindowGeometry g, const QRect& available) {
+    if (!available.isValid())
+        return g;
+    const auto fit = [](int value, int low, int high) { return std::max(low, std::min(value, high)); };
+    g.width = fit(g.width, std::min(MinWidth, available.width()), available.width());
+    g.height = fit(g.height, std::min(MinHeight, available.height()), available.height());
+    g.left = fit(g.left, available.left(),
+                 std::max(available.left(), available.right() + 1 - std::min(Reach, g.width)));
+    g.top = fit(g.top, available.top(),
+                std::max(available.top(), available.bottom() + 1 - std::min(Reach, g.height)));
     return g;
 }
 

@@ -3,6 +3,8 @@
 
 #include "IniFile.h"
 
+#include <QRect>
+
 struct WindowGeometry {
     int left = 202;
     int top = 110;
@@ -26,6 +28,13 @@ public:
     // what `geometry` holds when absent or not an integer.
     int ReadCountStart() const;
     WindowGeometry ReadGeometry(WindowGeometry geometry) const;
+    // The geometry made to fit the screen's free area: no larger than it, the top-left
+    // corner on it with room enough for the title bar to be grabbed. A huge size would
+    // cost memory for every pixel; a place off the screen would leave the window unseen.
+    static WindowGeometry FitInto(WindowGeometry geometry, const QRect& available);
+    static constexpr int MinWidth = 120;
+    static constexpr int MinHeight = 80;
+    static constexpr int Reach = 100; // what stays on the screen right of and below the corner
     // The counter raised by one and the geometry; other content of the file stays.
     // Throws Failure "Unable to write to %s".
     void Write(int countStart, const WindowGeometry& geometry) const;

@@ -6,6 +6,7 @@
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
 #include "ui/Dialogs.h"
+#include "ui/TextFit.h"
 #include "ui/UiFonts.h"
 
 #include <QKeyEvent>
@@ -60,7 +61,10 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     setAutoFillBackground(true);
 
     const QColor window = Qt::white;
-    Label(this, "Label1", QStringLiteral("Время начала действия тарифа"), {16, 8, 87, 30}, window);
+    // Two lines each, clear of the warning and of the example button beside them.
+    TextFit::Fit(Label(this, "Label1", QStringLiteral("Время начала действия тарифа"),
+                       {16, 8, 87, 30}, window),
+                 100);
     QLabel* warning = Label(this, "Label4",
                             QStringLiteral("Внимание!  Тариф заполняется с   0:00:00 до 23:59:59"),
                             {120, 8, 96, 39}, Qt::red);
@@ -71,8 +75,9 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     // Our faces run wider than the classic one: a pixel less keeps the warning in its place.
     warning->setFont(UiFonts::Font(UiFonts::SansFamilies(), 10));
     warning->setFixedHeight(std::max(39, warning->heightForWidth(96))); // all of it shows
-    Label(this, "Label2", QStringLiteral("Время окончания действия тарифа"), {16, 72, 92, 30},
-          window);
+    TextFit::Fit(Label(this, "Label2", QStringLiteral("Время окончания действия тарифа"),
+                       {16, 72, 92, 30}, window),
+                 132);
     Label(this, "Label3", QStringLiteral("Стоимость (руб/час)"), {16, 144, 140, 16}, window);
 
     auto refuse = [this](const QString& text) { dialogs_.Error(this, text); };

@@ -23,6 +23,7 @@ void TimeMaskEdit::SetMaskText(const QString& text) {
         if (Editable(i) && (text[i].isDigit() || (i == 0 && text[i] == QLatin1Char(' '))))
             places_[i] = text[i];
     changed_ = false;
+    held_ = false;
     cursor_ = 0;
     Show();
 }
@@ -89,6 +90,7 @@ void TimeMaskEdit::keyPressEvent(QKeyEvent* event) {
         if (changed_) {
             places_ = atFocus_;
             changed_ = false;
+            held_ = false;
             cursor_ = 0;
             Show();
             return;
@@ -139,7 +141,10 @@ void TimeMaskEdit::inputMethodEvent(QInputMethodEvent* event) {
 
 void TimeMaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (!refusing_) {
+    // While held, the focus may come back more than once (the message box closing, the
+    // window manager activating the window later): the edit and what Escape brings back
+    // stay until the user completes it or abandons it.
+    if (!held_) {
         atFocus_ = places_;
         changed_ = false;
     }
@@ -156,6 +161,7 @@ void TimeMaskEdit::focusOutEvent(QFocusEvent* event) {
                              event->reason() == Qt::OtherFocusReason;
     if (!refusing_ && changed_ && !Complete() && userMovedOn && isVisible()) {
         refusing_ = true;
+        held_ = true;
         QApplication::beep();
         if (refuse_)
             refuse_(Refusal);
@@ -163,6 +169,8 @@ void TimeMaskEdit::focusOutEvent(QFocusEvent* event) {
             setFocus(Qt::OtherFocusReason);
             refusing_ = false;
         });
+    } else if (userMovedOn && !refusing_) {
+        held_ = false; // let go complete or untouched
     }
     Show();
 }

@@ -43,6 +43,7 @@ private:
     QString atFocus_; // the text when the input took the focus
     int cursor_ = 0;
     bool changed_ = false;
-    bool refusing_ = false;
+    bool refusing_ = false; // the refusal is being told
+    bool held_ = false;     // refused and not yet completed or abandoned
     std::function<void(const QString&)> refuse_;
 };

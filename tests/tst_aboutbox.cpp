@@ -1,4 +1,6 @@
 #include "GuiFakes.h"
+#include "LabelsFit.h"
+#include "about/Author.h"
 #include "about/AboutBox.h"
 #include "about/AboutFacts.h"
 #include "platform/MachineFacts.h"
@@ -77,6 +79,15 @@ private slots:
         QCOMPARE(label("Label11"), QString());
         QCOMPARE(label("Label9"), QString::fromUtf8("1\u00A0024 KB"));
         box.hide();
+    }
+
+    // The e-mail address and every other line show in full, none over another.
+    void everyLineShowsWhole() {
+        FakeFacts facts;
+        AboutBox box(facts, [](const QUrl&) {});
+        box.show();
+        QVERIFY2(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).isEmpty(), qPrintable(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).join(", ")));
+        QVERIFY(box.findChild<QLabel*>("Label4")->text().endsWith(Author::Mail));
     }
 
     void linksOpenAndEnterCloses() {

@@ -39,6 +39,10 @@ struct Program {
     }
 };
 
+void MoveTo(MainWindow& w, int row) {
+    w.Grid()->setCurrentIndex(w.Grid()->model()->index(row, 0));
+}
+
 QStringList Captions(const QList<QAction*>& actions) {
     QStringList captions;
     for (QAction* a : actions)
@@ -238,6 +242,33 @@ private slots:
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("new"));
     }
 
+    // When the grid's model has fallen behind the table (a row stored that it was not told
+    // of), a delete makes it catch up by a reset: the current row is still the one after
+    // the deleted row, not the first, and the grid shows every row.
+    void aDeleteThatResetsTheGridKeepsTheNextRow() {
+        Program p;
+        MainWindow& w = p.Open();
+        SessionModel* model = w.Grid()->Sessions();
+        for (const char* time : {"a", "b", "c"})
+            p.state.sessions->Append({Dec7, time, "", "", "", ""});
+        QCOMPARE(model->rowCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            model->index(row, 1).data(); // the model has read them
+        RawSql(p.dir.filePath("data.db"),
+               "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+               "VALUES ('2026-12-07', 'd', '', '', '', '')");
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        MoveTo(w, 2); // "a", the oldest
+        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
+        w.Button1Click();
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
+        QCOMPARE(w.Grid()->currentIndex().row(), 2);
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("b"));
+        QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
+    }
+
     void hideAndRestoreKeepTheGeometry() {
         Program p;
         MainWindow& w = p.Open();
@@ -264,6 +295,48 @@ private slots:
         p.Action("N15")->trigger();
         QVERIFY(w.isVisible());
         QVERIFY(w.isMinimized());
+    }
+
+    // The tray host is followed while it matters: one that comes after a hide that could
+    // only minimise takes the window; one that goes away gives a hidden window back.
+    void theTrayHostIsFollowed() {
+        Program p;
+        MainWindow& w = p.Open();
+        TrayIcon* tray = w.Tray();
+        bool host = false;
+        tray->SetAvailability([&host] { return host; });
+        w.show();
+        QVERIFY(!tray->Watching()); // nothing to follow while shown
+        p.Action("N15")->trigger();
+        QVERIFY(w.isMinimized());
+        QVERIFY(tray->Watching());
+        host = true; // a panel starts
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 3 * TrayIcon::WatchMsecs);
+        QVERIFY(tray->IconShown());
+        host = false; // and goes away again
+        tray->FollowTray();
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isMinimized());
+        QVERIFY(!tray->IconShown());
+        QVERIFY(!tray->Watching());
+
+        // Brought back by the user before a tray came: it stays where the user put it.
+        p.Action("N15")->trigger();
+        QVERIFY(w.isMinimized());
+        w.showNormal();
+        host = true;
+        tray->FollowTray();
+        QVERIFY(w.isVisible());
+        QVERIFY(!tray->IconShown());
+        QVERIFY(!tray->Watching());
+
+        // With a tray at hand it hides at once; the restore stops the watch.
+        p.Action("N15")->trigger();
+        QVERIFY(!w.isVisible());
+        QVERIFY(tray->Watching());
+        tray->TrayIconNotify(TrayIcon::Mouse::LeftDoubleClick);
+        QVERIFY(w.isVisible());
+        QVERIFY(!tray->Watching());
     }
 
     void trayClicksOpenTheMenu() {

@@ -1,5 +1,6 @@
 #include "Fakes.h"
 #include "GuiFakes.h"
+#include "LabelsFit.h"
 #include "TempDir.h"
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
@@ -104,14 +105,17 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, open);
         QFETCH(QStringList, said);
-        Program p;
-        p.state.passwords = {stored, enteredBefore};
-        p.answers = {{Leave(leave), typed}};
-        p.window.N2Click(); // "Тариф"
-        QCOMPARE(p.asked, 1);
-        QCOMPARE(p.state.passwords.Open(), open);
-        QCOMPARE(p.dialogs.messages, said);
-        QVERIFY(p.entry.Field()->text() == typed || leave != int(Leave::Ok));
+        // The main menu's "Тариф" and the tray menu's "Тариф..." ask the same gate.
+        for (const char* entry : {"N2", "N8"}) {
+            Program p;
+            p.state.passwords = {stored, enteredBefore};
+            p.answers = {{Leave(leave), typed}};
+            p.window.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
+            QCOMPARE(p.asked, 1);
+            QCOMPARE(p.state.passwords.Open(), open);
+            QCOMPARE(p.dialogs.messages, said);
+            QVERIFY(p.entry.Field()->text() == typed || leave != int(Leave::Ok));
+        }
     }
 
     void theGateAsksEveryTimeAndClearsTheField() {
@@ -241,6 +245,29 @@ private slots:
         n9->trigger();
         QVERIFY(!n9->isChecked()); // back as the file says, and the user is told
         QCOMPARE(p.window.Errors().ShownMessages().size(), 1);
+    }
+
+    // The three small windows of this folder: the password fields show an asterisk for each
+    // typed character, every label shows all of its text clear of its field, and the
+    // windows stand where they belong: a window's place is its frame's top-left corner.
+    void smallWindowsLook() {
+        Program p;
+        QList<QLineEdit*> fields = p.change.findChildren<QLineEdit*>();
+        fields << p.entry.Field();
+        QCOMPARE(fields.size(), 4);
+        for (QLineEdit* field : fields) {
+            field->setText("abc");
+            QCOMPARE(field->displayText(), QStringLiteral("***"));
+        }
+        for (QDialog* dialog : {static_cast<QDialog*>(&p.entry), static_cast<QDialog*>(&p.change),
+                                static_cast<QDialog*>(&p.poll)}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            QVERIFY2(LabelsThatDoNotFit(*dialog).isEmpty(), qPrintable(LabelsThatDoNotFit(*dialog).join(", ")));
+        }
+        QCOMPARE(p.entry.pos(), QPoint(299, 176));
+        QCOMPARE(p.change.pos(), QPoint(248, 201));
+        QCOMPARE(p.poll.pos(), QPoint(194, 107));
     }
 
     void pollField_data() {

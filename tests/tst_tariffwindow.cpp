@@ -1,4 +1,5 @@
 #include "GuiFakes.h"
+#include "LabelsFit.h"
 #include "TempDir.h"
 #include "accounting/TariffBook.h"
 #include "tariffs/NewTariffDialog.h"
@@ -119,6 +120,42 @@ private slots:
         QCOMPARE(w.dialogs.errors.size(), 1);
     }
 
+    // The window manager gives the focus back when it activates the window again, after the
+    // refusal's message box has gone: Escape still abandons, and Tab is still refused.
+    void aRefusedInputStaysHeldWhenTheWindowComesBack() {
+        Windows w;
+        QWidget other;
+        other.show();
+        w.dialog.show();
+        w.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        TimeMaskEdit* start = w.dialog.StartInput();
+        start->setFocus();
+        QTRY_VERIFY(start->hasFocus());
+        QTest::keyClicks(start, "12");
+        QTest::keyClick(start, Qt::Key_Tab);
+        QCOMPARE(w.dialogs.errors.size(), 1);
+        QTRY_VERIFY(start->hasFocus());
+        const auto away = [&] {
+            other.activateWindow();
+            QTRY_VERIFY(!w.dialog.isActiveWindow());
+            w.dialog.activateWindow();
+            QTRY_VERIFY(start->hasFocus());
+        };
+        away();
+        QTest::keyClick(start, Qt::Key_Tab); // still incomplete: refused again
+        QCOMPARE(w.dialogs.errors.size(), 2);
+        QTRY_VERIFY(start->hasFocus());
+        away();
+        QTest::keyClick(start, Qt::Key_Escape);
+        QCOMPARE(start->MaskText(), QStringLiteral("  :  :  "));
+        QTest::keyClick(start, Qt::Key_Tab);
+        QTRY_VERIFY(w.dialog.EndInput()->hasFocus());
+        QCOMPARE(w.dialogs.errors.size(), 2);
+        w.Accept(); // nothing incomplete reaches the table
+        QCOMPARE(w.table.ReadAll().size(), 0u);
+    }
+
     void acceptTariff_data() {
         QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("end");
@@ -212,6 +249,24 @@ private slots:
                             "Время начала-0:00, время окончания - 1:00 сумма-20 руб.",
                             "Главное что бы не было перехода через 0:00 т.е. с 23:00 до 1:00 <- "
                             "так запрещено"}));
+    }
+
+    // Every label shows all of its words ("тарифа" included) clear of the inputs.
+    void everyLabelShowsWhole() {
+        Windows w;
+        w.dialog.show();
+        QVERIFY2(LabelsThatDoNotFit(w.dialog).isEmpty(), qPrintable(LabelsThatDoNotFit(w.dialog).join(", ")));
+        w.window.show();
+        QVERIFY2(LabelsThatDoNotFit(w.window).isEmpty(), qPrintable(LabelsThatDoNotFit(w.window).join(", ")));
+    }
+
+    // The example is five lines, one line break each, though its text joins them with a
+    // line feed and a carriage return.
+    void exampleShowsSingleSpaced() {
+        const QString shown = MessageText(NewTariffDialog::Example);
+        QCOMPARE(shown.split(QLatin1Char('\n')).size(), 5);
+        QVERIFY(!shown.contains(QLatin1Char('\r')));
+        QCOMPARE(MessageText("a\r\nb\rc\n\rd"), QStringLiteral("a\nb\nc\nd"));
     }
 
     void navigatorDeleteAsksFirst() {

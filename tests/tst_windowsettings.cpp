@@ -38,6 +38,57 @@ private slots:
         QCOMPARE(settings.ReadGeometry(WindowGeometry{}), geometry);
     }
 
+    // A huge file (here a sparse one of 16 MB after the keys) is read only as far as a
+    // settings file can sensibly reach: the keys at its head still count, the rest is left.
+    void aHugeFileIsReadOnlyAtItsHead() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("int.ini");
+        WriteFile(path, "[Form1]\r\nWidth=700\r\n");
+        QFile file(path);
+        QVERIFY(file.resize(16 * 1024 * 1024));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("\r\n[START]\r\nCountStart=9\r\n");
+        file.close();
+        qint64 chars = 0;
+        const IniFile ini(path);
+        for (const QString& line : ini.Lines())
+            chars += line.size();
+        QVERIFY(chars <= IniFile::MaxBytes);
+        WindowSettings settings(path);
+        QCOMPARE(settings.ReadGeometry({}).width, 700);
+        QCOMPARE(settings.ReadCountStart(), 0);
+    }
+
+    void fitsIntoTheScreen_data() {
+        QTest::addColumn<WindowGeometry>("stored");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<WindowGeometry>("shown");
+        const QRect hd(0, 0, 1920, 1080);
+        QTest::newRow("the design place") << WindowGeometry{} << hd << WindowGeometry{};
+        QTest::newRow("corner too low: raised to reach the title bar")
+            << WindowGeometry{1800, 1000, 600, 400} << hd << WindowGeometry{1800, 980, 600, 400};
+        QTest::newRow("huge width and height")
+            << WindowGeometry{0, 0, 30000, 2000000000} << hd << WindowGeometry{0, 0, 1920, 1080};
+        QTest::newRow("far off to the right and below")
+            << WindowGeometry{40000, 40000, 613, 353} << hd
+            << WindowGeometry{1820, 980, 613, 353};
+        QTest::newRow("off to the left and above")
+            << WindowGeometry{-5000, -20, 613, 353} << hd << WindowGeometry{0, 0, 613, 353};
+        QTest::newRow("nothing or less than nothing")
+            << WindowGeometry{10, 10, 0, -7} << hd << WindowGeometry{10, 10, 120, 80};
+        QTest::newRow("a panel on top, a second screen to the left")
+            << WindowGeometry{-3000, 0, 613, 353} << QRect(-1280, 30, 1280, 994)
+            << WindowGeometry{-1280, 30, 613, 353};
+        QTest::newRow("no screen known") << WindowGeometry{1, 2, 30000, 4} << QRect()
+                                         << WindowGeometry{1, 2, 30000, 4};
+    }
+    void fitsIntoTheScreen() {
+        QFETCH(WindowGeometry, stored);
+        QFETCH(QRect, screen);
+        QFETCH(WindowGeometry, shown);
+        QCOMPARE(WindowSettings::FitInto(stored, screen), shown);
+    }
+
     void writesAndKeepsWhatItDoesNotOwn() {
         QTemporaryDir dir;
         const QString path = dir.filePath("int.ini");

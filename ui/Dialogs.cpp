@@ -11,12 +11,20 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+QString MessageText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 void WidgetDialogs::Message(QWidget* parent, const QString& text) {
-    QMessageBox::information(parent, title_, text);
+    QMessageBox::information(parent, title_, MessageText(text));
 }
 
 void WidgetDialogs::Error(QWidget* parent, const QString& text) {
-    QMessageBox::critical(parent, title_, text);
+    QMessageBox::critical(parent, title_, MessageText(text));
 }
 
 bool WidgetDialogs::ConfirmDelete(QWidget* parent) {

@@ -16,6 +16,10 @@ struct FontChoice {
     QColor color;
 };
 
+// A message's text as a box shows it: every line break one break, whether the text ends
+// its lines with a line feed, a carriage return, or both in either order.
+QString MessageText(const QString& text);
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

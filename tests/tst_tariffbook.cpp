@@ -5,6 +5,8 @@
 #include "storage/TextForms.h"
 
 #include <QtTest>
+#include <cmath>
+#include <limits>
 
 namespace {
 int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
@@ -38,6 +40,10 @@ private slots:
         QTest::newRow("25 hours charged as one") << Days(25, 0, 0) << "20" << "20";
         QTest::newRow("under a second") << Days(0, 0, 0, 900) << "20" << "0";
         QTest::newRow("rate with blanks") << Days(1, 0, 0) << " 20 " << "20";
+        // The partials are added hours, minutes, seconds, in extended precision: these two
+        // come out otherwise in the 15th digit when added in another order or in double.
+        QTest::newRow("partials order, 0:02:01") << Days(0, 2, 1) << "20" << "0,672222222222223";
+        QTest::newRow("partials order, 0:25:17") << Days(0, 25, 17) << "20" << "8,42777777777777";
     }
     void charge() {
         QFETCH(double, duration);
@@ -112,6 +118,17 @@ private slots:
         QTest::newRow("price as number text")
             << Rows{Period(0, Ms(23, 0, 0), 0.75)} << Ms(1, 0, 0) << "0,75";
         QTest::newRow("free period") << Rows{Period(0, Ms(23, 0, 0), 0)} << Ms(1, 0, 0) << "0";
+
+        // A period whose start equals its end holds that one moment, not the whole day.
+        const Rows instant{Period(Ms(12, 0, 0), Ms(12, 0, 0), 6)};
+        QTest::newRow("start equals end, at it") << instant << Ms(12, 0, 0) << "6";
+        QTest::newRow("start equals end, after") << instant << Ms(12, 0, 0, 1) << "0";
+        QTest::newRow("start equals end, the day") << instant << Ms(3, 0, 0) << "0";
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("an infinite price never matches")
+            << Rows{Period(0, Ms(23, 0, 0), inf), Period(0, Ms(23, 0, 0), 5)} << Ms(1, 0, 0) << "5";
+        QTest::newRow("a price that is no number never matches")
+            << Rows{Period(0, Ms(23, 0, 0), std::nan("")), Period(0, Ms(23, 0, 0), 5)} << Ms(1, 0, 0) << "5";
     }
     void lookup() {
         QFETCH(Rows, rows);

@@ -178,6 +178,10 @@ private slots:
         QTest::newRow("last second") << "23:59:59" << 86'399'000;
         QTest::newRow("without seconds") << "9:05" << 32'700'000;
         QTest::newRow("milliseconds") << "08:00:00.500" << 28'800'500;
+        QTest::newRow("tenths") << "0:00:01.5" << 1500;
+        QTest::newRow("hundredths") << "0:00:01,25" << 1250;
+        QTest::newRow("second 60") << "12:00:60" << -1;
+        QTest::newRow("four fraction digits") << "0:00:01.1234" << -1;
         QTest::newRow("blanks") << " 8:00:00 " << 28'800'000;
         QTest::newRow("hour 24") << "24:00:00" << -1;
         QTest::newRow("minute 60") << "12:60:00" << -1;

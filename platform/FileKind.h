@@ -7,10 +7,10 @@
 #include <optional>
 
 enum class FileKind {
-    Missing,   // nothing there (yet)
-    Regular,   // an ordinary file: replaced whole when written
+    Missing, // nothing there (yet)
+    Regular, // an ordinary file: replaced whole when written
     Directory,
-    Stream     // a device, a pipe or a socket: written into, never replaced
+    Stream // a device, a pipe or a socket: written into, never replaced
 };
 
 struct FileIdentity {

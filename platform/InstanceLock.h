@@ -9,9 +9,9 @@
 class InstanceLock {
 public:
     enum class State {
-        Taken,          // this process holds the lock until it ends or the object goes
-        HeldByAnother,  // a running process holds it
-        Unavailable     // the lock file cannot be opened (a read-only folder, say)
+        Taken,         // this process holds the lock until it ends or the object goes
+        HeldByAnother, // a running process holds it
+        Unavailable    // the lock file cannot be opened (a read-only folder, say)
     };
 
     explicit InstanceLock(const QString& path);

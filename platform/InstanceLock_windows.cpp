@@ -14,10 +14,10 @@ InstanceLock::~InstanceLock() {
 InstanceLock::State InstanceLock::TryTake() {
     if (handle_ != -1)
         return State::Taken;
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path_.utf16()),
-                                    GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path_.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error_ = QStringLiteral("ошибка Windows %1").arg(GetLastError());
         return State::Unavailable;

@@ -13,17 +13,17 @@ private slots:
         QTest::newRow("a session manager restoring the window")
             << QStringList{"kelvora", "-session", "10abc"} << QStringList{};
         QTest::newRow("Qt's options, with values and =")
-            << QStringList{"kelvora", "-platform", "offscreen", "-style=Fusion", "-reverse",
-                           "--display", ":1", "-qwindowtitle", "--report"}
+            << QStringList{"kelvora",   "-platform", "offscreen",     "-style=Fusion", "-reverse",
+                           "--display", ":1",        "-qwindowtitle", "--report"}
             << QStringList{};
         QTest::newRow("ours among Qt's")
-            << QStringList{"kelvora", "-platform", "offscreen", "--report", "1.12.2026",
-                           "31.12.2026", "-session", "x", "--csv", "-"}
+            << QStringList{"kelvora",    "-platform", "offscreen", "--report", "1.12.2026",
+                           "31.12.2026", "-session",  "x",         "--csv",    "-"}
             << QStringList{"--report", "1.12.2026", "31.12.2026", "--csv", "-"};
         QTest::newRow("an unknown option is ours to refuse")
             << QStringList{"kelvora", "--reprot"} << QStringList{"--reprot"};
-        QTest::newRow("a stray word") << QStringList{"kelvora", "december"}
-                                      << QStringList{"december"};
+        QTest::newRow("a stray word")
+            << QStringList{"kelvora", "december"} << QStringList{"december"};
         QTest::newRow("after --, nothing is Qt's")
             << QStringList{"kelvora", "--", "-style"} << QStringList{"--", "-style"};
     }
@@ -38,7 +38,8 @@ private slots:
         QTest::addColumn<QStringList>("own");
         QTest::addColumn<int>("what");
         QTest::addColumn<QString>("said"); // part of the message, or the path of a report
-        QTest::newRow("csv") << QStringList{"--report", "01.12.2026", "31.12.2026", "--csv", "m.csv"}
+        QTest::newRow("csv") << QStringList{"--report", "01.12.2026", "31.12.2026", "--csv",
+                                            "m.csv"}
                              << int(What::Report) << "m.csv";
         QTest::newRow("pdf, ISO dates")
             << QStringList{"--pdf", "m.pdf", "--report", "2026-12-01", "2026-12-31"}

@@ -15,7 +15,8 @@ private slots:
         QTest::newRow("another host's lock")
             << QByteArray("4242\nkelvora\nsome-other-host\n3a1f0d9c-0000\n");
         QTest::newRow("a process id that is gone") << QByteArray("2147483000\n");
-        QTest::newRow("our own process id") << QByteArray::number(QCoreApplication::applicationPid());
+        QTest::newRow("our own process id")
+            << QByteArray::number(QCoreApplication::applicationPid());
     }
     void leftOverFilesNeverBlock() {
         QFETCH(QByteArray, content);
@@ -50,8 +51,8 @@ private slots:
         const QString path = dir.filePath(".kelvora.lock");
         QProcess holder;
         // One process, the lock on its descriptor 9: the shell takes it, then becomes sleep.
-        holder.start("sh", {"-c", "exec 9>\"$0\" && flock -n 9 && echo held && exec sleep 60",
-                            path});
+        holder.start("sh",
+                     {"-c", "exec 9>\"$0\" && flock -n 9 && echo held && exec sleep 60", path});
         QVERIFY(holder.waitForReadyRead(5000));
         {
             InstanceLock lock(path);

@@ -10,11 +10,11 @@
 #include "storage/Failure.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
+#include "platform/InstanceLock.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QTimer>
 #include <chrono>
@@ -39,17 +39,30 @@ std::function<std::optional<QString>(int)> ApplyAndSave(AppState& state) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (WantsCommandLine(argc, argv))
-        return RunCommandLine(argc, argv);
+    // Qt's options (-session from a session manager, -platform, -style) are left to Qt; any
+    // other argument is the command line's.
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        if (!OwnArguments(arguments).isEmpty())
+            return RunCommandLine(argc, argv);
+    }
 
     QApplication app(argc, argv);
     // The windows stay alive hidden; the program ends when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // One copy per data folder: two would count every connection twice.
-    QLockFile lock(QDir::current().filePath(QStringLiteral(".kelvora.lock")));
-    lock.setStaleLockTime(0); // a lock is stale only when its program is gone
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+    // One copy per data folder: two would count every connection twice. The kernel's lock
+    // goes with its process, so what an ended run left in the file never blocks a start.
+    InstanceLock lock(QDir::current().filePath(QStringLiteral(".kelvora.lock")));
+    const InstanceLock::State locked = lock.TryTake();
+    if (locked == InstanceLock::State::Unavailable)
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("Файл блокировки .kelvora.lock не открывается (%1): "
+                                               "запуск второй копии в этой папке не будет замечен.")
+                                    .arg(lock.ErrorText())));
+    if (locked == InstanceLock::State::HeldByAnother) {
         const QString text =
             QStringLiteral("Программа уже запущена в папке «%1». Вторая копия считала бы каждое "
                            "подключение дважды, поэтому она не запускается.")

@@ -1,10 +1,12 @@
 #include "ReportExport.h"
 
 #include "ReportDocument.h"
+#include "platform/FileKind.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -18,15 +20,57 @@ namespace {
                       .arg(QDir::toNativeSeparators(path), reason));
 }
 
-void Open(QSaveFile& file) {
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(file.fileName(), file.errorString());
-}
+// The open destination of one report.
+class Output {
+public:
+    explicit Output(const ReportTarget& target) : path_(target.path) {
+        if (path_ == QStringLiteral("-")) {
+            if (!stream_.open(1, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+                CannotWrite(QStringLiteral("стандартный вывод"), stream_.errorString());
+            device_ = &stream_;
+            return;
+        }
+        const FileFacts facts = FactsOf(path_);
+        if (facts.identity)
+            for (const QString& kept : target.keepOff)
+                if (FactsOf(kept).identity == facts.identity)
+                    CannotWrite(path_, QStringLiteral("это файл данных программы «%1», отчёт "
+                                                      "не может его заменить; выберите другое имя")
+                                           .arg(QDir::toNativeSeparators(kept)));
+        if (facts.kind == FileKind::Stream) {
+            // ExistingOnly: should the device or pipe vanish meanwhile, no file is made instead.
+            stream_.setFileName(path_);
+            if (!stream_.open(QIODevice::WriteOnly | QIODevice::ExistingOnly))
+                CannotWrite(path_, stream_.errorString());
+            device_ = &stream_;
+        } else {
+            file_.setFileName(path_);
+            if (!file_.open(QIODevice::WriteOnly))
+                CannotWrite(path_, file_.errorString());
+            device_ = &file_;
+        }
+    }
 
-void Commit(QSaveFile& file) {
-    if (file.error() != QFileDevice::NoError || !file.commit())
-        CannotWrite(file.fileName(), file.errorString());
-}
+    QIODevice* Device() const { return device_; }
+
+    void Commit() {
+        if (device_ == &file_) {
+            if (file_.error() != QFileDevice::NoError || !file_.commit())
+                CannotWrite(path_, file_.errorString());
+            return;
+        }
+        if (stream_.error() != QFileDevice::NoError || !stream_.flush())
+            CannotWrite(path_ == QStringLiteral("-") ? QStringLiteral("стандартный вывод") : path_,
+                        stream_.errorString());
+        stream_.close();
+    }
+
+private:
+    QString path_;
+    QSaveFile file_;
+    QFile stream_;
+    QIODevice* device_ = nullptr;
+};
 
 QString CsvField(const QString& text) {
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
@@ -38,11 +82,10 @@ QString CsvField(const QString& text) {
 
 } // namespace
 
-void WritePdf(ReportDocument& report, const QString& path) {
-    QSaveFile file(path);
-    Open(file);
+void WritePdf(ReportDocument& report, const ReportTarget& target) {
+    Output output(target);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(output.Device());
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Portrait);
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -61,12 +104,12 @@ void WritePdf(ReportDocument& report, const QString& path) {
                                    report.Summary());
                            });
     }
-    Commit(file);
+    output.Commit();
 }
 
-void WriteCsv(const ReportDocument& report, const QString& path) {
-    QSaveFile file(path);
-    Open(file);
+void WriteCsv(const ReportDocument& report, const ReportTarget& target) {
+    Output output(target);
+    QIODevice& file = *output.Device();
     auto line = [&](const QStringList& fields) {
         QStringList quoted;
         for (const QString& f : fields)
@@ -83,7 +126,7 @@ void WriteCsv(const ReportDocument& report, const QString& path) {
     QString time = report.Summary().time;
     time = time.mid(time.lastIndexOf(QLatin1Char(' ')) + 1);
     line({QStringLiteral("Итого"), {}, {}, time, {}, report.Summary().money});
-    Commit(file);
+    output.Commit();
 }
 
 void Print(PageSource& pages, QPrinter& printer) {

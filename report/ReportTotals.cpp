@@ -3,6 +3,7 @@
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
+#include <cmath>
 #include <optional>
 
 DurationPieces SplitDuration(const QString& itogo) {
@@ -47,8 +48,14 @@ void ReportTotals::AddCharge(QByteArrayView summ) {
     const auto value = TextForms::TryParseNumber(summ);
     if (!value) // the message names the text as it stands
         TextForms::ParseNumber(QString::fromUtf8(summ));
-    // Read in extended precision, kept in 64-bit floating point.
-    money_ = double(static_cast<long double>(money_) + *value);
+    // Neumaier's step: the low part lost by each addition is kept apart and added back at
+    // the end, so the error does not grow with the number of records.
+    const long double sum = money_ + *value;
+    if (std::fabs(money_) >= std::fabs(*value))
+        moneyCarry_ += (money_ - sum) + *value;
+    else
+        moneyCarry_ += (*value - sum) + money_;
+    money_ = sum;
 }
 
 void ReportTotals::AddDuration(const QString& itogo) { AddDuration(QByteArrayView(itogo.toUtf8())); }
@@ -65,7 +72,7 @@ void ReportTotals::AddDuration(QByteArrayView itogo) {
     seconds_ += read(pieces.seconds);
 }
 
-QString ReportTotals::MoneyText() const { return TextForms::NumberText(money_); }
+QString ReportTotals::MoneyText() const { return TextForms::NumberText(Money()); }
 
 QString ReportTotals::TimeValueText() const {
     const qint64 minutes = minutes_ + seconds_ / 60;

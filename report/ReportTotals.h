@@ -1,6 +1,7 @@
 #pragma once
-// The report's two totals: the money charged, summed in 64-bit floating point and written
-// as a number text only at the end (0,1 and 0,2 make 0,3), and the connection time, summed
+// The report's two totals: the money charged, summed with compensation (Neumaier) in
+// extended precision and written as a number text only at the end (0,1 and 0,2 make 0,3;
+// a hundred thousand charges keep every digit the text shows), and the connection time, summed
 // as hours, minutes and seconds read piece by piece from the durations, with the carries
 // done once at the end and the hours not reduced (30:0:0).
 
@@ -31,7 +32,7 @@ public:
     void AddDuration(const QString& itogo);
     void AddDuration(QByteArrayView itogo);
 
-    double Money() const { return money_; }
+    long double Money() const { return money_ + moneyCarry_; }
     QString MoneyText() const;       // "0,3"
     QString TimeText() const;        // "Общ. время работы - 1:0:15"
     QString TimeValueText() const;   // "1:0:15"
@@ -41,7 +42,9 @@ public:
     static ReportTotals Of(const SessionTable& table, const SessionRange& range);
 
 private:
-    double money_ = 0;
+    // The running sum and what rounding has dropped from it so far.
+    long double money_ = 0;
+    long double moneyCarry_ = 0;
     qint64 hours_ = 0;
     qint64 minutes_ = 0;
     qint64 seconds_ = 0;

@@ -1,12 +1,13 @@
 #include "IntegerSpinEdit.h"
 
-#include "storage/TextForms.h"
+#include "OptionsFile.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <climits>
 
 IntegerSpinEdit::IntegerSpinEdit(QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(QStringLiteral("0"), this)),
@@ -34,7 +35,13 @@ IntegerSpinEdit::IntegerSpinEdit(QWidget* parent)
     edit_->installEventFilter(this);
 }
 
-int IntegerSpinEdit::Value() const { return TextForms::TryParseInteger(edit_->text()).value_or(0); }
+int IntegerSpinEdit::Value() const {
+    // An integer too large for the field reads as the bound it passed, never as 0: a long
+    // row of digits must be refused as too large, not taken for "stop polling".
+    if (const auto value = WideIntegerIn(edit_->text()))
+        return int(std::clamp<qint64>(*value, INT_MIN, INT_MAX));
+    return 0;
+}
 
 void IntegerSpinEdit::SetValue(int value) { edit_->setText(QString::number(value)); }
 

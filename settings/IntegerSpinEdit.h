@@ -1,7 +1,8 @@
 #pragma once
 // An integer field with up and down arrow buttons, without bounds. Typing is limited to
 // digits, "+", "-", the decimal comma and editing keys; anything else, Enter included, is
-// refused with a beep. Pasted text is taken as it is. A text that is no integer reads as 0.
+// refused with a beep. Pasted text is taken as it is. A text that is no integer reads as 0;
+// an integer beyond the 32-bit range reads as the bound it passed.
 
 #include <QWidget>
 

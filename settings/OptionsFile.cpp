@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <climits>
+#include <limits>
 
 const QString OptionsFile::FileName = QStringLiteral("options.dn");
 
@@ -63,14 +65,48 @@ QByteArray JoinOptions(bool startMinimised, const QString& password, int interva
 }
 
 std::optional<QString> PollIntervalRefusal(qint64 seconds) {
+    // Beyond 32 bits the number was clamped on reading; it would only mislead.
+    const bool shown = seconds > INT_MIN && seconds < INT_MAX;
     if (seconds < 0)
-        return QStringLiteral("Интервал опроса не может быть отрицательным: %1 с.").arg(seconds);
+        return shown ? QStringLiteral("Интервал опроса не может быть отрицательным: %1 с.")
+                           .arg(seconds)
+                     : QStringLiteral("Интервал опроса не может быть отрицательным.");
     if (seconds > LongestPollSeconds)
-        return QStringLiteral("Интервал опроса %1 с слишком велик: наибольший — %2 с (почти "
-                              "25 суток).")
-            .arg(seconds)
-            .arg(LongestPollSeconds);
+        return (shown ? QStringLiteral("Интервал опроса %1 с слишком велик").arg(seconds)
+                      : QStringLiteral("Интервал опроса слишком велик")) +
+               QStringLiteral(": наибольший — %1 с (почти 25 суток).").arg(LongestPollSeconds);
     return std::nullopt;
+}
+
+std::optional<qint64> WideIntegerIn(QStringView text) {
+    if (const auto value = TextForms::TryParseInteger(text.toString()))
+        return *value;
+    // The same forms as TextForms::ParseInteger: blanks, a sign, "$", "x", "X", "0x" or "0X".
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        negative = text[i++] == u'-';
+    int base = 10;
+    if (text.mid(i).startsWith(u"0x", Qt::CaseInsensitive)) {
+        base = 16;
+        i += 2;
+    } else if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+        base = 16;
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool digit = (c >= '0' && c <= '9') ||
+                           (base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+        if (!digit)
+            return std::nullopt;
+    }
+    // Only an integer that fits reads above, so this one is too large for 32 bits.
+    return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
 }
 
 OptionsFile::OptionsFile(const QString& dataDirectory, Passwords& passwords, OptionsHooks hooks)
@@ -83,7 +119,15 @@ void OptionsFile::LoadOptions() {
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const OptionsLines lines = SplitOptions(file.readAll());
+    // Read no more than such a file can hold, whatever is there (a huge file, a device).
+    const QByteArray bytes = file.read(LargestOptionsFile + 1);
+    if (bytes.size() > LargestOptionsFile)
+        throw Failure(QStringLiteral("Файл настроек «%1» повреждён: он больше %2 КБ, а настройки "
+                                     "занимают несколько строк. Он не прочитан и не изменён; "
+                                     "действуют прежние настройки.")
+                          .arg(QDir::toNativeSeparators(path_))
+                          .arg(LargestOptionsFile / 1024));
+    const OptionsLines lines = SplitOptions(bytes);
     if (lines.flag == "0") {
         hooks_.setStartMinimised(false);
     } else if (lines.flag == "1") {
@@ -91,9 +135,13 @@ void OptionsFile::LoadOptions() {
         hooks_.hideToTray();
     }
     passwords_.stored = FromWindows1251(ShiftCodesDown(lines.password));
-    const int seconds = TextForms::ParseInteger(FromWindows1251(lines.interval));
-    if (const auto refusal = PollIntervalRefusal(seconds))
+    const QString interval = FromWindows1251(lines.interval);
+    const auto wide = WideIntegerIn(interval);
+    if (!wide)
+        TextForms::ParseInteger(interval); // throws, naming the text
+    if (const auto refusal = PollIntervalRefusal(*wide))
         throw Failure(*refusal + QStringLiteral(" (файл «%1»)").arg(QDir::toNativeSeparators(path_)));
+    const int seconds = int(*wide);
     hooks_.setPollField(seconds);
     hooks_.applyPollInterval(seconds);
 }
@@ -102,8 +150,11 @@ void OptionsFile::SaveOptions() {
     const QByteArray bytes =
         JoinOptions(hooks_.startMinimised(), passwords_.stored, hooks_.pollField());
     QSaveFile file(path_);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-                    file.commit();
+    // The new file replaces the old one, so its permissions are the ones that count; they
+    // are set before a byte of the password is in it.
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                    file.write(bytes) == bytes.size() && file.commit();
     if (!ok)
         throw Failure(QStringLiteral("Настройки не сохранены: не удалось записать файл «%1» (%2).")
                           .arg(QDir::toNativeSeparators(path_), file.errorString()));

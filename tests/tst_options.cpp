@@ -140,6 +140,12 @@ private slots:
         QTest::newRow("missing") << QByteArray("0\n") << "'' is not a valid integer value";
         QTest::newRow("negative") << QByteArray("0\n\n-5\n") << "отрицательным";
         QTest::newRow("milliseconds too many") << QByteArray("0\n\n2147484\n") << "слишком велик";
+        // Beyond 32 bits: refused like any other out-of-range value, never read as 0.
+        QTest::newRow("ten digits") << QByteArray("0\n\n9999999999\n") << "слишком велик";
+        QTest::newRow("twenty digits")
+            << QByteArray("0\n\n99999999999999999999\n") << "слишком велик";
+        QTest::newRow("ten digits, negative") << QByteArray("0\n\n-9999999999\n") << "отрицательным";
+        QTest::newRow("hex past 32 bits") << QByteArray("0\n\n$100000000\n") << "слишком велик";
     }
     void lineThree() {
         QFETCH(QByteArray, file);
@@ -174,6 +180,78 @@ private slots:
         QFETCH(qint64, seconds);
         QFETCH(bool, taken);
         QCOMPARE(!PollIntervalRefusal(seconds).has_value(), taken);
+    }
+
+    void wideIntegers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("integer");
+        QTest::addColumn<qint64>("value");
+        const qint64 top = std::numeric_limits<qint64>::max();
+        const qint64 bottom = std::numeric_limits<qint64>::min();
+        QTest::newRow("fits") << " +10" << true << 10LL;
+        QTest::newRow("hex fills 32 bits") << "$FFFFFFFF" << true << -1LL;
+        QTest::newRow("one past the top") << "2147483648" << true << top;
+        QTest::newRow("ten nines") << "9999999999" << true << top;
+        QTest::newRow("forty digits") << QString(40, QLatin1Char('7')) << true << top;
+        QTest::newRow("one past the bottom") << "-2147483649" << true << bottom;
+        QTest::newRow("long hex") << "0x123456789" << true << top;
+        QTest::newRow("long negative hex") << "-$123456789" << true << bottom;
+        QTest::newRow("long but a letter") << "99999999999a" << false << 0LL;
+        QTest::newRow("long but a blank after") << "99999999999 " << false << 0LL;
+        QTest::newRow("sign alone") << "-" << false << 0LL;
+        QTest::newRow("fraction") << "1,5" << false << 0LL;
+    }
+    void wideIntegers() {
+        QFETCH(QString, text);
+        QFETCH(bool, integer);
+        QFETCH(qint64, value);
+        const auto read = WideIntegerIn(text);
+        QCOMPARE(read.has_value(), integer);
+        if (integer)
+            QCOMPARE(*read, value);
+    }
+
+    // A file far larger than three lines can be is damaged: nothing of it is taken, the file
+    // is named, and it stays as it was. The largest password the field takes still reads.
+    void oversizedFileIsNotRead() {
+        Program p;
+        p.passwords.stored = "kept";
+        {
+            QFile f(p.options.Path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("1\r\ncde\r\n10\r\n");
+            QVERIFY(f.resize(8 * 1024 * 1024)); // sparse: costs no disk
+        }
+        const QString failure = FailureOf([&] { p.options.LoadOptions(); });
+        QVERIFY2(failure.contains(QDir::toNativeSeparators(p.options.Path())), qPrintable(failure));
+        QVERIFY2(failure.contains("повреждён"), qPrintable(failure));
+        QVERIFY(p.calls.isEmpty());
+        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
+        QCOMPARE(QFileInfo(p.options.Path()).size(), 8 * 1024 * 1024);
+
+        const QString longest(32767, QLatin1Char('w'));
+        p.Write(JoinOptions(false, longest, 7));
+        QCOMPARE(FailureOf([&] { p.options.LoadOptions(); }), QString());
+        QCOMPARE(p.passwords.stored, longest);
+        QCOMPARE(p.field, 7);
+    }
+
+    // The password line is only disguised: the file is the owner's alone, whether it is new
+    // or replaces one that others could read.
+    void savedFileIsTheOwnersOnly() {
+        Program p;
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+        p.options.SaveOptions();
+        QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
+        QVERIFY(QFile::setPermissions(p.options.Path(), QFile::permissions(p.options.Path()) |
+                                                             QFileDevice::ReadGroup |
+                                                             QFileDevice::ReadOther));
+        p.passwords.stored = "secret";
+        p.options.SaveOptions();
+        QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
+        QVERIFY(QFile::permissions(p.options.Path()) & QFileDevice::ReadOwner);
+        QCOMPARE(p.Read(), QByteArray("0\r\nugetgv\r\n0\r\n"));
     }
 
     void noFileChangesNothing() {

@@ -64,6 +64,31 @@ private slots:
         QCOMPARE(totals.TimeText(), QStringLiteral("Общ. время работы - ") + time);
     }
 
+    // Many charges: the total matches the exact decimal sum to the digits shown, however
+    // many records there are and whatever their sizes.
+    void longSums_data() {
+        QTest::addColumn<QStringList>("charges");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<QString>("money");
+        QTest::newRow("100000 x 30,1666666666667")
+            << QStringList{"30,1666666666667"} << 100'000 << "3016666,66666667";
+        QTest::newRow("a million tenths") << QStringList{"0,1"} << 1'000'000 << "100000";
+        QTest::newRow("1/3 and 2/3 alternating")
+            << QStringList{"0,333333333333333", "0,666666666666667"} << 300'000 << "300000";
+        QTest::newRow("a small charge between two that cancel")
+            << QStringList{"1E20", "1", "-1E20"} << 1 << "1";
+    }
+    void longSums() {
+        QFETCH(QStringList, charges);
+        QFETCH(int, times);
+        QFETCH(QString, money);
+        ReportTotals totals;
+        for (int i = 0; i < times; ++i)
+            for (const QString& c : charges)
+                totals.AddCharge(QByteArrayView(c.toUtf8()));
+        QCOMPARE(totals.MoneyText(), money);
+    }
+
     void badTexts_data() {
         QTest::addColumn<QString>("summ");
         QTest::addColumn<QString>("itogo");

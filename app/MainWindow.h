@@ -19,6 +19,7 @@ class PasswordEntryDialog;
 class PasswordChangeDialog;
 class PollIntervalDialog;
 class AccessGate;
+class QDialog;
 class Navigator;
 class SessionGrid;
 class SessionModel;
@@ -40,6 +41,7 @@ public:
         PasswordChangeDialog* passwordChange = nullptr;
         PollIntervalDialog* poll = nullptr;
         AboutBox* about = nullptr;
+        QDialog* link = nullptr; // "Подключение..."
     };
     void SetWindows(const Windows& windows);
     AccessGate* Gate() const { return gate_.get(); }

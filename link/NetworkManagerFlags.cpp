@@ -40,10 +40,12 @@ void NetworkManagerFlags::Start() {
         devices_.clear();
         emit Changed();
     });
+    // The argument is read from the message: a slot taking a QDBusObjectPath is refused
+    // by Qt 6.4's signal hook.
     bus_.connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceAdded"), this,
-                 SLOT(OnDeviceAdded(QDBusObjectPath)));
+                 SLOT(OnDeviceAdded(QDBusMessage)));
     bus_.connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceRemoved"), this,
-                 SLOT(OnDeviceRemoved(QDBusObjectPath)));
+                 SLOT(OnDeviceRemoved(QDBusMessage)));
     // Every object of the service: the devices' paths are not known in advance.
     bus_.connect(Service, QString(), Properties, QStringLiteral("PropertiesChanged"), this,
                  SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
@@ -85,14 +87,20 @@ void NetworkManagerFlags::Apply(Device& device, const QVariantMap& properties) {
     }
 }
 
-void NetworkManagerFlags::OnDeviceAdded(const QDBusObjectPath& path) {
+namespace {
+QString PathArgument(const QDBusMessage& message) {
+    return message.arguments().value(0).value<QDBusObjectPath>().path();
+}
+} // namespace
+
+void NetworkManagerFlags::OnDeviceAdded(const QDBusMessage& message) {
     present_ = true;
-    ReadDevice(path.path());
+    ReadDevice(PathArgument(message));
     emit Changed();
 }
 
-void NetworkManagerFlags::OnDeviceRemoved(const QDBusObjectPath& path) {
-    if (devices_.remove(path.path()))
+void NetworkManagerFlags::OnDeviceRemoved(const QDBusMessage& message) {
+    if (devices_.remove(PathArgument(message)))
         emit Changed();
 }
 

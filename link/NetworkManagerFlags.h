@@ -8,7 +8,6 @@
 #include "MeteredFlags.h"
 
 #include <QDBusConnection>
-#include <QDBusObjectPath>
 #include <QHash>
 #include <QObject>
 
@@ -28,8 +27,8 @@ signals:
     void Changed();
 
 private slots:
-    void OnDeviceAdded(const QDBusObjectPath& path);
-    void OnDeviceRemoved(const QDBusObjectPath& path);
+    void OnDeviceAdded(const QDBusMessage& message);
+    void OnDeviceRemoved(const QDBusMessage& message);
     void OnPropertiesChanged(const QString& interface, const QVariantMap& changed,
                              const QStringList& invalidated, const QDBusMessage& message);
 

@@ -1,7 +1,7 @@
 #include "CountedLink.h"
 
-CountedLink::CountedLink(const QString& dataDirectory)
-    : settings_(dataDirectory),
+CountedLink::CountedLink(const QString& dataDirectory, InterfaceSource* interfaces)
+    : settings_(dataDirectory), interfaces_(interfaces ? *interfaces : system_),
       addresses_(interfaces_, [this]() -> MeteredFlags& { return networkManager_; }) {
     problem_ = settings_.Load();
     const LinkChoiceRead read = ReadLinkChoice(settings_);

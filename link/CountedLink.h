@@ -10,7 +10,9 @@
 class CountedLink {
 public:
     // Reads kelvora.ini in the data folder; what could not be understood is in Problem().
-    explicit CountedLink(const QString& dataDirectory);
+    explicit CountedLink(const QString& dataDirectory) : CountedLink(dataDirectory, nullptr) {}
+    // With the interfaces a test sets instead of the system's.
+    CountedLink(const QString& dataDirectory, InterfaceSource* interfaces);
 
     AddressSource& Addresses() { return addresses_; }
     InterfaceSource& Interfaces() { return interfaces_; }
@@ -24,7 +26,8 @@ public:
 
 private:
     ProgramSettings settings_;
-    SystemInterfaces interfaces_;
+    SystemInterfaces system_;
+    InterfaceSource& interfaces_;
     NetworkManagerFlags networkManager_;
     LinkAddresses addresses_;
     std::optional<QString> problem_;

@@ -188,9 +188,13 @@ void LinkDialog::OnBoxChanged(int row) {
     } else {
         patterns.removeAll(name); // a pattern that still fits keeps it checked
     }
-    patterns_->setText(patterns.join(QStringLiteral(", "))); // redraws the list
+    filling_ = true;
+    patterns_->setText(patterns.join(QStringLiteral(", ")));
+    filling_ = false;
     if (modes_->checkedId() != int(LinkMode::Chosen))
-        SetMode(LinkMode::Chosen);
+        modes_->button(int(LinkMode::Chosen))->setChecked(true);
+    // Redrawn even when the text stays: a pattern that still fits keeps the box checked.
+    Show(shown_);
 }
 
 void LinkDialog::Decide() {

@@ -36,9 +36,12 @@ void SetFlags(NetInterface& entry, unsigned flags) {
     entry.loopback = flags & IFF_LOOPBACK;
 }
 
+// An Internet address: not link-local, loopback, site-local or unique local (fc00::/7,
+// which a home router hands out whether or not there is a link beyond it).
 bool GlobalIpv6(const in6_addr& a) {
     return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) &&
-           !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a) && !IN6_IS_ADDR_SITELOCAL(&a);
+           !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a) &&
+           !IN6_IS_ADDR_SITELOCAL(&a) && (a.s6_addr[0] & 0xfe) != 0xfc;
 }
 
 // SIOCGIFCONF (the IPv4 addresses, in the kernel's order) and SIOCGIFFLAGS: a handful of

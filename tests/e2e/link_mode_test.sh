@@ -16,7 +16,7 @@ in_ns() { ip netns exec "$ns" "$@"; }
 in_ns ip link add wlan0 type veth peer name wlan0-peer || skip "no veth in this kernel"
 in_ns ip addr add 192.168.77.2/24 dev wlan0
 in_ns ip link set wlan0-peer up
-link_up # ppp0 up, but without carrier until it is held
+in_ns ip link set ppp0 up # but without carrier until it is held
 
 holder=""
 dial() { # ppp0 gets carrier

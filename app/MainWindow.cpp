@@ -173,6 +173,8 @@ void MainWindow::BuildMenus() {
             this, &MainWindow::N13Click);
     connect(AddEntry(file, "N14", QStringLiteral("Настройка...")), &QAction::triggered, this,
             &MainWindow::N14Click);
+    connect(AddEntry(file, "N23", QStringLiteral("Подключение...")), &QAction::triggered, this,
+            [this] { Guarded([this] { windows_.link ? void(windows_.link->exec()) : void(); }); });
     AddSeparator(file, "N12");
     connect(AddEntry(file, "N7", QStringLiteral("Выход")), &QAction::triggered, this,
             &MainWindow::N7Click);

@@ -19,6 +19,7 @@ class PasswordEntryDialog;
 class PasswordChangeDialog;
 class PollIntervalDialog;
 class AccessGate;
+class QDialog;
 class Navigator;
 class SessionGrid;
 class SessionModel;
@@ -43,6 +44,7 @@ public:
         PasswordChangeDialog* passwordChange = nullptr;
         PollIntervalDialog* poll = nullptr;
         AboutBox* about = nullptr;
+        QDialog* link = nullptr; // "Подключение..."
     };
     void SetWindows(const Windows& windows);
     AccessGate* Gate() const { return gate_.get(); }

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "MainWindow.h"
 #include "about/AboutBox.h"
+#include "link/LinkDialog.h"
 #include "platform/MachineFacts.h"
 #include "report/ReportDialog.h"
 #include "settings/PasswordDialogs.h"
@@ -75,9 +76,9 @@ int main(int argc, char* argv[]) {
 
     // The data directory is the folder the program was started in.
     SystemClock clock;
-    SystemAddresses addresses;
+    CountedLink link(QDir::currentPath()); // kelvora.ini: which interfaces count
     AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])), clock,
-                   addresses);
+                   link.Addresses());
     WidgetDialogs dialogs(state.title);
     SystemFacts facts;
     WindowSettings settings(WindowSettings::Locate(
@@ -94,9 +95,12 @@ int main(int argc, char* argv[]) {
     PasswordChangeDialog passwordChange(state.passwords, state.options, dialogs, &mainWindow);
     PollIntervalDialog pollDialog(dialogs, ApplyAndSave(state), &mainWindow);
     AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
+    LinkDialog linkDialog(link, dialogs, &mainWindow);
     tariffWindow.SetNewTariffDialog(&newTariffDialog);
     mainWindow.SetWindows({&reportDialog, &tariffWindow, &passwordEntry, &passwordChange,
-                           &pollDialog, &aboutBox});
+                           &pollDialog, &aboutBox, &linkDialog});
+    if (link.Problem())
+        QTimer::singleShot(0, &mainWindow, [&] { mainWindow.ShowError(*link.Problem()); });
 
     // Asked from outside to end (a signal, the desktop session ending): close the ordinary
     // way, so the open connection and the window settings are written.

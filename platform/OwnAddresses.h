@@ -1,22 +1,65 @@
 #pragma once
-// The machine's own IPv4 addresses, as the connection check reads them at every poll.
+// The machine's own addresses, as the connection check reads them at every poll, and the
+// network interfaces that hold them.
 
+#include <QList>
+#include <QString>
 #include <QStringList>
 #include <optional>
 
 class AddressSource {
 public:
     virtual ~AddressSource() = default;
-    // Dotted IPv4 texts in the system's order; nullopt when the machine's own name cannot
-    // be resolved at all.
+    // Address texts in the system's order; nullopt when the machine's own name cannot be
+    // resolved at all.
     virtual std::optional<QStringList> OwnAddresses() = 0;
 };
 
-// On Linux: the addresses of the interfaces that are up and not loopback, in the kernel's
-// order, or the single address 127.0.0.1 when there is none. That is what the Windows
-// resolver answers for the machine's own host name, which the Windows build asks instead.
-// (On Linux the host name itself resolves to a loopback address whatever the network does.)
+// One network interface as the system reports it at this moment.
+struct NetInterface {
+    QString name; // without an address label's ":n"
+    bool up = false;
+    bool running = false; // has carrier: a cable in, a radio associated, a tun held open
+    bool loopback = false;
+    QStringList ipv4; // dotted texts, in the kernel's order
+    QStringList ipv6; // global addresses only (no link-local, no loopback)
+    bool operator==(const NetInterface&) const = default;
+};
+
+class InterfaceSource {
+public:
+    virtual ~InterfaceSource() = default;
+    // The interfaces in the kernel's order; nullopt when the system cannot be asked.
+    // Without `withIpv6` only the interfaces that hold an IPv4 address are listed and their
+    // ipv6 lists stay empty: the cheap question that every poll of the default mode asks.
+    virtual std::optional<QList<NetInterface>> Interfaces(bool withIpv6) = 0;
+};
+
+class SystemInterfaces final : public InterfaceSource {
+public:
+    std::optional<QList<NetInterface>> Interfaces(bool withIpv6) override;
+};
+
+// What the kind of an interface is judged by; read from the system for the link dialog only.
+struct InterfaceFacts {
+    int hardwareType = -1; // ARPHRD_* on Linux, -1 when unknown
+    bool wireless = false;
+    bool bridge = false;
+    bool tun = false;      // a tun or tap device
+    bool mobile = false;   // the system calls it a WWAN device
+    bool physical = false; // backed by hardware rather than made by software
+};
+InterfaceFacts ReadInterfaceFacts(const QString& name);
+
+// On Linux: the IPv4 addresses of the interfaces that are up, have carrier and are not
+// loopback, in the kernel's order, or the single address 127.0.0.1 when there is none. That
+// is what the Windows resolver answers for the machine's own host name, which the Windows
+// build asks instead. (On Linux the host name itself resolves to a loopback address whatever
+// the network does.)
 class SystemAddresses final : public AddressSource {
 public:
     std::optional<QStringList> OwnAddresses() override;
+
+private:
+    SystemInterfaces interfaces_;
 };

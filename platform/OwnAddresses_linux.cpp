@@ -1,16 +1,52 @@
 #include "OwnAddresses.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include <arpa/inet.h>
+#include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-// Asked afresh at every call through SIOCGIFCONF (the IPv4 addresses, in the kernel's order)
-// and SIOCGIFFLAGS (up, loopback): a handful of system calls, against the two netlink
-// dumps that getifaddrs makes.
-std::optional<QStringList> SystemAddresses::OwnAddresses() {
+namespace {
+// "eth0:1", an address label, is eth0.
+QString BaseName(const char* name) {
+    const QString text = QString::fromLocal8Bit(name);
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    return colon < 0 ? text : text.left(colon);
+}
+
+NetInterface& Entry(QList<NetInterface>& list, const QString& name) {
+    for (NetInterface& each : list)
+        if (each.name == name)
+            return each;
+    NetInterface entry;
+    entry.name = name;
+    list.append(entry);
+    return list.last();
+}
+
+void SetFlags(NetInterface& entry, unsigned flags) {
+    entry.up = flags & IFF_UP;
+    entry.running = flags & IFF_RUNNING;
+    entry.loopback = flags & IFF_LOOPBACK;
+}
+
+// An Internet address: not link-local, loopback, site-local or unique local (fc00::/7,
+// which a home router hands out whether or not there is a link beyond it).
+bool GlobalIpv6(const in6_addr& a) {
+    return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) &&
+           !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a) &&
+           !IN6_IS_ADDR_SITELOCAL(&a) && (a.s6_addr[0] & 0xfe) != 0xfc;
+}
+
+// SIOCGIFCONF (the IPv4 addresses, in the kernel's order) and SIOCGIFFLAGS: a handful of
+// system calls, against the two netlink dumps that getifaddrs makes.
+std::optional<QList<NetInterface>> Ipv4Interfaces() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return std::nullopt;
@@ -22,7 +58,7 @@ std::optional<QStringList> SystemAddresses::OwnAddresses() {
         ::close(fd);
         return std::nullopt;
     }
-    QStringList addresses;
+    QList<NetInterface> list;
     const int count = conf.ifc_len / int(sizeof(ifreq));
     for (int i = 0; i < count; ++i) {
         ifreq& request = requests[i];
@@ -31,14 +67,81 @@ std::optional<QStringList> SystemAddresses::OwnAddresses() {
         const in_addr address = reinterpret_cast<const sockaddr_in*>(&request.ifr_addr)->sin_addr;
         ifreq flags = request;
         if (::ioctl(fd, SIOCGIFFLAGS, &flags) < 0)
-            continue;
-        if (!(flags.ifr_flags & IFF_UP) || (flags.ifr_flags & IFF_LOOPBACK))
-            continue;
+            continue; // gone between the two questions
         char text[INET_ADDRSTRLEN] = {};
-        if (inet_ntop(AF_INET, &address, text, sizeof text))
-            addresses << QString::fromLatin1(text);
+        if (!inet_ntop(AF_INET, &address, text, sizeof text))
+            continue;
+        NetInterface& entry = Entry(list, BaseName(request.ifr_name));
+        SetFlags(entry, unsigned(flags.ifr_flags) & 0xffff);
+        entry.ipv4 << QString::fromLatin1(text);
     }
     ::close(fd);
+    return list;
+}
+
+// Every interface, with or without addresses, and its global IPv6 addresses as well.
+std::optional<QList<NetInterface>> AllInterfaces() {
+    ifaddrs* first = nullptr;
+    if (::getifaddrs(&first) != 0)
+        return std::nullopt;
+    QList<NetInterface> list;
+    for (const ifaddrs* each = first; each; each = each->ifa_next) {
+        NetInterface& entry = Entry(list, BaseName(each->ifa_name));
+        SetFlags(entry, each->ifa_flags);
+        if (!each->ifa_addr)
+            continue;
+        if (each->ifa_addr->sa_family == AF_INET) {
+            char text[INET_ADDRSTRLEN] = {};
+            const auto* address = reinterpret_cast<const sockaddr_in*>(each->ifa_addr);
+            if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text))
+                entry.ipv4 << QString::fromLatin1(text);
+        } else if (each->ifa_addr->sa_family == AF_INET6) {
+            char text[INET6_ADDRSTRLEN] = {};
+            const auto* address = reinterpret_cast<const sockaddr_in6*>(each->ifa_addr);
+            if (GlobalIpv6(address->sin6_addr) &&
+                inet_ntop(AF_INET6, &address->sin6_addr, text, sizeof text))
+                entry.ipv6 << QString::fromLatin1(text);
+        }
+    }
+    ::freeifaddrs(first);
+    return list;
+}
+
+QByteArray SysFile(const QString& name, const char* file) {
+    QFile f(QStringLiteral("/sys/class/net/%1/%2").arg(name, QString::fromLatin1(file)));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
+}
+} // namespace
+
+std::optional<QList<NetInterface>> SystemInterfaces::Interfaces(bool withIpv6) {
+    return withIpv6 ? AllInterfaces() : Ipv4Interfaces();
+}
+
+InterfaceFacts ReadInterfaceFacts(const QString& name) {
+    InterfaceFacts facts;
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')))
+        return facts;
+    const QString dir = QStringLiteral("/sys/class/net/") + name;
+    bool ok = false;
+    const int type = SysFile(name, "type").toInt(&ok);
+    facts.hardwareType = ok ? type : -1;
+    facts.wireless = QFileInfo::exists(dir + QStringLiteral("/wireless")) ||
+                     QFileInfo::exists(dir + QStringLiteral("/phy80211"));
+    facts.bridge = QFileInfo::exists(dir + QStringLiteral("/bridge"));
+    facts.tun = QFileInfo::exists(dir + QStringLiteral("/tun_flags"));
+    facts.physical = QFileInfo::exists(dir + QStringLiteral("/device"));
+    facts.mobile = SysFile(name, "uevent").contains("DEVTYPE=wwan");
+    return facts;
+}
+
+std::optional<QStringList> SystemAddresses::OwnAddresses() {
+    const auto list = interfaces_.Interfaces(false);
+    if (!list)
+        return std::nullopt;
+    QStringList addresses;
+    for (const NetInterface& each : *list)
+        if (each.up && each.running && !each.loopback)
+            addresses << each.ipv4;
     if (addresses.isEmpty())
         addresses << QStringLiteral("127.0.0.1");
     return addresses;

@@ -23,3 +23,21 @@ std::optional<QStringList> SystemAddresses::OwnAddresses() {
     WSACleanup();
     return addresses;
 }
+
+// The resolver knows no interfaces: its addresses stand as one that is always up, so the
+// default mode answers as the resolver does; choosing interfaces by name needs the Linux build.
+std::optional<QList<NetInterface>> SystemInterfaces::Interfaces(bool) {
+    SystemAddresses resolver;
+    const auto addresses = resolver.OwnAddresses();
+    if (!addresses)
+        return std::nullopt;
+    NetInterface host{QStringLiteral("host"), true, true, false};
+    for (const QString& address : *addresses)
+        if (address != QStringLiteral("127.0.0.1"))
+            host.ipv4 << address;
+    return QList<NetInterface>{host};
+}
+
+InterfaceFacts ReadInterfaceFacts(const QString&) {
+    return {};
+}

@@ -10,6 +10,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
+             python3-dbusmock dbus-daemon
              desktop-file-utils appstream file openbox trayer xdotool x11-utils)
 fi
 

@@ -29,8 +29,21 @@ setup_link() {
 
 faketime_lib="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)"
 
-link_up() { ip netns exec "$ns" ip link set ppp0 up; }
-link_down() { ip netns exec "$ns" ip link set ppp0 down; }
+# A tun has carrier only while a process holds it open, as a dialler does: link_up starts
+# such a holder, link_down ends it. The holder is started by ip netns exec itself, so that
+# $! is the holder and not a subshell.
+holder=""
+link_up() {
+  ip netns exec "$ns" ip link set ppp0 up
+  [ -n "$holder" ] && return
+  ip netns exec "$ns" /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/hold_tun.py" ppp0 >"$work/holder.log" 2>&1 &
+  holder=$!; pids+=("$holder")
+  for _ in $(seq 50); do grep -q "^holding" "$work/holder.log" 2>/dev/null && return; sleep 0.1; done
+}
+link_down() {
+  [ -n "$holder" ] && { kill -TERM "$holder"; wait "$holder" 2>/dev/null; holder=""; }
+  ip netns exec "$ns" ip link set ppp0 down
+}
 
 # A fresh data folder polled every second.
 new_folder() {

@@ -1,0 +1,18 @@
+#include "CountedLink.h"
+
+CountedLink::CountedLink(const QString& dataDirectory, InterfaceSource* interfaces)
+    : settings_(dataDirectory), interfaces_(interfaces ? *interfaces : system_),
+      addresses_(interfaces_, [this]() -> MeteredFlags& { return networkManager_; }) {
+    problem_ = settings_.Load();
+    const LinkChoiceRead read = ReadLinkChoice(settings_);
+    addresses_.SetChoice(read.choice);
+    if (!problem_)
+        problem_ = read.problem;
+}
+
+std::optional<QString> CountedLink::Save(const LinkChoice& choice) {
+    if (auto trouble = SaveLinkChoice(settings_, choice))
+        return trouble;
+    addresses_.SetChoice(choice);
+    return std::nullopt;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The metered flags of NetworkManager, read over the system bus: each device's Metered
+// property (the runtime state that its active connection profile decides), under both the
+// device's own interface name and its IP interface (a modem's ttyUSB2 carries ppp0).
+// Read once when NetworkManager appears, then kept up to date from its signals
+// (DeviceAdded, DeviceRemoved, PropertiesChanged), so a poll asks nothing of the bus.
+
+#include "MeteredFlags.h"
+
+#include <QDBusConnection>
+#include <QHash>
+#include <QObject>
+
+class QDBusMessage;
+class QDBusServiceWatcher;
+
+class NetworkManagerFlags final : public QObject, public MeteredFlags {
+    Q_OBJECT
+public:
+    explicit NetworkManagerFlags(QObject* parent = nullptr);
+
+    bool Answers() override;
+    std::optional<Metered> FlagOf(const QString& interfaceName) override;
+
+signals:
+    // A device came, went or changed its flag; or NetworkManager started or stopped.
+    void Changed();
+
+private slots:
+    void OnDeviceAdded(const QDBusMessage& message);
+    void OnDeviceRemoved(const QDBusMessage& message);
+    void OnPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated, const QDBusMessage& message);
+
+private:
+    struct Device {
+        QString interface;
+        QString ipInterface;
+        Metered metered = Metered::Unknown;
+    };
+    void Start(); // on first use: the bus, the watch on NetworkManager's name, the devices
+    void ReadDevices();
+    void ReadDevice(const QString& path);
+    void Apply(Device& device, const QVariantMap& properties);
+
+    QDBusConnection bus_;
+    QDBusServiceWatcher* watcher_ = nullptr;
+    bool started_ = false;
+    bool present_ = false;
+    QHash<QString, Device> devices_; // by object path
+};

@@ -1,7 +1,7 @@
 #include "SessionTable.h"
 
 #include "Failure.h"
-#include "FileIdentity.h"
+#include "platform/FileKind.h"
 #include "TableFile.h"
 #include "TextForms.h"
 
@@ -113,7 +113,7 @@ void SessionTable::Open() {
     if (replaced)
         DropLogOfReplacedFile(path_); // it held no more than the open segment, kept anew
     SqliteDatabase db = OpenTableFile(dir_, Schema);
-    const auto identity = FileIdentity::Of(path_);
+    const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
     try {
         statements = std::make_unique<Statements>(db);
@@ -151,7 +151,7 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
 }
 
 bool SessionTable::StillTheOpenFile() const {
-    return st_ && FileIdentity::Of(path_) == identity_;
+    return st_ && FactsOf(path_).identity == identity_;
 }
 
 SessionTable::Statements& SessionTable::St() const {
@@ -161,7 +161,7 @@ SessionTable::Statements& SessionTable::St() const {
 }
 
 void SessionTable::ReopenIfReplaced() {
-    const auto now = FileIdentity::Of(path_);
+    const auto now = FactsOf(path_).identity;
     if (st_ && now && now == identity_)
         return;
     if (!st_) { // a reopening that failed before: try again, quietly until it works

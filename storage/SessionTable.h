@@ -3,7 +3,7 @@
 // cursor (current row, walk, optional date filter) serves the grid, the delete button and
 // the report alike; reads for display go through ReadRows and never move it.
 
-#include "FileIdentity.h"
+#include "platform/FileKind.h"
 #include "SessionRecord.h"
 #include "Sqlite.h"
 

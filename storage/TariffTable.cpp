@@ -1,7 +1,7 @@
 #include "TariffTable.h"
 
 #include "Failure.h"
-#include "FileIdentity.h"
+#include "platform/FileKind.h"
 #include "TableFile.h"
 #include "TextForms.h"
 
@@ -53,7 +53,7 @@ void TariffTable::Open() {
     if (replaced)
         DropLogOfReplacedFile(path_);
     SqliteDatabase db = OpenTableFile(dir_, Schema);
-    const auto identity = FileIdentity::Of(path_);
+    const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
     try {
         statements = std::make_unique<Statements>(db);
@@ -66,7 +66,7 @@ void TariffTable::Open() {
 }
 
 void TariffTable::ReopenIfReplaced() const {
-    const auto now = FileIdentity::Of(path_);
+    const auto now = FactsOf(path_).identity;
     if (st_ && now == identity_)
         return;
     if (!now)

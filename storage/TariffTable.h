@@ -2,7 +2,7 @@
 // The tariff table, tarif.db: periods of the day with their price per hour, newest first.
 // A period's start or end or price may be empty, when a cell was emptied in the grid.
 
-#include "FileIdentity.h"
+#include "platform/FileKind.h"
 #include "Sqlite.h"
 
 #include <QObject>

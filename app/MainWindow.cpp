@@ -25,7 +25,6 @@
 #include <QThreadPool>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -494,7 +493,7 @@ void MainWindow::FormClose(bool interactive) {
         const QString text = QStringLiteral("Не все записи о подключении удалось сохранить: "
                                             "последние подключения не записаны.");
         if (interactive)
-            QMessageBox::critical(this, state_.title, text);
+            dialogs_.Error(this, text);
         else
             qWarning("%s", qPrintable(text));
     }
@@ -502,7 +501,7 @@ void MainWindow::FormClose(bool interactive) {
         settings_.Write(countStart_, Geometry());
     } catch (const Failure& failure) {
         if (interactive)
-            QMessageBox::critical(this, state_.title, failure.message());
+            dialogs_.Error(this, failure.message());
         else
             qWarning("%s", qPrintable(failure.message()));
     }

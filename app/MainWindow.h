@@ -99,6 +99,8 @@ private:
     // size is the one read at start.
     void TakeFrame();
 
+    // First of all members: event() reads it while the members below make child widgets.
+    bool framePending_ = false; // the frame is not known yet
     AppState& state_;
     Dialogs& dialogs_;
     WindowSettings settings_;
@@ -118,7 +120,6 @@ private:
     FontChoice lastFont_;
     int countStart_ = 0;
     WindowGeometry asked_;      // the outer geometry read at start, fitted to the screen
-    bool framePending_ = false; // the frame is not known yet
     bool closed_ = false;
     bool requested_ = false; // closing on a request from outside: no boxes
 };

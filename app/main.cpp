@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -70,7 +69,7 @@ int main(int argc, char* argv[]) {
                 .arg(QDir::toNativeSeparators(QDir::currentPath()));
         std::fprintf(stderr, "%s\n", qPrintable(text));
         if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
-            QMessageBox::warning(nullptr, ApplicationTitle(QString::fromLocal8Bit(argv[0])), text);
+            WidgetDialogs(ApplicationTitle(QString::fromLocal8Bit(argv[0]))).Error(nullptr, text);
         return 1;
     }
 

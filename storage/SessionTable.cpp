@@ -329,10 +329,10 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     try {
         if (!current_)
             First();
+        emit Inserted(id);
     } catch (const Failure&) {
-        // The view catches up at its next read.
+        // A view that cannot read the new row now catches up at its next read.
     }
-    emit Inserted(id);
 }
 
 void SessionTable::SetSynchronous(bool full) {

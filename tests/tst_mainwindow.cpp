@@ -132,6 +132,28 @@ private slots:
         QCOMPARE(w2.pos(), QPoint(30, 40));
     }
 
+    // A close that cannot store the open connection or the window settings says so through
+    // the program's dialogs, never a box of its own.
+    void aFailedCloseIsToldThroughTheDialogs() {
+        Program p;
+        MainWindow& w = p.Open();
+        p.state.tracker->Timer4Timer();
+        p.addresses.Always({"10.1.2.3"});
+        p.state.tracker->Timer1Timer();
+        p.clock.Advance(9000);
+        // Another program holds data.db for writing, and int.ini's place is a folder.
+        sqlite3* other = nullptr;
+        sqlite3_open(p.dir.filePath("data.db").toUtf8().constData(), &other);
+        sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        QVERIFY(QDir(p.dir.path()).mkpath("int.ini"));
+        w.show();
+        w.close();
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(p.dialogs.errors.size(), 2);
+        QVERIFY2(p.dialogs.errors[0].contains("не записаны"), qPrintable(p.dialogs.errors[0]));
+    }
+
     void closingWhileConnectedWritesTheRecord() {
         Program p;
         MainWindow& w = p.Open();
@@ -222,6 +244,33 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
                  QStringList{"9:00:00"});
+    }
+
+    // A connection split while the grid is open: every record shows at once, the newest
+    // first, not only after a restart.
+    void splitRecordsReachTheGridAtOnce() {
+        Program p;
+        MainWindow& w = p.Open();
+        SessionModel* model = w.Grid()->Sessions();
+        p.state.tracker->Timer4Timer();
+        p.addresses.Always({"10.1.2.3"});
+        p.clock.Set(Dec7, 23, 59, 50);
+        p.clock.Advance(0);
+        p.state.tracker->Timer1Timer(); // on line at 23:59:50
+        p.clock.Advance(12'000);
+        p.state.tracker->Timer3Timer(); // 0:00:02 on 8 Dec: the day's segment is stored
+        QCOMPARE(model->rowCount(), 1);
+        p.clock.Advance(86'400'000);
+        p.state.tracker->Timer3Timer(); // 0:00:02 on 9 Dec: the whole of 8 Dec
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("08.12.2026"));
+        p.clock.Advance(4000);
+        p.addresses.Always({"127.0.0.1"});
+        p.state.tracker->Timer1Timer(); // off line: the third record
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("09.12.2026"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("0:00:00"));
+        QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("23:59:59"));
     }
 
     void aNewRecordShowsAtOnceAndDeleteRemovesTheCurrentOne() {

@@ -461,6 +461,18 @@ private slots:
         QCOMPARE(table.RowCount(), 3);
         QCOMPARE(RawSql(dir.filePath("data.db"), "SELECT n FROM session_count"), QStringList{"3"});
     }
+
+    // Once committed, an append is never reported failed, whatever fails after it: a
+    // caller would store the record again.
+    void nothingAfterTheCommitFailsTheAppend() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        connect(&table, &SessionTable::Inserted, &table,
+                [](qint64) { throw Failure(QStringLiteral("the grid could not read")); });
+        const QString message = FailureOf([&] { table.Append(Record(Dec7, "1")); });
+        QVERIFY2(message.isEmpty(), qPrintable(message));
+        QCOMPARE(RawSql(table.FilePath(), "SELECT count(*) FROM session"), QStringList{"1"});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSessionTable)

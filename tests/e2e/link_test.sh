@@ -159,4 +159,24 @@ stop "$p"
 rows "$d"
 [ "$(count "$d")" = 2 ] || fail "recording should go on past a damaged open segment"
 
+echo "== tarif.db replaced by something else, then by another tariff file, while running"
+d=$(new_folder tariffs)
+make_tariffs() {
+  sqlite3 "$1" "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL);
+    INSERT INTO tariff(WrN, WrK, Cost) VALUES ('00:00:00.000', '23:59:59.999', $2);
+    PRAGMA user_version = 1;"
+}
+make_tariffs "$d/tarif.db" 10
+link_down
+start "$d" "2026-12-07 18:00:00"; p=$pid
+sleep 2.5
+echo "not a database, just text" > "$d/garbage"; mv "$d/garbage" "$d/tarif.db"
+link_up; sleep 5.5; link_down; sleep 2.5
+make_tariffs "$d/other.db" 30; mv "$d/other.db" "$d/tarif.db"
+link_up; sleep 5.5; link_down; sleep 2.5
+stop "$p"
+rows "$d"
+[ "$(sqlite3 "$d/data.db" "SELECT group_concat(Tarif, ' ') FROM (SELECT Tarif FROM session ORDER BY id)")" = "10 30" ] \
+  || fail "expected the connection timed at the rate read last, then at the new file's rate"
+
 echo "All end-to-end checks passed."

@@ -5,6 +5,7 @@
 #include "report/ReportTotals.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
+#include "ui/Translations.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -41,6 +42,7 @@ int RunCommandLine(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Translations::InstallRussian(app); // --help's own lines in Russian too
     QCoreApplication::setApplicationName(QStringLiteral("kelvora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
 

@@ -8,6 +8,7 @@
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/Failure.h"
+#include "ui/Translations.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "platform/TerminationSignals.h"
@@ -43,6 +44,9 @@ int main(int argc, char* argv[]) {
         return RunCommandLine(argc, argv);
 
     QApplication app(argc, argv);
+    Translations::InstallRussian(app);
+    // Docks and task switchers match the window to its launcher by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvora.Kelvora"));
     // The windows stay alive hidden; the program ends when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -88,7 +88,9 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     add("Save", QStringLiteral("Сохранить"), [this] { SaveReport(); });
     add("Open", QStringLiteral("Открыть"), [this] { OpenSavedReport(); });
     bar->addSeparator();
-    add("Close", QStringLiteral("&Close"), [this] { accept(); });
+    // A tool button shows the caption without its access key: Alt+C is given outright.
+    add("Close", QStringLiteral("&Close"), [this] { accept(); })
+        ->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     bar->addSeparator();
     bar->addWidget(pageLabel_);
     for (auto [action, picture] : {std::pair{first_, Artwork::NavigatorPicture::First},
@@ -105,6 +107,10 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     scroll_->setWidget(page_widget_);
     scroll_->setAlignment(Qt::AlignHCenter);
     scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->setAccessibleName(QStringLiteral("Страница отчёта"));
+    scroll_->setAccessibleDescription(
+        QStringLiteral("PageUp и PageDown листают страницы, Ctrl+Home и Ctrl+End ведут к "
+                       "первой и последней"));
     scroll_->viewport()->installEventFilter(this); // zoom follows the visible area
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,11 +1,13 @@
 #include "ReportDialog.h"
 
+#include "ui/Keyboard.h"
 #include "PreviewWindow.h"
 #include "ReportDocument.h"
 #include "ReportTotals.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "ui/Artwork.h"
+#include "ui/Contrast.h"
 #include "ui/Centred.h"
 #include "ui/Dialogs.h"
 #include "ui/UiFonts.h"
@@ -21,6 +23,7 @@ QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {
     picker->setObjectName(QString::fromLatin1(name));
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     picker->setCalendarPopup(true);
+    picker->setLocale(QLocale(QLocale::Russian, QLocale::Russia)); // the calendar's names
     picker->setGeometry(geometry);
     return picker;
 }
@@ -28,9 +31,6 @@ QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {
 QLabel* Label(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(palette);
     return label;
 }
 } // namespace
@@ -42,10 +42,8 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     setWindowIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     setFixedSize(268, 79);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    // The labels' window-coloured text on the caption gradient, readable in any scheme.
+    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
 
     Label(this, QStringLiteral("Показать с"), {8, 14, 62, 16});
     from_ = Picker(this, "DateTimePicker1", {68, 10, 88, 23});
@@ -56,6 +54,11 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     show->setGeometry(185, 46, 75, 25);
     show->setAutoDefault(false);
     connect(show, &QPushButton::clicked, this, &ReportDialog::Button1Click);
+    from_->setAccessibleName(QStringLiteral("Показать с"));
+    from_->setAccessibleDescription(QStringLiteral("Первая дата отчёта"));
+    to_->setAccessibleName(QStringLiteral("по"));
+    to_->setAccessibleDescription(QStringLiteral("Последняя дата отчёта"));
+    Keyboard::AssignAccessKeys(this);
 }
 
 void ReportDialog::Button1Click() {

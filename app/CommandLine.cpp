@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "report/ReportDocument.h"
+#include "report/ExportProgress.h"
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
 #include "storage/Failure.h"
@@ -89,10 +90,11 @@ int RunCommandLine(int argc, char* argv[]) {
         range.to = *to;
         const ReportTotals totals = ReportTotals::Of(table, range);
         ReportDocument document(table, range, {totals.MoneyText(), totals.TimeText()});
+        TerminalProgress progress; // a line on a terminal only
         if (parser.isSet(pdf))
-            ReportExport::WritePdf(document, parser.value(pdf));
+            ReportExport::WritePdf(document, parser.value(pdf), &progress);
         else
-            ReportExport::WriteCsv(document, parser.value(csv));
+            ReportExport::WriteCsv(document, parser.value(csv), &progress);
     } catch (const Failure& failure) {
         return Fail(failure.message());
     }

@@ -3,6 +3,7 @@
 #include "PdfLoader.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
+#include "ProgressWindow.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
@@ -212,7 +213,10 @@ void PreviewWindow::PrintReport() {
     if (!dialogs_.ChoosePrinter(this, *printer_, int(std::min<qint64>(PageCount(), INT_MAX))))
         return;
     try {
-        ReportExport::Print(*pages_, *printer_);
+        ProgressWindow progress(this, QStringLiteral("Печать отчёта"));
+        ReportExport::Print(*pages_, *printer_, &progress);
+    } catch (const ExportCancelled&) {
+        // stopped by the user: the job was withdrawn
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
     }
@@ -234,10 +238,13 @@ void PreviewWindow::SaveReport() {
     if (!path.contains(QLatin1Char('.')))
         path += asCsv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
     try {
+        ProgressWindow progress(this, QStringLiteral("Сохранение отчёта"));
         if (asCsv)
-            ReportExport::WriteCsv(*report_, path);
+            ReportExport::WriteCsv(*report_, path, &progress);
         else
-            ReportExport::WritePdf(*report_, path);
+            ReportExport::WritePdf(*report_, path, &progress);
+    } catch (const ExportCancelled&) {
+        // stopped by the user: no file written, one that was there kept
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
     }

@@ -14,6 +14,8 @@
 
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QPushButton>
 
@@ -63,14 +65,18 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
 
 void ReportDialog::Button1Click() {
     if (!table_) {
-        dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+        dialogs_.Error(this, QStringLiteral("Таблица записей не открыта: отчёт составить нельзя."));
         return;
     }
     try {
         table_->SetDateFilter(from_->date(), to_->date());
         // A fixed range: records written while the preview is open stay out of this report.
         const SessionRange range = table_->CurrentRange();
-        const ReportTotals totals = ReportTotals::Of(*table_, range);
+        const ReportTotals totals = [&] {
+            QGuiApplication::setOverrideCursor(Qt::BusyCursor); // the totals read every record
+            const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+            return ReportTotals::Of(*table_, range);
+        }();
         form_.summary.time = totals.TimeText();
         form_.summary.money = totals.MoneyText();
         ReportDocument report(*table_, range, form_.summary);

@@ -1,5 +1,6 @@
 #include "ReportExport.h"
 
+#include "ExportProgress.h"
 #include "ReportDocument.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
@@ -38,10 +39,11 @@ QString CsvField(const QString& text) {
 
 } // namespace
 
-void WritePdf(ReportDocument& report, const QString& path) {
+void WritePdf(ReportDocument& report, const QString& path, ExportProgress* progress) {
     QSaveFile file(path);
     Open(file);
     {
+        ProgressScope steps(progress, report.PageCount(), QStringLiteral("Страница"));
         QPdfWriter writer(&file);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Portrait);
@@ -53,6 +55,7 @@ void WritePdf(ReportDocument& report, const QString& path) {
         const QRectF sheet(0, 0, writer.width(), writer.height());
         report.ForEachPage(0, report.PageCount() - 1,
                            [&](qint64 page, const std::vector<SessionRecord>& records) {
+                               steps.Advance(page);
                                if (page > 0)
                                    writer.newPage();
                                ReportLayout::PaintPage(
@@ -64,9 +67,11 @@ void WritePdf(ReportDocument& report, const QString& path) {
     Commit(file);
 }
 
-void WriteCsv(const ReportDocument& report, const QString& path) {
+void WriteCsv(const ReportDocument& report, const QString& path, ExportProgress* progress) {
     QSaveFile file(path);
     Open(file);
+    ProgressScope steps(progress, report.Records(), QStringLiteral("Запись"));
+    qint64 written = 0;
     auto line = [&](const QStringList& fields) {
         QStringList quoted;
         for (const QString& f : fields)
@@ -77,6 +82,8 @@ void WriteCsv(const ReportDocument& report, const QString& path) {
           QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
           QStringLiteral("Тариф"), QStringLiteral("Сумма")});
     report.ForEachRecord([&](const SessionRecord& r) {
+        if (written++ % 64 == 0)
+            steps.Advance(written - 1);
         line({TextForms::DateText(r.data), r.wremN, r.wremW, r.itogo, r.tarif, r.summ});
     });
     // The totals under their columns: the time under the durations, the money under the sums.
@@ -86,7 +93,7 @@ void WriteCsv(const ReportDocument& report, const QString& path) {
     Commit(file);
 }
 
-void Print(PageSource& pages, QPrinter& printer) {
+void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress) {
     printer.setFullPage(true);
     qint64 first = 0;
     qint64 last = pages.PageCount() - 1;
@@ -99,7 +106,14 @@ void Print(PageSource& pages, QPrinter& printer) {
         throw Failure(QStringLiteral("Не удалось начать печать на принтере «%1».")
                           .arg(printer.printerName()));
     const QRectF sheet = printer.paperRect(QPrinter::DevicePixel);
+    ProgressScope steps(progress, last - first + 1, QStringLiteral("Страница"));
     for (qint64 page = first; page <= last; ++page) {
+        try {
+            steps.Advance(page - first);
+        } catch (const ExportCancelled&) {
+            printer.abort();
+            throw;
+        }
         if (page > first)
             printer.newPage();
         pages.Paint(painter, page, QRectF(0, 0, sheet.width(), sheet.height()));

@@ -123,7 +123,7 @@ void NewTariffDialog::AcceptTariff() {
     }
     try {
         if (!table_)
-            throw Failure(QStringLiteral("Cannot perform this operation on a closed dataset"));
+            throw Failure(QStringLiteral("Таблица тарифов не открыта: тариф добавить нельзя."));
         // Converted in full before anything is stored: a bad value leaves no row behind.
         table_->Add(TariffFromInput(start, end, cost));
     } catch (const Failure& failure) {

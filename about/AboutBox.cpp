@@ -1,10 +1,12 @@
 #include "AboutBox.h"
 
+#include "ui/Keyboard.h"
 #include "AboutFacts.h"
 #include "Author.h"
 #include "platform/MachineFacts.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/TextFit.h"
 #include "ui/UiFonts.h"
 
@@ -24,9 +26,7 @@ QLabel* Label(QWidget* parent, const char* name, const QRect& geometry, const QS
     label->setGeometry(geometry);
     label->setFont(font);
     label->setAlignment(alignment | Qt::AlignTop);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    Contrast::FixText(label, CaptionGradient, color);
     return label;
 }
 
@@ -43,10 +43,7 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     setWindowIcon(Artwork::ApplicationIcon());
     setFixedSize(494, 249);
     setCursor(Qt::WhatsThisCursor);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, CaptionGradient);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    Contrast::FixColours(this, CaptionGradient, Qt::white);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -63,18 +60,12 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     QFont title = UiFonts::Font(UiFonts::SerifFamilies(), 27, true);
     QLabel* name = Label(panel, "Label1", {112, 8, 377, 36}, QStringLiteral("Kelvora"), title,
                          windowColor, Qt::AlignHCenter);
-    name->setAutoFillBackground(true);
-    QPalette black = name->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    name->setPalette(black);
+    Contrast::FixColours(name, Qt::black, windowColor);
     name->setToolTip(QStringLiteral("это пока только первая версия"));
 
     QLabel* version = Label(panel, "Label2", {112, 48, 377, 16}, QStringLiteral("Версия 1.0"),
                             Plain(13, true), windowColor, Qt::AlignHCenter);
-    version->setAutoFillBackground(true);
-    QPalette red = version->palette();
-    red.setColor(QPalette::Window, Qt::red);
-    version->setPalette(red);
+    Contrast::FixColours(version, Qt::red, windowColor);
 
     Label(panel, "Label3", {8, 72, 481, 25}, QStringLiteral("Автор - ") + Author::Name,
           Plain(16), windowColor, Qt::AlignHCenter);
@@ -86,10 +77,12 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     TextFit::Fit(mail_, 248 - 8 - 8); // up to the site line, whole
     mail_->setCursor(Qt::PointingHandCursor);
     mail_->setToolTip(QStringLiteral("мыло автора"));
+    mail_->setAccessibleDescription(QStringLiteral("Написать письмо автору"));
     mail_->installEventFilter(this);
     site_ = Label(panel, "Label5", {248, 104, 201, 25}, Author::SiteText, link, windowColor,
                   Qt::AlignHCenter);
     site_->setToolTip(QStringLiteral("сайт автора"));
+    site_->setAccessibleDescription(QStringLiteral("Открыть сайт автора"));
     site_->installEventFilter(this);
     site_->setCursor(Qt::PointingHandCursor);
 
@@ -109,6 +102,7 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     ok->setDefault(true);
     ok->setToolTip(QStringLiteral("жми, чтобы выйти"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    Keyboard::AssignAccessKeys(this);
 }
 
 void AboutBox::FormActivate() {

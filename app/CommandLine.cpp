@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "report/ReportDocument.h"
+#include "report/ExportProgress.h"
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
 #include "settings/OptionsFile.h"
@@ -8,6 +9,7 @@
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "storage/TariffTable.h"
+#include "ui/Translations.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -168,6 +170,7 @@ int RunCommandLine(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Translations::InstallRussian(app); // --help's own lines in Russian too
     QCoreApplication::setApplicationName(QStringLiteral("kelvora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
     if (request.what != CommandRequest::What::Report) {
@@ -201,10 +204,11 @@ int RunCommandLine(int argc, char* argv[]) {
         const ReportTotals totals = ReportTotals::Of(table, range);
         ReportDocument document(table, range, {totals.MoneyText(), totals.TimeText()});
         const ReportExport::ReportTarget target{request.path, keepOff};
+        TerminalProgress progress; // a line on a terminal only
         if (request.pdf)
-            ReportExport::WritePdf(document, target);
+            ReportExport::WritePdf(document, target, &progress);
         else
-            ReportExport::WriteCsv(document, target);
+            ReportExport::WriteCsv(document, target, &progress);
     } catch (const Failure& failure) {
         return fail(failure.message());
     }

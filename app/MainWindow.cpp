@@ -1,7 +1,10 @@
 #include "MainWindow.h"
 
 #include "ui/Artwork.h"
+#include "ui/Contrast.h"
+#include "ui/Keyboard.h"
 #include "ui/Navigator.h"
+#include "Autostart.h"
 #include "SessionGrid.h"
 #include "Sites.h"
 #include "TrayIcon.h"
@@ -18,6 +21,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 #include <QCloseEvent>
 #include <QDir>
@@ -53,14 +57,12 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     setWindowTitle(QStringLiteral("Zuzevize"));
     setWindowIcon(Artwork::ApplicationIcon());
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Background);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    Contrast::FixColours(this, Background, Qt::black);
 
     const WindowGeometry design;
     setGeometry(design.left, design.top, design.width, design.height);
     statusBar()->addWidget(status_, 1);
+    status_->setAccessibleName(QStringLiteral("Состояние подключения"));
     statusBar()->setFixedHeight(19);
 
     trayMenu_ = new QMenu(this);
@@ -154,11 +156,19 @@ void MainWindow::LookAfterFiles() {
 
 void MainWindow::BuildMenus() {
     QMenuBar* bar = menuBar();
+    // The bar shows the window's sky blue behind its entries: their text is fixed with it.
+    QPalette barPalette = bar->palette();
+    barPalette.setColor(QPalette::ButtonText, Contrast::ReadableOn(Background, Qt::black));
+    bar->setPalette(barPalette);
     QMenu* file = bar->addMenu(QStringLiteral("Файл"));
     file->menuAction()->setObjectName(QStringLiteral("N1"));
     startMinimised_ = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
     startMinimised_->setCheckable(true);
     connect(startMinimised_, &QAction::triggered, this, &MainWindow::N9Click);
+    startAtLogin_ = AddEntry(file, "Autostart1", QStringLiteral("Запускать при входе в систему"));
+    startAtLogin_->setCheckable(true);
+    startAtLogin_->setChecked(LoginStart().IsOn());
+    connect(startAtLogin_, &QAction::triggered, this, &MainWindow::StartAtLoginClick);
     connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
             &MainWindow::N15Click);
     AddSeparator(file, "N11");
@@ -205,6 +215,8 @@ void MainWindow::BuildMenus() {
     QAction* exit = bar->addAction(QStringLiteral("Выход"));
     exit->setObjectName(QStringLiteral("N22"));
     connect(exit, &QAction::triggered, this, &MainWindow::N7Click);
+    Keyboard::AssignAccessKeys(bar);
+    new Keyboard::MenuBarKeys(bar);
 
     connect(AddEntry(trayMenu_, "N10", QStringLiteral("Отчет...")), &QAction::triggered, this,
             &MainWindow::N5Click);
@@ -247,6 +259,10 @@ QWidget* MainWindow::BuildToolBar() {
     dash.setFixedPitch(true);
     deleteButton_->setFont(dash);
     deleteButton_->setToolTip(QStringLiteral("стереть запись"));
+    deleteButton_->setAccessibleName(QStringLiteral("Стереть запись"));
+    deleteButton_->setAccessibleDescription(
+        QStringLiteral("Удаляет текущую запись о подключении; если задан пароль, сначала "
+                       "спрашивает его"));
     connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::Button1Click);
     toolbar->addWidget(deleteButton_);
 
@@ -267,6 +283,10 @@ void MainWindow::BuildGrid() {
     model_ = new SessionModel(*state_.sessions, this);
     grid_ = new SessionGrid(model_, this);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setAccessibleName(QStringLiteral("Записи о подключениях"));
+    grid_->setAccessibleDescription(
+        QStringLiteral("Дата, время входа и выхода, продолжительность, тариф и сумма каждого "
+                       "подключения, новые сверху"));
     setCentralWidget(grid_);
     connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -397,6 +417,24 @@ void MainWindow::N9Click() {
         state_.options.SaveOptions();
     } catch (const Failure& failure) {
         startMinimised_->setChecked(!startMinimised_->isChecked()); // as the file still says
+        ShowError(failure.message());
+    }
+}
+
+Autostart MainWindow::LoginStart() const {
+    return Autostart(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                     QCoreApplication::applicationFilePath(), state_.dataDirectory);
+}
+
+void MainWindow::StartAtLoginClick() {
+    const bool on = startAtLogin_->isChecked();
+    try {
+        if (on)
+            LoginStart().TurnOn();
+        else
+            LoginStart().TurnOff();
+    } catch (const Failure& failure) {
+        startAtLogin_->setChecked(!on); // as the autostart folder still says
         ShowError(failure.message());
     }
 }

@@ -24,6 +24,7 @@ class Navigator;
 class SessionGrid;
 class SessionModel;
 class TrayIcon;
+class Autostart;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
@@ -59,6 +60,7 @@ public:
     void N2Click(); // "Тариф"
     void N5Click(); // "Отчет...", and the tray's "Отчет..."
     void N9Click(); // "Запускать в свернутом виде"
+    void StartAtLoginClick(); // "Запускать при входе в систему"
     void N13Click(); // "Установка пароля..."
     void N14Click(); // "Настройка..."
     void N8Click(); // the tray's "Тариф...", behind the access gate as "Тариф" is
@@ -84,6 +86,7 @@ protected:
 
 private:
     void FormCreate();
+    Autostart LoginStart() const;
     void BuildMenus();
     QWidget* BuildToolBar();
     void BuildGrid();
@@ -115,6 +118,7 @@ private:
     Windows windows_;
     std::unique_ptr<AccessGate> gate_;
     QAction* startMinimised_ = nullptr;
+    QAction* startAtLogin_ = nullptr;
 
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;

@@ -1,5 +1,6 @@
 #include "SessionGrid.h"
 
+#include "ui/Contrast.h"
 #include "ui/UiFonts.h"
 #include "storage/SessionModel.h"
 
@@ -60,14 +61,21 @@ void SessionGrid::SetTitleFont(const FontChoice& font) {
 
 void SessionGrid::ApplyColors() {
     setStyleSheet(QStringLiteral(
-                      "QTableView { background-color: %1; color: white; gridline-color: #808080;"
+                      "QTableView { background-color: %1; color: %4; gridline-color: #808080;"
                       " selection-background-color: #316ac5; selection-color: white; }"
                       "QHeaderView { background-color: %2; }"
-                      "QHeaderView::section { background-color: %2; color: black;"
+                      "QHeaderView::section { background-color: %2; color: %5;"
                       " border: 0px; border-right: 1px solid #808080;"
                       " border-bottom: 1px solid #808080; padding-left: 2px; }"
                       "QHeaderView::section:horizontal { color: %3; }"
                       "QTableCornerButton::section { background-color: %2; border: 0px; }")
-                      .arg(cellColor_.name(), fixedColor_.name(), titleFont_.color.name()));
+                      .arg(cellColor_.name(), fixedColor_.name(), titleFont_.color.name(),
+                           CellTextColor().name(), FixedTextColor().name()));
     viewport()->update();
 }
+
+// White on the cells and black on the fixed area, unless the colour the user chose for
+// the background would hide it; the titles keep the colour the user chose for them.
+QColor SessionGrid::CellTextColor() const { return Contrast::ReadableOn(cellColor_, Qt::white); }
+
+QColor SessionGrid::FixedTextColor() const { return Contrast::ReadableOn(fixedColor_, Qt::black); }

@@ -23,6 +23,8 @@ public:
     QColor FixedColor() const { return fixedColor_; }
     void SetTitleFont(const FontChoice& font);
     FontChoice TitleFont() const { return titleFont_; }
+    QColor CellTextColor() const;  // the records' text
+    QColor FixedTextColor() const; // the indicator column's text
 
     SessionModel* Sessions() const { return sessions_; }
 

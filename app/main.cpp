@@ -9,6 +9,7 @@
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/Failure.h"
+#include "ui/Translations.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "platform/InstanceLock.h"
@@ -50,6 +51,9 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    Translations::InstallRussian(app);
+    // Docks and task switchers match the window to its launcher by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvora.Kelvora"));
     // The windows stay alive hidden; the program ends when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

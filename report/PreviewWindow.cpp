@@ -3,6 +3,7 @@
 #include "PdfLoader.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
+#include "ProgressWindow.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
@@ -88,7 +89,9 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     add("Save", QStringLiteral("Сохранить"), [this] { SaveReport(); });
     add("Open", QStringLiteral("Открыть"), [this] { OpenSavedReport(); });
     bar->addSeparator();
-    add("Close", QStringLiteral("&Close"), [this] { accept(); });
+    // A tool button shows the caption without its access key: Alt+C is given outright.
+    add("Close", QStringLiteral("&Close"), [this] { accept(); })
+        ->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     bar->addSeparator();
     bar->addWidget(pageLabel_);
     for (auto [action, picture] : {std::pair{first_, Artwork::NavigatorPicture::First},
@@ -105,6 +108,10 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     scroll_->setWidget(page_widget_);
     scroll_->setAlignment(Qt::AlignHCenter);
     scroll_->setBackgroundRole(QPalette::Dark);
+    scroll_->setAccessibleName(QStringLiteral("Страница отчёта"));
+    scroll_->setAccessibleDescription(
+        QStringLiteral("PageUp и PageDown листают страницы, Ctrl+Home и Ctrl+End ведут к "
+                       "первой и последней"));
     scroll_->viewport()->installEventFilter(this); // zoom follows the visible area
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -206,7 +213,10 @@ void PreviewWindow::PrintReport() {
     if (!dialogs_.ChoosePrinter(this, *printer_, int(std::min<qint64>(PageCount(), INT_MAX))))
         return;
     try {
-        ReportExport::Print(*pages_, *printer_);
+        ProgressWindow progress(this, QStringLiteral("Печать отчёта"));
+        ReportExport::Print(*pages_, *printer_, &progress);
+    } catch (const ExportCancelled&) {
+        // stopped by the user: the job was withdrawn
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
     }
@@ -228,10 +238,13 @@ void PreviewWindow::SaveReport() {
     if (!path.contains(QLatin1Char('.')))
         path += asCsv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
     try {
+        ProgressWindow progress(this, QStringLiteral("Сохранение отчёта"));
         if (asCsv)
-            ReportExport::WriteCsv(*report_, path);
+            ReportExport::WriteCsv(*report_, path, &progress);
         else
-            ReportExport::WritePdf(*report_, path);
+            ReportExport::WritePdf(*report_, path, &progress);
+    } catch (const ExportCancelled&) {
+        // stopped by the user: no file written, one that was there kept
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
     }

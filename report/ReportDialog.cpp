@@ -1,17 +1,21 @@
 #include "ReportDialog.h"
 
+#include "ui/Keyboard.h"
 #include "PreviewWindow.h"
 #include "ReportDocument.h"
 #include "ReportTotals.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "ui/Artwork.h"
+#include "ui/Contrast.h"
 #include "ui/Centred.h"
 #include "ui/Dialogs.h"
 #include "ui/UiFonts.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <QLabel>
 #include <QPushButton>
 
@@ -21,6 +25,7 @@ QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {
     picker->setObjectName(QString::fromLatin1(name));
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     picker->setCalendarPopup(true);
+    picker->setLocale(QLocale(QLocale::Russian, QLocale::Russia)); // the calendar's names
     picker->setGeometry(geometry);
     return picker;
 }
@@ -28,9 +33,6 @@ QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {
 QLabel* Label(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(palette);
     return label;
 }
 } // namespace
@@ -42,10 +44,8 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     setWindowIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     setFixedSize(268, 79);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    // The labels' window-coloured text on the caption gradient, readable in any scheme.
+    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
 
     Label(this, QStringLiteral("Показать с"), {8, 14, 62, 16});
     from_ = Picker(this, "DateTimePicker1", {68, 10, 88, 23});
@@ -56,18 +56,27 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     show->setGeometry(185, 46, 75, 25);
     show->setAutoDefault(false);
     connect(show, &QPushButton::clicked, this, &ReportDialog::Button1Click);
+    from_->setAccessibleName(QStringLiteral("Показать с"));
+    from_->setAccessibleDescription(QStringLiteral("Первая дата отчёта"));
+    to_->setAccessibleName(QStringLiteral("по"));
+    to_->setAccessibleDescription(QStringLiteral("Последняя дата отчёта"));
+    Keyboard::AssignAccessKeys(this);
 }
 
 void ReportDialog::Button1Click() {
     if (!table_) {
-        dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+        dialogs_.Error(this, QStringLiteral("Таблица записей не открыта: отчёт составить нельзя."));
         return;
     }
     try {
         table_->SetDateFilter(from_->date(), to_->date());
         // A fixed range: records written while the preview is open stay out of this report.
         const SessionRange range = table_->CurrentRange();
-        const ReportTotals totals = ReportTotals::Of(*table_, range);
+        const ReportTotals totals = [&] {
+            QGuiApplication::setOverrideCursor(Qt::BusyCursor); // the totals read every record
+            const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+            return ReportTotals::Of(*table_, range);
+        }();
         form_.summary.time = totals.TimeText();
         form_.summary.money = totals.MoneyText();
         ReportDocument report(*table_, range, form_.summary);

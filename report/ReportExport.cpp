@@ -1,5 +1,6 @@
 #include "ReportExport.h"
 
+#include "ExportProgress.h"
 #include "ReportDocument.h"
 #include "platform/FileKind.h"
 #include "storage/Failure.h"
@@ -82,9 +83,10 @@ QString CsvField(const QString& text) {
 
 } // namespace
 
-void WritePdf(ReportDocument& report, const ReportTarget& target) {
+void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress* progress) {
     Output output(target);
     {
+        ProgressScope steps(progress, report.PageCount(), QStringLiteral("Страница"));
         QPdfWriter writer(output.Device());
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Portrait);
@@ -96,6 +98,7 @@ void WritePdf(ReportDocument& report, const ReportTarget& target) {
         const QRectF sheet(0, 0, writer.width(), writer.height());
         report.ForEachPage(0, report.PageCount() - 1,
                            [&](qint64 page, const std::vector<SessionRecord>& records) {
+                               steps.Advance(page);
                                if (page > 0)
                                    writer.newPage();
                                ReportLayout::PaintPage(
@@ -107,9 +110,12 @@ void WritePdf(ReportDocument& report, const ReportTarget& target) {
     output.Commit();
 }
 
-void WriteCsv(const ReportDocument& report, const ReportTarget& target) {
+void WriteCsv(const ReportDocument& report, const ReportTarget& target,
+              ExportProgress* progress) {
     Output output(target);
     QIODevice& file = *output.Device();
+    ProgressScope steps(progress, report.Records(), QStringLiteral("Запись"));
+    qint64 written = 0;
     auto line = [&](const QStringList& fields) {
         QStringList quoted;
         for (const QString& f : fields)
@@ -120,6 +126,8 @@ void WriteCsv(const ReportDocument& report, const ReportTarget& target) {
           QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
           QStringLiteral("Тариф"), QStringLiteral("Сумма")});
     report.ForEachRecord([&](const SessionRecord& r) {
+        if (written++ % 64 == 0)
+            steps.Advance(written - 1);
         line({TextForms::DateText(r.data), r.wremN, r.wremW, r.itogo, r.tarif, r.summ});
     });
     // The totals under their columns: the time under the durations, the money under the sums.
@@ -129,7 +137,7 @@ void WriteCsv(const ReportDocument& report, const ReportTarget& target) {
     output.Commit();
 }
 
-void Print(PageSource& pages, QPrinter& printer) {
+void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress) {
     printer.setFullPage(true);
     qint64 first = 0;
     qint64 last = pages.PageCount() - 1;
@@ -142,7 +150,14 @@ void Print(PageSource& pages, QPrinter& printer) {
         throw Failure(QStringLiteral("Не удалось начать печать на принтере «%1».")
                           .arg(printer.printerName()));
     const QRectF sheet = printer.paperRect(QPrinter::DevicePixel);
+    ProgressScope steps(progress, last - first + 1, QStringLiteral("Страница"));
     for (qint64 page = first; page <= last; ++page) {
+        try {
+            steps.Advance(page - first);
+        } catch (const ExportCancelled&) {
+            printer.abort();
+            throw;
+        }
         if (page > first)
             printer.newPage();
         pages.Paint(painter, page, QRectF(0, 0, sheet.width(), sheet.height()));

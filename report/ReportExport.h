@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QPrinter;
+class ExportProgress;
 class PageSource;
 class ReportDocument;
 
@@ -20,16 +21,26 @@ struct ReportTarget {
     QStringList keepOff;
 };
 
-// Each throws Failure naming the file and the reason when it cannot be written.
-void WritePdf(ReportDocument& report, const ReportTarget& target);
+// Each throws Failure naming the file and the reason when it cannot be written; a file that
+// was there before is left as it was. Each reports its pages (CSV: its records) to
+// `progress`, when given, and throws ExportCancelled when that asks to stop: then no regular
+// file is written, and a file that was there stays as it was.
+void WritePdf(ReportDocument& report, const ReportTarget& target,
+              ExportProgress* progress = nullptr);
 // UTF-8, ";" between fields: the captions, one line per record, then the totals line.
-void WriteCsv(const ReportDocument& report, const ReportTarget& target);
-inline void WritePdf(ReportDocument& report, const QString& path) { WritePdf(report, {path, {}}); }
-inline void WriteCsv(const ReportDocument& report, const QString& path) {
-    WriteCsv(report, {path, {}});
+void WriteCsv(const ReportDocument& report, const ReportTarget& target,
+              ExportProgress* progress = nullptr);
+inline void WritePdf(ReportDocument& report, const QString& path,
+                     ExportProgress* progress = nullptr) {
+    WritePdf(report, ReportTarget{path, {}}, progress);
+}
+inline void WriteCsv(const ReportDocument& report, const QString& path,
+                     ExportProgress* progress = nullptr) {
+    WriteCsv(report, ReportTarget{path, {}}, progress);
 }
 
-// Prints the pages the printer's range asks for (all when it asks for none).
-void Print(PageSource& pages, QPrinter& printer);
+// Prints the pages the printer's range asks for (all when it asks for none); a stop asked
+// for by `progress` aborts the print job.
+void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress = nullptr);
 
 } // namespace ReportExport

@@ -6,12 +6,12 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libsqlite3-dev sqlite3 libpoppler-qt6-dev
-  fonts-dejavu-core fonts-liberation2
+  fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
              python3-dbusmock dbus-daemon
-             desktop-file-utils appstream file openbox trayer xdotool x11-utils)
+             desktop-file-utils appstream file openbox trayer xdotool x11-utils lintian)
 fi
 
 missing=()

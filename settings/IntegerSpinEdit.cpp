@@ -13,6 +13,10 @@ IntegerSpinEdit::IntegerSpinEdit(QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(QStringLiteral("0"), this)),
       up_(new QToolButton(this)), down_(new QToolButton(this)) {
     setFocusProxy(edit_);
+    up_->setAccessibleName(QStringLiteral("Больше"));
+    up_->setAccessibleDescription(QStringLiteral("Прибавить единицу"));
+    down_->setAccessibleName(QStringLiteral("Меньше"));
+    down_->setAccessibleDescription(QStringLiteral("Отнять единицу"));
     up_->setArrowType(Qt::UpArrow);
     down_->setArrowType(Qt::DownArrow);
     for (QToolButton* b : {up_, down_}) {

@@ -1,7 +1,9 @@
 #include "PasswordDialogs.h"
 
+#include "ui/Keyboard.h"
 #include "OptionsFile.h"
 #include "storage/Failure.h"
+#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/UiFonts.h"
@@ -18,10 +20,7 @@ void DialogLook(QDialog* dialog, const char* name, const QString& caption, const
     dialog->setWindowTitle(caption);
     dialog->setWindowIcon(Artwork::ApplicationIcon());
     dialog->setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = dialog->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    dialog->setPalette(palette);
-    dialog->setAutoFillBackground(true);
+    Contrast::FixColours(dialog, QColor(185, 209, 234), Qt::white);
     dialog->move(geometry.topLeft());
     dialog->setFixedSize(geometry.size());
 }
@@ -35,9 +34,6 @@ QLabel* Label(QWidget* parent, const QString& text, QPoint at, int fieldLeft) {
     constexpr int Gap = 4;
     if (label->geometry().right() + Gap >= fieldLeft)
         label->move(std::max(Gap, fieldLeft - Gap - label->width()), at.y());
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(p);
     return label;
 }
 
@@ -72,6 +68,11 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& text, QPoi
     return button;
 }
 
+void Describe(QWidget* field, const QString& name, const QString& description) {
+    field->setAccessibleName(name);
+    field->setAccessibleDescription(description);
+}
+
 bool SwallowEscape(QKeyEvent* event) {
     if (event->key() != Qt::Key_Escape)
         return false;
@@ -85,10 +86,13 @@ PasswordEntryDialog::PasswordEntryDialog(Passwords& passwords, QWidget* parent)
     DialogLook(this, "Form6", QStringLiteral("Ввод пароля. "), {299, 176, 206, 73});
     Label(this, QStringLiteral("Пароль"), {29, 11}, 72)->setObjectName(QStringLiteral("Label2"));
     field_ = Secret(this, "MaskEdit1", {72, 8, 129, 21});
+    Describe(field_, QStringLiteral("Пароль"), QStringLiteral("Пароль для тарифов, настройки и "
+                                                              "удаления записей"));
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {32, 40});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {128, 40});
     connect(ok, &QPushButton::clicked, this, &PasswordEntryDialog::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &PasswordEntryDialog::Button2Click);
+    Keyboard::AssignAccessKeys(this);
     setTabOrder(field_, ok);
     setTabOrder(ok, cancel);
 }
@@ -125,10 +129,15 @@ PasswordChangeDialog::PasswordChangeDialog(Passwords& passwords, OptionsFile& op
     old_ = Secret(this, "MaskEdit1", {112, 16, 121, 21});
     new_ = Secret(this, "MaskEdit2", {112, 40, 121, 21});
     confirm_ = Secret(this, "MaskEdit3", {112, 64, 121, 21});
+    Describe(old_, QStringLiteral("Старый пароль"), QStringLiteral("Пароль, заданный сейчас"));
+    Describe(new_, QStringLiteral("Новый пароль"), QStringLiteral("Пароль, который будет задан"));
+    Describe(confirm_, QStringLiteral("Подтверждение"),
+             QStringLiteral("Новый пароль ещё раз, для проверки"));
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {48, 96});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 96});
     connect(ok, &QPushButton::clicked, this, &PasswordChangeDialog::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &PasswordChangeDialog::Button2Click);
+    Keyboard::AssignAccessKeys(this);
     setTabOrder(ok, cancel);
     setTabOrder(cancel, old_);
     setTabOrder(old_, new_);

@@ -1,12 +1,15 @@
 #include "PollIntervalDialog.h"
 
+#include "ui/Keyboard.h"
 #include "IntegerSpinEdit.h"
 #include "OptionsFile.h"
+#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 #include "ui/UiFonts.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
@@ -18,10 +21,7 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
     setWindowTitle(QStringLiteral("Настройка частоты таймера"));
     setWindowIcon(Artwork::ApplicationIcon());
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
     // The place is the outer frame's, as a top-level window's position always is; the size
     // is the inside, 299 x 103 outside with the classic frame.
     move(194, 107);
@@ -34,12 +34,12 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
         label->setObjectName(QString::fromLatin1(name));
         label->move(x, 16);
         label->adjustSize();
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(p);
     }
     field_->setObjectName(QStringLiteral("SpinEdit1"));
     field_->setGeometry(144, 13, 65, 22);
+    field_->Editor()->setAccessibleName(QStringLiteral("Опрос состояния каждые, секунд"));
+    field_->Editor()->setAccessibleDescription(
+        QStringLiteral("Как часто программа проверяет подключение к Интернету"));
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("Button1"));
     ok->setGeometry(48, 48, 75, 25);
@@ -48,6 +48,7 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
     cancel->setObjectName(QStringLiteral("Button2"));
     cancel->setGeometry(184, 48, 75, 25);
     cancel->setAutoDefault(false);
+    Keyboard::AssignAccessKeys(this);
     connect(ok, &QPushButton::clicked, this, &PollIntervalDialog::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &PollIntervalDialog::Button2Click);
     setTabOrder(field_, ok);

@@ -18,13 +18,31 @@ int IntegerOr(const IniFile& ini, const QString& section, const QString& key, in
 }
 } // namespace
 
+bool WindowSettings::Installed(const QString& executableDir) {
+    const QString dir = QDir::cleanPath(QDir(executableDir).absolutePath());
+    // Installed with its desktop entry under the same prefix (a package, `cmake --install`),
+    // or in a folder of the system's programs: never written beside, even as root.
+    if (QFileInfo::exists(
+            QDir(dir).filePath(QStringLiteral("../share/applications/org.kelvora.Kelvora.desktop"))))
+        return true;
+    for (const QString& system : {QStringLiteral("/usr/"), QStringLiteral("/opt/"),
+                                  QStringLiteral("/bin/"), QStringLiteral("/sbin/"),
+                                  QStringLiteral("/snap/")})
+        if ((dir + QLatin1Char('/')).startsWith(system))
+            return true;
+    return false;
+}
+
 QString WindowSettings::Locate(const QString& executableDir, const QString& configDir) {
+    const QString inConfig = QDir(configDir).filePath(QStringLiteral("kelvora/") + FileName);
+    if (Installed(executableDir))
+        return inConfig;
     const QFileInfo beside(QDir(executableDir).filePath(FileName));
     const bool writable = beside.exists() ? beside.isWritable()
                                           : QFileInfo(executableDir).isWritable();
     if (writable)
         return beside.filePath();
-    return QDir(configDir).filePath(QStringLiteral("kelvora/") + FileName);
+    return inConfig;
 }
 
 int WindowSettings::ReadCountStart() const {

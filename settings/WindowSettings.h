@@ -17,9 +17,12 @@ class WindowSettings {
 public:
     static const QString FileName; // "int.ini"
 
-    // Beside the executable when that folder is writable; otherwise (an installed program)
-    // in the user's configuration folder, so that it is read from where it is written.
+    // Beside the executable when that folder is writable and the program is not installed
+    // (run from where it was built); otherwise in the user's configuration folder, so that
+    // it is read from where it is written.
     static QString Locate(const QString& executableDir, const QString& configDir);
+    // Whether the executable's folder is that of an installed program.
+    static bool Installed(const QString& executableDir);
 
     explicit WindowSettings(QString path) : path_(std::move(path)) {}
     const QString& Path() const { return path_; }

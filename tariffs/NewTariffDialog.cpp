@@ -1,8 +1,10 @@
 #include "NewTariffDialog.h"
 
+#include "ui/Keyboard.h"
 #include "TariffInputCheck.h"
 #include "TimeMaskEdit.h"
 #include "storage/Failure.h"
+#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
 #include "ui/Dialogs.h"
@@ -27,15 +29,13 @@ const QString NewTariffDialog::Example =
 
 namespace {
 QLabel* Label(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
-              const QColor& color) {
+              const QColor& color, const QColor& background) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(geometry);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    Contrast::FixText(label, background, color);
     return label;
 }
 
@@ -55,30 +55,25 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     setWindowIcon(Artwork::ApplicationIcon());
     setFixedSize(229, 232);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    const QColor background(185, 209, 234);
+    Contrast::FixColours(this, background, Qt::white);
 
     const QColor window = Qt::white;
     // Two lines each, clear of the warning and of the example button beside them.
     TextFit::Fit(Label(this, "Label1", QStringLiteral("Время начала действия тарифа"),
-                       {16, 8, 87, 30}, window),
+                       {16, 8, 87, 30}, window, background),
                  100);
     QLabel* warning = Label(this, "Label4",
                             QStringLiteral("Внимание!  Тариф заполняется с   0:00:00 до 23:59:59"),
-                            {120, 8, 96, 39}, Qt::red);
-    warning->setAutoFillBackground(true);
-    QPalette menu = warning->palette();
-    menu.setColor(QPalette::Window, QColor(240, 240, 240));
-    warning->setPalette(menu);
+                            {120, 8, 96, 39}, Qt::red, background);
+    Contrast::FixColours(warning, QColor(240, 240, 240), Qt::red);
     // Our faces run wider than the classic one: a pixel less keeps the warning in its place.
     warning->setFont(UiFonts::Font(UiFonts::SansFamilies(), 10));
     warning->setFixedHeight(std::max(39, warning->heightForWidth(96))); // all of it shows
     TextFit::Fit(Label(this, "Label2", QStringLiteral("Время окончания действия тарифа"),
-                       {16, 72, 92, 30}, window),
+                       {16, 72, 92, 30}, window, background),
                  132);
-    Label(this, "Label3", QStringLiteral("Стоимость (руб/час)"), {16, 144, 140, 16}, window);
+    Label(this, "Label3", QStringLiteral("Стоимость (руб/час)"), {16, 144, 140, 16}, window, background);
 
     auto refuse = [this](const QString& text) { dialogs_.Error(this, text); };
     start_ = new TimeMaskEdit(this);
@@ -92,6 +87,14 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     cost_ = new QLineEdit(this);
     cost_->setObjectName(QStringLiteral("Edit1"));
     cost_->setGeometry(16, 160, 121, 21);
+    for (auto [field, name, description] :
+         {std::tuple<QWidget*, const char*, const char*>{
+              start_, "Время начала действия тарифа", "Часы, минуты и секунды, с 0:00:00"},
+          {end_, "Время окончания действия тарифа", "Часы, минуты и секунды, до 23:59:59"},
+          {cost_, "Стоимость (руб/час)", "Цена одного часа в рублях"}}) {
+        field->setAccessibleName(QString::fromUtf8(name));
+        field->setAccessibleDescription(QString::fromUtf8(description));
+    }
 
     QPushButton* example = Button(this, "Button3", QStringLiteral("Пример"), {152, 56, 75, 25});
     QPushButton* accept = Button(this, "Button1", QStringLiteral("Принять тариф"),
@@ -101,6 +104,7 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Button2Click);
     connect(example, &QPushButton::clicked, this, &NewTariffDialog::Button3Click);
 
+    Keyboard::AssignAccessKeys(this);
     setTabOrder(start_, end_);
     setTabOrder(end_, cost_);
     setTabOrder(cost_, cancel);
@@ -119,7 +123,7 @@ void NewTariffDialog::AcceptTariff() {
     }
     try {
         if (!table_)
-            throw Failure(QStringLiteral("Cannot perform this operation on a closed dataset"));
+            throw Failure(QStringLiteral("Таблица тарифов не открыта: тариф добавить нельзя."));
         // Converted in full before anything is stored: a bad value leaves no row behind.
         table_->Add(TariffFromInput(start, end, cost));
     } catch (const Failure& failure) {

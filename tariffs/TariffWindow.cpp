@@ -1,8 +1,10 @@
 #include "TariffWindow.h"
 
+#include "ui/Keyboard.h"
 #include "NewTariffDialog.h"
 #include "TariffModel.h"
 #include "storage/Failure.h"
+#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
 #include "ui/Dialogs.h"
@@ -48,16 +50,15 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     setWindowIcon(Artwork::ApplicationIcon());
     setFixedSize(472, 315);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor(185, 209, 234));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
 
     auto* top = new QFrame(this);
     top->setObjectName(QStringLiteral("Panel1"));
     top->setGeometry(0, 0, 472, 41);
     top->setFrameStyle(QFrame::Panel | QFrame::Raised);
     top->setFocusPolicy(Qt::StrongFocus); // the focus rests here when the window opens
+    top->setAccessibleName(QStringLiteral("Навигатор тарифов"));
+    top->setAccessibleDescription(QStringLiteral("Переход между периодами тарифа и удаление"));
     navigator_ = new Navigator(345, true, top);
     navigator_->setObjectName(QStringLiteral("DBNavigator"));
     navigator_->move(8, 8);
@@ -71,6 +72,9 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     layout->addWidget(grid_);
     grid_->setParent(gridPanel);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setAccessibleName(QStringLiteral("Тарифы"));
+    grid_->setAccessibleDescription(
+        QStringLiteral("Периоды тарифа: время начала, время окончания и цена часа"));
     grid_->setFrameShape(QFrame::NoFrame);
     grid_->setModel(model_);
     grid_->setItemDelegate(delegate_);
@@ -97,6 +101,7 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     cancel->setGeometry(384, 280, 75, 25);
     cancel->setAutoDefault(false);
 
+    Keyboard::AssignAccessKeys(this);
     connect(add, &QPushButton::clicked, this, &TariffWindow::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &TariffWindow::Button2Click);
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });

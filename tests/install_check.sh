@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the built program into a temporary DESTDIR and checks what lands there: the
 # program and its launcher, the desktop entry and AppStream data (validated), the icons,
-# the manual page and the guide.
+# the compressed manual pages of both commands, the copyright, changelog and guide; then
+# runs the installed program once and checks that it wrote nothing beside itself.
 #   install_check.sh BUILD-DIR
 set -eu
 build="$1"
@@ -14,10 +15,13 @@ bin/kelvora-desktop
 share/applications/org.kelvora.Kelvora.desktop
 share/metainfo/org.kelvora.Kelvora.metainfo.xml
 share/icons/hicolor/scalable/apps/kelvora.svg
-share/man/man1/kelvora.1
+share/man/man1/kelvora.1.gz
+share/man/man1/kelvora-desktop.1.gz
+share/doc/kelvora/copyright
+share/doc/kelvora/changelog.gz
 share/doc/kelvora/guide.md
 share/doc/kelvora/images/main-window.png
-$(cd "$dest/usr" && ls -d lib*/kelvora/kelvora_pdfview.so lib/*/kelvora/kelvora_pdfview.so 2>/dev/null | head -n 1)"
+$(cd "$dest/usr" && ls -d lib/*/kelvora/kelvora_pdfview.so 2>/dev/null | head -n 1)"
 for size in 16 22 24 32 48 64 128 256; do
   expected="$expected
 share/icons/hicolor/${size}x${size}/apps/kelvora.png"
@@ -38,4 +42,28 @@ if command -v appstreamcli >/dev/null; then
 else
   echo "appstreamcli is not installed: not checked"
 fi
-echo "Installed files are all there."
+for page in share/man/man1/*.1.gz; do
+  gzip -t "$page" || { echo "$page is not gzip"; exit 1; }
+done
+# A manual page for every installed command.
+for command in bin/*; do
+  [ -e "share/man/man1/$(basename "$command").1.gz" ] || { echo "no manual page for $command"; exit 1; }
+done
+
+# The installed program, started and ended once (as root too, where every folder is
+# writable): its window settings go to the configuration folder, nothing beside it.
+home="$dest/home"
+mkdir -p "$home/data"
+before="$(ls -A bin)"
+(cd "$home/data" && HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/share" \
+   QT_QPA_PLATFORM=offscreen exec "$dest/usr/bin/kelvora" >"$home/log" 2>&1) &
+program=$!
+sleep 3
+kill -TERM "$program" 2>/dev/null || true
+wait "$program" || true
+after="$(ls -A bin)"
+if [ "$before" != "$after" ]; then
+  echo "the installed program wrote beside itself:"; echo "$after"; exit 1
+fi
+[ -f "$home/config/kelvora/int.ini" ] || { echo "no int.ini in the configuration folder"; cat "$home/log"; exit 1; }
+echo "Installed files are all there; the program writes nothing beside itself."

@@ -128,6 +128,51 @@ private slots:
             QSKIP("running as a user that writes anywhere");
         QCOMPARE(WindowSettings::Locate(installed, config), config + "/kelvora/int.ini");
     }
+
+    // An installed program writes to the configuration folder even where it could write
+    // beside itself (as root, or installed under a prefix of the user's own).
+    void anInstalledProgramNeverWritesBesideItself_data() {
+        QTest::addColumn<QString>("layout"); // the desktop entry, relative to the prefix
+        QTest::addColumn<QString>("executable"); // relative to the temporary folder
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("build folder") << "" << "build/app" << true;
+        QTest::newRow("installed under a prefix") << "share/applications/org.kelvora.Kelvora.desktop"
+                                                  << "bin" << false;
+        QTest::newRow("another program's entry") << "share/applications/other.desktop" << "bin"
+                                                 << true;
+    }
+    void anInstalledProgramNeverWritesBesideItself() {
+        QFETCH(QString, layout);
+        QFETCH(QString, executable);
+        QFETCH(bool, beside);
+        QTemporaryDir dir;
+        const QString config = dir.filePath("config");
+        const QString exeDir = dir.filePath(executable);
+        QVERIFY(QDir().mkpath(exeDir));
+        if (!layout.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(layout)).path()));
+            QFile entry(dir.filePath(layout));
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(WindowSettings::Locate(exeDir, config),
+                 beside ? QDir(exeDir).filePath("int.ini") : config + "/kelvora/int.ini");
+    }
+
+    void systemProgramFoldersAreInstalled_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("/usr/bin") << "/usr/bin" << true;
+        QTest::newRow("/usr/local/bin") << "/usr/local/bin" << true;
+        QTest::newRow("/opt/kelvora/bin") << "/opt/kelvora/bin" << true;
+        QTest::newRow("/bin") << "/bin" << true;
+        QTest::newRow("/usrx/bin") << "/usrx/bin" << false;
+        QTest::newRow("/home/user/kelvora/build") << "/home/user/kelvora/build" << false;
+    }
+    void systemProgramFoldersAreInstalled() {
+        QFETCH(QString, folder);
+        QFETCH(bool, installed);
+        QCOMPARE(WindowSettings::Installed(folder), installed);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWindowSettings)

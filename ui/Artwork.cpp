@@ -16,6 +16,8 @@ namespace {
 const QColor Navy(0, 0, 128);
 const QColor Sky(166, 202, 240);
 const QColor Ink(40, 40, 60);
+// A light rim around the dark strokes keeps them visible on a dark panel.
+const QColor Rim(232, 234, 242);
 
 QImage Blank(int w, int h) {
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
@@ -120,10 +122,16 @@ QIcon MenuIcon(MenuPicture picture) {
             QFont font(QStringLiteral("DejaVu Serif"));
             font.setPixelSize(12);
             font.setBold(true);
-            p.setFont(font);
-            p.setPen(Ink);
-            p.drawText(QRectF(0, -1, 16, 13), Qt::AlignCenter, QStringLiteral("A"));
-            p.fillRect(QRectF(2, 12, 12, 3), QColor(128, 0, 128));
+            QPainterPath letter;
+            letter.addText(0, 0, font, QStringLiteral("A"));
+            const QRectF box = letter.boundingRect();
+            letter.translate(8 - box.center().x(), 6 - box.center().y());
+            p.setPen(QPen(Rim, 1.6));
+            p.setBrush(Ink);
+            p.drawPath(letter);
+            p.setPen(QPen(Rim, 1));
+            p.setBrush(QColor(128, 0, 128));
+            p.drawRect(QRectF(2, 12, 12, 3));
             break;
         }
         }
@@ -132,12 +140,12 @@ QIcon MenuIcon(MenuPicture picture) {
 
 QIcon NavigatorIcon(NavigatorPicture picture) {
     return FromPainter([picture](QPainter& p) {
+        p.setPen(QPen(Rim, 1));
+        p.setBrush(Ink);
         if (picture == NavigatorPicture::Delete) { // a minus sign
-            p.fillRect(QRectF(3, 7, 10, 2.4), Ink);
+            p.drawRect(QRectF(3, 7, 10, 2.4));
             return;
         }
-        p.setPen(Qt::NoPen);
-        p.setBrush(Ink);
         const bool backwards =
             picture == NavigatorPicture::First || picture == NavigatorPicture::Prior;
         QPainterPath arrow;

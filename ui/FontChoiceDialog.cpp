@@ -19,6 +19,8 @@ FontChoiceDialog::FontChoiceDialog(const FontChoice& initial, QWidget* parent)
     colorRow->addWidget(new QLabel(QStringLiteral("Цвет:"), this));
     colorRow->addWidget(colorButton_);
     colorRow->addStretch();
+    colorButton_->setAccessibleName(QStringLiteral("Цвет"));
+    colorButton_->setAccessibleDescription(QStringLiteral("Выбрать цвет шрифта"));
     connect(colorButton_, &QPushButton::clicked, this, [this] {
         const QColor chosen = QColorDialog::getColor(color_, this);
         if (chosen.isValid()) {

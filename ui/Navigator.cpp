@@ -7,11 +7,13 @@
 
 namespace {
 QToolButton* Button(QWidget* parent, Artwork::NavigatorPicture picture, const QString& name,
-                    const QString& tip) {
+                    const QString& tip, const QString& description) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setIcon(Artwork::NavigatorIcon(picture));
     button->setToolTip(tip);
+    button->setAccessibleName(tip); // a picture alone says nothing to a screen reader
+    button->setAccessibleDescription(description);
     button->setAutoRaise(false);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     return button;
@@ -21,13 +23,17 @@ QToolButton* Button(QWidget* parent, Artwork::NavigatorPicture picture, const QS
 Navigator::Navigator(int width, bool withDelete, QWidget* parent)
     : QWidget(parent),
       first_(Button(this, Artwork::NavigatorPicture::First, QStringLiteral("nbFirst"),
-                    QStringLiteral("Первая запись"))),
+                    QStringLiteral("Первая запись"),
+                    QStringLiteral("Перейти к первой записи таблицы"))),
       prior_(Button(this, Artwork::NavigatorPicture::Prior, QStringLiteral("nbPrior"),
-                    QStringLiteral("Предыдущая запись"))),
+                    QStringLiteral("Предыдущая запись"),
+                    QStringLiteral("Перейти к записи выше текущей"))),
       next_(Button(this, Artwork::NavigatorPicture::Next, QStringLiteral("nbNext"),
-                   QStringLiteral("Следующая запись"))),
+                   QStringLiteral("Следующая запись"),
+                   QStringLiteral("Перейти к записи ниже текущей"))),
       last_(Button(this, Artwork::NavigatorPicture::Last, QStringLiteral("nbLast"),
-                   QStringLiteral("Последняя запись"))) {
+                   QStringLiteral("Последняя запись"),
+                   QStringLiteral("Перейти к последней записи таблицы"))) {
     setFixedSize(width, withDelete ? 25 : 23);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -36,7 +42,8 @@ Navigator::Navigator(int width, bool withDelete, QWidget* parent)
         layout->addWidget(b);
     if (withDelete) {
         delete_ = Button(this, Artwork::NavigatorPicture::Delete, QStringLiteral("nbDelete"),
-                         QStringLiteral("Удалить запись"));
+                         QStringLiteral("Удалить запись"),
+                         QStringLiteral("Удалить текущую запись таблицы"));
         layout->addWidget(delete_);
         connect(delete_, &QToolButton::clicked, this, &Navigator::Delete);
     }

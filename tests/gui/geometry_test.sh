@@ -29,6 +29,11 @@ run_once() {
   local frame
   frame="$(xwininfo -id "$id" -frame 2>/dev/null | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')"
   echo "$frame" >>"$work/frames"
+  # Docks match the window to its launcher by the class the desktop entry names.
+  local class want
+  class="$(xprop -id "$id" WM_CLASS 2>/dev/null | sed 's/^[^=]*= //')"
+  want="$(sed -n 's/^StartupWMClass=//p' "$here/../../packaging/org.kelvora.Kelvora.desktop")"
+  case "$class" in *"\"$want\""*) ;; *) fail "WM_CLASS $class is not the entry's StartupWMClass '$want'" ;; esac
   xdotool windowactivate --sync "$id" key --clearmodifiers alt+F4 2>/dev/null
   wait_ended 10 || { kill "$pid"; wait_ended 10 || fail "the program did not end"; }
   [ -f "$work/bin/int.ini" ] || fail "no int.ini after close"

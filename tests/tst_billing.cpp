@@ -134,6 +134,12 @@ private slots:
         QTest::newRow("fee and step on one segment")
             << QStringList{"9:00:00-9:00:10@20"} << 60 << 0.1 << 0.0
             << QStringList{"0,433333333333333"};
+        // The user's guide's example.
+        QTest::newRow("guide: Monday across 20:00")
+            << QStringList{"19:59:30-20:00:00@36", "20:00:00-20:01:10@18"} << 60 << 0.5 << 1.0
+            << QStringList{"0,8", "0,45"};
+        QTest::newRow("guide: ten seconds on Saturday")
+            << QStringList{"9:00:00-9:00:10@18"} << 60 << 0.5 << 1.0 << QStringList{"1"};
     }
     void rule() {
         QFETCH(QStringList, pieces);

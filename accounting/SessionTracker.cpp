@@ -58,10 +58,10 @@ bool SessionTracker::Recover() {
     // The crash ended that connection: its last piece is charged as a connection's last,
     // by what the checkpoint kept of the connection.
     ConnectionSoFar soFar = left->soFar;
-    const std::vector<Segment> pieces = Placed(
-        SplitAtMidnights({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
-                          left->rate}),
-        soFar, left->billing, true);
+    const std::vector<Segment> pieces =
+        Placed(SplitAtMidnights({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
+                                 left->rate}),
+               soFar, left->billing, true);
     pending_.insert(pending_.begin(), pieces.begin(), pieces.end());
     if (pieces.empty()) {
         // Nothing to store; what is open now takes its place (tried again at the next poll).
@@ -259,8 +259,8 @@ LocalMoment SessionTracker::Look(bool stillConnected) {
 std::optional<OpenSegment> SessionTracker::Live() const {
     if (!segmentOpen_)
         return std::nullopt;
-    return OpenSegment{startDate_,       startTime_,   lastSeen_.date, lastSeen_.msecs,
-                       currentRate_, soFar_, billing_};
+    return OpenSegment{startDate_,   startTime_, lastSeen_.date, lastSeen_.msecs,
+                       currentRate_, soFar_,     billing_};
 }
 
 void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,

@@ -55,8 +55,7 @@ const TariffRow* TariffBook::RowInForce(const std::vector<TariffRow>& rows,
 }
 
 QString TariffBook::LookupRate(const std::vector<TariffRow>& rows,
-                               const std::vector<Holiday>& holidays, const QDate& date,
-                               int msecs) {
+                               const std::vector<Holiday>& holidays, const QDate& date, int msecs) {
     const TariffRow* row = RowInForce(rows, holidays, date, msecs);
     return row ? TextForms::NumberText(*row->period.cost) : QStringLiteral("0");
 }
@@ -105,7 +104,8 @@ qint64 TariffBook::SecondsOf(const QString& timeText) {
     const QStringList parts = timeText.split(QLatin1Char(':'));
     if (parts.size() != 3)
         throw Failure(QStringLiteral("'%1' is not a valid time").arg(timeText));
-    return (qint64(TextForms::ParseInteger(parts[0])) * 60 + TextForms::ParseInteger(parts[1])) * 60 +
+    return (qint64(TextForms::ParseInteger(parts[0])) * 60 + TextForms::ParseInteger(parts[1])) *
+               60 +
            TextForms::ParseInteger(parts[2]);
 }
 

@@ -9,9 +9,9 @@ struct Billing {
     static constexpr int MinUnit = 1;
     static constexpr int MaxUnit = 3600;
 
-    int unit = 1;        // seconds of one step; a connection's time is rounded up to whole steps
-    double fee = 0;      // added to the connection's first record
-    double minimum = 0;  // what a connection costs at least, made up in its last record
+    int unit = 1;       // seconds of one step; a connection's time is rounded up to whole steps
+    double fee = 0;     // added to the connection's first record
+    double minimum = 0; // what a connection costs at least, made up in its last record
 
     bool operator==(const Billing&) const = default;
     bool IsSound() const;

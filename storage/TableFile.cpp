@@ -83,10 +83,9 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
     if (found > schema.version)
         Refuse(path, QStringLiteral("он записан более новой версией программы (формат %1)")
                          .arg(found));
-    const qsizetype expected =
-        found >= 1 && std::size_t(found) <= schema.columnsIn.size()
-            ? schema.columnsIn[std::size_t(found - 1)]
-            : schema.columns.size();
+    const qsizetype expected = found >= 1 && std::size_t(found) <= schema.columnsIn.size()
+                                   ? schema.columnsIn[std::size_t(found - 1)]
+                                   : schema.columns.size();
     bool same = columns.size() == expected;
     for (int i = 0; same && i < columns.size(); ++i)
         same = columns[i].compare(schema.columns[i], Qt::CaseInsensitive) == 0;

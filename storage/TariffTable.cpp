@@ -16,17 +16,18 @@ const QStringList TariffTable::FieldNames = {QStringLiteral("WrN"), QStringLiter
 
 namespace {
 
-#define TARIFF_V1 "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)"
+#define TARIFF_V1                                                                                  \
+    "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)"
 
 // Version 2: the days a period applies on, holidays priced as a weekday, and the billing
 // terms (one row, the defaults until the user sets others).
-#define DAYS_HOLIDAYS_BILLING                                                                  \
-    "ALTER TABLE tariff ADD COLUMN Days TEXT NOT NULL DEFAULT ''; "                            \
-    "CREATE TABLE holiday(Date TEXT PRIMARY KEY, "                                             \
-    "AsDay INTEGER NOT NULL DEFAULT 7 CHECK (AsDay BETWEEN 1 AND 7)); "                        \
-    "CREATE TABLE billing(id INTEGER PRIMARY KEY CHECK (id = 1), "                             \
-    "Unit INTEGER NOT NULL DEFAULT 1 CHECK (Unit BETWEEN 1 AND 3600), "                        \
-    "Fee REAL NOT NULL DEFAULT 0, Minimum REAL NOT NULL DEFAULT 0); "                          \
+#define DAYS_HOLIDAYS_BILLING                                                                      \
+    "ALTER TABLE tariff ADD COLUMN Days TEXT NOT NULL DEFAULT ''; "                                \
+    "CREATE TABLE holiday(Date TEXT PRIMARY KEY, "                                                 \
+    "AsDay INTEGER NOT NULL DEFAULT 7 CHECK (AsDay BETWEEN 1 AND 7)); "                            \
+    "CREATE TABLE billing(id INTEGER PRIMARY KEY CHECK (id = 1), "                                 \
+    "Unit INTEGER NOT NULL DEFAULT 1 CHECK (Unit BETWEEN 1 AND 3600), "                            \
+    "Fee REAL NOT NULL DEFAULT 0, Minimum REAL NOT NULL DEFAULT 0); "                              \
     "INSERT INTO billing(id) VALUES(1)"
 
 const TableSchema Schema{
@@ -40,7 +41,9 @@ const TableSchema Schema{
     {DAYS_HOLIDAYS_BILLING}, // 1 -> 2
     {4, 5}};
 
-QString Where(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Where(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 std::optional<QString> StoredTime(const std::optional<int>& msecs) {
     return msecs ? std::optional<QString>(TariffTable::StoredTime(*msecs)) : std::nullopt;
@@ -159,7 +162,9 @@ std::vector<TariffRow> TariffTable::ReadAll() const {
         throw Failure(QStringLiteral("В файле «%1» у тарифа № %2 дни недели записаны неверно: "
                                      "«%3» (нужны цифры от 1 — понедельник до 7 — воскресенье, "
                                      "каждая не больше одного раза). Файл оставлен без изменений.")
-                          .arg(Where(path_)).arg(badId).arg(badDays));
+                          .arg(Where(path_))
+                          .arg(badId)
+                          .arg(badDays));
     return rows;
 }
 

@@ -38,7 +38,8 @@ QString ShortText(const QString& days) {
         while (last < 7 && Contains(normal, last + 1))
             ++last;
         if (last - d >= 2) {
-            parts << QString::fromUtf16(names[d - 1]) + QChar(u'–') + QString::fromUtf16(names[last - 1]);
+            parts << QString::fromUtf16(names[d - 1]) + QChar(u'–') +
+                         QString::fromUtf16(names[last - 1]);
         } else {
             for (int k = d; k <= last; ++k)
                 parts << QString::fromUtf16(names[k - 1]);

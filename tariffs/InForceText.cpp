@@ -6,7 +6,8 @@
 
 QString ShortTime(int msecs) {
     const int seconds = msecs / 1000;
-    QString text = QStringLiteral("%1:%2").arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'));
+    QString text =
+        QStringLiteral("%1:%2").arg(seconds / 3600).arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'));
     if (seconds % 60)
         text += QStringLiteral(":%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return text;
@@ -18,9 +19,12 @@ QString InForceText(const std::vector<TariffRow>& rows, const std::vector<Holida
     QString holiday;
     const int day = TariffBook::DayOf(date, holidays);
     if (date.isValid() && day != date.dayOfWeek())
-        holiday = QStringLiteral("; сегодня считается как %1").arg(Weekdays::ShortText(QString::number(day)));
+        holiday = QStringLiteral("; сегодня считается как %1")
+                      .arg(Weekdays::ShortText(QString::number(day)));
     if (!row)
-        return QStringLiteral("Сейчас действует: 0 ₽/ч (нет тарифа на это время%1)").arg(holiday);
+        return QStringLiteral("Сейчас действует: 0 ₽/ч (нет тарифа на это "
+                              "время%1)")
+            .arg(holiday);
     const TariffPeriod& p = row->period;
     const QString days =
         p.days.isEmpty() ? QStringLiteral("ежедневно") : Weekdays::ShortText(p.days);

@@ -100,8 +100,8 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     days_->move(16, 192);
 
     QPushButton* example = Button(this, "Button3", QStringLiteral("Пример"), {152, 56, 75, 25});
-    QPushButton* accept = Button(this, "Button1", QStringLiteral("Принять тариф"),
-                                 {16, 226, 113, 25});
+    QPushButton* accept =
+        Button(this, "Button1", QStringLiteral("Принять тариф"), {16, 226, 113, 25});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 226, 75, 25});
     connect(accept, &QPushButton::clicked, this, &NewTariffDialog::AcceptTariff);
     connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Button2Click);

@@ -60,8 +60,8 @@ std::optional<double> Amount(const QString& text) {
 }
 } // namespace
 
-std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds,
-                                        const QString& fee, const QString& minimum) {
+std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds, const QString& fee,
+                                        const QString& minimum) {
     Billing billing;
     switch (step) {
     case StepChoice::Second:
@@ -91,8 +91,9 @@ std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds,
 }
 
 StepChoice StepChoiceOf(const Billing& billing) {
-    return billing.unit == 1 ? StepChoice::Second
-                             : billing.unit == 60 ? StepChoice::Minute : StepChoice::Seconds;
+    return billing.unit == 1    ? StepChoice::Second
+           : billing.unit == 60 ? StepChoice::Minute
+                                : StepChoice::Seconds;
 }
 
 QString AmountInputText(double amount) {

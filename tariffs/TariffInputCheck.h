@@ -24,8 +24,8 @@ TariffPeriod TariffFromInput(const QString& start, const QString& end, const QSt
 // `seconds` seconds, 1 to 3600, digits only), the fee and the minimum per connection (digits
 // and one decimal comma; empty for none). None when any of them is wrong.
 enum class StepChoice { Second, Minute, Seconds };
-std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds,
-                                        const QString& fee, const QString& minimum);
+std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds, const QString& fee,
+                                        const QString& minimum);
 // The choice and the seconds text that show the stored terms.
 StepChoice StepChoiceOf(const Billing& billing);
 // An amount as the billing dialog shows it for editing: 1,5; empty for none.

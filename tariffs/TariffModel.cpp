@@ -121,9 +121,10 @@ bool TariffModel::setData(const QModelIndex& index, const QVariant& value, int r
     } else if (index.column() == 3) {
         const auto days = Weekdays::Normal(trimmed);
         if (trimmed.isEmpty() || !days) {
-            lastError_ = trimmed.isEmpty()
-                             ? QStringLiteral("Отметьте хотя бы один день недели.")
-                             : QStringLiteral("'%1' is not a valid value for field 'Days'").arg(text);
+            lastError_ =
+                trimmed.isEmpty()
+                    ? QStringLiteral("Отметьте хотя бы один день недели.")
+                    : QStringLiteral("'%1' is not a valid value for field 'Days'").arg(text);
             return false;
         }
         period.days = *days;

@@ -81,9 +81,8 @@ constexpr int Width = 542;
 } // namespace
 
 TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), model_(new TariffModel(this)),
-      grid_(new QTableView), navigator_(nullptr), delegate_(new TariffCellDelegate(this)),
-      inForce_(new QLabel(this)) {
+    : QDialog(parent), dialogs_(dialogs), model_(new TariffModel(this)), grid_(new QTableView),
+      navigator_(nullptr), delegate_(new TariffCellDelegate(this)), inForce_(new QLabel(this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Тариф"));
     setWindowIcon(Artwork::ApplicationIcon());
@@ -226,7 +225,8 @@ void TariffWindow::ShowHolidays() {
     if (!CommitOpenEditor())
         return;
     if (!model_->Table())
-        return dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+        return dialogs_.Error(this,
+                              QStringLiteral("Cannot perform this operation on a closed dataset"));
     HolidaysDialog dialog(dialogs_, *model_->Table(), this);
     dialog.exec();
     RefreshInForce();
@@ -236,7 +236,8 @@ void TariffWindow::ShowBilling() {
     if (!CommitOpenEditor())
         return;
     if (!model_->Table())
-        return dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
+        return dialogs_.Error(this,
+                              QStringLiteral("Cannot perform this operation on a closed dataset"));
     BillingDialog dialog(dialogs_, *model_->Table(), this);
     dialog.exec();
 }
@@ -255,7 +256,8 @@ void TariffWindow::RefreshInForce() {
                                       now.time().msecsSinceStartOfDay()));
     } catch (const Failure&) {
         // The grid has said why; the line says only that it cannot tell.
-        inForce_->setText(QStringLiteral("Сейчас действует: не известно (файл тарифов не читается)"));
+        inForce_->setText(
+            QStringLiteral("Сейчас действует: не известно (файл тарифов не читается)"));
     }
 }
 

@@ -60,5 +60,7 @@ private:
     TariffCellDelegate* delegate_;
     NewTariffDialog* newTariff_ = nullptr;
     QLabel* inForce_;
-    std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
+    std::function<QDateTime()> now_ = [] {
+        return QDateTime::currentDateTime();
+    };
 };

@@ -14,7 +14,9 @@ const QDate Dec7(2026, 12, 7);
 const QStringList Up{QStringLiteral("10.1.2.3")};
 const QStringList Down{QStringLiteral("127.0.0.1")};
 
-int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
+int Ms(int h, int m, int s, int ms = 0) {
+    return ((h * 60 + m) * 60 + s) * 1000 + ms;
+}
 
 // "9:00:00-9:10:00@20": a piece of 7 December at its rate.
 Segment Piece(const QString& text) {
@@ -98,19 +100,20 @@ private slots:
         QTest::addColumn<QStringList>("charges");
         const QStringList one{"9:00:00-9:00:01@20"};
         // Worked examples at 20 an hour, steps of a minute: a started minute costs 1/3.
-        QTest::newRow("T=1 s, step 60") << one << 60 << 0.0 << 0.0 << QStringList{"0,333333333333333"};
-        QTest::newRow("T=59 s, step 60")
-            << QStringList{"9:00:00-9:00:59@20"} << 60 << 0.0 << 0.0 << QStringList{"0,333333333333333"};
-        QTest::newRow("T=60 s, step 60")
-            << QStringList{"9:00:00-9:01:00@20"} << 60 << 0.0 << 0.0 << QStringList{"0,333333333333333"};
-        QTest::newRow("T=61 s, step 60")
-            << QStringList{"9:00:00-9:01:01@20"} << 60 << 0.0 << 0.0 << QStringList{"0,666666666666667"};
-        QTest::newRow("T=61 s, to the second")
-            << QStringList{"9:00:00-9:01:01@20"} << 1 << 0.0 << 0.0 << QStringList{"0,338888888888889"};
+        QTest::newRow("T=1 s, step 60")
+            << one << 60 << 0.0 << 0.0 << QStringList{"0,333333333333333"};
+        QTest::newRow("T=59 s, step 60") << QStringList{"9:00:00-9:00:59@20"} << 60 << 0.0 << 0.0
+                                         << QStringList{"0,333333333333333"};
+        QTest::newRow("T=60 s, step 60") << QStringList{"9:00:00-9:01:00@20"} << 60 << 0.0 << 0.0
+                                         << QStringList{"0,333333333333333"};
+        QTest::newRow("T=61 s, step 60") << QStringList{"9:00:00-9:01:01@20"} << 60 << 0.0 << 0.0
+                                         << QStringList{"0,666666666666667"};
+        QTest::newRow("T=61 s, to the second") << QStringList{"9:00:00-9:01:01@20"} << 1 << 0.0
+                                               << 0.0 << QStringList{"0,338888888888889"};
         QTest::newRow("under a second is no step")
             << QStringList{"9:00:00-9:00:00.900@20"} << 60 << 0.0 << 0.0 << QStringList{"0"};
         QTest::newRow("step of 30 s") << QStringList{"9:00:00-9:00:31@20"} << 30 << 0.0 << 0.0
-                                     << QStringList{"0,333333333333333"};
+                                      << QStringList{"0,333333333333333"};
         // The step counts the whole connection and is charged at the last segment's rate.
         const QStringList three{"9:00:00-9:10:00@20", "9:10:00-9:40:00@10", "9:40:00-9:41:30@20"};
         QTest::newRow("three segments, to the second")
@@ -118,8 +121,8 @@ private slots:
         QTest::newRow("three segments, step 60: 2490 s billed 2520")
             << three << 60 << 0.0 << 0.0
             << QStringList{"3,33333333333333", "5", "0,666666666666667"};
-        QTest::newRow("fee on one segment")
-            << QStringList{"9:00:00-9:10:00@20"} << 1 << 1.5 << 0.0 << QStringList{"4,83333333333333"};
+        QTest::newRow("fee on one segment") << QStringList{"9:00:00-9:10:00@20"} << 1 << 1.5 << 0.0
+                                            << QStringList{"4,83333333333333"};
         QTest::newRow("fee on the first of three")
             << three << 1 << 1.5 << 0.0 << QStringList{"4,83333333333333", "5", "0,5"};
         QTest::newRow("minimum met") << three << 60 << 1.5 << 10.0
@@ -152,7 +155,8 @@ private slots:
 
     // A step that would take the last segment past a day is charged whole, not wrapped.
     void aStepPastADayIsNotWrapped() {
-        QCOMPARE(TariffBook::ChargeOfSeconds(86'400 + 60, "20"), QStringLiteral("480,333333333333"));
+        QCOMPARE(TariffBook::ChargeOfSeconds(86'400 + 60, "20"),
+                 QStringLiteral("480,333333333333"));
         Segment day{Dec7, 0, Dec7, Ms(23, 59, 59, 999), "1"};
         day.last = true;
         day.billing.unit = 3600;
@@ -225,9 +229,9 @@ private slots:
     // step over both.
     void midnightSplitsOneConnection() {
         Rig rig{Billing{60, 1, 0}, Dec7, Ms(23, 59, 30)};
-        rig.Poll(Up); // 23:59:33
-        rig.Watch(); // 23:59:37
-        rig.Watch(30'000); // 0:00:07
+        rig.Poll(Up);           // 23:59:33
+        rig.Watch();            // 23:59:37
+        rig.Watch(30'000);      // 0:00:07
         rig.Poll(Down, 38'000); // 0:00:45
         QCOMPARE(rig.writer.records.size(), 2u);
         QCOMPARE(rig.writer.records[0].itogo, QStringLiteral("0:00:26"));

@@ -463,8 +463,8 @@ private slots:
         const QString message = FailureOf([&] { table.LeftOpen(); });
         QCOMPARE(message.isEmpty(), sound);
         if (sound)
-            QCOMPARE(table.LeftOpen(), (OpenSegment{Dec7, 1000, Dec7, 2000, "20",
-                                                    {61, "0,5", 2}, {60, 0.5, 2}}));
+            QCOMPARE(table.LeftOpen(),
+                     (OpenSegment{Dec7, 1000, Dec7, 2000, "20", {61, "0,5", 2}, {60, 0.5, 2}}));
     }
 
     // A second-version file keeps its records and its open segment, which reads as a

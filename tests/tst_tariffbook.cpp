@@ -138,8 +138,10 @@ private slots:
         QTest::newRow("weekday at the end, inclusive") << mon << Ms(20, 0, 0) << "20";
         QTest::newRow("weekday after the end") << mon << Ms(20, 0, 0, 1) << "0";
         QTest::newRow("Saturday") << sat << Ms(9, 0, 0) << "5";
-        QTest::newRow("holiday Monday priced as Sunday") << QDate(2026, 12, 28) << Ms(9, 0, 0) << "5";
-        QTest::newRow("working Saturday priced as Monday") << QDate(2026, 12, 26) << Ms(9, 0, 0) << "20";
+        QTest::newRow("holiday Monday priced as Sunday")
+            << QDate(2026, 12, 28) << Ms(9, 0, 0) << "5";
+        QTest::newRow("working Saturday priced as Monday")
+            << QDate(2026, 12, 26) << Ms(9, 0, 0) << "20";
         QTest::newRow("holiday Friday night priced as Sunday")
             << QDate(2027, 1, 1) << Ms(23, 0, 0) << "5";
     }
@@ -150,8 +152,8 @@ private slots:
         const Rows rows{{3, {Ms(22, 0, 0), Ms(6, 0, 0), 3, "5"}},
                         {2, {Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"}},
                         {1, {Ms(0, 0, 0), Ms(23, 59, 59, 999), 5, "67"}}};
-        const std::vector<Holiday> holidays{{QDate(2026, 12, 26), 1}, {QDate(2026, 12, 28), 7},
-                                            {QDate(2027, 1, 1)}};
+        const std::vector<Holiday> holidays{
+            {QDate(2026, 12, 26), 1}, {QDate(2026, 12, 28), 7}, {QDate(2027, 1, 1)}};
         QCOMPARE(TariffBook::LookupRate(rows, holidays, date, now), rate);
     }
 
@@ -181,17 +183,39 @@ private slots:
         QTest::addColumn<QString>("days");
         QTest::addColumn<QString>("normal"); // "!" for refused
         QTest::addColumn<QString>("shown");
-        QTest::newRow("every day") << "" << "" << "все";
-        QTest::newRow("all seven") << "7654321" << "" << "все";
-        QTest::newRow("working days") << "12345" << "12345" << "пн–пт";
-        QTest::newRow("weekend") << "76" << "67" << "сб, вс";
-        QTest::newRow("mixed") << "1345" << "1345" << "пн, ср–пт";
-        QTest::newRow("one day") << "3" << "3" << "ср";
-        QTest::newRow("zero") << "0" << "!" << "";
-        QTest::newRow("eight") << "18" << "!" << "";
-        QTest::newRow("twice") << "11" << "!" << "";
-        QTest::newRow("blank") << "1 2" << "!" << "";
-        QTest::newRow("words") << "пн" << "!" << "";
+        QTest::newRow("every day") << ""
+                                   << ""
+                                   << "все";
+        QTest::newRow("all seven") << "7654321"
+                                   << ""
+                                   << "все";
+        QTest::newRow("working days") << "12345"
+                                      << "12345"
+                                      << "пн–пт";
+        QTest::newRow("weekend") << "76"
+                                 << "67"
+                                 << "сб, вс";
+        QTest::newRow("mixed") << "1345"
+                               << "1345"
+                               << "пн, ср–пт";
+        QTest::newRow("one day") << "3"
+                                 << "3"
+                                 << "ср";
+        QTest::newRow("zero") << "0"
+                              << "!"
+                              << "";
+        QTest::newRow("eight") << "18"
+                               << "!"
+                               << "";
+        QTest::newRow("twice") << "11"
+                               << "!"
+                               << "";
+        QTest::newRow("blank") << "1 2"
+                               << "!"
+                               << "";
+        QTest::newRow("words") << "пн"
+                               << "!"
+                               << "";
     }
     void dayTexts() {
         QFETCH(QString, days);

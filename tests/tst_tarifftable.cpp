@@ -134,14 +134,14 @@ private slots:
             << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 7200")
             << "шаг «7200»";
         QTest::newRow("negative fee") << QByteArray("UPDATE billing SET Fee = -1") << "«-1.0»";
-        QTest::newRow("minimum in words") << QByteArray("UPDATE billing SET Minimum = 'много'")
-                                          << "«много»";
+        QTest::newRow("minimum in words")
+            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»";
         QTest::newRow("holiday weekday 9")
             << QByteArray("PRAGMA ignore_check_constraints = 1; "
                           "INSERT INTO holiday VALUES('2026-12-31', 9)")
             << "праздник";
-        QTest::newRow("holiday date") << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)")
-                                      << "«31.12.2026»";
+        QTest::newRow("holiday date")
+            << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)") << "«31.12.2026»";
     }
     void badTextsInASecondVersionFile() {
         QFETCH(QByteArray, sql);

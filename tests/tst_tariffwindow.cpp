@@ -14,10 +14,10 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QTableWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -482,15 +482,19 @@ private slots:
     void inForceLine_data() {
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("line");
-        QTest::newRow("a weekday") << QDateTime(QDate(2026, 12, 11), QTime(12, 0))
-                                   << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
-        QTest::newRow("a weekend") << QDateTime(QDate(2026, 12, 12), QTime(12, 0))
-                                   << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59)";
-        QTest::newRow("a holiday") << QDateTime(QDate(2026, 12, 31), QTime(12, 0))
-                                   << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
-                                      "сегодня считается как вс)";
+        QTest::newRow("a weekday")
+            << QDateTime(QDate(2026, 12, 11), QTime(12, 0))
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
+        QTest::newRow("a weekend")
+            << QDateTime(QDate(2026, 12, 12), QTime(12, 0))
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59)";
+        QTest::newRow("a holiday")
+            << QDateTime(QDate(2026, 12, 31), QTime(12, 0))
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
+               "сегодня считается как вс)";
         QTest::newRow("nothing") << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500))
-                                 << "Сейчас действует: 0 ₽/ч (нет тарифа на это время)";
+                                 << "Сейчас действует: 0 ₽/ч (нет тарифа на это "
+                                    "время)";
     }
     void inForceLine() {
         QFETCH(QDateTime, now);
@@ -510,13 +514,41 @@ private slots:
         QTest::addColumn<QString>("fee");
         QTest::addColumn<QString>("minimum");
         QTest::addColumn<QString>("stored"); // unit fee minimum; "!" for refused
-        QTest::newRow("per second") << "PerSecond" << "" << "" << "" << "1 0 0";
-        QTest::newRow("per minute with a fee") << "PerMinute" << "" << "1,5" << "" << "60 1.5 0";
-        QTest::newRow("every 30 s, minimum") << "PerSeconds" << "30" << "" << "3" << "30 0 3";
-        QTest::newRow("N missing") << "PerSeconds" << "" << "" << "" << "!";
-        QTest::newRow("N too long") << "PerSeconds" << "3601" << "" << "" << "!";
-        QTest::newRow("fee with a point") << "PerMinute" << "" << "1.5" << "" << "!";
-        QTest::newRow("negative minimum") << "PerMinute" << "" << "" << "-1" << "!";
+        QTest::newRow("per second") << "PerSecond"
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "1 0 0";
+        QTest::newRow("per minute with a fee") << "PerMinute"
+                                               << ""
+                                               << "1,5"
+                                               << ""
+                                               << "60 1.5 0";
+        QTest::newRow("every 30 s, minimum") << "PerSeconds"
+                                             << "30"
+                                             << ""
+                                             << "3"
+                                             << "30 0 3";
+        QTest::newRow("N missing") << "PerSeconds"
+                                   << ""
+                                   << ""
+                                   << ""
+                                   << "!";
+        QTest::newRow("N too long") << "PerSeconds"
+                                    << "3601"
+                                    << ""
+                                    << ""
+                                    << "!";
+        QTest::newRow("fee with a point") << "PerMinute"
+                                          << ""
+                                          << "1.5"
+                                          << ""
+                                          << "!";
+        QTest::newRow("negative minimum") << "PerMinute"
+                                          << ""
+                                          << ""
+                                          << "-1"
+                                          << "!";
     }
     void billingDialog() {
         QFETCH(QString, step);

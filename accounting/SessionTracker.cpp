@@ -29,6 +29,7 @@ void SessionTracker::FormCreate() {
     awaitingStart_ = true;
     startTime_ = 0;
     elapsed_ = 0;
+    soFar_ = {};
     view_.ShowStatus(Starting);
     rereadRate_ = true;
     recovered_ = false;
@@ -54,8 +55,13 @@ bool SessionTracker::Recover() {
     recovered_ = true;
     if (!left)
         return true;
-    const std::vector<Segment> pieces = SplitAtMidnights(
-        {left->startDate, left->startMsecs, left->lastDate, left->lastMsecs, left->rate});
+    // The crash ended that connection: its last piece is charged as a connection's last,
+    // by what the checkpoint kept of the connection.
+    ConnectionSoFar soFar = left->soFar;
+    const std::vector<Segment> pieces =
+        Placed(SplitAtMidnights({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
+                                 left->rate}),
+               soFar, left->billing, true);
     pending_.insert(pending_.begin(), pieces.begin(), pieces.end());
     if (pieces.empty()) {
         // Nothing to store; what is open now takes its place (tried again at the next poll).
@@ -84,6 +90,28 @@ std::vector<Segment> SessionTracker::SplitAtMidnights(const Segment& segment) {
     std::erase_if(pieces, [](const Segment& p) {
         return AbsoluteMsecs({p.endDate, p.endMsecs}) <= AbsoluteMsecs({p.startDate, p.startMsecs});
     });
+    return pieces;
+}
+
+std::vector<Segment> SessionTracker::Placed(std::vector<Segment> pieces, ConnectionSoFar& soFar,
+                                            const Billing& billing, bool endsConnection) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        Segment& piece = pieces[i];
+        piece.before = soFar;
+        piece.billing = billing;
+        piece.last = endsConnection && i + 1 == pieces.size();
+        try {
+            soFar = TariffBook::With(soFar, TariffBook::RecordOf(piece));
+        } catch (const Failure&) {
+            // A piece that cannot be priced is told when it is written; its time still
+            // counts towards the connection's steps.
+            const Segment plain{piece.startDate, piece.startMsecs, piece.endDate, piece.endMsecs,
+                                QStringLiteral("0")};
+            soFar.seconds = TariffBook::With(soFar, TariffBook::RecordOf(plain)).seconds;
+        }
+    }
+    if (endsConnection)
+        soFar = {};
     return pieces;
 }
 
@@ -120,6 +148,9 @@ void SessionTracker::Timer1Timer() {
         if (awaitingStart_) {
             startTime_ = now.msecs;
             startDate_ = now.date;
+            // A new connection, billed to its end by the terms in force as it begins.
+            soFar_ = {};
+            billing_ = rates_.Terms();
         }
         awaitingStart_ = false;
         segmentOpen_ = true;
@@ -228,7 +259,8 @@ LocalMoment SessionTracker::Look(bool stillConnected) {
 std::optional<OpenSegment> SessionTracker::Live() const {
     if (!segmentOpen_)
         return std::nullopt;
-    return OpenSegment{startDate_, startTime_, lastSeen_.date, lastSeen_.msecs, currentRate_};
+    return OpenSegment{startDate_,   startTime_, lastSeen_.date, lastSeen_.msecs,
+                       currentRate_, soFar_,     billing_};
 }
 
 void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
@@ -238,12 +270,13 @@ void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment
     // sees the new date; one that would last a day or more is cut at every midnight. Never
     // a negative duration, whatever the clock did, and a segment of no time is no record.
     const qint64 span = AbsoluteMsecs(end) - AbsoluteMsecs({startDate_, startTime_});
-    if (span >= DateTimeValue::MsecsPerDay || end.date > startDate_.addDays(1)) {
-        for (Segment& piece : SplitAtMidnights(ended))
-            pending_.push_back(std::move(piece));
-    } else if (span > 0) {
-        pending_.push_back(ended);
-    }
+    std::vector<Segment> pieces;
+    if (span >= DateTimeValue::MsecsPerDay || end.date > startDate_.addDays(1))
+        pieces = SplitAtMidnights(ended);
+    else if (span > 0)
+        pieces.push_back(ended);
+    for (Segment& piece : Placed(std::move(pieces), soFar_, billing_, !next.has_value()))
+        pending_.push_back(std::move(piece));
     segmentOpen_ = next.has_value();
     if (next) {
         startTime_ = next->msecs;

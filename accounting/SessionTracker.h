@@ -53,6 +53,11 @@ public:
     // moment of its day, the next begins at the first of the next. Pieces of no time are
     // dropped.
     static std::vector<Segment> SplitAtMidnights(const Segment& segment);
+    // Gives each piece of a connection its place in it, in order: what the connection stored
+    // before it (`soFar`, moved on past each piece) and the terms it is billed by; the final
+    // piece is the connection's last when `endsConnection`.
+    static std::vector<Segment> Placed(std::vector<Segment> pieces, ConnectionSoFar& soFar,
+                                       const Billing& billing, bool endsConnection);
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
                    RateSource& rates, RecordWriter& writer, TrackerView& view,
@@ -81,6 +86,9 @@ public:
     QDate StartDate() const { return startDate_; }
     int StartTime() const { return startTime_; }
     int ElapsedSeconds() const { return elapsed_; }
+    // The open connection's records so far and the terms it is billed by.
+    const ConnectionSoFar& SoFar() const { return soFar_; }
+    const Billing& Terms() const { return billing_; }
     // Finished segments not yet stored, oldest first.
     const std::deque<Segment>& Pending() const { return pending_; }
 
@@ -119,6 +127,8 @@ private:
     bool rereadRate_ = true;
     int elapsed_ = 0; // ticks since the poll that began the connection
     std::deque<Segment> pending_;
+    ConnectionSoFar soFar_; // the open connection's segments already ended
+    Billing billing_;       // taken when the connection began
     LocalMoment lastSeen_;
     qint64 lastMonotonic_ = 0;
     bool looked_ = false;

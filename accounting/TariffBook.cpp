@@ -2,34 +2,66 @@
 
 #include "storage/DateTimeValue.h"
 #include "storage/TextForms.h"
+#include "storage/Weekdays.h"
 
 #include <cmath>
 
 QString TariffBook::LookupRate() {
     if (!table_)
         return QStringLiteral("0");
-    const int now = clock_.Now().msecs;
+    const LocalMoment now = clock_.Now();
     try {
-        lastRead_ = table_->ReadAll();
+        // All three or none: the periods are never matched against another read's holidays.
+        auto rows = table_->ReadAll();
+        auto holidays = table_->ReadHolidays();
+        const Billing billing = table_->ReadBilling();
+        lastRead_ = std::move(rows);
+        holidays_ = std::move(holidays);
+        billing_ = billing;
     } catch (const Failure& failure) {
-        throw RateLookupFailure(failure.message(), LookupRate(lastRead_, now));
+        throw RateLookupFailure(failure.message(),
+                                LookupRate(lastRead_, holidays_, now.date, now.msecs));
     }
-    return LookupRate(lastRead_, now);
+    return LookupRate(lastRead_, holidays_, now.date, now.msecs);
 }
 
-QString TariffBook::LookupRate(const std::vector<TariffRow>& rows, int msecs) {
+int TariffBook::DayOf(const QDate& date, const std::vector<Holiday>& holidays) {
+    if (!date.isValid())
+        return 0;
+    for (const Holiday& h : holidays)
+        if (h.date == date)
+            return h.asDay;
+    return date.dayOfWeek();
+}
+
+const TariffRow* TariffBook::RowInForce(const std::vector<TariffRow>& rows,
+                                        const std::vector<Holiday>& holidays, const QDate& date,
+                                        int msecs) {
+    const int day = DayOf(date, holidays);
     for (const TariffRow& row : rows) {
         const TariffPeriod& p = row.period;
         if (!p.wrN || !p.wrK || !p.cost || !std::isfinite(*p.cost))
             continue;
+        if (!p.days.isEmpty() && !Weekdays::Contains(p.days, day))
+            continue;
         // period          [--------]
-        // across midnight ---]   [---   (start later than end)
+        // across midnight ---]   [---   (start later than end; both ends on the same day)
         const bool inside = *p.wrN <= *p.wrK ? *p.wrN <= msecs && msecs <= *p.wrK
                                              : msecs >= *p.wrN || msecs <= *p.wrK;
         if (inside)
-            return TextForms::NumberText(*p.cost);
+            return &row;
     }
-    return QStringLiteral("0");
+    return nullptr;
+}
+
+QString TariffBook::LookupRate(const std::vector<TariffRow>& rows,
+                               const std::vector<Holiday>& holidays, const QDate& date, int msecs) {
+    const TariffRow* row = RowInForce(rows, holidays, date, msecs);
+    return row ? TextForms::NumberText(*row->period.cost) : QStringLiteral("0");
+}
+
+QString TariffBook::LookupRate(const std::vector<TariffRow>& rows, int msecs) {
+    return LookupRate(rows, {}, QDate(), msecs);
 }
 
 double TariffBook::SessionDuration(const QDate& startDate, double startTime,
@@ -41,13 +73,8 @@ double TariffBook::SessionDuration(const QDate& startDate, double startTime,
     return (lastSecond - startTime + endTime) + oneSecond;
 }
 
-QString TariffBook::SessionCharge(double duration, const QString& rate) {
-    const QString t = TextForms::TimeText(duration);
-    // 7 characters when the hours are one digit (9:05:07), 8 when two (13:00:00).
-    const bool twoDigitHours = t[1] != QLatin1Char(':');
-    const int h = TextForms::ParseInteger(twoDigitHours ? t.mid(0, 2) : t.mid(0, 1));
-    const int m = TextForms::ParseInteger(twoDigitHours ? t.mid(3, 2) : t.mid(2, 2));
-    const int s = TextForms::ParseInteger(twoDigitHours ? t.mid(6, 2) : t.mid(5, 2));
+namespace {
+QString Charge(qint64 h, int m, int s, const QString& rate) {
     const long double r = TextForms::ParseNumber(rate);
 
     const QString ph = TextForms::NumberText(r * h);
@@ -57,15 +84,75 @@ QString TariffBook::SessionCharge(double duration, const QString& rate) {
         (TextForms::ParseNumber(ph) + TextForms::ParseNumber(pm)) + TextForms::ParseNumber(ps);
     return TextForms::NumberText(sum);
 }
+} // namespace
+
+QString TariffBook::SessionCharge(double duration, const QString& rate) {
+    const QString t = TextForms::TimeText(duration);
+    // 7 characters when the hours are one digit (9:05:07), 8 when two (13:00:00).
+    const bool twoDigitHours = t[1] != QLatin1Char(':');
+    const int h = TextForms::ParseInteger(twoDigitHours ? t.mid(0, 2) : t.mid(0, 1));
+    const int m = TextForms::ParseInteger(twoDigitHours ? t.mid(3, 2) : t.mid(2, 2));
+    const int s = TextForms::ParseInteger(twoDigitHours ? t.mid(6, 2) : t.mid(5, 2));
+    return Charge(h, m, s, rate);
+}
+
+QString TariffBook::ChargeOfSeconds(qint64 seconds, const QString& rate) {
+    return Charge(seconds / 3600, int(seconds / 60 % 60), int(seconds % 60), rate);
+}
+
+qint64 TariffBook::SecondsOf(const QString& timeText) {
+    const QStringList parts = timeText.split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        throw Failure(QStringLiteral("'%1' is not a valid time").arg(timeText));
+    return (qint64(TextForms::ParseInteger(parts[0])) * 60 + TextForms::ParseInteger(parts[1])) *
+               60 +
+           TextForms::ParseInteger(parts[2]);
+}
 
 SessionRecord TariffBook::RecordOf(const Segment& s) {
     const double start = DateTimeValue::FromMsecs(s.startMsecs);
     const double end = DateTimeValue::FromMsecs(s.endMsecs);
     const double duration = SessionDuration(s.startDate, start, s.endDate, end);
-    return {s.startDate,
-            TextForms::TimeText(start),
-            TextForms::TimeText(end),
-            TextForms::TimeText(duration),
-            s.rate,
-            SessionCharge(duration, s.rate)};
+    SessionRecord record{s.startDate,
+                         TextForms::TimeText(start),
+                         TextForms::TimeText(end),
+                         TextForms::TimeText(duration),
+                         s.rate,
+                         SessionCharge(duration, s.rate)};
+    const Billing& b = s.billing;
+    const qint64 seconds = SecondsOf(record.itogo);
+    if (s.last && b.unit > 1) {
+        // The connection's time rounded up to whole steps; what is added is charged at the
+        // last segment's rate, with its own time. Itogo stays the real time.
+        const qint64 total = s.before.seconds + seconds;
+        const qint64 billed = (total + b.unit - 1) / b.unit * b.unit;
+        if (billed > total)
+            record.summ = ChargeOfSeconds(seconds + billed - total, s.rate);
+    }
+    // Amounts are added only where there is something to add: with the default terms every
+    // charge stays the very text of the time at its rate.
+    long double charge = TextForms::ParseNumber(record.summ);
+    bool added = false;
+    if (s.before.records == 0 && b.fee > 0) {
+        charge += TextForms::ParseNumber(TextForms::NumberText(b.fee));
+        added = true;
+    }
+    if (s.last && b.minimum > 0) {
+        const long double minimum = TextForms::ParseNumber(TextForms::NumberText(b.minimum));
+        const long double total = TextForms::ParseNumber(s.before.charges) + charge;
+        if (total < minimum) {
+            charge += minimum - total;
+            added = true;
+        }
+    }
+    if (added)
+        record.summ = TextForms::NumberText(charge);
+    return record;
+}
+
+ConnectionSoFar TariffBook::With(const ConnectionSoFar& soFar, const SessionRecord& record) {
+    return {soFar.seconds + SecondsOf(record.itogo),
+            TextForms::NumberText(TextForms::ParseNumber(soFar.charges) +
+                                  TextForms::ParseNumber(record.summ)),
+            soFar.records + 1};
 }

@@ -27,6 +27,9 @@ public:
     // The rate in force now as a number text, "0" when no period covers this moment.
     // Throws RateLookupFailure when the tariff table cannot be read.
     virtual QString LookupRate() = 0;
+    // The billing terms as of the last lookup; a connection is billed by the terms it
+    // began under.
+    virtual Billing Terms() const { return {}; }
 };
 
 // A finished piece of a connection, with the rate it was in force at.
@@ -36,6 +39,11 @@ struct Segment {
     QDate endDate;
     int endMsecs = 0;
     QString rate;
+    // Its place in the connection, for the charge rule: what the connection stored before
+    // it, whether it is the connection's last, and the terms the connection is billed by.
+    ConnectionSoFar before = {};
+    bool last = false;
+    Billing billing = {};
 
     bool operator==(const Segment&) const = default;
 };
@@ -46,10 +54,22 @@ public:
     // No table (not open yet, or it failed to open) means rate "0".
     void SetTable(const TariffTable* table) { table_ = table; }
     QString LookupRate() override;
+    Billing Terms() const override { return billing_; }
 
-    // The first period, in table order, that holds the moment; both ends inclusive. A
-    // period whose start is later than its end runs across midnight. A period with an
-    // empty start, end or price never matches.
+    // The weekday periods are matched as on that date: its own, or the one its holiday
+    // counts as. 0 for no date.
+    static int DayOf(const QDate& date, const std::vector<Holiday>& holidays);
+    // The first period, in table order, that holds the moment: its days hold the date's
+    // weekday and its times the time of day, both ends inclusive. A period whose start is
+    // later than its end runs across midnight and covers both ends of each of its days. A
+    // period with an empty start, end or price never matches.
+    static const TariffRow* RowInForce(const std::vector<TariffRow>& rows,
+                                       const std::vector<Holiday>& holidays, const QDate& date,
+                                       int msecs);
+    // The price of that period as a number text, "0" when there is none.
+    static QString LookupRate(const std::vector<TariffRow>& rows,
+                              const std::vector<Holiday>& holidays, const QDate& date, int msecs);
+    // The same without a date: only periods of every day match.
     static QString LookupRate(const std::vector<TariffRow>& rows, int msecs);
 
     // EndTime - StartTime on the same date; across midnight, one day less StartTime plus
@@ -61,12 +81,24 @@ public:
     // passes through its number text before they are added. Throws Failure on a rate that
     // is no number.
     static QString SessionCharge(double duration, const QString& rate);
+    // The same for a number of whole seconds, which may exceed a day.
+    static QString ChargeOfSeconds(qint64 seconds, const QString& rate);
+    // The whole seconds of a time text (9:05:07).
+    static qint64 SecondsOf(const QString& timeText);
 
-    // The row the session table stores for a finished segment.
+    // The row the session table stores for a finished segment: its time at its rate, and
+    // by the connection's billing terms: the fee on the connection's first record; on its
+    // last, the connection's time rounded up to whole steps at the last segment's rate and
+    // whatever the connection's charges still lack of the minimum.
     static SessionRecord RecordOf(const Segment& segment);
+    // The connection's records so far, with one more.
+    static ConnectionSoFar With(const ConnectionSoFar& soFar, const SessionRecord& record);
 
 private:
     const Clock& clock_;
     const TariffTable* table_ = nullptr;
-    std::vector<TariffRow> lastRead_; // the periods of the last read that succeeded
+    // What the last read that succeeded gave.
+    std::vector<TariffRow> lastRead_;
+    std::vector<Holiday> holidays_;
+    Billing billing_;
 };

@@ -1,5 +1,7 @@
-// The new-tariff dialog's check and conversion on any three texts.
+// The new-tariff dialog's check and conversion on any three texts; the billing dialog's on
+// any step choice and three texts, and the days of a period on any text.
 #include "storage/Failure.h"
+#include "storage/Weekdays.h"
 #include "tariffs/TariffInputCheck.h"
 
 #include <cstdint>
@@ -16,6 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 __builtin_trap(); // a period that passed is a real one
         } catch (const Failure&) {
         }
+    }
+    const auto billing = BillingFromInput(StepChoice(size % 3), start, end, cost);
+    if (billing && !billing->IsSound())
+        __builtin_trap(); // terms that passed are terms the file accepts
+    if (const auto days = Weekdays::Normal(start)) {
+        if (days->size() > 6 || Weekdays::Normal(*days) != days)
+            __builtin_trap(); // normal days are at most six digits, and stay as they are
+        (void)Weekdays::ShortText(*days);
     }
     return 0;
 }

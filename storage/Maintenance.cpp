@@ -1,5 +1,6 @@
 #include "Maintenance.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,4 +102,22 @@ std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, i
     if (troubles.isEmpty())
         return std::nullopt;
     return troubles.join(QLatin1Char('\n'));
+}
+
+std::optional<QString> BackUpBeforeUpgrade(const QString& path, int version) {
+    const QFileInfo file(path);
+    const QString folder = file.dir().filePath(QStringLiteral("backup"));
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("Папку «%1» для резервных копий создать не удалось.")
+            .arg(QDir::toNativeSeparators(folder));
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = QDir(folder).filePath(
+        QStringLiteral("%1-v%2-%3.db").arg(file.completeBaseName()).arg(version).arg(stamp));
+    for (int n = 2; QFileInfo::exists(copy); ++n)
+        copy = QDir(folder).filePath(QStringLiteral("%1-v%2-%3-%4.db")
+                                         .arg(file.completeBaseName())
+                                         .arg(version)
+                                         .arg(stamp)
+                                         .arg(n));
+    return CopyDatabase(path, copy);
 }

@@ -15,3 +15,8 @@ QString QuickCheck(const QString& path);
 // tarif-YYYY-MM-DD.db, unless today's copies are there already, and keeps the seven newest
 // of each. Returns a message when something could not be copied.
 std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep = 7);
+
+// Copies the file at `path` (of format `version`) into backup/ beside it as
+// NAME-vVERSION-YYYYMMDD-HHMMSS.db, before an upgrade changes it. Daily copies never remove
+// it. Returns what went wrong, if anything.
+std::optional<QString> BackUpBeforeUpgrade(const QString& path, int version);

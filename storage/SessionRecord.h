@@ -1,6 +1,7 @@
 #pragma once
 // One stored segment of a connection, every field but the date as the text it is kept in.
 
+#include "Billing.h"
 #include "Failure.h"
 
 #include <QDate>
@@ -30,6 +31,8 @@ struct OpenSegment {
     QDate lastDate; // the last moment the connection was seen
     int lastMsecs = 0;
     QString rate;
+    ConnectionSoFar soFar = {}; // the connection's records before this segment
+    Billing billing = {};       // the terms the connection began under
 
     bool operator==(const OpenSegment&) const = default;
 };

@@ -6,6 +6,8 @@
 #include "TextForms.h"
 
 #include <QDir>
+#include <climits>
+#include <cmath>
 
 const QString SessionTable::FileName = QStringLiteral("data.db");
 
@@ -47,17 +49,32 @@ namespace {
     "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                 \
     "BEGIN UPDATE session_count SET n = n - 1; END"
 
+// Version 3 keeps, beside the open segment, what the charge of the connection's last
+// segment depends on: the connection's seconds, charges and records so far, and the billing
+// terms it began under, so a connection a crash ended is charged as if it had not crashed.
+#define CONNECTION_SO_FAR                                                                      \
+    "ALTER TABLE open_segment ADD COLUMN Seconds INTEGER NOT NULL DEFAULT 0; "                 \
+    "ALTER TABLE open_segment ADD COLUMN Charges TEXT NOT NULL DEFAULT '0'; "                  \
+    "ALTER TABLE open_segment ADD COLUMN Records INTEGER NOT NULL DEFAULT 0; "                 \
+    "ALTER TABLE open_segment ADD COLUMN Unit INTEGER NOT NULL DEFAULT 1; "                    \
+    "ALTER TABLE open_segment ADD COLUMN Fee REAL NOT NULL DEFAULT 0; "                        \
+    "ALTER TABLE open_segment ADD COLUMN Minimum REAL NOT NULL DEFAULT 0"
+
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
     {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
      QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
      QStringLiteral("Summ")},
-    2,
+    3,
+    // A new file is built by the same steps as an upgraded one, so both are alike.
     "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
     "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
-    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT,
-    {OPEN_SEGMENT "; " SESSION_COUNT}};
+    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT "; " CONNECTION_SO_FAR,
+    {
+        OPEN_SEGMENT "; " SESSION_COUNT, // 1 -> 2
+        CONNECTION_SO_FAR,               // 2 -> 3
+    }};
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
 #define IN_VIEW "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))"
@@ -91,9 +108,11 @@ struct SessionTable::Statements {
           rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
                            " ORDER BY id DESC"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
-                       "LastTime, Rate) VALUES(1, ?1, ?2, ?3, ?4, ?5)"),
+                       "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
+                       "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
           closeOpen(db, "DELETE FROM open_segment"),
-          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate FROM open_segment") {}
+          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
+                       "Records, Unit, Fee, Minimum FROM open_segment") {}
     SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
         rangeCount, rangePage, rangeCharges, keepOpen, closeOpen, readOpen;
 };
@@ -240,24 +259,45 @@ std::optional<OpenSegment> SessionTable::LeftOpen() {
     std::optional<OpenSegment> open;
     try {
         if (s.Step()) {
-            for (int i = 0; i < 5; ++i)
+            for (int i = 0; i < 11; ++i)
                 fields << s.Text(i);
             // Every field as the program writes it: ISO dates, whole milliseconds of a day,
-            // and a rate that is a number text.
-            const auto time = [&s](int column) -> std::optional<int> {
+            // rates and charges that are number texts, billing terms in their ranges.
+            const auto integer = [&s](int column, qint64 low, qint64 high) -> std::optional<qint64> {
                 if (!s.IsInteger(column))
                     return std::nullopt;
                 const qint64 v = s.Int(column);
-                return v >= 0 && v < 86'400'000 ? std::optional<int>(int(v)) : std::nullopt;
+                return v >= low && v <= high ? std::optional<qint64>(v) : std::nullopt;
+            };
+            const auto numberText = [](const QString& text) {
+                return TextForms::TryParseNumber(text).has_value() &&
+                       TextForms::NumberText(TextForms::ParseNumber(text)) == text;
+            };
+            const auto amount = [&s](int column) -> std::optional<double> {
+                if (s.IsNull(column) || !TextForms::TryParseNumber(s.Text(column).replace('.', ',')))
+                    return std::nullopt;
+                const double v = s.Double(column);
+                return std::isfinite(v) && v >= 0 ? std::optional<double>(v) : std::nullopt;
             };
             const QDate startDate = QDate::fromString(fields[0], Qt::ISODate);
             const QDate lastDate = QDate::fromString(fields[2], Qt::ISODate);
-            const auto startTime = time(1);
-            const auto lastTime = time(3);
-            const bool rateReads = TextForms::TryParseNumber(fields[4]).has_value() &&
-                                   TextForms::NumberText(TextForms::ParseNumber(fields[4])) == fields[4];
-            if (startDate.isValid() && lastDate.isValid() && startTime && lastTime && rateReads)
-                open = OpenSegment{startDate, *startTime, lastDate, *lastTime, fields[4]};
+            const auto startTime = integer(1, 0, 86'399'999);
+            const auto lastTime = integer(3, 0, 86'399'999);
+            const auto seconds = integer(5, 0, std::numeric_limits<qint64>::max());
+            const auto records = integer(7, 0, INT_MAX);
+            const auto unit = integer(8, Billing::MinUnit, Billing::MaxUnit);
+            const auto fee = amount(9);
+            const auto minimum = amount(10);
+            if (startDate.isValid() && lastDate.isValid() && startTime && lastTime &&
+                numberText(fields[4]) && seconds && numberText(fields[6]) && records && unit &&
+                fee && minimum)
+                open = OpenSegment{startDate,
+                                   int(*startTime),
+                                   lastDate,
+                                   int(*lastTime),
+                                   fields[4],
+                                   {*seconds, fields[6], int(*records)},
+                                   {int(*unit), *fee, *minimum}};
         }
         s.Reset();
     } catch (const SqliteError& error) {
@@ -267,10 +307,13 @@ std::optional<OpenSegment> SessionTable::LeftOpen() {
     if (!fields.isEmpty() && !open)
         throw DamagedSegment(
             QStringLiteral("В файле «%1» незавершённое подключение записано с ошибкой и не может "
-                           "быть сохранено: начало %2 %3, последняя отметка %4 %5, тариф «%6». "
+                           "быть сохранено: начало %2 %3, последняя отметка %4 %5, тариф «%6», "
+                           "до него %7 с на сумму %8 в %9 записях, тарификация: шаг %10 с, плата "
+                           "за подключение %11, минимум %12. "
                            "Оно отложено, запись остальных подключений продолжается.")
                 .arg(QDir::toNativeSeparators(path_), fields[0], fields[1], fields[2], fields[3],
-                     fields[4]));
+                     fields[4], fields[5], fields[6], fields[7])
+                .arg(fields[8], fields[9], fields[10]));
     return open;
 }
 
@@ -305,7 +348,13 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(2, qint64(open->startMsecs))
                 .Bind(3, open->lastDate.toString(Qt::ISODate))
                 .Bind(4, qint64(open->lastMsecs))
-                .Bind(5, open->rate);
+                .Bind(5, open->rate)
+                .Bind(6, open->soFar.seconds)
+                .Bind(7, open->soFar.charges)
+                .Bind(8, qint64(open->soFar.records))
+                .Bind(9, qint64(open->billing.unit))
+                .Bind(10, open->billing.fee)
+                .Bind(11, open->billing.minimum);
             St().keepOpen.Run();
         } else if (keepOpen) {
             St().closeOpen.Run();

@@ -1,6 +1,7 @@
 #include "TableFile.h"
 
 #include "Failure.h"
+#include "Maintenance.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,7 +83,10 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
     if (found > schema.version)
         Refuse(path, QStringLiteral("он записан более новой версией программы (формат %1)")
                          .arg(found));
-    bool same = columns.size() == schema.columns.size();
+    const qsizetype expected = found >= 1 && std::size_t(found) <= schema.columnsIn.size()
+                                   ? schema.columnsIn[std::size_t(found - 1)]
+                                   : schema.columns.size();
+    bool same = columns.size() == expected;
     for (int i = 0; same && i < columns.size(); ++i)
         same = columns[i].compare(schema.columns[i], Qt::CaseInsensitive) == 0;
     if (found < 1 || !same)
@@ -165,6 +169,14 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
     try {
         SqliteDatabase db(path, false);
         const qint64 version = CheckSchema(db, path, schema);
+        if (version < schema.version) {
+            // The file as it was is kept before it is changed, so an older program (or the
+            // user) still has it.
+            if (const auto trouble = BackUpBeforeUpgrade(path, int(version)))
+                Refuse(path, QStringLiteral("перед переходом на новый формат не удалось сохранить "
+                                            "его копию (%1)")
+                                 .arg(*trouble));
+        }
         UseWriteAheadLog(db);
         Upgrade(db, version, schema);
         return db;

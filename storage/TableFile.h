@@ -16,6 +16,9 @@ struct TableSchema {
     const char* createSql; // the whole schema of that version
     // Upgrades: upgrade[v - 1] takes a file of version v to v + 1, in one transaction.
     std::vector<const char*> upgrade;
+    // How many of `columns` a file of version v has: columnsIn[v - 1]; all of them in every
+    // version when empty. Columns are only ever added at the end.
+    std::vector<int> columnsIn = {};
 };
 
 // Opens dir/fileName. Throws Failure naming the file and the reason.

@@ -1,10 +1,13 @@
 #pragma once
-// The tariff table, tarif.db: periods of the day with their price per hour, newest first.
-// A period's start or end or price may be empty, when a cell was emptied in the grid.
+// The tariff table, tarif.db: periods of the day with their price per hour and the days
+// they apply on, newest first; holidays, each priced as a given weekday; and the billing
+// terms. A period's start or end or price may be empty, when a cell was emptied in the grid.
 
+#include "Billing.h"
 #include "platform/FileKind.h"
 #include "Sqlite.h"
 
+#include <QDate>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -14,8 +17,17 @@ struct TariffPeriod {
     std::optional<int> wrN;     // start, milliseconds since midnight
     std::optional<int> wrK;     // end, milliseconds since midnight
     std::optional<double> cost; // price per hour
+    QString days = {};          // ISO weekday digits in order; empty for every day
 
     bool operator==(const TariffPeriod&) const = default;
+};
+
+// On this date periods are matched as if it were weekday asDay (1 Monday .. 7 Sunday).
+struct Holiday {
+    QDate date;
+    int asDay = 7;
+
+    bool operator==(const Holiday&) const = default;
 };
 
 struct TariffRow {
@@ -35,12 +47,24 @@ public:
     const QString& FilePath() const { return path_; }
 
     // All periods, newest first. A file put in the place of the one open is opened first
-    // (Changed is emitted); a file deleted meanwhile throws Failure.
+    // (Changed is emitted); a file deleted meanwhile throws Failure, and so does a period
+    // whose days are not written as the program writes them.
     std::vector<TariffRow> ReadAll() const;
     // Stores a new period as the first row; returns its id.
     qint64 Add(const TariffPeriod& period);
     void Update(qint64 id, const TariffPeriod& period);
     void Remove(qint64 id);
+
+    // Holidays by date. Throws Failure on a date or weekday the program cannot read.
+    std::vector<Holiday> ReadHolidays() const;
+    // Adds the holiday, or changes the weekday of the one on that date.
+    void SetHoliday(const Holiday& holiday);
+    void RemoveHoliday(const QDate& date);
+
+    // The billing terms; the defaults when none are stored. Throws Failure on terms out of
+    // range, and SetBilling stores nothing then.
+    Billing ReadBilling() const;
+    void SetBilling(const Billing& billing);
 
     static int FieldIndex(const QString& name); // throws "Field '%s' not found"
     // The stored form of a time of day: HH:MM:SS.zzz.
@@ -53,6 +77,8 @@ private:
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
     void Open();
     void ReopenIfReplaced() const;
+    // Runs one statement in its own transaction; `action` names it in the message.
+    void Write(SqliteStatement& statement, const QString& action);
 
     QString dir_;
     QString path_;

@@ -1,6 +1,7 @@
 #include "NewTariffDialog.h"
 
 #include "ui/Keyboard.h"
+#include "DaysToggles.h"
 #include "TariffInputCheck.h"
 #include "TimeMaskEdit.h"
 #include "storage/Failure.h"
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 const QString NewTariffDialog::Example =
     QStringLiteral("Пример: С 1:00 до 8:00 - 10 руб., с 8:00 до 1:00 - 20 руб. ") +
@@ -53,7 +55,7 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Добавление нового тарифа"));
     setWindowIcon(Artwork::ApplicationIcon());
-    setFixedSize(229, 232);
+    setFixedSize(229, 262);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
     const QColor background(185, 209, 234);
     Contrast::FixColours(this, background, Qt::white);
@@ -95,11 +97,15 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
         field->setAccessibleName(QString::fromUtf8(name));
         field->setAccessibleDescription(QString::fromUtf8(description));
     }
+    // Every day at first: stored as a period of every day.
+    days_ = new DaysToggles(this);
+    days_->setObjectName(QStringLiteral("Days"));
+    days_->move(16, 192);
 
     QPushButton* example = Button(this, "Button3", QStringLiteral("Пример"), {152, 56, 75, 25});
-    QPushButton* accept = Button(this, "Button1", QStringLiteral("Принять тариф"),
-                                 {16, 200, 113, 25});
-    QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 200, 75, 25});
+    QPushButton* accept =
+        Button(this, "Button1", QStringLiteral("Принять тариф"), {16, 226, 113, 25});
+    QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 226, 75, 25});
     connect(accept, &QPushButton::clicked, this, &NewTariffDialog::AcceptTariff);
     connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Button2Click);
     connect(example, &QPushButton::clicked, this, &NewTariffDialog::Button3Click);
@@ -107,7 +113,10 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     Keyboard::AssignAccessKeys(this);
     setTabOrder(start_, end_);
     setTabOrder(end_, cost_);
-    setTabOrder(cost_, cancel);
+    setTabOrder(cost_, days_->Toggle(1));
+    for (int d = 1; d < 7; ++d)
+        setTabOrder(days_->Toggle(d), days_->Toggle(d + 1));
+    setTabOrder(days_->Toggle(7), cancel);
     setTabOrder(cancel, accept);
     setTabOrder(accept, example);
     start_->setFocus();
@@ -117,7 +126,8 @@ void NewTariffDialog::AcceptTariff() {
     const QString start = start_->MaskText();
     const QString end = end_->MaskText();
     const QString cost = cost_->text();
-    if (CheckTariffInput(start, end, cost)) {
+    const QString days = days_->Checked();
+    if (CheckTariffInput(start, end, cost) || days.isEmpty()) { // a period of no day at all
         dialogs_.Message(this, QStringLiteral("Ошибка в заполнении формы"));
         return;
     }
@@ -125,7 +135,9 @@ void NewTariffDialog::AcceptTariff() {
         if (!table_)
             throw Failure(QStringLiteral("Таблица тарифов не открыта: тариф добавить нельзя."));
         // Converted in full before anything is stored: a bad value leaves no row behind.
-        table_->Add(TariffFromInput(start, end, cost));
+        TariffPeriod period = TariffFromInput(start, end, cost);
+        period.days = days; // all seven are stored as every day
+        table_->Add(period);
     } catch (const Failure& failure) {
         dialogs_.Error(this, failure.message());
         return;
@@ -137,6 +149,7 @@ void NewTariffDialog::Button2Click() {
     start_->Clear();
     end_->Clear();
     cost_->clear();
+    days_->SetDays({});
     reject();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-// The new-tariff dialog: start time, end time and price per hour, checked and added as one
-// new tariff period, first in the table. Its inputs keep their texts between openings
-// until "Отмена" empties them.
+// The new-tariff dialog: start time, end time, price per hour and the days of the week,
+// checked and added as one new tariff period, first in the table. Its inputs keep their
+// texts between openings until "Отмена" empties them (and switches every day on again).
 
 #include <QDialog>
 
+class DaysToggles;
 class QLineEdit;
 class TariffTable;
 class TimeMaskEdit;
@@ -25,6 +26,7 @@ public:
     TimeMaskEdit* StartInput() const { return start_; }
     TimeMaskEdit* EndInput() const { return end_; }
     QLineEdit* CostInput() const { return cost_; }
+    DaysToggles* DaysInput() const { return days_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,4 +38,5 @@ private:
     TimeMaskEdit* start_;
     TimeMaskEdit* end_;
     QLineEdit* cost_;
+    DaysToggles* days_;
 };

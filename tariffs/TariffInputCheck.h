@@ -2,6 +2,7 @@
 // The new-tariff dialog's rules: the character check of its three inputs, and turning
 // inputs that pass it into a tariff period.
 
+#include "storage/Billing.h"
 #include "storage/TariffTable.h"
 
 #include <QString>
@@ -18,3 +19,14 @@ bool CheckTariffInput(const QString& start, const QString& end, const QString& c
 // characters, the times read as times of day and the cost as a number with a decimal comma.
 // Throws Failure "Invalid value for field '%s'" naming WrN, WrK or Cost.
 TariffPeriod TariffFromInput(const QString& start, const QString& end, const QString& cost);
+
+// The billing dialog's choices: the step (per second, per started minute, or per started
+// `seconds` seconds, 1 to 3600, digits only), the fee and the minimum per connection (digits
+// and one decimal comma; empty for none). None when any of them is wrong.
+enum class StepChoice { Second, Minute, Seconds };
+std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds, const QString& fee,
+                                        const QString& minimum);
+// The choice and the seconds text that show the stored terms.
+StepChoice StepChoiceOf(const Billing& billing);
+// An amount as the billing dialog shows it for editing: 1,5; empty for none.
+QString AmountInputText(double amount);

@@ -3,13 +3,14 @@
 #include "storage/DateTimeValue.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
+#include "storage/Weekdays.h"
 
 #include <QLocale>
 
 namespace {
 const QStringList Titles = {QStringLiteral("Время начала действия"),
                             QStringLiteral("Время окончания действия"),
-                            QStringLiteral("Стоимость(руб/час)")};
+                            QStringLiteral("Стоимость(руб/час)"), QStringLiteral("Дни")};
 const QLocale Russian(QLocale::Russian, QLocale::Russia);
 } // namespace
 
@@ -76,6 +77,11 @@ QVariant TariffModel::data(const QModelIndex& index, int role) const {
         if (!p->cost)
             return QString();
         return role == Qt::EditRole ? EditText(*p->cost) : MoneyText(*p->cost);
+    case 3:
+        // Edited as the digits of the days switched on: every day is all seven.
+        if (role == Qt::EditRole)
+            return p->days.isEmpty() ? QStringLiteral("1234567") : p->days;
+        return Weekdays::ShortText(p->days);
     }
     return {};
 }
@@ -112,6 +118,16 @@ bool TariffModel::setData(const QModelIndex& index, const QVariant& value, int r
             }
         }
         (index.column() == 0 ? period.wrN : period.wrK) = time;
+    } else if (index.column() == 3) {
+        const auto days = Weekdays::Normal(trimmed);
+        if (trimmed.isEmpty() || !days) {
+            lastError_ =
+                trimmed.isEmpty()
+                    ? QStringLiteral("Отметьте хотя бы один день недели.")
+                    : QStringLiteral("'%1' is not a valid value for field 'Days'").arg(text);
+            return false;
+        }
+        period.days = *days;
     } else {
         std::optional<double> cost;
         if (!trimmed.isEmpty()) {
@@ -147,7 +163,7 @@ bool TariffModel::setData(const QModelIndex& index, const QVariant& value, int r
         return false;
     }
     storing_ = false;
-    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), 2));
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }
 

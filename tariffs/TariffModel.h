@@ -1,6 +1,7 @@
 #pragma once
 // The tariff table as an editable grid model: times as time texts, the price in the Russian
-// money form (15,00 ₽) and edited as a plain number with two decimals (15,00). A row
+// money form (15,00 ₽) and edited as a plain number with two decimals (15,00), the days as
+// "пн–пт" and edited as the digits of the days switched on ("12345"). A row
 // inserted from the grid stands first and is stored once a value is entered in it; left
 // empty, it is dropped.
 

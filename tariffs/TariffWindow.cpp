@@ -1,6 +1,10 @@
 #include "TariffWindow.h"
 
 #include "ui/Keyboard.h"
+#include "BillingDialog.h"
+#include "DaysToggles.h"
+#include "HolidaysDialog.h"
+#include "InForceText.h"
 #include "NewTariffDialog.h"
 #include "TariffModel.h"
 #include "storage/Failure.h"
@@ -14,6 +18,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -21,17 +26,48 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int DaysColumn = 3;
+}
+
 // Hands a typed value to the model as the user leaves the cell, and reports a refusal so
 // the window can say why and give the text back to the user.
+// The days are edited with seven toggles laid over the cell.
 class TariffCellDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     bool refused = false;
 
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() != DaysColumn)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* toggles = new DaysToggles(parent, option.rect.height());
+        toggles->setAutoFillBackground(true);
+        return toggles;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* toggles = qobject_cast<DaysToggles*>(editor))
+            return toggles->SetDays(index.data(Qt::EditRole).toString());
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override {
+        if (!qobject_cast<DaysToggles*>(editor))
+            return QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        // Wider than the cell: kept inside the grid, over the cells to its left.
+        QRect area = option.rect;
+        area.setWidth(editor->width());
+        if (const QWidget* viewport = editor->parentWidget(); area.right() > viewport->width())
+            area.moveRight(viewport->width() - 1);
+        editor->setGeometry(area);
+    }
+
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
-        const QString text = static_cast<QLineEdit*>(editor)->text();
+        auto* toggles = qobject_cast<DaysToggles*>(editor);
+        const QString text = toggles ? toggles->Checked() : static_cast<QLineEdit*>(editor)->text();
         auto* tariffs = static_cast<TariffModel*>(model);
         const_cast<TariffCellDelegate*>(this)->refused = !tariffs->setData(index, text, Qt::EditRole);
         if (refused)
@@ -42,19 +78,23 @@ signals:
     void Refused(const QModelIndex& index, const QString& text, const QString& message);
 };
 
+namespace {
+constexpr int Width = 542;
+} // namespace
+
 TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), model_(new TariffModel(this)),
-      grid_(new QTableView), navigator_(nullptr), delegate_(new TariffCellDelegate(this)) {
+    : QDialog(parent), dialogs_(dialogs), model_(new TariffModel(this)), grid_(new QTableView),
+      navigator_(nullptr), delegate_(new TariffCellDelegate(this)), inForce_(new QLabel(this)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Тариф"));
     setWindowIcon(Artwork::ApplicationIcon());
-    setFixedSize(472, 315);
+    setFixedSize(Width, 335);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
     Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
 
     auto* top = new QFrame(this);
     top->setObjectName(QStringLiteral("Panel1"));
-    top->setGeometry(0, 0, 472, 41);
+    top->setGeometry(0, 0, Width, 41);
     top->setFrameStyle(QFrame::Panel | QFrame::Raised);
     top->setFocusPolicy(Qt::StrongFocus); // the focus rests here when the window opens
     top->setAccessibleName(QStringLiteral("Навигатор тарифов"));
@@ -65,7 +105,7 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
 
     auto* gridPanel = new QFrame(this);
     gridPanel->setObjectName(QStringLiteral("Panel2"));
-    gridPanel->setGeometry(0, 41, 472, 232);
+    gridPanel->setGeometry(0, 41, Width, 232);
     gridPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* layout = new QVBoxLayout(gridPanel);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -87,19 +127,41 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     grid_->horizontalHeader()->setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
     grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid_->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {132, 152, 127};
-    for (int column = 0; column < 3; ++column)
+    const int widths[] = {132, 152, 127, 96};
+    for (int column = 0; column < 4; ++column)
         grid_->setColumnWidth(column, widths[column]);
     grid_->installEventFilter(this);
 
+    inForce_->setObjectName(QStringLiteral("InForce"));
+    inForce_->setGeometry(8, 278, Width - 16, 17);
+
+    auto* holidays = new QPushButton(QStringLiteral("Праздники..."), this);
+    holidays->setObjectName(QStringLiteral("Holidays"));
+    holidays->setGeometry(8, 300, 90, 25);
+    holidays->setAutoDefault(false);
+    auto* billing = new QPushButton(QStringLiteral("Тарификация..."), this);
+    billing->setObjectName(QStringLiteral("Billing"));
+    billing->setGeometry(104, 300, 105, 25);
+    billing->setAutoDefault(false);
     auto* add = new QPushButton(QStringLiteral("Добавить тариф"), this);
     add->setObjectName(QStringLiteral("Button1"));
-    add->setGeometry(272, 280, 107, 25);
+    add->setGeometry(Width - 200, 300, 107, 25);
     add->setAutoDefault(false);
     auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
     cancel->setObjectName(QStringLiteral("Button2"));
-    cancel->setGeometry(384, 280, 75, 25);
+    cancel->setGeometry(Width - 88, 300, 75, 25);
     cancel->setAutoDefault(false);
+
+    // The price in force moves with the clock: read again while the window is open.
+    auto* clockTick = new QTimer(this);
+    clockTick->setInterval(10'000);
+    connect(clockTick, &QTimer::timeout, this, &TariffWindow::RefreshInForce);
+    clockTick->start();
+    connect(holidays, &QPushButton::clicked, this, &TariffWindow::ShowHolidays);
+    connect(billing, &QPushButton::clicked, this, &TariffWindow::ShowBilling);
+    connect(model_, &QAbstractItemModel::modelReset, this, &TariffWindow::RefreshInForce);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &TariffWindow::RefreshInForce);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &TariffWindow::RefreshInForce);
 
     Keyboard::AssignAccessKeys(this);
     connect(add, &QPushButton::clicked, this, &TariffWindow::Button1Click);
@@ -135,6 +197,7 @@ TariffWindow::~TariffWindow() {
 int TariffWindow::Open(TariffTable* table) {
     if (model_->Table() != table)
         model_->SetTable(table);
+    RefreshInForce();
     MoveToRow(grid_->currentIndex().isValid() ? grid_->currentIndex().row() : 0);
     findChild<QFrame*>(QStringLiteral("Panel1"))->setFocus();
     return exec();
@@ -162,6 +225,46 @@ void TariffWindow::Button1Click() {
 }
 
 void TariffWindow::Button2Click() { reject(); }
+
+void TariffWindow::ShowHolidays() {
+    if (!CommitOpenEditor())
+        return;
+    if (!model_->Table())
+        return dialogs_.Error(this,
+                              QStringLiteral("Cannot perform this operation on a closed dataset"));
+    HolidaysDialog dialog(dialogs_, *model_->Table(), this);
+    dialog.exec();
+    RefreshInForce();
+}
+
+void TariffWindow::ShowBilling() {
+    if (!CommitOpenEditor())
+        return;
+    if (!model_->Table())
+        return dialogs_.Error(this,
+                              QStringLiteral("Cannot perform this operation on a closed dataset"));
+    BillingDialog dialog(dialogs_, *model_->Table(), this);
+    dialog.exec();
+}
+
+void TariffWindow::RefreshInForce() {
+    if (!isVisible() && sender())
+        return; // the timer: nothing to show
+    TariffTable* table = model_->Table();
+    if (!table) {
+        inForce_->clear();
+        return;
+    }
+    const QDateTime now = now_();
+    try {
+        inForce_->setText(InForceText(table->ReadAll(), table->ReadHolidays(), now.date(),
+                                      now.time().msecsSinceStartOfDay()));
+    } catch (const Failure&) {
+        // The grid has said why; the line says only that it cannot tell.
+        inForce_->setText(
+            QStringLiteral("Сейчас действует: не известно (файл тарифов не читается)"));
+    }
+}
 
 void TariffWindow::reject() {
     // A value still being typed is stored as the window closes; one that cannot be stored

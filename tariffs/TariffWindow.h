@@ -1,9 +1,13 @@
 #pragma once
 // The tariff window: the tariff periods in an editable grid with a navigator (first, prior,
-// next, last, delete), "Добавить тариф" and "Отмена".
+// next, last, delete), the price in force now, "Праздники...", "Тарификация...",
+// "Добавить тариф" and "Отмена".
 
+#include <QDateTime>
 #include <QDialog>
+#include <functional>
 
+class QLabel;
 class QTableView;
 class Dialogs;
 class Navigator;
@@ -26,6 +30,13 @@ public:
     void Button2Click(); // "Отмена"
     void DeleteCurrent(); // the navigator's delete, after "Delete record?"
     void InsertRow();     // the grid's Insert key
+    void ShowHolidays();  // "Праздники..."
+    void ShowBilling();   // "Тарификация..."
+    // The line "Сейчас действует: ..." read afresh.
+    void RefreshInForce();
+    // Where the window takes the present moment; the local clock unless a test sets it.
+    void SetNow(std::function<QDateTime()> now) { now_ = std::move(now); }
+    QLabel* InForceLine() const { return inForce_; }
 
     QTableView* Grid() const { return grid_; }
     TariffModel* Model() const { return model_; }
@@ -48,4 +59,8 @@ private:
     Navigator* navigator_;
     TariffCellDelegate* delegate_;
     NewTariffDialog* newTariff_ = nullptr;
+    QLabel* inForce_;
+    std::function<QDateTime()> now_ = [] {
+        return QDateTime::currentDateTime();
+    };
 };

@@ -83,7 +83,9 @@ public:
             throw RateLookupFailure(QStringLiteral("rate lookup failed"), fallback);
         return rate;
     }
+    Billing Terms() const override { return billing; }
     QString rate = QStringLiteral("20");
+    Billing billing;
     QString fallback = QStringLiteral("0"); // what the periods read last give
     bool fail = false;
     bool plainFailure = false;

@@ -27,7 +27,7 @@ private slots:
         QTemporaryDir dir;
         { SessionTable table(dir.path()); }
         const QString path = dir.filePath("data.db");
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='session'"),
                  QStringList{"CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, "
                              "Data TEXT NOT NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, "
@@ -77,7 +77,7 @@ private slots:
                          "PRAGMA user_version = 1");
         } else if (kind == "newer") {
             { SessionTable table(dir.path()); }
-            RawSql(path, "PRAGMA user_version = 3");
+            RawSql(path, "PRAGMA user_version = 4");
         } else {
             { SessionTable table(dir.path()); }
             QFile f(path);
@@ -105,7 +105,7 @@ private slots:
                      "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20');"
                      "PRAGMA user_version = 1");
         SessionTable table(dir.path());
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
         QCOMPARE(table.LeftOpen(), std::nullopt);
         QCOMPARE(table.RowCount(), 1); // the kept count starts from the rows there
@@ -435,6 +435,69 @@ private slots:
                  qPrintable(message));
         table.Checkpoint(std::nullopt); // the next checkpoint takes its place
         QCOMPARE(table.LeftOpen(), std::nullopt);
+    }
+
+    // What the connection stored so far and its terms are checked as well.
+    void aDamagedConnectionSoFarIsToldAndSetAside_data() {
+        QTest::addColumn<QByteArray>("assignment");
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("as written") << QByteArray("Seconds = 61, Charges = '0,5', Records = 2, "
+                                                  "Unit = 60, Fee = 0.5, Minimum = 2")
+                                    << true;
+        QTest::newRow("negative seconds") << QByteArray("Seconds = -1") << false;
+        QTest::newRow("charges with a point") << QByteArray("Charges = '0.5'") << false;
+        QTest::newRow("records as text") << QByteArray("Records = 'two'") << false;
+        QTest::newRow("step 0") << QByteArray("Unit = 0") << false;
+        QTest::newRow("step 3601") << QByteArray("Unit = 3601") << false;
+        QTest::newRow("negative fee") << QByteArray("Fee = -1") << false;
+        QTest::newRow("minimum in words") << QByteArray("Minimum = 'много'") << false;
+    }
+    void aDamagedConnectionSoFarIsToldAndSetAside() {
+        QFETCH(QByteArray, assignment);
+        QFETCH(bool, sound);
+        QTemporaryDir dir;
+        {
+            SessionTable table(dir.path());
+            table.Checkpoint(OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+        }
+        RawSql(dir.filePath("data.db"), "UPDATE open_segment SET " + assignment);
+        SessionTable table(dir.path());
+        const QString message = FailureOf([&] { table.LeftOpen(); });
+        QCOMPARE(message.isEmpty(), sound);
+        if (sound)
+            QCOMPARE(table.LeftOpen(),
+                     (OpenSegment{Dec7, 1000, Dec7, 2000, "20", {61, "0,5", 2}, {60, 0.5, 2}}));
+    }
+
+    // A second-version file keeps its records and its open segment, which reads as a
+    // connection of nothing stored before it, billed by the default terms.
+    void aSecondVersionFileIsUpgradedAfterACopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.db");
+        RawSql(path, "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT "
+                     "NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif "
+                     "TEXT NOT NULL, Summ TEXT NOT NULL);"
+                     "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate "
+                     "TEXT NOT NULL, StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, "
+                     "LastTime INTEGER NOT NULL, Rate TEXT NOT NULL);"
+                     "CREATE TABLE session_count(n INTEGER NOT NULL);"
+                     "INSERT INTO session_count VALUES(1);"
+                     "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20');"
+                     "INSERT INTO open_segment VALUES(1, '2026-12-07', 1000, '2026-12-07', 2000, "
+                     "'20');"
+                     "PRAGMA user_version = 2");
+        SessionTable table(dir.path());
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
+        QCOMPARE(Walk(table), QStringList{"9:00:00"});
+        QCOMPARE(table.LeftOpen(), (OpenSegment{Dec7, 1000, Dec7, 2000, "20"}));
+        QCOMPARE(QDir(dir.filePath("backup")).entryList({"data-v2-*.db"}, QDir::Files).size(), 1);
+        // Built and upgraded files are alike.
+        QTemporaryDir fresh;
+        { SessionTable made(fresh.path()); }
+        QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name = 'open_segment'"),
+                 RawSql(fresh.filePath("data.db"),
+                        "SELECT sql FROM sqlite_master WHERE name = 'open_segment'"));
     }
 
     // The kept count is checked against the table when the file opens.

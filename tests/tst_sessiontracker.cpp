@@ -434,8 +434,13 @@ private slots:
         rig.rates.rate = "10";
         rig.Watch(); // 9:00:10 split: the record and the new open segment together
         QCOMPARE(rig.writer.records.size(), 1u);
-        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 10) * 1000, Dec7,
-                                               (9 * 3600 + 10) * 1000, "10"}));
+        // with what the connection stored so far: 7 s at 20
+        QCOMPARE(rig.writer.open, (OpenSegment{Dec7,
+                                               (9 * 3600 + 10) * 1000,
+                                               Dec7,
+                                               (9 * 3600 + 10) * 1000,
+                                               "10",
+                                               {7, "0,0388888888888889", 1}}));
         rig.Poll(Down);
         QCOMPARE(rig.writer.open, std::nullopt);
         QCOMPARE(rig.writer.records.size(), 2u);

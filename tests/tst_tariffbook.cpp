@@ -3,6 +3,7 @@
 #include "storage/DateTimeValue.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
+#include "storage/Weekdays.h"
 
 #include <QtTest>
 #include <cmath>
@@ -135,6 +136,112 @@ private slots:
         QFETCH(int, now);
         QFETCH(QString, rate);
         QCOMPARE(TariffBook::LookupRate(rows, now), rate);
+    }
+
+    // Periods with days, and holidays priced as another weekday. 11 Dec 2026 is a Friday.
+    //   night 22:00-6:00, Fri only       ---]            [---   (both ends of Friday)
+    //   weekdays 8:00-20:00 at 20           [-------]
+    //   weekend all day at 5            [-------------------]
+    void weekdays_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<QString>("rate");
+        const QDate fri(2026, 12, 11), sat(2026, 12, 12), mon(2026, 12, 14), thu(2026, 12, 10);
+        QTest::newRow("Friday night, late") << fri << Ms(23, 0, 0) << "3";
+        QTest::newRow("Friday night, early") << fri << Ms(5, 0, 0) << "3";
+        QTest::newRow("Saturday early is not Friday night") << sat << Ms(5, 0, 0) << "5";
+        QTest::newRow("Thursday night is no one's") << thu << Ms(23, 0, 0) << "0";
+        QTest::newRow("weekday") << mon << Ms(9, 0, 0) << "20";
+        QTest::newRow("weekday at the end, inclusive") << mon << Ms(20, 0, 0) << "20";
+        QTest::newRow("weekday after the end") << mon << Ms(20, 0, 0, 1) << "0";
+        QTest::newRow("Saturday") << sat << Ms(9, 0, 0) << "5";
+        QTest::newRow("holiday Monday priced as Sunday")
+            << QDate(2026, 12, 28) << Ms(9, 0, 0) << "5";
+        QTest::newRow("working Saturday priced as Monday")
+            << QDate(2026, 12, 26) << Ms(9, 0, 0) << "20";
+        QTest::newRow("holiday Friday night priced as Sunday")
+            << QDate(2027, 1, 1) << Ms(23, 0, 0) << "5";
+    }
+    void weekdays() {
+        QFETCH(QDate, date);
+        QFETCH(int, now);
+        QFETCH(QString, rate);
+        const Rows rows{{3, {Ms(22, 0, 0), Ms(6, 0, 0), 3, "5"}},
+                        {2, {Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"}},
+                        {1, {Ms(0, 0, 0), Ms(23, 59, 59, 999), 5, "67"}}};
+        const std::vector<Holiday> holidays{
+            {QDate(2026, 12, 26), 1}, {QDate(2026, 12, 28), 7}, {QDate(2027, 1, 1)}};
+        QCOMPARE(TariffBook::LookupRate(rows, holidays, date, now), rate);
+    }
+
+    // The watch sees a change of weekday as any change of rate, through the table.
+    void lookupReadsDaysAndHolidaysFromTheFile() {
+        struct : Clock {
+            LocalMoment Now() const override { return now; }
+            qint64 MonotonicMsecs() const override { return 0; }
+            LocalMoment now{QDate(2026, 12, 11), Ms(12, 0, 0)};
+        } clock;
+        QTemporaryDir dir;
+        TariffTable table(dir.path());
+        table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 5, "67"});
+        table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 20, "12345"});
+        table.SetBilling({60, 1.5, 0});
+        TariffBook book(clock);
+        book.SetTable(&table);
+        QCOMPARE(book.LookupRate(), QStringLiteral("20"));
+        QCOMPARE(book.Terms(), (Billing{60, 1.5, 0}));
+        clock.now.date = QDate(2026, 12, 12);
+        QCOMPARE(book.LookupRate(), QStringLiteral("5"));
+        table.SetHoliday({QDate(2026, 12, 12), 5});
+        QCOMPARE(book.LookupRate(), QStringLiteral("20"));
+    }
+
+    void dayTexts_data() {
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<QString>("normal"); // "!" for refused
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("every day") << ""
+                                   << ""
+                                   << "все";
+        QTest::newRow("all seven") << "7654321"
+                                   << ""
+                                   << "все";
+        QTest::newRow("working days") << "12345"
+                                      << "12345"
+                                      << "пн–пт";
+        QTest::newRow("weekend") << "76"
+                                 << "67"
+                                 << "сб, вс";
+        QTest::newRow("mixed") << "1345"
+                               << "1345"
+                               << "пн, ср–пт";
+        QTest::newRow("one day") << "3"
+                                 << "3"
+                                 << "ср";
+        QTest::newRow("zero") << "0"
+                              << "!"
+                              << "";
+        QTest::newRow("eight") << "18"
+                               << "!"
+                               << "";
+        QTest::newRow("twice") << "11"
+                               << "!"
+                               << "";
+        QTest::newRow("blank") << "1 2"
+                               << "!"
+                               << "";
+        QTest::newRow("words") << "пн"
+                               << "!"
+                               << "";
+    }
+    void dayTexts() {
+        QFETCH(QString, days);
+        QFETCH(QString, normal);
+        QFETCH(QString, shown);
+        const auto n = Weekdays::Normal(days);
+        QCOMPARE(n.value_or("!"), normal);
+        if (n)
+            QCOMPARE(Weekdays::ShortText(*n), shown);
     }
 
     void lookupWithoutTableIsFree() {

@@ -88,6 +88,89 @@ private slots:
             QCOMPARE(f.message(), QStringLiteral("Invalid value for field '%1'").arg(failure));
         }
     }
+
+    void billingInput_data() {
+        QTest::addColumn<int>("step"); // StepChoice
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("fee");
+        QTest::addColumn<QString>("minimum");
+        QTest::addColumn<QString>("billing"); // unit fee minimum; "!" for refused
+        QTest::newRow("per second, nothing else") << 0 << "x"
+                                                  << ""
+                                                  << ""
+                                                  << "1 0 0";
+        QTest::newRow("per minute") << 1 << ""
+                                    << "0,5"
+                                    << " 2 "
+                                    << "60 0.5 2";
+        QTest::newRow("every 30 s") << 2 << "30"
+                                    << ""
+                                    << ""
+                                    << "30 0 0";
+        QTest::newRow("every hour") << 2 << "3600"
+                                    << ""
+                                    << ""
+                                    << "3600 0 0";
+        QTest::newRow("N = 0") << 2 << "0"
+                               << ""
+                               << ""
+                               << "!";
+        QTest::newRow("N = 3601") << 2 << "3601"
+                                  << ""
+                                  << ""
+                                  << "!";
+        QTest::newRow("N empty") << 2 << " "
+                                 << ""
+                                 << ""
+                                 << "!";
+        QTest::newRow("N signed") << 2 << "+30"
+                                  << ""
+                                  << ""
+                                  << "!";
+        QTest::newRow("N long") << 2 << "00030"
+                                << ""
+                                << ""
+                                << "!";
+        QTest::newRow("fee with a point") << 1 << ""
+                                          << "1.5"
+                                          << ""
+                                          << "!";
+        QTest::newRow("fee negative") << 1 << ""
+                                      << "-1"
+                                      << ""
+                                      << "!";
+        QTest::newRow("fee two commas") << 1 << ""
+                                        << "1,2,3"
+                                        << ""
+                                        << "!";
+        QTest::newRow("fee a comma alone") << 1 << ""
+                                           << ","
+                                           << ""
+                                           << "!";
+        QTest::newRow("minimum in words") << 1 << ""
+                                          << ""
+                                          << "сто"
+                                          << "!";
+        QTest::newRow("minimum huge") << 1 << ""
+                                      << ""
+                                      << "1000000000000000"
+                                      << "!";
+    }
+    void billingInput() {
+        QFETCH(int, step);
+        QFETCH(QString, seconds);
+        QFETCH(QString, fee);
+        QFETCH(QString, minimum);
+        QFETCH(QString, billing);
+        const auto b = BillingFromInput(StepChoice(step), seconds, fee, minimum);
+        QCOMPARE(b ? QStringLiteral("%1 %2 %3").arg(b->unit).arg(b->fee).arg(b->minimum)
+                   : QStringLiteral("!"),
+                 billing);
+        if (b) // what the dialog shows again reads back the same
+            QCOMPARE(BillingFromInput(StepChoiceOf(*b), QString::number(b->unit),
+                                      AmountInputText(b->fee), AmountInputText(b->minimum)),
+                     b);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTariffInputCheck)

@@ -3,6 +3,9 @@
 #include "storage/TariffTable.h"
 
 #include <QtTest>
+#include <cmath>
+
+Q_DECLARE_METATYPE(Billing)
 
 namespace {
 int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
@@ -15,10 +18,12 @@ private slots:
         QTemporaryDir dir;
         { TariffTable table(dir.path()); }
         const QString path = dir.filePath("tarif.db");
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"1"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='tariff'"),
                  QStringList{"CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                             "WrN TEXT, WrK TEXT, Cost REAL)"});
+                             "WrN TEXT, WrK TEXT, Cost REAL, Days TEXT NOT NULL DEFAULT '')"});
+        QCOMPARE(RawSql(path, "SELECT Unit || ' ' || Fee || ' ' || Minimum FROM billing"),
+                 QStringList{"1 0.0 0.0"});
     }
 
     void newRowsGoFirstAndKeepEmptyCells() {
@@ -73,6 +78,123 @@ private slots:
         } catch (const Failure& f) {
             QCOMPARE(f.message(), QStringLiteral("Field 'Price' not found"));
         }
+    }
+
+    void daysAreStoredInOrder() {
+        QTemporaryDir dir;
+        TariffTable table(dir.path());
+        const qint64 id = table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "54321"});
+        QCOMPARE(table.ReadAll().front().period.days, QStringLiteral("12345"));
+        table.Update(id, {Ms(8, 0, 0), Ms(20, 0, 0), 20, "1234567"});
+        QCOMPARE(RawSql(table.FilePath(), "SELECT '[' || Days || ']' FROM tariff"),
+                 QStringList{"[]"});
+    }
+
+    void aFirstVersionFileIsUpgradedAfterACopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tarif.db");
+        RawSql(path, "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK "
+                     "TEXT, Cost REAL); INSERT INTO tariff(WrN, WrK, Cost) VALUES "
+                     "('08:00:00.000', '20:00:00.000', 20), (NULL, '06:00:00.000', NULL);"
+                     "PRAGMA user_version = 1");
+        const QStringList before = RawSql(path, "SELECT id||' '||ifnull(WrN,'-')||' '||WrK||' '||"
+                                                "ifnull(Cost,'-') FROM tariff");
+        TariffTable table(dir.path());
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
+        QCOMPARE(RawSql(path, "SELECT id||' '||ifnull(WrN,'-')||' '||WrK||' '||ifnull(Cost,'-') "
+                              "FROM tariff"),
+                 before);
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM tariff WHERE Days = ''"), QStringList{"2"});
+        QCOMPARE(table.ReadBilling(), Billing{});
+        QVERIFY(table.ReadHolidays().empty());
+        const QStringList copies =
+            QDir(dir.filePath("backup")).entryList({"tarif-v1-*.db"}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        const QString copy = dir.filePath("backup/" + copies.front());
+        QCOMPARE(RawSql(copy, "PRAGMA user_version"), QStringList{"1"});
+        QCOMPARE(RawSql(copy, "SELECT id||' '||ifnull(WrN,'-')||' '||WrK||' '||ifnull(Cost,'-') "
+                              "FROM tariff"),
+                 before);
+        // The same file opened again is not copied again.
+        { TariffTable again(dir.path()); }
+        QCOMPARE(QDir(dir.filePath("backup")).entryList(QDir::Files).size(), 1);
+    }
+
+    // Written by hand with what the program never writes: told on reading, never changed.
+    void badTextsInASecondVersionFile_data() {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("day 8") << QByteArray("UPDATE tariff SET Days = '158'") << "дни недели";
+        QTest::newRow("a day twice") << QByteArray("UPDATE tariff SET Days = '11'") << "дни недели";
+        QTest::newRow("words") << QByteArray("UPDATE tariff SET Days = 'пн-пт'") << "«пн-пт»";
+        QTest::newRow("step 0")
+            << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 0")
+            << "шаг «0»";
+        QTest::newRow("step of two hours")
+            << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 7200")
+            << "шаг «7200»";
+        QTest::newRow("negative fee") << QByteArray("UPDATE billing SET Fee = -1") << "«-1.0»";
+        QTest::newRow("minimum in words")
+            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»";
+        QTest::newRow("holiday weekday 9")
+            << QByteArray("PRAGMA ignore_check_constraints = 1; "
+                          "INSERT INTO holiday VALUES('2026-12-31', 9)")
+            << "праздник";
+        QTest::newRow("holiday date")
+            << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)") << "«31.12.2026»";
+    }
+    void badTextsInASecondVersionFile() {
+        QFETCH(QByteArray, sql);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        {
+            TariffTable table(dir.path());
+            table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"});
+        }
+        const QString path = dir.filePath("tarif.db");
+        RawSql(path, sql.constData());
+        const QByteArray before = FileDigest(path);
+        TariffTable table(dir.path());
+        const QString message = FailureOf([&] {
+            table.ReadAll();
+            table.ReadHolidays();
+            table.ReadBilling();
+        });
+        QVERIFY2(message.contains(reason), qPrintable(message));
+        QVERIFY2(message.contains(path), qPrintable(message));
+        QCOMPARE(FileDigest(path), before);
+    }
+
+    void billingOutOfRangeStoresNothing_data() {
+        QTest::addColumn<Billing>("billing");
+        QTest::newRow("step 0") << Billing{0, 0, 0};
+        QTest::newRow("step 3601") << Billing{3601, 0, 0};
+        QTest::newRow("negative fee") << Billing{60, -0.5, 0};
+        QTest::newRow("negative minimum") << Billing{60, 0, -1};
+        QTest::newRow("fee not a number") << Billing{60, std::nan(""), 0};
+    }
+    void billingOutOfRangeStoresNothing() {
+        QFETCH(Billing, billing);
+        QTemporaryDir dir;
+        TariffTable table(dir.path());
+        table.SetBilling({30, 1, 2});
+        QVERIFY_THROWS_EXCEPTION(Failure, table.SetBilling(billing));
+        QCOMPARE(table.ReadBilling(), (Billing{30, 1, 2}));
+    }
+
+    void holidays() {
+        QTemporaryDir dir;
+        TariffTable table(dir.path());
+        QSignalSpy changed(&table, &TariffTable::Changed);
+        table.SetHoliday({QDate(2027, 1, 7)});
+        table.SetHoliday({QDate(2026, 12, 26), 1});
+        table.SetHoliday({QDate(2027, 1, 7), 6}); // the same date: its weekday changes
+        QCOMPARE(table.ReadHolidays(),
+                 (std::vector<Holiday>{{QDate(2026, 12, 26), 1}, {QDate(2027, 1, 7), 6}}));
+        table.RemoveHoliday(QDate(2026, 12, 26));
+        QCOMPARE(table.ReadHolidays(), (std::vector<Holiday>{{QDate(2027, 1, 7), 6}}));
+        QVERIFY_THROWS_EXCEPTION(Failure, table.SetHoliday({QDate(2027, 1, 8), 0}));
+        QCOMPARE(changed.count(), 4);
     }
 
     void refusesTheSessionFileUnderItsName() {

@@ -2,14 +2,22 @@
 #include "LabelsFit.h"
 #include "TempDir.h"
 #include "accounting/TariffBook.h"
+#include "tariffs/BillingDialog.h"
+#include "tariffs/DaysToggles.h"
+#include "tariffs/HolidaysDialog.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffModel.h"
 #include "tariffs/TariffWindow.h"
 #include "tariffs/TimeMaskEdit.h"
 
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -392,6 +400,203 @@ private slots:
         w.window.Button2Click();
         QVERIFY(!w.window.isVisible());
         QCOMPARE(w.table.ReadAll().front().period.cost, 25.0);
+    }
+
+    // The three columns users know are as they were; the days come fourth.
+    void theDaysColumn() {
+        Windows w;
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"});
+        w.table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 5, "67"});
+        w.table.Add({Ms(0, 0, 0), Ms(8, 0, 0), 10});
+        w.window.Model()->SetTable(&w.table);
+        QCOMPARE(w.window.Model()->columnCount(), 4);
+        const QStringList titles{"Время начала действия", "Время окончания действия",
+                                 "Стоимость(руб/час)", "Дни"};
+        const int widths[] = {132, 152, 127};
+        for (int c = 0; c < 4; ++c)
+            QCOMPARE(w.window.Model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                     titles[c]);
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(w.window.Grid()->columnWidth(c), widths[c]);
+        QCOMPARE(w.Cell(0, 3), QStringLiteral("все"));
+        QCOMPARE(w.Cell(1, 3), QStringLiteral("сб, вс"));
+        QCOMPARE(w.Cell(2, 3), QStringLiteral("пн–пт"));
+    }
+
+    // Seven toggles over the cell; a period of no day is refused and nothing is stored.
+    void daysAreEditedWithToggles() {
+        Windows w;
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20});
+        w.window.Model()->SetTable(&w.table);
+        w.window.show();
+        const QModelIndex cell = w.window.Model()->index(0, 3);
+        w.window.Grid()->setCurrentIndex(cell);
+        w.window.Grid()->edit(cell);
+        auto* toggles = qobject_cast<DaysToggles*>(w.window.Grid()->indexWidget(cell));
+        QVERIFY(toggles);
+        QCOMPARE(toggles->Checked(), QStringLiteral("1234567"));
+        toggles->Toggle(6)->click();
+        toggles->Toggle(7)->click();
+        QTest::keyClick(w.window.Grid()->viewport(), Qt::Key_Up); // leave the cell
+        w.window.Grid()->setFocus();
+        w.window.InsertRow(); // commits the open editor
+        QCOMPARE(w.table.ReadAll().front().period.days, QStringLiteral("12345"));
+        QCOMPARE(w.Cell(1, 3), QStringLiteral("пн–пт"));
+
+        QVERIFY(!w.window.Model()->setData(w.window.Model()->index(1, 3), QString(), Qt::EditRole));
+        QVERIFY(w.window.Model()->LastError().contains("день"));
+        QVERIFY(!w.window.Model()->setData(w.window.Model()->index(1, 3), "189", Qt::EditRole));
+        QCOMPARE(w.table.ReadAll().front().period.days, QStringLiteral("12345"));
+        w.window.Model()->DropNewRow();
+    }
+
+    void newTariffDays_data() {
+        QTest::addColumn<QList<int>>("off");
+        QTest::addColumn<QString>("stored"); // "!" for refused
+        QTest::newRow("every day by default") << QList<int>{} << "";
+        QTest::newRow("working days") << QList<int>{6, 7} << "12345";
+        QTest::newRow("Sunday only") << QList<int>{1, 2, 3, 4, 5, 6} << "7";
+        QTest::newRow("no day") << QList<int>{1, 2, 3, 4, 5, 6, 7} << "!";
+    }
+    void newTariffDays() {
+        QFETCH(QList<int>, off);
+        QFETCH(QString, stored);
+        Windows w;
+        w.Fill("08:00:00", "20:00:00", "20");
+        for (int day : off)
+            w.dialog.DaysInput()->Toggle(day)->click();
+        w.Accept();
+        if (stored == "!") {
+            QCOMPARE(w.dialogs.messages, QStringList{"Ошибка в заполнении формы"});
+            QVERIFY(w.table.ReadAll().empty());
+            QVERIFY(w.dialog.isVisible());
+        } else {
+            QCOMPARE(w.table.ReadAll().size(), 1u);
+            QCOMPARE(w.table.ReadAll().front().period.days, stored);
+        }
+        w.dialog.show();
+        w.dialog.findChild<QPushButton*>("Button2")->click(); // "Отмена": every day again
+        QCOMPARE(w.dialog.DaysInput()->Checked(), QStringLiteral("1234567"));
+    }
+
+    void inForceLine_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("a weekday")
+            << QDateTime(QDate(2026, 12, 11), QTime(12, 0))
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
+        QTest::newRow("a weekend")
+            << QDateTime(QDate(2026, 12, 12), QTime(12, 0))
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59)";
+        QTest::newRow("a holiday")
+            << QDateTime(QDate(2026, 12, 31), QTime(12, 0))
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
+               "сегодня считается как вс)";
+        QTest::newRow("nothing") << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500))
+                                 << "Сейчас действует: 0 ₽/ч (нет тарифа на это "
+                                    "время)";
+    }
+    void inForceLine() {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, line);
+        Windows w;
+        w.table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 5.5});
+        w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"});
+        w.table.SetHoliday({QDate(2026, 12, 31)});
+        w.window.SetNow([now] { return now; });
+        w.window.RefreshInForce();
+        QCOMPARE(w.window.InForceLine()->text(), line);
+    }
+
+    void billingDialog_data() {
+        QTest::addColumn<QString>("step"); // the radio button's name
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("fee");
+        QTest::addColumn<QString>("minimum");
+        QTest::addColumn<QString>("stored"); // unit fee minimum; "!" for refused
+        QTest::newRow("per second") << "PerSecond"
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "1 0 0";
+        QTest::newRow("per minute with a fee") << "PerMinute"
+                                               << ""
+                                               << "1,5"
+                                               << ""
+                                               << "60 1.5 0";
+        QTest::newRow("every 30 s, minimum") << "PerSeconds"
+                                             << "30"
+                                             << ""
+                                             << "3"
+                                             << "30 0 3";
+        QTest::newRow("N missing") << "PerSeconds"
+                                   << ""
+                                   << ""
+                                   << ""
+                                   << "!";
+        QTest::newRow("N too long") << "PerSeconds"
+                                    << "3601"
+                                    << ""
+                                    << ""
+                                    << "!";
+        QTest::newRow("fee with a point") << "PerMinute"
+                                          << ""
+                                          << "1.5"
+                                          << ""
+                                          << "!";
+        QTest::newRow("negative minimum") << "PerMinute"
+                                          << ""
+                                          << ""
+                                          << "-1"
+                                          << "!";
+    }
+    void billingDialog() {
+        QFETCH(QString, step);
+        QFETCH(QString, seconds);
+        QFETCH(QString, fee);
+        QFETCH(QString, minimum);
+        QFETCH(QString, stored);
+        Windows w;
+        w.table.SetBilling({20, 2, 4});
+        BillingDialog dialog(w.dialogs, w.table);
+        QVERIFY(dialog.PerSeconds()->isChecked());
+        QCOMPARE(dialog.SecondsInput()->text(), QStringLiteral("20"));
+        QCOMPARE(dialog.FeeInput()->text(), QStringLiteral("2"));
+        dialog.findChild<QRadioButton*>(step)->setChecked(true);
+        dialog.SecondsInput()->setText(seconds);
+        dialog.FeeInput()->setText(fee);
+        dialog.MinimumInput()->setText(minimum);
+        dialog.AcceptBilling();
+        const Billing b = w.table.ReadBilling();
+        if (stored == "!") {
+            QCOMPARE(w.dialogs.messages, QStringList{"Ошибка в заполнении формы"});
+            QCOMPARE(b, (Billing{20, 2, 4}));
+            return;
+        }
+        QVERIFY(w.dialogs.messages.isEmpty());
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.unit).arg(b.fee).arg(b.minimum), stored);
+    }
+
+    void holidaysDialog() {
+        Windows w;
+        HolidaysDialog dialog(w.dialogs, w.table);
+        QCOMPARE(dialog.DayInput()->currentText(), QStringLiteral("воскресенье"));
+        dialog.DateInput()->setDate(QDate(2027, 1, 7));
+        dialog.AddHoliday();
+        dialog.DateInput()->setDate(QDate(2026, 12, 26));
+        dialog.DayInput()->setCurrentIndex(0);
+        dialog.AddHoliday();
+        QCOMPARE(w.table.ReadHolidays(),
+                 (std::vector<Holiday>{{QDate(2026, 12, 26), 1}, {QDate(2027, 1, 7), 7}}));
+        QCOMPARE(dialog.List()->item(0, 0)->text(), QStringLiteral("26.12.2026"));
+        QCOMPARE(dialog.List()->item(0, 1)->text(), QStringLiteral("понедельник"));
+        dialog.List()->setCurrentCell(1, 0);
+        w.dialogs.deleteAnswer = false;
+        dialog.RemoveCurrent();
+        QCOMPARE(w.table.ReadHolidays().size(), 2u);
+        w.dialogs.deleteAnswer = true;
+        dialog.RemoveCurrent();
+        QCOMPARE(w.table.ReadHolidays(), (std::vector<Holiday>{{QDate(2026, 12, 26), 1}}));
     }
 
     void moneyForm() {

@@ -150,7 +150,7 @@ d=$(new_folder damaged)
 link_down
 start "$d" "2026-12-07 17:00:00"; p=$pid
 sleep 2.5; stop "$p"
-sqlite3 "$d/data.db" "INSERT INTO open_segment VALUES(1, '2026-12-07', 1000, '2026-12-07', 9000, 'abc')"
+sqlite3 "$d/data.db" "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate) VALUES(1, '2026-12-07', 1000, '2026-12-07', 9000, 'abc')" || fail "could not damage the open segment"
 start "$d" "2026-12-07 17:01:00"; p=$pid
 sleep 2.5
 link_up; sleep 3.5; link_down; sleep 2.5

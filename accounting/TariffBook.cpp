@@ -6,18 +6,33 @@
 
 #include <cmath>
 
+void TariffBook::SetTable(const TariffTable* table) {
+    table_ = table;
+    if (!table_)
+        return;
+    try {
+        Read();
+    } catch (const Failure&) {
+        // Told at the first lookup.
+    }
+}
+
+void TariffBook::Read() {
+    // All three or none: the periods are never matched against another read's holidays.
+    auto rows = table_->ReadAll();
+    auto holidays = table_->ReadHolidays();
+    const Billing billing = table_->ReadBilling();
+    lastRead_ = std::move(rows);
+    holidays_ = std::move(holidays);
+    billing_ = billing;
+}
+
 QString TariffBook::LookupRate() {
     if (!table_)
         return QStringLiteral("0");
     const LocalMoment now = clock_.Now();
     try {
-        // All three or none: the periods are never matched against another read's holidays.
-        auto rows = table_->ReadAll();
-        auto holidays = table_->ReadHolidays();
-        const Billing billing = table_->ReadBilling();
-        lastRead_ = std::move(rows);
-        holidays_ = std::move(holidays);
-        billing_ = billing;
+        Read();
     } catch (const Failure& failure) {
         throw RateLookupFailure(failure.message(),
                                 LookupRate(lastRead_, holidays_, now.date, now.msecs));

@@ -52,7 +52,8 @@ class TariffBook final : public RateSource {
 public:
     explicit TariffBook(const Clock& clock) : clock_(clock) {}
     // No table (not open yet, or it failed to open) means rate "0".
-    void SetTable(const TariffTable* table) { table_ = table; }
+    // The periods are read at once, so that a later failure to read them falls back on these.
+    void SetTable(const TariffTable* table);
     QString LookupRate() override;
     Billing Terms() const override { return billing_; }
 
@@ -95,6 +96,8 @@ public:
     static ConnectionSoFar With(const ConnectionSoFar& soFar, const SessionRecord& record);
 
 private:
+    void Read(); // throws Failure
+
     const Clock& clock_;
     const TariffTable* table_ = nullptr;
     // What the last read that succeeded gave.

@@ -75,8 +75,10 @@ void AssignAccessKeys(QWidget* window) {
         if (at >= 0 && at + 1 < button->text().size())
             taken += button->text().at(at + 1).toLower();
     }
+    // Captions of one or two letters (the days' toggles "пн"…"вс") are reached by Tab;
+    // an access key would take a letter a whole word needs.
     for (QAbstractButton* button : buttons)
-        if (!button->text().isEmpty())
+        if (button->text().size() > 2)
             button->setText(WithAccessKey(button->text(), taken));
 }
 

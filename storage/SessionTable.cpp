@@ -1,9 +1,10 @@
 #include "SessionTable.h"
 
+#include "DayTotalsSql.h"
 #include "Failure.h"
-#include "platform/FileKind.h"
 #include "TableFile.h"
 #include "TextForms.h"
+#include "platform/FileKind.h"
 
 #include <QDir>
 
@@ -25,39 +26,41 @@ QString SessionRecord::FieldText(int index) const {
         return summ;
     }
 }
-const QStringList SessionTable::FieldNames = {
-    QStringLiteral("Data"),  QStringLiteral("WremN"), QStringLiteral("WremW"),
-    QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")};
+const QStringList SessionTable::FieldNames = {QStringLiteral("Data"),  QStringLiteral("WremN"),
+                                              QStringLiteral("WremW"), QStringLiteral("Itogo"),
+                                              QStringLiteral("Tarif"), QStringLiteral("Summ")};
 
 namespace {
 
 // Version 2 adds the segment being timed: one row at most, kept at every poll.
-#define OPEN_SEGMENT                                                                           \
-    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, " \
-    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "           \
+#define OPEN_SEGMENT                                                                               \
+    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, "   \
+    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "              \
     "Rate TEXT NOT NULL)"
 
 // Version 2 also keeps the number of records, so the grid knows it at once instead of
 // counting a million rows; triggers keep it right whoever writes the table.
-#define SESSION_COUNT                                                                          \
-    "CREATE TABLE session_count(n INTEGER NOT NULL); "                                         \
-    "INSERT INTO session_count(n) SELECT count(*) FROM session; "                               \
-    "CREATE TRIGGER session_counted AFTER INSERT ON session "                                  \
-    "BEGIN UPDATE session_count SET n = n + 1; END; "                                          \
-    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                 \
+#define SESSION_COUNT                                                                              \
+    "CREATE TABLE session_count(n INTEGER NOT NULL); "                                             \
+    "INSERT INTO session_count(n) SELECT count(*) FROM session; "                                  \
+    "CREATE TRIGGER session_counted AFTER INSERT ON session "                                      \
+    "BEGIN UPDATE session_count SET n = n + 1; END; "                                              \
+    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                    \
     "BEGIN UPDATE session_count SET n = n - 1; END"
 
+// Version 4 keeps the totals of each day (DayTotalsSql.h), so a period's figures never need
+// a walk over every record.
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
-    {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
-     QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
-     QStringLiteral("Summ")},
-    2,
+    {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"), QStringLiteral("WremW"),
+     QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")},
+    4,
     "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
     "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
-    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT,
-    {OPEN_SEGMENT "; " SESSION_COUNT}};
+    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT "; " DAY_TOTAL_SCHEMA,
+    {OPEN_SEGMENT "; " SESSION_COUNT, "SELECT 1 -- version 3: kept for the billing columns",
+     DAY_TOTAL_SCHEMA}};
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
 #define IN_VIEW "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))"
@@ -65,8 +68,8 @@ const TableSchema Schema{
 
 SessionRow ReadRow(const SqliteStatement& s) {
     return {s.Int(0),
-            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4),
-             s.Text(5), s.Text(6)}};
+            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4), s.Text(5),
+             s.Text(6)}};
 }
 
 } // namespace
@@ -86,8 +89,8 @@ struct SessionTable::Statements {
           offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW),
           maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
           rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
-          rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
-                            " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
+          rangePage(db,
+                    COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
           rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
                            " ORDER BY id DESC"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
@@ -116,8 +119,11 @@ void SessionTable::Open() {
     const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
     try {
-        statements = std::make_unique<Statements>(db);
+        // The totals first: the statements that write records are compiled with the
+        // triggers, which need the totals' table to be there.
         countByScan_ = !CountIsSound(db);
+        daysByScan_ = !DayTotalsAreSound(db);
+        statements = std::make_unique<Statements>(db);
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
     }
@@ -133,8 +139,8 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
     // The kept count cannot be negative nor exceed the largest id; one that does was
     // damaged by hand and is counted again (once, here, rather than at every look).
     SqliteStatement check(db, "SELECT (SELECT count(*) FROM session_count) = 1 AND "
-                               "(SELECT typeof(n) = 'integer' AND n >= 0 AND "
-                               "n <= (SELECT ifnull(max(id), 0) FROM session) FROM session_count)");
+                              "(SELECT typeof(n) = 'integer' AND n >= 0 AND "
+                              "n <= (SELECT ifnull(max(id), 0) FROM session) FROM session_count)");
     const bool sound = check.Step() && check.Int(0) == 1;
     check.Reset();
     if (sound)
@@ -147,6 +153,27 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
         return true;
     } catch (const SqliteError&) {
         return false; // a file that cannot be written now is counted the slow way
+    }
+}
+
+bool SessionTable::DayTotalsAreSound(SqliteDatabase& db) {
+    // Written by hand, or by a tool that dropped the triggers: built afresh from the records.
+    if (DayTotals::Sound(db))
+        return true;
+    try {
+        DayTotals::Rebuild(db);
+        return DayTotals::Sound(db);
+    } catch (const SqliteError&) {
+        return false; // a file that cannot be written now is added up the slow way
+    }
+}
+
+std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& to) const {
+    St();
+    try {
+        return DayTotals::Read(db_, from, to, daysByScan_);
+    } catch (const SqliteError& error) {
+        Fail(QStringLiteral("прочитать"), error);
     }
 }
 
@@ -226,13 +253,18 @@ void SessionTable::SetCurrent(std::optional<SessionRow> row) {
     eof_ = !current_;
 }
 
-void SessionTable::Append(const SessionRecord& record) { Store(&record, std::nullopt, false); }
+void SessionTable::Append(const SessionRecord& record) {
+    Store(&record, std::nullopt, false);
+}
 
-void SessionTable::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
+void SessionTable::Append(const SessionRecord& record,
+                          const std::optional<OpenSegment>& stillOpen) {
     Store(&record, stillOpen, true);
 }
 
-void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) { Store(nullptr, open, true); }
+void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) {
+    Store(nullptr, open, true);
+}
 
 std::optional<OpenSegment> SessionTable::LeftOpen() {
     SqliteStatement& s = St().readOpen;
@@ -254,8 +286,9 @@ std::optional<OpenSegment> SessionTable::LeftOpen() {
             const QDate lastDate = QDate::fromString(fields[2], Qt::ISODate);
             const auto startTime = time(1);
             const auto lastTime = time(3);
-            const bool rateReads = TextForms::TryParseNumber(fields[4]).has_value() &&
-                                   TextForms::NumberText(TextForms::ParseNumber(fields[4])) == fields[4];
+            const bool rateReads =
+                TextForms::TryParseNumber(fields[4]).has_value() &&
+                TextForms::NumberText(TextForms::ParseNumber(fields[4])) == fields[4];
             if (startDate.isValid() && lastDate.isValid() && startTime && lastTime && rateReads)
                 open = OpenSegment{startDate, *startTime, lastDate, *lastTime, fields[4]};
         }
@@ -342,7 +375,9 @@ void SessionTable::SetSynchronous(bool full) {
     fullSync_ = full;
 }
 
-void SessionTable::First() { SetCurrent(Fetch(Seek::First, 0)); }
+void SessionTable::First() {
+    SetCurrent(Fetch(Seek::First, 0));
+}
 
 void SessionTable::Next() {
     if (!current_) {

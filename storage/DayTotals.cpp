@@ -1,0 +1,62 @@
+#include "DayTotals.h"
+
+#include "DayTotalsSql.h"
+
+#include <cmath>
+
+const char* const DayTotals::CreateSql = DAY_TOTAL_SCHEMA;
+
+bool DayTotals::Sound(const SqliteDatabase& db) {
+    try {
+        SqliteStatement check(
+            db, "SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name IN "
+                "('session_day_added', 'session_day_removed', 'session_day_changed')) = 3 "
+                "AND (SELECT total(records) FROM day_total) = "
+                "(SELECT ifnull((SELECT n FROM session_count), -1)) "
+                "AND (SELECT count(*) FROM day_total WHERE records <= 0 OR "
+                "typeof(seconds) != 'integer' OR typeof(money) != 'real') = 0");
+        return check.Step() && check.Int(0) == 1;
+    } catch (const SqliteError&) {
+        return false; // no such table, or not the columns it should have
+    }
+}
+
+void DayTotals::Rebuild(SqliteDatabase& db) {
+    SqliteTransaction transaction(db);
+    db.Exec("DROP TRIGGER IF EXISTS session_day_added; "
+            "DROP TRIGGER IF EXISTS session_day_removed; "
+            "DROP TRIGGER IF EXISTS session_day_changed; "
+            "DROP TABLE IF EXISTS day_total");
+    db.Exec(CreateSql);
+    transaction.Commit();
+}
+
+std::vector<DayTotal> DayTotals::Read(const SqliteDatabase& db, const QDate& from, const QDate& to,
+                                      bool scan) {
+    SqliteStatement s(db, scan ? DAY_SCAN "WHERE Data >= ?1 AND Data <= ?2 GROUP BY Data "
+                                          "ORDER BY Data"
+                               : "SELECT Data, records, seconds, money, odd FROM day_total "
+                                 "WHERE Data >= ?1 AND Data <= ?2 ORDER BY Data");
+    s.Bind(1, from.toString(Qt::ISODate)).Bind(2, to.toString(Qt::ISODate));
+    std::vector<DayTotal> days;
+    while (s.Step())
+        days.push_back(
+            {QDate::fromString(s.Text(0), Qt::ISODate), s.Int(1), s.Int(2), s.Double(3), s.Int(4)});
+    return days;
+}
+
+SpendTotal SpendTotal::Of(const std::vector<DayTotal>& days) {
+    SpendTotal total;
+    long double carry = 0;
+    for (const DayTotal& d : days) {
+        total.records += d.records;
+        total.seconds += d.seconds;
+        total.odd += d.odd;
+        const long double sum = total.money + d.money;
+        carry += std::fabs(total.money) >= std::fabs(d.money) ? (total.money - sum) + d.money
+                                                              : (d.money - sum) + total.money;
+        total.money = sum;
+    }
+    total.money += carry;
+    return total;
+}

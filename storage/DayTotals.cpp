@@ -2,6 +2,11 @@
 
 #include "DayTotalsSql.h"
 
+#include "Failure.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <cmath>
 
 const char* const DayTotals::CreateSql = DAY_TOTAL_SCHEMA;
@@ -59,4 +64,34 @@ SpendTotal SpendTotal::Of(const std::vector<DayTotal>& days) {
     }
     total.money += carry;
     return total;
+}
+
+std::vector<DayTotal> DayTotals::ReadFile(const QString& path, const QDate& from, const QDate& to) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo(path).isFile())
+        throw Failure(
+            QStringLiteral("Файла «%1» нет: запустите программу из папки её данных.").arg(shown));
+    try {
+        SqliteDatabase db = SqliteDatabase::ReadOnly(path);
+        db.SetBusyWait(1000); // a reader waits for the program's commit rather than fail
+        SqliteStatement version(db, "PRAGMA user_version");
+        version.Step();
+        const qint64 found = version.Int(0);
+        version.Reset();
+        SqliteStatement session(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                    "AND name = 'session'");
+        session.Step();
+        if (session.Int(0) != 1)
+            throw Failure(QStringLiteral("Файл «%1» не прочитан: в нём нет таблицы «session», "
+                                         "это не файл этой программы.")
+                              .arg(shown));
+        if (found > 4)
+            throw Failure(QStringLiteral("Файл «%1» не прочитан: он записан более новой версией "
+                                         "программы (формат %2).")
+                              .arg(shown)
+                              .arg(found));
+        return Read(db, from, to, found < 4 || !Sound(db));
+    } catch (const SqliteError& error) {
+        throw Failure(TableFailureText(path, QStringLiteral("прочитать"), error));
+    }
 }

@@ -7,6 +7,7 @@
 #include "Sqlite.h"
 
 #include <QDate>
+#include <QString>
 #include <vector>
 
 struct DayTotal {
@@ -44,5 +45,10 @@ void Rebuild(SqliteDatabase& db);
 // The days from..to (inclusive) that have records, oldest first: from the kept totals, or,
 // with scan, added up from the records themselves. Throws SqliteError.
 std::vector<DayTotal> Read(const SqliteDatabase& db, const QDate& from, const QDate& to, bool scan);
+
+// The same from data.db in a data folder, opened for reading only, so it works beside the
+// running program and changes nothing: from the kept totals when they can be trusted, else
+// from the records. Throws Failure naming the file.
+std::vector<DayTotal> ReadFile(const QString& path, const QDate& from, const QDate& to);
 
 } // namespace DayTotals

@@ -24,6 +24,9 @@ class Navigator;
 class SessionGrid;
 class SessionModel;
 class TrayIcon;
+class SpendWatch;
+class StatisticsWindow;
+class BudgetDialog;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
@@ -67,6 +70,12 @@ public:
     void N21Click();
     void About1Click();
     void Button1Click();
+    void StatisticsClick(); // "Статистика...", and the tray's
+    void BudgetClick();     // "Бюджет...", behind the access gate
+
+    SpendWatch* Spending() const { return spend_; }
+    StatisticsWindow* Statistics() const { return statistics_; }
+    BudgetDialog* BudgetWindow() const { return budget_; }
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
     void FormClose(bool interactive);
@@ -85,6 +94,7 @@ protected:
 private:
     void FormCreate();
     void BuildMenus();
+    void BuildSpending();
     QWidget* BuildToolBar();
     void BuildGrid();
     void LookAfterFiles();
@@ -113,6 +123,9 @@ private:
     Windows windows_;
     std::unique_ptr<AccessGate> gate_;
     QAction* startMinimised_ = nullptr;
+    SpendWatch* spend_ = nullptr;
+    StatisticsWindow* statistics_ = nullptr;
+    BudgetDialog* budget_ = nullptr;
 
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;

@@ -39,9 +39,15 @@ SessionTable& AppState::Sessions() {
 
 void AppState::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
     Sessions().Append(record, stillOpen);
+    if (written)
+        written();
 }
 
-void AppState::Checkpoint(const std::optional<OpenSegment>& open) { Sessions().Checkpoint(open); }
+void AppState::Checkpoint(const std::optional<OpenSegment>& open) {
+    Sessions().Checkpoint(open);
+    if (written)
+        written();
+}
 
 std::optional<OpenSegment> AppState::LeftOpen() { return Sessions().LeftOpen(); }
 

@@ -29,6 +29,8 @@ public:
     void StartTracker(TrackerView& view);
     // Called once when data.db opens after a failed first try.
     std::function<void()> sessionsOpened;
+    // Called after each poll's write (a record, or the open connection kept) has gone in.
+    std::function<void()> written;
 
     void LoadOptions() override;
     void OpenTariffTable() override;

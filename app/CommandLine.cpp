@@ -5,16 +5,20 @@
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
 #include "settings/OptionsFile.h"
+#include "settings/ProgramSettings.h"
 #include "settings/WindowSettings.h"
+#include "spend/SpendFigures.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "storage/TariffTable.h"
 #include "ui/Translations.h"
+#include "storage/TextForms.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonDocument>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -23,17 +27,40 @@ namespace {
 // Qt's own options, as QGuiApplication, QApplication and the X11 platform take them out of
 // the arguments: those followed by a value, then those that stand alone. Each may also be
 // written with two dashes, and a value may follow "=".
-const QStringList QtOptionsWithValue = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-    "qwindowicon", "qwindowtitle", "session", "display", "geometry", "style", "stylesheet",
-    "title", "icon", "name", "visual", "ncols", "qmljsdebugger", "fn", "font", "bg",
-    "background", "fg", "foreground", "btn", "button", "im", "inputstyle"};
-const QStringList QtFlags = {"reverse", "widgetcount", "testability", "nograb", "dograb",
-                             "sync", "cmap", "dialogs", "fontengine", "darkmode"};
+const QStringList QtOptionsWithValue = {"platform",
+                                        "platformpluginpath",
+                                        "platformtheme",
+                                        "plugin",
+                                        "qwindowgeometry",
+                                        "qwindowicon",
+                                        "qwindowtitle",
+                                        "session",
+                                        "display",
+                                        "geometry",
+                                        "style",
+                                        "stylesheet",
+                                        "title",
+                                        "icon",
+                                        "name",
+                                        "visual",
+                                        "ncols",
+                                        "qmljsdebugger",
+                                        "fn",
+                                        "font",
+                                        "bg",
+                                        "background",
+                                        "fg",
+                                        "foreground",
+                                        "btn",
+                                        "button",
+                                        "im",
+                                        "inputstyle"};
+const QStringList QtFlags = {"reverse", "widgetcount", "testability", "nograb",     "dograb",
+                             "sync",    "cmap",        "dialogs",     "fontengine", "darkmode"};
 
 std::optional<QDate> ParseDate(const QString& text) {
-    for (const QString& format : {QStringLiteral("dd.MM.yyyy"), QStringLiteral("d.M.yyyy"),
-                                  QStringLiteral("yyyy-MM-dd")}) {
+    for (const QString& format :
+         {QStringLiteral("dd.MM.yyyy"), QStringLiteral("d.M.yyyy"), QStringLiteral("yyyy-MM-dd")}) {
         const QDate date = QDate::fromString(text, format);
         if (date.isValid())
             return date;
@@ -51,6 +78,12 @@ struct Options {
     QCommandLineOption pdf{QStringLiteral("pdf"),
                            QStringLiteral("Записать отчёт в PDF («-» — в стандартный вывод)."),
                            QStringLiteral("FILE")};
+    QCommandLineOption summary{
+        QStringLiteral("summary"),
+        QStringLiteral("Итоги текущего расчётного периода (или дат с FROM по TO): записи, "
+                       "время, сумма, бюджет, прогноз. Только читает данные.")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("Итоги одним объектом JSON, для панелей и скриптов.")};
     QCommandLineOption csv{QStringLiteral("csv"),
                            QStringLiteral("Записать отчёт в CSV («-» — в стандартный вывод)."),
                            QStringLiteral("FILE")};
@@ -61,7 +94,7 @@ struct Options {
                            "Без параметров запускается окно программы; папка, из которой она "
                            "запущена, хранит её таблицы. Параметры Qt (-platform, -session, "
                            "-style и другие) относятся к окну."));
-        parser.addOptions({report, pdf, csv});
+        parser.addOptions({report, pdf, csv, summary, json});
         parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("Первая дата отчёта."),
                                      QStringLiteral("[FROM"));
         parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("Последняя дата отчёта."),
@@ -70,7 +103,8 @@ struct Options {
 };
 
 const QString Usage = QStringLiteral("Использование: kelvora --report FROM TO (--pdf FILE | "
-                                     "--csv FILE). Подробнее: kelvora --help");
+                                     "--csv FILE), или kelvora --summary [FROM TO] [--json]. "
+                                     "Подробнее: kelvora --help");
 
 CommandRequest Wrong(const QString& message) {
     CommandRequest request;
@@ -122,6 +156,35 @@ CommandRequest ReadCommandLine(const QStringList& own) {
         return request;
     }
     const QStringList dates = o.parser.positionalArguments();
+    const auto readDates = [&dates](CommandRequest& request) -> std::optional<CommandRequest> {
+        const auto from = ParseDate(dates[0]);
+        const auto to = ParseDate(dates[1]);
+        if (!from || !to)
+            return Wrong(QStringLiteral("Дата «%1» не распознана: пишите ДД.ММ.ГГГГ или "
+                                        "ГГГГ-ММ-ДД.")
+                             .arg(!from ? dates[0] : dates[1]));
+        if (*from > *to)
+            return Wrong(QStringLiteral("Первая дата %1 позже последней %2: итоги были бы "
+                                        "пусты. Сначала пишите первую дату, потом последнюю.")
+                             .arg(dates[0], dates[1]));
+        request.from = *from;
+        request.to = *to;
+        return std::nullopt;
+    };
+    if (o.parser.isSet(o.summary)) {
+        if (o.parser.isSet(o.report) || o.parser.isSet(o.pdf) || o.parser.isSet(o.csv) ||
+            (dates.size() != 0 && dates.size() != 2))
+            return Wrong(Usage);
+        CommandRequest request;
+        request.what = CommandRequest::What::Summary;
+        request.json = o.parser.isSet(o.json);
+        if (dates.size() == 2)
+            if (auto wrong = readDates(request))
+                return *wrong;
+        return request;
+    }
+    if (o.parser.isSet(o.json))
+        return Wrong(Usage);
     if (!o.parser.isSet(o.report) || dates.size() != 2 ||
         o.parser.isSet(o.pdf) == o.parser.isSet(o.csv) ||
         o.parser.values(o.pdf).size() + o.parser.values(o.csv).size() != 1)
@@ -156,6 +219,45 @@ QStringList DataFiles(const QString& dataDirectory) {
     return files;
 }
 
+int RunSummary(const CommandRequest& request, const QString& dataDirectory, const QDate& today,
+               QString& out) {
+    // The settings are read, never written: a file that cannot be read leaves the defaults,
+    // and what could not be understood is said beside the figures.
+    ProgramSettings settings(dataDirectory);
+    QStringList warnings;
+    if (const auto problem = settings.Load())
+        warnings << *problem;
+    const BudgetRead budget = ReadBudget(settings);
+    warnings << budget.problems;
+    const BillingPeriod range = request.from.isValid()
+                                    ? BillingPeriod{request.from, request.to}
+                                    : BillingPeriod::Containing(today, budget.budget.startDay);
+    SpendTotal total;
+    try {
+        total = SpendTotal::Of(DayTotals::ReadFile(
+            QDir(dataDirectory).filePath(SessionTable::FileName), range.first, range.last));
+    } catch (const Failure& failure) {
+        out = failure.message();
+        return 1;
+    }
+    if (total.odd > 0) {
+        out = QStringLiteral("За даты с %1 по %2 записей, в которых сумма или продолжительность "
+                             "записаны не так, как их пишет программа: %3. Итоги не посчитаны; "
+                             "отчёт за эти даты (kelvora --report ... --csv -) покажет, какие.")
+                  .arg(TextForms::DateText(range.first), TextForms::DateText(range.last))
+                  .arg(total.odd);
+        return 1;
+    }
+    const SpendFigures figures = SpendFigures::Of(total, range, budget.budget, today);
+    out = request.json ? QString::fromUtf8(
+                             QJsonDocument(SummaryJson(figures)).toJson(QJsonDocument::Compact)) +
+                             QLatin1Char('\n')
+                       : SummaryText(figures);
+    for (const QString& warning : warnings)
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
+    return 0;
+}
+
 int RunCommandLine(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -164,6 +266,15 @@ int RunCommandLine(int argc, char* argv[]) {
     if (request.what == CommandRequest::What::Wrong) {
         std::fprintf(stderr, "%s\n", qPrintable(request.message));
         return 2;
+    }
+
+    if (request.what == CommandRequest::What::Summary) {
+        QString out;
+        const int code = RunSummary(request, QDir::currentPath(), QDate::currentDate(), out);
+        std::fputs(out.toUtf8().constData(), code == 0 ? stdout : stderr);
+        if (code != 0)
+            std::fputc('\n', stderr);
+        return code;
     }
 
     // Nothing is shown: no display is needed, so the report runs from cron as well.
@@ -193,7 +304,8 @@ int RunCommandLine(int argc, char* argv[]) {
                         .arg(QDir::toNativeSeparators(dir), SessionTable::FileName));
     // int.ini may be beside the program or in the configuration folder: both are kept off.
     QStringList keepOff = DataFiles(dir);
-    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString configDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     keepOff << QDir(QCoreApplication::applicationDirPath()).filePath(WindowSettings::FileName)
             << QDir(configDir).filePath(QStringLiteral("kelvora/") + WindowSettings::FileName);
     try {

@@ -7,6 +7,7 @@
 #include "Autostart.h"
 #include "SessionGrid.h"
 #include "Sites.h"
+#include "SpendWatch.h"
 #include "TrayIcon.h"
 #include "ui/UiFonts.h"
 #include "about/AboutBox.h"
@@ -15,6 +16,8 @@
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
 #include "tariffs/TariffWindow.h"
+#include "spend/BudgetDialog.h"
+#include "spend/StatisticsWindow.h"
 #include "storage/Failure.h"
 #include "storage/Maintenance.h"
 #include "storage/SessionModel.h"
@@ -68,8 +71,52 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
     tray_ = new TrayIcon(this, trayMenu_);
+    BuildSpending();
     BuildMenus();
     FormCreate();
+}
+
+void MainWindow::BuildSpending() {
+    spend_ = new SpendWatch(state_, *tray_, this);
+    // At every poll's write, and at every record deleted.
+    state_.written = [this] { spend_->Look(); };
+    statistics_ = new StatisticsWindow(
+        [this](const QDate& from, const QDate& to) {
+            if (!state_.sessions)
+                throw Failure(QStringLiteral("Файл data.db не открыт."));
+            return state_.sessions->DayTotalsIn(from, to);
+        },
+        [this]() -> std::pair<qint64, double> {
+            const LocalMoment now = state_.clock.Now();
+            if (!state_.tracker || !state_.tracker->SegmentOpen())
+                return {0, 0};
+            const auto open =
+                OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),
+                          state_.tracker->CurrentRate(), now.date, now.msecs);
+            return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
+        },
+        this);
+    budget_ = new BudgetDialog(
+        [this](const Budget& budget) -> std::optional<QString> {
+            if (auto trouble = SaveBudget(spend_->Settings(), budget))
+                return trouble;
+            for (const QString& problem : spend_->Reload())
+                ShowError(problem);
+            return std::nullopt;
+        },
+        this);
+}
+
+void MainWindow::StatisticsClick() {
+    statistics_->ShowPeriod(spend_->CurrentBudget(), state_.clock.Now().date);
+    statistics_->exec();
+}
+
+void MainWindow::BudgetClick() {
+    Guarded([this] {
+        budget_->Show(spend_->CurrentBudget());
+        budget_->exec();
+    });
 }
 
 MainWindow::~MainWindow() {
@@ -95,6 +142,7 @@ void MainWindow::FormCreate() {
         state_.OpenSessionTable();
         BuildGrid();
         LookAfterFiles();
+        connect(state_.sessions.get(), &SessionTable::Removed, spend_, &SpendWatch::Look);
     } catch (const Failure& failure) {
         // The program goes on: connections are timed and kept, and stored once data.db
         // can be opened again; the grid comes then.
@@ -178,6 +226,10 @@ void MainWindow::BuildMenus() {
     QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
     n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     connect(n5, &QAction::triggered, this, &MainWindow::N5Click);
+    connect(AddEntry(file, "Statistics1", QStringLiteral("Статистика...")), &QAction::triggered,
+            this, &MainWindow::StatisticsClick);
+    connect(AddEntry(file, "Budget1", QStringLiteral("Бюджет...")), &QAction::triggered, this,
+            &MainWindow::BudgetClick);
     connect(AddEntry(file, "N13", QStringLiteral("Установка пароля...")), &QAction::triggered,
             this, &MainWindow::N13Click);
     connect(AddEntry(file, "N14", QStringLiteral("Настройка...")), &QAction::triggered, this,
@@ -220,6 +272,8 @@ void MainWindow::BuildMenus() {
 
     connect(AddEntry(trayMenu_, "N10", QStringLiteral("Отчет...")), &QAction::triggered, this,
             &MainWindow::N5Click);
+    connect(AddEntry(trayMenu_, "Statistics2", QStringLiteral("Статистика...")),
+            &QAction::triggered, this, &MainWindow::StatisticsClick);
     connect(AddEntry(trayMenu_, "N8", QStringLiteral("Тариф...")), &QAction::triggered, this,
             &MainWindow::N8Click);
     AddSeparator(trayMenu_, "N6");

@@ -25,6 +25,9 @@ class SessionGrid;
 class SessionModel;
 class TrayIcon;
 class Autostart;
+class SpendWatch;
+class StatisticsWindow;
+class BudgetDialog;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
@@ -69,6 +72,12 @@ public:
     void N21Click();
     void About1Click();
     void Button1Click();
+    void StatisticsClick(); // "Статистика...", and the tray's
+    void BudgetClick();     // "Бюджет...", behind the access gate
+
+    SpendWatch* Spending() const { return spend_; }
+    StatisticsWindow* Statistics() const { return statistics_; }
+    BudgetDialog* BudgetWindow() const { return budget_; }
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
     void FormClose(bool interactive);
@@ -88,6 +97,7 @@ private:
     void FormCreate();
     Autostart LoginStart() const;
     void BuildMenus();
+    void BuildSpending();
     QWidget* BuildToolBar();
     void BuildGrid();
     void LookAfterFiles();
@@ -119,6 +129,9 @@ private:
     std::unique_ptr<AccessGate> gate_;
     QAction* startMinimised_ = nullptr;
     QAction* startAtLogin_ = nullptr;
+    SpendWatch* spend_ = nullptr;
+    StatisticsWindow* statistics_ = nullptr;
+    BudgetDialog* budget_ = nullptr;
 
     QColor lastColor_ = Qt::black; // shared by both colour commands
     FontChoice lastFont_;

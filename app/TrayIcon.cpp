@@ -17,6 +17,11 @@ TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
     singleClick_.setInterval(QApplication::doubleClickInterval());
     connect(&singleClick_, &QTimer::timeout, this, &TrayIcon::PopupTrayMenu);
     watch_.setInterval(WatchMsecs);
+    messageEnd_.setSingleShot(true);
+    connect(&messageEnd_, &QTimer::timeout, this, [this] {
+        if (!hidden_)
+            icon_->hide();
+    });
     connect(&watch_, &QTimer::timeout, this, &TrayIcon::FollowTray);
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         TrayIconNotify(r == QSystemTrayIcon::Trigger       ? Mouse::LeftUp
@@ -108,4 +113,26 @@ void TrayIcon::TrayIconNotify(Mouse mouse) {
     }
 }
 
-bool TrayIcon::IconShown() const { return icon_->isVisible(); }
+bool TrayIcon::IconShown() const {
+    return icon_->isVisible();
+}
+
+void TrayIcon::SetToolTip(const QString& tip) {
+    if (icon_->toolTip() != tip)
+        icon_->setToolTip(tip);
+}
+
+QString TrayIcon::ToolTip() const {
+    return icon_->toolTip();
+}
+
+void TrayIcon::ShowMessage(const QString& title, const QString& text) {
+    constexpr int ShownMsecs = 10'000;
+    if (!Available())
+        return;
+    if (!icon_->isVisible()) {
+        icon_->show();
+        messageEnd_.start(ShownMsecs + 1000);
+    }
+    icon_->showMessage(title, text, QSystemTrayIcon::Information, ShownMsecs);
+}

@@ -46,6 +46,12 @@ public:
     bool Watching() const { return watch_.isActive(); }
     static constexpr int WatchMsecs = 2000;
     QMenu* Menu() const { return menu_; }
+    // The tip's text; the spending watch keeps it live.
+    void SetToolTip(const QString& tip);
+    QString ToolTip() const;
+    // A message at the icon, for when the desktop shows no notifications of its own. Where
+    // the icon is not shown, it shows for the message's time.
+    void ShowMessage(const QString& title, const QString& text);
 
 signals:
     void MenuShown(); // the tray menu popped up
@@ -56,8 +62,9 @@ private:
     QSystemTrayIcon* icon_;
     QTimer singleClick_; // a left click waits to see whether it becomes a double-click
     QTimer watch_;       // looks at the tray host while it matters
+    QTimer messageEnd_;  // hides an icon shown only for a message
     QRect geometry_;     // where the window was before it was hidden
     std::function<bool()> available_;
-    bool hidden_ = false;          // hidden to the tray, the icon shown
+    bool hidden_ = false;           // hidden to the tray, the icon shown
     bool minimisedInstead_ = false; // asked to hide while there was no tray
 };

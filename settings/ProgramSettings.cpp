@@ -59,7 +59,18 @@ std::optional<QString> ProgramSettings::Save(const QVariantMap& changes) {
     if (unreadable_)
         return refused(QStringLiteral("прежний файл не читается, и он не будет перезаписан; "
                                       "исправьте или удалите его"));
+    // Several parts of the program keep their own keys in the file (the link choice, the
+    // budget, the alerts already sent), each through its own copy: what the file holds now
+    // stands, and only the given keys go on top of it.
     QVariantMap next = values_;
+    if (QFileInfo::exists(path_)) {
+        QSettings current(path_, QSettings::IniFormat);
+        if (current.status() != QSettings::NoError)
+            return refused(StatusText(current.status()));
+        next.clear();
+        for (const QString& key : current.allKeys())
+            next.insert(key, current.value(key));
+    }
     for (auto it = changes.begin(); it != changes.end(); ++it)
         next.insert(it.key(), it.value());
 

@@ -24,8 +24,9 @@ public:
     // The value of "Group/Key", or an invalid QVariant when it is not set.
     QVariant Value(const QString& key) const { return values_.value(key); }
 
-    // Sets the given keys on top of the others and writes the whole file through a temporary
-    // one in the same folder. On failure nothing changes, on disk or here, and the message
+    // Sets the given keys on top of the others as the file holds them now (another copy
+    // may have written it since) and writes the whole file through a temporary one in the
+    // same folder. On failure nothing changes, on disk or here, and the message
     // says why.
     std::optional<QString> Save(const QVariantMap& changes);
 

@@ -1,9 +1,10 @@
 #include "SessionTable.h"
 
+#include "DayTotalsSql.h"
 #include "Failure.h"
-#include "platform/FileKind.h"
 #include "TableFile.h"
 #include "TextForms.h"
+#include "platform/FileKind.h"
 
 #include <QDir>
 #include <climits>
@@ -27,26 +28,26 @@ QString SessionRecord::FieldText(int index) const {
         return summ;
     }
 }
-const QStringList SessionTable::FieldNames = {
-    QStringLiteral("Data"),  QStringLiteral("WremN"), QStringLiteral("WremW"),
-    QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")};
+const QStringList SessionTable::FieldNames = {QStringLiteral("Data"),  QStringLiteral("WremN"),
+                                              QStringLiteral("WremW"), QStringLiteral("Itogo"),
+                                              QStringLiteral("Tarif"), QStringLiteral("Summ")};
 
 namespace {
 
 // Version 2 adds the segment being timed: one row at most, kept at every poll.
-#define OPEN_SEGMENT                                                                           \
-    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, " \
-    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "           \
+#define OPEN_SEGMENT                                                                               \
+    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, "   \
+    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "              \
     "Rate TEXT NOT NULL)"
 
 // Version 2 also keeps the number of records, so the grid knows it at once instead of
 // counting a million rows; triggers keep it right whoever writes the table.
-#define SESSION_COUNT                                                                          \
-    "CREATE TABLE session_count(n INTEGER NOT NULL); "                                         \
-    "INSERT INTO session_count(n) SELECT count(*) FROM session; "                               \
-    "CREATE TRIGGER session_counted AFTER INSERT ON session "                                  \
-    "BEGIN UPDATE session_count SET n = n + 1; END; "                                          \
-    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                 \
+#define SESSION_COUNT                                                                              \
+    "CREATE TABLE session_count(n INTEGER NOT NULL); "                                             \
+    "INSERT INTO session_count(n) SELECT count(*) FROM session; "                                  \
+    "CREATE TRIGGER session_counted AFTER INSERT ON session "                                      \
+    "BEGIN UPDATE session_count SET n = n + 1; END; "                                              \
+    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                    \
     "BEGIN UPDATE session_count SET n = n - 1; END"
 
 // Version 3 keeps, beside the open segment, what the charge of the connection's last
@@ -60,20 +61,23 @@ namespace {
     "ALTER TABLE open_segment ADD COLUMN Fee REAL NOT NULL DEFAULT 0; "                        \
     "ALTER TABLE open_segment ADD COLUMN Minimum REAL NOT NULL DEFAULT 0"
 
+// Version 4 keeps the totals of each day (DayTotalsSql.h), so a period's figures never need
+// a walk over every record.
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
     {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
      QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
      QStringLiteral("Summ")},
-    3,
+    4,
     // A new file is built by the same steps as an upgraded one, so both are alike.
     "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
     "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
-    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT "; " CONNECTION_SO_FAR,
+    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT "; " CONNECTION_SO_FAR "; " DAY_TOTAL_SCHEMA,
     {
         OPEN_SEGMENT "; " SESSION_COUNT, // 1 -> 2
         CONNECTION_SO_FAR,               // 2 -> 3
+        DAY_TOTAL_SCHEMA,                // 3 -> 4
     }};
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
@@ -82,8 +86,8 @@ const TableSchema Schema{
 
 SessionRow ReadRow(const SqliteStatement& s) {
     return {s.Int(0),
-            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4),
-             s.Text(5), s.Text(6)}};
+            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4), s.Text(5),
+             s.Text(6)}};
 }
 
 } // namespace
@@ -103,8 +107,8 @@ struct SessionTable::Statements {
           offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW),
           maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
           rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
-          rangePage(db, COLUMNS "WHERE id <= ?3 AND " IN_VIEW
-                            " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
+          rangePage(db,
+                    COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
           rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
                            " ORDER BY id DESC"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
@@ -135,8 +139,11 @@ void SessionTable::Open() {
     const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
     try {
-        statements = std::make_unique<Statements>(db);
+        // The totals first: the statements that write records are compiled with the
+        // triggers, which need the totals' table to be there.
         countByScan_ = !CountIsSound(db);
+        daysByScan_ = !DayTotalsAreSound(db);
+        statements = std::make_unique<Statements>(db);
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
     }
@@ -152,8 +159,8 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
     // The kept count cannot be negative nor exceed the largest id; one that does was
     // damaged by hand and is counted again (once, here, rather than at every look).
     SqliteStatement check(db, "SELECT (SELECT count(*) FROM session_count) = 1 AND "
-                               "(SELECT typeof(n) = 'integer' AND n >= 0 AND "
-                               "n <= (SELECT ifnull(max(id), 0) FROM session) FROM session_count)");
+                              "(SELECT typeof(n) = 'integer' AND n >= 0 AND "
+                              "n <= (SELECT ifnull(max(id), 0) FROM session) FROM session_count)");
     const bool sound = check.Step() && check.Int(0) == 1;
     check.Reset();
     if (sound)
@@ -166,6 +173,27 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
         return true;
     } catch (const SqliteError&) {
         return false; // a file that cannot be written now is counted the slow way
+    }
+}
+
+bool SessionTable::DayTotalsAreSound(SqliteDatabase& db) {
+    // Written by hand, or by a tool that dropped the triggers: built afresh from the records.
+    if (DayTotals::Sound(db))
+        return true;
+    try {
+        DayTotals::Rebuild(db);
+        return DayTotals::Sound(db);
+    } catch (const SqliteError&) {
+        return false; // a file that cannot be written now is added up the slow way
+    }
+}
+
+std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& to) const {
+    St();
+    try {
+        return DayTotals::Read(db_, from, to, daysByScan_);
+    } catch (const SqliteError& error) {
+        Fail(QStringLiteral("прочитать"), error);
     }
 }
 
@@ -245,13 +273,18 @@ void SessionTable::SetCurrent(std::optional<SessionRow> row) {
     eof_ = !current_;
 }
 
-void SessionTable::Append(const SessionRecord& record) { Store(&record, std::nullopt, false); }
+void SessionTable::Append(const SessionRecord& record) {
+    Store(&record, std::nullopt, false);
+}
 
-void SessionTable::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
+void SessionTable::Append(const SessionRecord& record,
+                          const std::optional<OpenSegment>& stillOpen) {
     Store(&record, stillOpen, true);
 }
 
-void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) { Store(nullptr, open, true); }
+void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) {
+    Store(nullptr, open, true);
+}
 
 std::optional<OpenSegment> SessionTable::LeftOpen() {
     SqliteStatement& s = St().readOpen;
@@ -391,7 +424,9 @@ void SessionTable::SetSynchronous(bool full) {
     fullSync_ = full;
 }
 
-void SessionTable::First() { SetCurrent(Fetch(Seek::First, 0)); }
+void SessionTable::First() {
+    SetCurrent(Fetch(Seek::First, 0));
+}
 
 void SessionTable::Next() {
     if (!current_) {

@@ -3,9 +3,10 @@
 // cursor (current row, walk, optional date filter) serves the grid, the delete button and
 // the report alike; reads for display go through ReadRows and never move it.
 
-#include "platform/FileKind.h"
+#include "DayTotals.h"
 #include "SessionRecord.h"
 #include "Sqlite.h"
+#include "platform/FileKind.h"
 
 #include <QDate>
 #include <QObject>
@@ -86,6 +87,10 @@ public:
     // as UTF-8 bytes valid during the call: all the report's totals need.
     void ForEachChargeIn(const SessionRange& range,
                          const std::function<void(QByteArrayView, QByteArrayView)>& visit) const;
+    // The totals of the days from..to that have records, oldest first, from the kept
+    // per-day totals (a walk over the records while those cannot be trusted).
+    std::vector<DayTotal> DayTotalsIn(const QDate& from, const QDate& to) const;
+    bool DaysByScan() const { return daysByScan_; }
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);
@@ -106,6 +111,7 @@ private:
     void Open();
     Statements& St() const; // throws Failure while no file is open
     static bool CountIsSound(SqliteDatabase& db);
+    static bool DayTotalsAreSound(SqliteDatabase& db);
     bool StillTheOpenFile() const;
     // Opens the file again when the one at the path is no longer the one open.
     void ReopenIfReplaced();
@@ -123,6 +129,7 @@ private:
     bool fullSync_ = true;
     int checkpointsSinceSync_ = 0;
     bool countByScan_ = false;
+    bool daysByScan_ = false;
     std::unique_ptr<Statements> st_;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;

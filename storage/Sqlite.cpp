@@ -2,8 +2,14 @@
 
 #include <sqlite3.h>
 
-SqliteDatabase::SqliteDatabase(const QString& path, bool create) {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+SqliteDatabase SqliteDatabase::ReadOnly(const QString& path) {
+    return SqliteDatabase(path, SQLITE_OPEN_READONLY);
+}
+
+SqliteDatabase::SqliteDatabase(const QString& path, bool create)
+    : SqliteDatabase(path, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)) {}
+
+SqliteDatabase::SqliteDatabase(const QString& path, int flags) {
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         SqliteError error(rc, db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
@@ -19,7 +25,9 @@ SqliteDatabase::SqliteDatabase(const QString& path, bool create) {
     sqlite3_busy_timeout(db_, BusyWaitMsecs);
 }
 
-void SqliteDatabase::SetBusyWait(int msecs) { sqlite3_busy_timeout(db_, msecs); }
+void SqliteDatabase::SetBusyWait(int msecs) {
+    sqlite3_busy_timeout(db_, msecs);
+}
 
 void SqliteDatabase::FoldLogBack() {
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
@@ -33,7 +41,9 @@ SqliteDatabase& SqliteDatabase::operator=(SqliteDatabase&& other) noexcept {
     return *this;
 }
 
-SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close(db_);
+}
 
 void SqliteDatabase::Raise(int code) const {
     throw SqliteError(code, QString::fromUtf8(sqlite3_errmsg(db_)));
@@ -45,20 +55,28 @@ void SqliteDatabase::Exec(const char* sql) {
         Raise(rc);
 }
 
-int SqliteError::PrimaryCode() const { return code & 0xff; }
+int SqliteError::PrimaryCode() const {
+    return code & 0xff;
+}
 
-qint64 SqliteDatabase::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+qint64 SqliteDatabase::LastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-int SqliteDatabase::Changes() const { return sqlite3_changes(db_); }
+int SqliteDatabase::Changes() const {
+    return sqlite3_changes(db_);
+}
 
 SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db_(db.handle()) {
-    const int rc = sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (rc != SQLITE_OK)
         db.Raise(rc);
 }
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+SqliteStatement::~SqliteStatement() {
+    sqlite3_finalize(stmt_);
+}
 
 void SqliteStatement::Raise(int code) const {
     throw SqliteError(code, QString::fromUtf8(sqlite3_errmsg(db_)));
@@ -132,11 +150,17 @@ QByteArrayView SqliteStatement::Bytes(int column) const {
     return text ? QByteArrayView(text, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
 }
 
-qint64 SqliteStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+qint64 SqliteStatement::Int(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
-double SqliteStatement::Double(int column) const { return sqlite3_column_double(stmt_, column); }
+double SqliteStatement::Double(int column) const {
+    return sqlite3_column_double(stmt_, column);
+}
 
-SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) { db_.Exec("BEGIN IMMEDIATE"); }
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) {
+    db_.Exec("BEGIN IMMEDIATE");
+}
 
 SqliteTransaction::~SqliteTransaction() {
     if (open_)

@@ -28,6 +28,8 @@ public:
     SqliteDatabase() = default;
     // Opens an existing file for reading and writing; with create, makes it when missing.
     SqliteDatabase(const QString& path, bool create);
+    // Opens an existing file for reading only: a reader beside the running program.
+    static SqliteDatabase ReadOnly(const QString& path);
     SqliteDatabase(SqliteDatabase&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
     SqliteDatabase& operator=(SqliteDatabase&& other) noexcept;
     SqliteDatabase(const SqliteDatabase&) = delete;
@@ -45,6 +47,7 @@ public:
     [[noreturn]] void Raise(int code) const;
 
 private:
+    SqliteDatabase(const QString& path, int flags);
     sqlite3* db_ = nullptr;
 };
 

@@ -63,6 +63,22 @@ private slots:
             << int(What::Wrong) << "Использование";
         QTest::newRow("no file") << QStringList{"--report", "1.12.2026", "2.12.2026"}
                                  << int(What::Wrong) << "Использование";
+        QTest::newRow("summary") << QStringList{"--summary"} << int(What::Summary) << "";
+        QTest::newRow("summary of a range, JSON")
+            << QStringList{"--summary", "2026-12-01", "15.12.2026", "--json"} << int(What::Summary)
+            << "";
+        QTest::newRow("summary with one date")
+            << QStringList{"--summary", "01.12.2026"} << int(What::Wrong) << "Использование";
+        QTest::newRow("summary of reversed dates")
+            << QStringList{"--summary", "15.12.2026", "01.12.2026"} << int(What::Wrong) << "позже";
+        QTest::newRow("summary of no such date")
+            << QStringList{"--summary", "30.02.2027", "01.03.2027"} << int(What::Wrong)
+            << "30.02.2027";
+        QTest::newRow("summary and report at once")
+            << QStringList{"--summary", "--report", "1.12.2026", "2.12.2026", "--csv", "-"}
+            << int(What::Wrong) << "Использование";
+        QTest::newRow("json without summary")
+            << QStringList{"--json"} << int(What::Wrong) << "Использование";
         QTest::newRow("dates without --report")
             << QStringList{"1.12.2026", "2.12.2026", "--csv", "a"} << int(What::Wrong)
             << "Использование";
@@ -75,6 +91,8 @@ private slots:
         QCOMPARE(int(request.what), what);
         if (request.what == CommandRequest::What::Report)
             QCOMPARE(request.path, said);
+        else if (request.what == CommandRequest::What::Summary)
+            QCOMPARE(request.json, own.contains("--json"));
         else
             QVERIFY2(request.message.contains(said), qPrintable(request.message));
     }

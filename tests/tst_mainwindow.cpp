@@ -71,16 +71,17 @@ private slots:
                  (QStringList{"Файл", "Обо всём", "Изменить цвет", "Сайты", "Выход"}));
         QCOMPARE(Captions(p.Action("N1")->menu()->actions()),
                  (QStringList{"Запускать в свернутом виде", "Запускать при входе в систему",
-                              "Скрыть окно", "-", "Тариф", "Отчет...", "Установка пароля...",
-                              "Настройка...", "Подключение...", "-", "Выход"}));
+                              "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...",
+                              "Бюджет...", "Установка пароля...", "Настройка...",
+                              "Подключение...", "-", "Выход"}));
         QCOMPARE(Captions(p.Action("N17")->menu()->actions()),
                  (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта"}));
         QCOMPARE(Captions(p.Action("N18")->menu()->actions()),
-                 (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone",
-                              "Borland", "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт",
-                              "Narod"}));
-        QCOMPARE(Captions(w.Tray()->Menu()->actions()),
-                 (QStringList{"Отчет...", "Тариф...", "-", "Восстановить", "Закрыть"}));
+                 (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone", "Borland",
+                              "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт", "Narod"}));
+        QCOMPARE(
+            Captions(w.Tray()->Menu()->actions()),
+            (QStringList{"Отчет...", "Статистика...", "Тариф...", "-", "Восстановить", "Закрыть"}));
     }
 
     void sitesOpenTheirOwnAddresses() {
@@ -218,7 +219,9 @@ private slots:
         for (auto* b : buttons)
             names << b->objectName();
         QCOMPARE(names, (QStringList{"nbFirst", "nbPrior", "nbNext", "nbLast"}));
-        auto current = [&] { return p.state.sessions->FieldText("WremN"); };
+        auto current = [&] {
+            return p.state.sessions->FieldText("WremN");
+        };
         QCOMPARE(current(), QStringLiteral("3"));
         buttons[3]->click();
         QCOMPARE(current(), QStringLiteral("1"));
@@ -234,7 +237,8 @@ private slots:
     void gridRefusesEdits() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.sessions->Append({Dec7, "9:00:00", "9:01:00", "0:01:00", "20", "0,333333333333333"});
+        p.state.sessions->Append(
+            {Dec7, "9:00:00", "9:01:00", "0:01:00", "20", "0,333333333333333"});
         w.show();
         SessionGrid* grid = w.Grid();
         QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -448,9 +452,12 @@ private slots:
     void applicationTitle_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("installed") << "/usr/bin/kelvora" << "kelvora";
-        QTest::newRow("upper case, extension") << "/opt/ZUZEVIZE.EXE" << "Zuzevize";
-        QTest::newRow("cut at the first dot") << "./Kelvora.debug.bin" << "Kelvora";
+        QTest::newRow("installed") << "/usr/bin/kelvora"
+                                   << "kelvora";
+        QTest::newRow("upper case, extension") << "/opt/ZUZEVIZE.EXE"
+                                               << "Zuzevize";
+        QTest::newRow("cut at the first dot") << "./Kelvora.debug.bin"
+                                              << "Kelvora";
     }
     void applicationTitle() {
         QFETCH(QString, path);

@@ -80,6 +80,24 @@ private slots:
         QVERIFY(ReadLinkChoice(third).choice.patterns().isEmpty());
     }
 
+    // The link choice and the budget each keep a copy of the file's values: a write through
+    // one copy keeps what the other wrote after both were read.
+    void copiesKeepEachOthersKeys() {
+        QTemporaryDir dir;
+        ProgramSettings link(dir.path());
+        ProgramSettings budget(dir.path());
+        QCOMPARE(link.Load(), std::nullopt);
+        QCOMPARE(budget.Load(), std::nullopt);
+        QCOMPARE(budget.Save({{"Budget/Money", "500"}}), std::nullopt);
+        QCOMPARE(SaveLinkChoice(link, LinkChoice(LinkMode::Chosen, {"ppp*"})), std::nullopt);
+        QCOMPARE(budget.Save({{"Budget/Time", "40"}}), std::nullopt);
+        ProgramSettings file(dir.path());
+        QCOMPARE(file.Load(), std::nullopt);
+        QCOMPARE(file.Value("Budget/Money").toString(), QString("500"));
+        QCOMPARE(file.Value("Budget/Time").toString(), QString("40"));
+        QCOMPARE(ReadLinkChoice(file).choice, LinkChoice(LinkMode::Chosen, {"ppp*"}));
+    }
+
     // A folder that cannot take the temporary file: told, and nothing changes.
     void failedWriteChangesNothing() {
         if (geteuid() == 0)

@@ -27,7 +27,7 @@ private slots:
         QTemporaryDir dir;
         { SessionTable table(dir.path()); }
         const QString path = dir.filePath("data.db");
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='session'"),
                  QStringList{"CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, "
                              "Data TEXT NOT NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, "
@@ -77,7 +77,7 @@ private slots:
                          "PRAGMA user_version = 1");
         } else if (kind == "newer") {
             { SessionTable table(dir.path()); }
-            RawSql(path, "PRAGMA user_version = 4");
+            RawSql(path, "PRAGMA user_version = 5");
         } else {
             { SessionTable table(dir.path()); }
             QFile f(path);
@@ -105,7 +105,7 @@ private slots:
                      "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20');"
                      "PRAGMA user_version = 1");
         SessionTable table(dir.path());
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
         QCOMPARE(table.LeftOpen(), std::nullopt);
         QCOMPARE(table.RowCount(), 1); // the kept count starts from the rows there
@@ -488,7 +488,7 @@ private slots:
                      "'20');"
                      "PRAGMA user_version = 2");
         SessionTable table(dir.path());
-        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"3"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
         QCOMPARE(table.LeftOpen(), (OpenSegment{Dec7, 1000, Dec7, 2000, "20"}));
         QCOMPARE(QDir(dir.filePath("backup")).entryList({"data-v2-*.db"}, QDir::Files).size(), 1);

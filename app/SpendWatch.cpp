@@ -1,0 +1,48 @@
+#include "SpendWatch.h"
+
+#include "AppState.h"
+#include "TrayIcon.h"
+#include "storage/Failure.h"
+
+SpendWatch::SpendWatch(AppState& state, TrayIcon& tray, QObject* parent)
+    : QObject(parent), state_(state), tray_(tray), settings_(state.dataDirectory),
+      alerts_((settings_.Load(), settings_)),
+      notifier_(
+          [this](const QString& title, const QString& text) { tray_.ShowMessage(title, text); }) {
+    budget_ = ReadBudget(settings_).budget;
+}
+
+QStringList SpendWatch::Reload() {
+    QStringList problems;
+    if (const auto problem = settings_.Load())
+        problems << *problem;
+    const BudgetRead read = ReadBudget(settings_);
+    budget_ = read.budget;
+    problems << read.problems;
+    Look();
+    return problems;
+}
+
+void SpendWatch::Look() {
+    if (!state_.sessions)
+        return;
+    const LocalMoment now = state_.clock.Now();
+    const BillingPeriod period = BillingPeriod::Containing(now.date, budget_.startDay);
+    SpendTotal stored;
+    try {
+        stored = SpendTotal::Of(state_.sessions->DayTotalsIn(period.first, period.last));
+    } catch (const Failure&) {
+        return; // the tracker's own write or read tells what is wrong with the file
+    }
+    std::optional<OpenCharge> open;
+    if (state_.tracker && state_.tracker->SegmentOpen())
+        open = OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),
+                         state_.tracker->CurrentRate(), now.date, now.msecs);
+    const SpendFigures figures =
+        SpendFigures::Of(WithOpen(stored, open), period, budget_, now.date);
+    tip_ = TrayTip(open, figures);
+    tray_.SetToolTip(tip_);
+    for (const BudgetAlert& alert :
+         alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_))
+        notifier_.Notify(alert.title, alert.text);
+}

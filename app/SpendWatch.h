@@ -1,0 +1,39 @@
+#pragma once
+// Watches the period's spending at every poll and every stored or deleted record: keeps the
+// tray icon's tip live and gives the budget's alerts, the connection being timed included.
+
+#include "settings/ProgramSettings.h"
+#include "spend/BudgetAlerts.h"
+#include "spend/DesktopNotifier.h"
+#include "spend/LiveSpend.h"
+
+#include <QObject>
+
+class AppState;
+class TrayIcon;
+
+class SpendWatch final : public QObject {
+    Q_OBJECT
+public:
+    SpendWatch(AppState& state, TrayIcon& tray, QObject* parent = nullptr);
+
+    // Reads kelvora.ini's budget afresh (after the dialog "Бюджет..." wrote it); what could
+    // not be understood is returned.
+    QStringList Reload();
+    // Looks at the spending now: the tip, and an alert for a threshold newly passed.
+    void Look();
+
+    const Budget& CurrentBudget() const { return budget_; }
+    ProgramSettings& Settings() { return settings_; }
+    const QString& Tip() const { return tip_; }
+    DesktopNotifier& Notifier() { return notifier_; }
+
+private:
+    AppState& state_;
+    TrayIcon& tray_;
+    ProgramSettings settings_;
+    Budget budget_;
+    BudgetAlerts alerts_;
+    DesktopNotifier notifier_;
+    QString tip_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// A small bar chart drawn with QPainter: one bar per value, a label under some of them, and
+// optional level lines (a budget, a forecast) across it.
+
+#include <QColor>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class BarChart final : public QWidget {
+    Q_OBJECT
+public:
+    struct Level {
+        double value;
+        QColor colour;
+        QString label;
+        bool dashed = false;
+    };
+    explicit BarChart(QString title, QColor bars, QWidget* parent = nullptr);
+    // The values, their labels (empty ones are left out), and the value text of the top.
+    void SetBars(std::vector<double> values, QStringList labels, std::vector<Level> levels,
+                 std::function<QString(double)> valueText);
+    const std::vector<double>& Values() const { return values_; }
+    QSize sizeHint() const override { return {560, 150}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString title_;
+    QColor colour_;
+    std::vector<double> values_;
+    QStringList labels_;
+    std::vector<Level> levels_;
+    std::function<QString(double)> valueText_;
+};

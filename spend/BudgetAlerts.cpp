@@ -1,0 +1,80 @@
+#include "BudgetAlerts.h"
+
+#include "SpendFigures.h"
+#include "settings/ProgramSettings.h"
+#include "storage/TextForms.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString PeriodKey = QStringLiteral("Alerts/Period");
+const QString SentKey = QStringLiteral("Alerts/Sent");
+
+QString Mark(BudgetAlert::Kind kind, double budget, int percent) {
+    return QStringLiteral("%1 %2 %3")
+        .arg(kind == BudgetAlert::Kind::Money ? QStringLiteral("money") : QStringLiteral("time"))
+        .arg(budget, 0, 'g', 15)
+        .arg(percent);
+}
+} // namespace
+
+BudgetAlerts::BudgetAlerts(ProgramSettings& settings) : settings_(settings) {
+    period_ = QDate::fromString(settings.Value(PeriodKey).toString(), Qt::ISODate);
+    for (const QString& mark : settings.Value(SentKey).toStringList().join(',').split(','))
+        if (!mark.trimmed().isEmpty())
+            sent_.insert(mark.trimmed());
+}
+
+std::vector<BudgetAlert> BudgetAlerts::Passed(const BillingPeriod& period, double money,
+                                              qint64 seconds, const Budget& budget) {
+    if (period.first != period_) {
+        period_ = period.first;
+        sent_.clear();
+    }
+    std::vector<BudgetAlert> alerts;
+    QStringList marks;
+    const auto look = [&](BudgetAlert::Kind kind, double limit, double used) {
+        if (limit <= 0)
+            return;
+        std::optional<int> highest;
+        for (int percent : budget.alerts) {
+            if (used < percent)
+                continue;
+            const QString mark = Mark(kind, limit, percent);
+            if (sent_.contains(mark))
+                continue;
+            sent_.insert(mark);
+            highest = percent;
+        }
+        if (!highest)
+            return;
+        const QString dates = QStringLiteral("%1 - %2").arg(TextForms::DateText(period.first),
+                                                            TextForms::DateText(period.last));
+        const int shown = int(std::floor(used));
+        if (kind == BudgetAlert::Kind::Money)
+            alerts.push_back(
+                {kind, *highest, used, QStringLiteral("Бюджет периода: %1 %").arg(*highest),
+                 QStringLiteral(
+                     "За период %1 израсходовано %2 ₽ из %3 ₽ (%4 %).")
+                     .arg(dates, RublesText(money), RublesText(limit))
+                     .arg(shown)});
+        else
+            alerts.push_back({kind, *highest, used,
+                              QStringLiteral("Время периода: %1 %").arg(*highest),
+                              QStringLiteral("За период %1 в Интернете %2 из %3 ч (%4 %).")
+                                  .arg(dates, TimeText(seconds))
+                                  .arg(limit)
+                                  .arg(shown)});
+    };
+    look(BudgetAlert::Kind::Money, budget.money, budget.money > 0 ? money / budget.money * 100 : 0);
+    look(BudgetAlert::Kind::Time, budget.hours,
+         budget.hours > 0 ? seconds / 36.0 / budget.hours : 0);
+    if (alerts.empty())
+        return alerts;
+    QStringList all(sent_.begin(), sent_.end());
+    std::sort(all.begin(), all.end());
+    writeProblem_ = settings_.Save({{PeriodKey, period.first.toString(Qt::ISODate)},
+                                    {SentKey, all.join(QStringLiteral(", "))}});
+    return alerts;
+}

@@ -1,0 +1,83 @@
+#include "BudgetDialog.h"
+
+#include "BillingPeriod.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+BudgetDialog::BudgetDialog(Save save, QWidget* parent)
+    : QDialog(parent), startDay(new QSpinBox(this)), money(new QLineEdit(this)),
+      hours(new QLineEdit(this)), alerts(new QLineEdit(this)), save_(std::move(save)),
+      problem_(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Бюджет"));
+    setObjectName(QStringLiteral("BudgetDialog"));
+    startDay->setRange(BillingPeriod::FirstStartDay, BillingPeriod::LastStartDay);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Период начинается числа:"), startDay);
+    form->addRow(QStringLiteral("Бюджет на период, ₽ (0 - нет):"), money);
+    form->addRow(QStringLiteral("Время на период, ч (0 - нет):"), hours);
+    form->addRow(QStringLiteral("Предупреждать при, %:"), alerts);
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #b00000"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Ок"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &BudgetDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &BudgetDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(problem_);
+    layout->addWidget(buttons);
+}
+
+void BudgetDialog::Show(const Budget& budget) {
+    startDay->setValue(budget.startDay);
+    money->setText(QString::number(budget.money, 'g', 15).replace('.', ','));
+    hours->setText(QString::number(budget.hours, 'g', 15).replace('.', ','));
+    alerts->setText(AlertsText(budget.alerts).replace(',', QStringLiteral(", ")));
+    problem_->clear();
+}
+
+std::variant<Budget, QString> BudgetDialog::Entered() const {
+    Budget b;
+    b.startDay = startDay->value();
+    const auto m = ParseAmount(money->text());
+    if (!m)
+        return QStringLiteral("Бюджет на период - число рублей не меньше 0, например 500 или "
+                              "312,50.");
+    const auto h = ParseAmount(hours->text());
+    if (!h)
+        return QStringLiteral("Время на период - число часов не меньше 0, например 40.");
+    const auto a = ParseAlerts(alerts->text());
+    if (!a || a->isEmpty())
+        return QStringLiteral("Предупреждения - проценты от 1 до 1000 через запятую, например "
+                              "80, 100.");
+    b.money = *m;
+    b.hours = *h;
+    b.alerts = *a;
+    return b;
+}
+
+QString BudgetDialog::Problem() const {
+    return problem_->text();
+}
+
+void BudgetDialog::accept() {
+    const auto entered = Entered();
+    if (const auto* wrong = std::get_if<QString>(&entered)) {
+        problem_->setText(*wrong);
+        return;
+    }
+    if (save_) {
+        if (const auto trouble = save_(std::get<Budget>(entered))) {
+            problem_->setText(*trouble); // the file and the fields stay as they were
+            return;
+        }
+    }
+    QDialog::accept();
+}

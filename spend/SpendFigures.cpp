@@ -1,0 +1,84 @@
+#include "SpendFigures.h"
+
+#include "storage/TextForms.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+double Rounded(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+QJsonValue Optional(const std::optional<double>& value, int decimals) {
+    return value ? QJsonValue(Rounded(*value, decimals)) : QJsonValue(QJsonValue::Null);
+}
+} // namespace
+
+SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& range,
+                              const Budget& budget, const QDate& today) {
+    SpendFigures f;
+    f.range = range;
+    f.total = total;
+    const double money = double(total.money);
+    f.forecastMoney = Forecast(money, range, today);
+    f.forecastSeconds = qint64(std::llround(Forecast(double(total.seconds), range, today)));
+    if (BillingPeriod::Containing(range.first, budget.startDay) == range) {
+        if (budget.money > 0) {
+            f.budgetMoney = budget.money;
+            f.moneyUsedPercent = money / budget.money * 100;
+        }
+        if (budget.hours > 0) {
+            f.budgetHours = budget.hours;
+            f.timeUsedPercent = total.seconds / 36.0 / budget.hours;
+        }
+    }
+    return f;
+}
+
+QString MoneyText(long double money) {
+    return TextForms::NumberText(money);
+}
+
+QString TimeText(qint64 seconds) {
+    return QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(seconds / 60 % 60).arg(seconds % 60);
+}
+
+QString RublesText(double money) {
+    QLocale russian(QLocale::Russian, QLocale::Russia);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    return russian.toString(money, 'f', 2);
+}
+
+QJsonObject SummaryJson(const SpendFigures& f) {
+    return {{"from", f.range.first.toString(Qt::ISODate)},
+            {"to", f.range.last.toString(Qt::ISODate)},
+            {"records", f.total.records},
+            {"seconds", f.total.seconds},
+            {"time", TimeText(f.total.seconds)},
+            {"money", MoneyText(f.total.money)},
+            {"budget_money", Optional(f.budgetMoney, 2)},
+            {"budget_used_percent", Optional(f.moneyUsedPercent, 1)},
+            {"forecast_money", Rounded(f.forecastMoney, 2)},
+            {"budget_hours", Optional(f.budgetHours, 2)},
+            {"budget_time_used_percent", Optional(f.timeUsedPercent, 1)},
+            {"forecast_seconds", f.forecastSeconds}};
+}
+
+QString SummaryText(const SpendFigures& f) {
+    QString text = QStringLiteral("Период: %1 - %2\nЗаписей: %3\nВремя: %4\nСумма: %5\n")
+                       .arg(TextForms::DateText(f.range.first), TextForms::DateText(f.range.last))
+                       .arg(f.total.records)
+                       .arg(TimeText(f.total.seconds), MoneyText(f.total.money));
+    if (f.budgetMoney)
+        text += QStringLiteral("Бюджет: %1 ₽, использовано %2 %\n")
+                    .arg(RublesText(*f.budgetMoney))
+                    .arg(std::floor(*f.moneyUsedPercent));
+    if (f.budgetHours)
+        text += QStringLiteral("Бюджет времени: %1 ч, использовано %2 %\n")
+                    .arg(*f.budgetHours)
+                    .arg(std::floor(*f.timeUsedPercent));
+    text += QStringLiteral("Прогноз: %1 ₽, %2\n")
+                .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds));
+    return text;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The figures of a range of days: what was spent, the budget and how much of it is used,
+// and the forecast to the range's end. Shared by the tray's tip, the statistics window
+// and the summary for scripts.
+
+#include "BillingPeriod.h"
+#include "Budget.h"
+#include "storage/DayTotals.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+
+struct SpendFigures {
+    BillingPeriod range;
+    SpendTotal total;
+    std::optional<double> budgetMoney; // only for a billing period, when set
+    std::optional<double> budgetHours;
+    std::optional<double> moneyUsedPercent;
+    std::optional<double> timeUsedPercent;
+    double forecastMoney = 0;
+    qint64 forecastSeconds = 0;
+
+    // The range's days; the budget counts when the range is one of its billing periods.
+    static SpendFigures Of(const SpendTotal& total, const BillingPeriod& range,
+                           const Budget& budget, const QDate& today);
+};
+
+// The report's forms: "312,5" and "5:3:20" (hours not reduced, no leading zeros).
+QString MoneyText(long double money);
+QString TimeText(qint64 seconds);
+// A money amount as the tip and the window show it: "312,50".
+QString RublesText(double money);
+
+// One JSON object for status bars: from, to, records, seconds, time, money, budget_money,
+// budget_used_percent, forecast_money, and the same for time.
+QJsonObject SummaryJson(const SpendFigures& figures);
+// Lines for a terminal.
+QString SummaryText(const SpendFigures& figures);

@@ -1,0 +1,97 @@
+#include "DayTotals.h"
+
+#include "DayTotalsSql.h"
+
+#include "Failure.h"
+#include "TableFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cmath>
+
+const char* const DayTotals::CreateSql = DAY_TOTAL_SCHEMA;
+
+bool DayTotals::Sound(const SqliteDatabase& db) {
+    try {
+        SqliteStatement check(
+            db, "SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name IN "
+                "('session_day_added', 'session_day_removed', 'session_day_changed')) = 3 "
+                "AND (SELECT total(records) FROM day_total) = "
+                "(SELECT ifnull((SELECT n FROM session_count), -1)) "
+                "AND (SELECT count(*) FROM day_total WHERE records <= 0 OR "
+                "typeof(seconds) != 'integer' OR typeof(money) != 'real') = 0");
+        return check.Step() && check.Int(0) == 1;
+    } catch (const SqliteError&) {
+        return false; // no such table, or not the columns it should have
+    }
+}
+
+void DayTotals::Rebuild(SqliteDatabase& db) {
+    SqliteTransaction transaction(db);
+    db.Exec("DROP TRIGGER IF EXISTS session_day_added; "
+            "DROP TRIGGER IF EXISTS session_day_removed; "
+            "DROP TRIGGER IF EXISTS session_day_changed; "
+            "DROP TABLE IF EXISTS day_total");
+    db.Exec(CreateSql);
+    transaction.Commit();
+}
+
+std::vector<DayTotal> DayTotals::Read(const SqliteDatabase& db, const QDate& from, const QDate& to,
+                                      bool scan) {
+    SqliteStatement s(db, scan ? DAY_SCAN "WHERE Data >= ?1 AND Data <= ?2 GROUP BY Data "
+                                          "ORDER BY Data"
+                               : "SELECT Data, records, seconds, money, odd FROM day_total "
+                                 "WHERE Data >= ?1 AND Data <= ?2 ORDER BY Data");
+    s.Bind(1, from.toString(Qt::ISODate)).Bind(2, to.toString(Qt::ISODate));
+    std::vector<DayTotal> days;
+    while (s.Step())
+        days.push_back(
+            {QDate::fromString(s.Text(0), Qt::ISODate), s.Int(1), s.Int(2), s.Double(3), s.Int(4)});
+    return days;
+}
+
+SpendTotal SpendTotal::Of(const std::vector<DayTotal>& days) {
+    SpendTotal total;
+    long double carry = 0;
+    for (const DayTotal& d : days) {
+        total.records += d.records;
+        total.seconds += d.seconds;
+        total.odd += d.odd;
+        const long double sum = total.money + d.money;
+        carry += std::fabs(total.money) >= std::fabs(d.money) ? (total.money - sum) + d.money
+                                                              : (d.money - sum) + total.money;
+        total.money = sum;
+    }
+    total.money += carry;
+    return total;
+}
+
+std::vector<DayTotal> DayTotals::ReadFile(const QString& path, const QDate& from, const QDate& to) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo(path).isFile())
+        throw Failure(
+            QStringLiteral("Файла «%1» нет: запустите программу из папки её данных.").arg(shown));
+    try {
+        SqliteDatabase db = SqliteDatabase::ReadOnly(path);
+        db.SetBusyWait(1000); // a reader waits for the program's commit rather than fail
+        SqliteStatement version(db, "PRAGMA user_version");
+        version.Step();
+        const qint64 found = version.Int(0);
+        version.Reset();
+        SqliteStatement session(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                    "AND name = 'session'");
+        session.Step();
+        if (session.Int(0) != 1)
+            throw Failure(QStringLiteral("Файл «%1» не прочитан: в нём нет таблицы «session», "
+                                         "это не файл этой программы.")
+                              .arg(shown));
+        if (found > 4)
+            throw Failure(QStringLiteral("Файл «%1» не прочитан: он записан более новой версией "
+                                         "программы (формат %2).")
+                              .arg(shown)
+                              .arg(found));
+        return Read(db, from, to, found < 4 || !Sound(db));
+    } catch (const SqliteError& error) {
+        throw Failure(TableFailureText(path, QStringLiteral("прочитать"), error));
+    }
+}

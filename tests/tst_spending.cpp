@@ -1,0 +1,193 @@
+#include "TempDir.h"
+#include "settings/ProgramSettings.h"
+#include "spend/BudgetAlerts.h"
+#include "spend/BudgetDialog.h"
+#include "spend/LiveSpend.h"
+#include "spend/StatisticsWindow.h"
+#include "storage/SessionTable.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+// The live figures: the open connection counted in the tip and the alerts, the statistics
+// window on a large data.db, and the budget dialog's checks.
+namespace {
+const QDate Today(2026, 12, 20);
+const Budget FiveHundred{15, 500, 0, {80, 100}};
+} // namespace
+
+class TestSpending : public QObject {
+    Q_OBJECT
+private slots:
+    void openConnectionSoFar_data() {
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<int>("startMsecs");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<int>("nowMsecs");
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<double>("money");
+        QTest::newRow("20 minutes at 60")
+            << Today << 3'600'000 << "60" << 4'800'000 << 1200LL << 20.0;
+        QTest::newRow("from yesterday 23:00")
+            << Today.addDays(-1) << 82'800'000 << "30" << 3'600'000 << 7200LL << 60.0;
+        QTest::newRow("a rate with a comma") << Today << 0 << "1,5" << 7'200'000 << 7200LL << 3.0;
+    }
+    void openConnectionSoFar() {
+        QFETCH(QDate, start);
+        QFETCH(int, startMsecs);
+        QFETCH(QString, rate);
+        QFETCH(int, nowMsecs);
+        QFETCH(qint64, seconds);
+        QFETCH(double, money);
+        const auto open = OpenSoFar(start, startMsecs, rate, Today, nowMsecs);
+        QVERIFY(open);
+        QCOMPARE(open->seconds, seconds);
+        QCOMPARE(open->money, money);
+    }
+    void noChargeWithoutANumberOrBackwards() {
+        QVERIFY(!OpenSoFar(Today, 0, "x", Today, 1000));
+        QVERIFY(!OpenSoFar(Today, 5000, "20", Today, 1000));
+        QVERIFY(!OpenSoFar(QDate(), 0, "20", Today, 1000));
+    }
+
+    // 390 stored, then 20 minutes at 60 an hour inside a connection not yet stored: the
+    // 80 % threshold is passed at the poll that sees it, before any record.
+    void aThresholdPassedInsideAConnection() {
+        QTemporaryDir dir;
+        ProgramSettings settings(dir.path());
+        settings.Load();
+        BudgetAlerts alerts(settings);
+        SpendTotal stored;
+        stored.money = 390;
+        const BillingPeriod period = BillingPeriod::Containing(Today, 15);
+        const auto at = [&](int minutes) {
+            const auto open =
+                OpenSoFar(Today, 3'600'000, "60", Today, 3'600'000 + minutes * 60'000);
+            const SpendFigures f =
+                SpendFigures::Of(WithOpen(stored, open), period, FiveHundred, Today);
+            return alerts.Passed(period, double(f.total.money), f.total.seconds, FiveHundred);
+        };
+        QVERIFY(at(9).empty());     // 399
+        const auto passed = at(11); // 401
+        QCOMPARE(passed.size(), 1u);
+        QCOMPARE(passed[0].percent, 80);
+        QVERIFY(at(12).empty()); // told once
+    }
+
+    void trayTip() {
+        SpendTotal total;
+        total.money = 312.5;
+        total.seconds = 3600;
+        const BillingPeriod period = BillingPeriod::Containing(Today, 15); // 31 days, 6 gone
+        const SpendFigures f = SpendFigures::Of(total, period, {15, 500, 0, {80}}, Today);
+        const QString tip = TrayTip(OpenCharge{750, 2.5}, f);
+        const QStringList lines = tip.split('\n');
+        QCOMPARE(lines.value(0), QString("Учет работы в Интернет"));
+        QCOMPARE(lines.value(1), QString("Подключение: 0:12:30, 2,50 ₽"));
+        QCOMPARE(
+            lines.value(2),
+            QString("За период: 312,50 ₽ из 500 ₽ (62 %), прогноз 1615 ₽"));
+        const QString idle =
+            TrayTip(std::nullopt, SpendFigures::Of(total, period, Budget{}, Today));
+        QVERIFY(!idle.contains("Подключение"));
+        QVERIFY(idle.contains("За период: 312,50 ₽, прогноз"));
+    }
+
+    // A data.db of many records: the window reads a year of day rows, not the records.
+    void statisticsOpenFast() {
+        QTemporaryDir dir;
+        { SessionTable table(dir.path()); }
+        RawSql(dir.filePath("data.db"),
+               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999) "
+               "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+               "SELECT date('2026-12-20', '-' || (i % 3650) || ' days'), '9:00:00', '9:30:00', "
+               "'0:30:00', '20', '10' FROM n");
+        SessionTable table(dir.path());
+        StatisticsWindow window(
+            [&table](const QDate& from, const QDate& to) { return table.DayTotalsIn(from, to); },
+            [] {
+                return std::pair<qint64, double>{600, 5.0};
+            });
+        QElapsedTimer timer;
+        timer.start();
+        window.ShowPeriod(FiveHundred, Today);
+        window.show();
+        QCoreApplication::processEvents();
+        const qint64 took = timer.elapsed();
+        QVERIFY2(took < 100, qPrintable(QString("%1 ms").arg(took)));
+        QCOMPARE(window.Period().first, QDate(2026, 12, 15));
+        // 6 days of about 55 records each, and today's open connection.
+        QVERIFY2(window.TotalsText().contains("Записей</td><td>3"),
+                 qPrintable(window.TotalsText()));
+        const QDate first = window.Period().first;
+        window.StepBack();
+        QCOMPARE(window.Period().first, first.addMonths(-1));
+        window.StepForward();
+        window.StepForward(); // no further than today's period
+        QCOMPARE(window.Period().first, first);
+    }
+
+    void budgetDialogChecksAndSays_data() {
+        QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("alerts");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("money in words") << "много"
+                                        << "80"
+                                        << "Бюджет на период";
+        QTest::newRow("negative money") << "-1"
+                                        << "80"
+                                        << "Бюджет на период";
+        QTest::newRow("no thresholds") << "500"
+                                       << ""
+                                       << "Предупреждения";
+        QTest::newRow("threshold of 0") << "500"
+                                        << "0, 80"
+                                        << "Предупреждения";
+        QTest::newRow("a failed write") << "500"
+                                        << "80"
+                                        << "не удалось";
+    }
+    void budgetDialogChecksAndSays() {
+        QFETCH(QString, money);
+        QFETCH(QString, alerts);
+        QFETCH(QString, said);
+        int saves = 0;
+        BudgetDialog dialog([&](const Budget&) -> std::optional<QString> {
+            ++saves;
+            return QString("Файл не удалось записать");
+        });
+        dialog.Show(FiveHundred);
+        dialog.money->setText(money);
+        dialog.alerts->setText(alerts);
+        dialog.show();
+        dialog.accept();
+        QVERIFY(dialog.isVisible()); // stays, with what was typed
+        QVERIFY2(dialog.Problem().contains(said, Qt::CaseInsensitive),
+                 qPrintable(dialog.Problem()));
+        QCOMPARE(saves, said == "не удалось" ? 1 : 0);
+    }
+
+    void budgetDialogSaves() {
+        std::optional<Budget> saved;
+        BudgetDialog dialog([&](const Budget& b) -> std::optional<QString> {
+            saved = b;
+            return std::nullopt;
+        });
+        dialog.Show(Budget{});
+        QCOMPARE(dialog.alerts->text(), QString("80, 100"));
+        dialog.startDay->setValue(28);
+        dialog.money->setText("312,50");
+        dialog.hours->setText("40");
+        dialog.alerts->setText("100 90");
+        dialog.show();
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}}));
+    }
+};
+
+QTEST_MAIN(TestSpending)
+#include "tst_spending.moc"

@@ -5,10 +5,10 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
     : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
       options(this->dataDirectory, passwords, {}), clock(clock),
       probe(addresses), tariffBook(clock),
-      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
-      ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); }),
-      watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),
-      startup_(SessionTracker::StartupMsecs, [this] { tracker->Timer4Timer(); }) {}
+      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Poll(); }),
+      ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); }),
+      watch_(SessionTracker::WatchMsecs, [this] { tracker->WatchTariff(); }),
+      startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {}
 
 void AppState::OpenSessionTable() {
     sessions = std::make_unique<SessionTable>(dataDirectory);
@@ -25,7 +25,7 @@ void AppState::StartTracker(TrackerView& view) {
     tracker = std::make_unique<SessionTracker>(
         clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *this, view,
         *this);
-    tracker->FormCreate();
+    tracker->Start();
 }
 
 SessionTable& AppState::Sessions() {

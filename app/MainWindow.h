@@ -58,29 +58,29 @@ public:
     QString StatusText() const;
 
     // Menu handlers, by their entries' names.
-    void N7Click(); // "Выход" in "Файл"; N22Click is the same
-    void N15Click();
-    void N2Click(); // "Тариф"
-    void N5Click(); // "Отчет...", and the tray's "Отчет..."
-    void N9Click(); // "Запускать в свернутом виде"
-    void StartAtLoginClick(); // "Запускать при входе в систему"
-    void N13Click(); // "Установка пароля..."
-    void N14Click(); // "Настройка..."
-    void N8Click(); // the tray's "Тариф...", behind the access gate as "Тариф" is
-    void N19Click();
-    void N20Click();
-    void N21Click();
-    void About1Click();
-    void Button1Click();
-    void StatisticsClick(); // "Статистика...", and the tray's
-    void BudgetClick();     // "Бюджет...", behind the access gate
+    void ExitWithConfirmation(); // "Выход" in "Файл" and on the menu bar
+    void HideWindow();
+    void ShowTariffs(); // "Тариф"
+    void ShowReportDialog(); // "Отчет...", and the tray's "Отчет..."
+    void ToggleStartMinimised(); // "Запускать в свернутом виде"
+    void ToggleStartAtLogin(); // "Запускать при входе в систему"
+    void ChangePassword(); // "Установка пароля..."
+    void ShowPollSettings(); // "Настройка..."
+    void ShowTariffsFromTray(); // the tray's "Тариф...", behind the access gate as "Тариф" is
+    void ChooseFormColour();
+    void ChooseGridColour();
+    void ChooseFont();
+    void ShowAbout();
+    void DeleteRecord();
+    void ShowStatistics(); // "Статистика...", and the tray's
+    void ShowBudgetDialog();     // "Бюджет...", behind the access gate
 
     SpendWatch* Spending() const { return spend_; }
     StatisticsWindow* Statistics() const { return statistics_; }
     BudgetDialog* BudgetWindow() const { return budget_; }
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
-    void FormClose(bool interactive);
+    void CloseDown(bool interactive);
     // Closes without asking anything, for a request from outside (a signal).
     void CloseOnRequest();
 
@@ -94,7 +94,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void FormCreate();
+    void SetUp();
     Autostart LoginStart() const;
     void BuildMenus();
     void BuildSpending();

@@ -55,7 +55,7 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     show->setObjectName(QStringLiteral("Button1"));
     show->setGeometry(185, 46, 75, 25);
     show->setAutoDefault(false);
-    connect(show, &QPushButton::clicked, this, &ReportDialog::Button1Click);
+    connect(show, &QPushButton::clicked, this, &ReportDialog::ShowReport);
     from_->setAccessibleName(QStringLiteral("Показать с"));
     from_->setAccessibleDescription(QStringLiteral("Первая дата отчёта"));
     to_->setAccessibleName(QStringLiteral("по"));
@@ -63,7 +63,7 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     Keyboard::AssignAccessKeys(this);
 }
 
-void ReportDialog::Button1Click() {
+void ReportDialog::ShowReport() {
     if (!table_) {
         dialogs_.Error(this, QStringLiteral("Таблица записей не открыта: отчёт составить нельзя."));
         return;

@@ -107,8 +107,8 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
         Button(this, "Button1", QStringLiteral("Принять тариф"), {16, 226, 113, 25});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 226, 75, 25});
     connect(accept, &QPushButton::clicked, this, &NewTariffDialog::AcceptTariff);
-    connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Button2Click);
-    connect(example, &QPushButton::clicked, this, &NewTariffDialog::Button3Click);
+    connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Cancel);
+    connect(example, &QPushButton::clicked, this, &NewTariffDialog::ShowExample);
 
     Keyboard::AssignAccessKeys(this);
     setTabOrder(start_, end_);
@@ -145,7 +145,7 @@ void NewTariffDialog::AcceptTariff() {
     accept(); // the inputs keep their texts for the next opening
 }
 
-void NewTariffDialog::Button2Click() {
+void NewTariffDialog::Cancel() {
     start_->Clear();
     end_->Clear();
     cost_->clear();
@@ -153,7 +153,7 @@ void NewTariffDialog::Button2Click() {
     reject();
 }
 
-void NewTariffDialog::Button3Click() { dialogs_.Message(this, Example); }
+void NewTariffDialog::ShowExample() { dialogs_.Message(this, Example); }
 
 void NewTariffDialog::keyPressEvent(QKeyEvent* event) {
     // Escape is no cancel button here: the dialog stays open.

@@ -164,8 +164,8 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &TariffWindow::RefreshInForce);
 
     Keyboard::AssignAccessKeys(this);
-    connect(add, &QPushButton::clicked, this, &TariffWindow::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &TariffWindow::Button2Click);
+    connect(add, &QPushButton::clicked, this, &TariffWindow::ShowNewTariffDialog);
+    connect(cancel, &QPushButton::clicked, this, &TariffWindow::Cancel);
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
     connect(navigator_, &Navigator::Prior, this,
             [this] { MoveToRow(grid_->currentIndex().row() - 1); });
@@ -215,7 +215,7 @@ void TariffWindow::MoveToRow(int row) {
     navigator_->SetPosition(row, count);
 }
 
-void TariffWindow::Button1Click() {
+void TariffWindow::ShowNewTariffDialog() {
     if (!newTariff_ || !CommitOpenEditor())
         return;
     model_->DropNewRow();
@@ -224,7 +224,7 @@ void TariffWindow::Button1Click() {
         MoveToRow(0); // the new period stands first and becomes the current row
 }
 
-void TariffWindow::Button2Click() { reject(); }
+void TariffWindow::Cancel() { reject(); }
 
 void TariffWindow::ShowHolidays() {
     if (!CommitOpenEditor())

@@ -52,17 +52,17 @@ struct Rig {
         rates.billing = billing;
         clock.now = {date, msecs};
         addresses.Always(Down);
-        tracker.FormCreate();
-        tracker.Timer4Timer();
+        tracker.Start();
+        tracker.StartUp();
     }
     void Poll(const QStringList& list, int after = 3000) {
         addresses.Always(list);
         clock.Advance(after);
-        tracker.Timer1Timer();
+        tracker.Poll();
     }
     void Watch(int after = 4000) {
         clock.Advance(after);
-        tracker.Timer3Timer();
+        tracker.WatchTariff();
     }
     // Connections with a tariff change, a long one across midnight, and short ones.
     void Script() {
@@ -219,7 +219,7 @@ private slots:
 
         Rig restarted{Billing{}, Dec7, Ms(9, 30, 0)}; // other terms now: the old ones count
         restarted.writer.open = crashed.writer.open;
-        restarted.tracker.FormCreate();
+        restarted.tracker.Start();
         QCOMPARE(restarted.writer.records.size(), 1u);
         QCOMPARE(restarted.writer.records.back(), clean.writer.records.back());
         QCOMPARE(clean.writer.records.back().summ, QStringLiteral("1,47777777777778"));

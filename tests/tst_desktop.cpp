@@ -92,7 +92,7 @@ struct Program {
         about = std::make_unique<AboutBox>(facts, [](const QUrl&) {});
     }
     ~Program() {
-        main->FormClose(false);
+        main->CloseDown(false);
     }
     QList<QWidget*> Windows() const {
         return {main.get(), report.get(), tariffs.get(), newTariff.get(), entry.get(),

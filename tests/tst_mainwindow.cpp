@@ -138,9 +138,9 @@ private slots:
     void aFailedCloseIsToldThroughTheDialogs() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         p.clock.Advance(9000);
         // Another program holds data.db for writing, and int.ini's place is a folder.
         sqlite3* other = nullptr;
@@ -158,16 +158,16 @@ private slots:
     void closingWhileConnectedWritesTheRecord() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Timer1Timer(); // 9:00:00 on line
+        p.state.tracker->Poll(); // 9:00:00 on line
         p.clock.Advance(90'000);
         w.show();
         w.close();
         QCOMPARE(RawSql(p.dir.filePath("data.db"),
                         "SELECT WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session"),
                  QStringList{"9:00:00 9:01:30 0:01:30 0"});
-        w.FormClose(false); // the end of the event loop closes once more: nothing twice
+        w.CloseDown(false); // the end of the event loop closes once more: nothing twice
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT count(*) FROM session"),
                  QStringList{"1"});
     }
@@ -256,21 +256,21 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
         p.clock.Set(Dec7, 23, 59, 50);
         p.clock.Advance(0);
-        p.state.tracker->Timer1Timer(); // on line at 23:59:50
+        p.state.tracker->Poll(); // on line at 23:59:50
         p.clock.Advance(12'000);
-        p.state.tracker->Timer3Timer(); // 0:00:02 on 8 Dec: the day's segment is stored
+        p.state.tracker->WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
         QCOMPARE(model->rowCount(), 1);
         p.clock.Advance(86'400'000);
-        p.state.tracker->Timer3Timer(); // 0:00:02 on 9 Dec: the whole of 8 Dec
+        p.state.tracker->WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("08.12.2026"));
         p.clock.Advance(4000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Timer1Timer(); // off line: the third record
+        p.state.tracker->Poll(); // off line: the third record
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("09.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("0:00:00"));
@@ -281,7 +281,7 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
-        w.Button1Click(); // empty table: says so, changes nothing
+        w.DeleteRecord(); // empty table: says so, changes nothing
         QCOMPARE(w.Errors().ShownMessages(),
                  QStringList{"Cannot perform this operation on an empty dataset"});
         p.state.sessions->Append({Dec7, "old", "", "", "", ""});
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("new"));
         w.Grid()->setCurrentIndex(model->index(1, 0));
-        w.Button1Click();
+        w.DeleteRecord();
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
                  QStringList{"new"});
         QCOMPARE(model->rowCount(), 1);
@@ -314,7 +314,7 @@ private slots:
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         MoveTo(w, 2); // "a", the oldest
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
-        w.Button1Click();
+        w.DeleteRecord();
         QCOMPARE(resets.count(), 1);
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
@@ -428,17 +428,17 @@ private slots:
                  QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
         // Connections are still timed, and kept while nothing can be stored.
         QVERIFY(p.state.tracker);
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         p.clock.Advance(60'000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         QCOMPARE(p.state.tracker->Pending().size(), 1u);
         QVERIFY(!w.Grid());
         // The user moves the other file away: the record is stored, and the grid comes.
         QFile::rename(p.dir.filePath("data.db"), p.dir.filePath("other.db"));
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         QVERIFY(p.state.tracker->Pending().empty());
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT Itogo FROM session"),
                  QStringList{"0:01:00"});

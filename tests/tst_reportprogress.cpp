@@ -199,7 +199,7 @@ private slots:
         FakeDialogs dialogs;
         ReportForm form;
         ReportDialog dialog(form, dialogs);
-        dialog.Button1Click();
+        dialog.ShowReport();
         QCOMPARE(dialogs.errors, QStringList{"Таблица записей не открыта: отчёт составить нельзя."});
     }
 };

@@ -135,18 +135,18 @@ SessionRecord TariffBook::RecordOf(const Segment& s) {
                          s.rate,
                          SessionCharge(duration, s.rate)};
     const Billing& b = s.billing;
-    const qint64 seconds = SecondsOf(record.itogo);
+    const qint64 seconds = SecondsOf(record.duration);
     if (s.last && b.unit > 1) {
         // The connection's time rounded up to whole steps; what is added is charged at the
         // last segment's rate, with its own time. Itogo stays the real time.
         const qint64 total = s.before.seconds + seconds;
         const qint64 billed = (total + b.unit - 1) / b.unit * b.unit;
         if (billed > total)
-            record.summ = ChargeOfSeconds(seconds + billed - total, s.rate);
+            record.charge = ChargeOfSeconds(seconds + billed - total, s.rate);
     }
     // Amounts are added only where there is something to add: with the default terms every
     // charge stays the very text of the time at its rate.
-    long double charge = TextForms::ParseNumber(record.summ);
+    long double charge = TextForms::ParseNumber(record.charge);
     bool added = false;
     if (s.before.records == 0 && b.fee > 0) {
         charge += TextForms::ParseNumber(TextForms::NumberText(b.fee));
@@ -161,13 +161,13 @@ SessionRecord TariffBook::RecordOf(const Segment& s) {
         }
     }
     if (added)
-        record.summ = TextForms::NumberText(charge);
+        record.charge = TextForms::NumberText(charge);
     return record;
 }
 
 ConnectionSoFar TariffBook::With(const ConnectionSoFar& soFar, const SessionRecord& record) {
-    return {soFar.seconds + SecondsOf(record.itogo),
+    return {soFar.seconds + SecondsOf(record.duration),
             TextForms::NumberText(TextForms::ParseNumber(soFar.charges) +
-                                  TextForms::ParseNumber(record.summ)),
+                                  TextForms::ParseNumber(record.charge)),
             soFar.records + 1};
 }

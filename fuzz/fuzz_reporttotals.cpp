@@ -5,10 +5,10 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QStringList lines =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).split('\n');
+    const QList<QByteArray> lines =
+        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\n');
     ReportTotals totals;
-    for (const QString& line : lines) {
+    for (const QByteArray& line : lines) {
         SplitDuration(line);
         try {
             totals.AddCharge(line);

@@ -128,7 +128,7 @@ void WriteCsv(const ReportDocument& report, const ReportTarget& target,
     report.ForEachRecord([&](const SessionRecord& r) {
         if (written++ % 64 == 0)
             steps.Advance(written - 1);
-        line({TextForms::DateText(r.data), r.wremN, r.wremW, r.itogo, r.tarif, r.summ});
+        line({TextForms::DateText(r.date), r.startTime, r.endTime, r.duration, r.rate, r.charge});
     });
     // The totals under their columns: the time under the durations, the money under the sums.
     QString time = report.Summary().time;

@@ -6,29 +6,14 @@
 #include <cmath>
 #include <optional>
 
-DurationPieces SplitDuration(const QString& itogo) {
-    const QString t = TextForms::TrimBlanks(itogo);
-    const int first = int(t.indexOf(QLatin1Char(':')));
-    if (first < 0)
-        return {t, {}, {}};
-    const int second = int(t.indexOf(QLatin1Char(':'), first + 1));
-    if (second < 0)
-        return {t.left(first), t.mid(first + 1), {}};
-    QString seconds = t.mid(second + 1, 3);
-    const int further = int(seconds.indexOf(QLatin1Char(':')));
-    if (further >= 0)
-        seconds.truncate(further);
-    return {t.left(first), t.mid(first + 1, second - first - 1), seconds};
-}
-
-DurationBytes SplitDuration(QByteArrayView itogo) {
+DurationPieces SplitDuration(QByteArrayView duration) {
     qsizetype begin = 0;
-    qsizetype end = itogo.size();
-    while (begin < end && quint8(itogo[begin]) <= ' ')
+    qsizetype end = duration.size();
+    while (begin < end && quint8(duration[begin]) <= ' ')
         ++begin;
-    while (end > begin && quint8(itogo[end - 1]) <= ' ')
+    while (end > begin && quint8(duration[end - 1]) <= ' ')
         --end;
-    const QByteArrayView t = itogo.sliced(begin, end - begin);
+    const QByteArrayView t = duration.sliced(begin, end - begin);
     const qsizetype first = t.indexOf(':');
     if (first < 0)
         return {t, {}, {}};
@@ -42,12 +27,10 @@ DurationBytes SplitDuration(QByteArrayView itogo) {
     return {t.first(first), t.sliced(first + 1, second - first - 1), seconds};
 }
 
-void ReportTotals::AddCharge(const QString& summ) { AddCharge(QByteArrayView(summ.toUtf8())); }
-
-void ReportTotals::AddCharge(QByteArrayView summ) {
-    const auto value = TextForms::TryParseNumber(summ);
+void ReportTotals::AddCharge(QByteArrayView charge) {
+    const auto value = TextForms::TryParseNumber(charge);
     if (!value) // the message names the text as it stands
-        TextForms::ParseNumber(QString::fromUtf8(summ));
+        TextForms::ParseNumber(QString::fromUtf8(charge));
     // Neumaier's step: the low part lost by each addition is kept apart and added back at
     // the end, so the error does not grow with the number of records.
     const long double sum = money_ + *value;
@@ -58,10 +41,8 @@ void ReportTotals::AddCharge(QByteArrayView summ) {
     money_ = sum;
 }
 
-void ReportTotals::AddDuration(const QString& itogo) { AddDuration(QByteArrayView(itogo.toUtf8())); }
-
-void ReportTotals::AddDuration(QByteArrayView itogo) {
-    const DurationBytes pieces = SplitDuration(itogo);
+void ReportTotals::AddDuration(QByteArrayView duration) {
+    const DurationPieces pieces = SplitDuration(duration);
     auto read = [](QByteArrayView piece) -> qint64 {
         if (const auto value = TextForms::TryParseInteger(piece))
             return *value;
@@ -88,17 +69,17 @@ ReportTotals ReportTotals::Of(const SessionTable& table, const SessionRange& ran
     ReportTotals totals;
     std::optional<Failure> badCharge;
     std::optional<Failure> badDuration;
-    table.ForEachChargeIn(range, [&](QByteArrayView summ, QByteArrayView itogo) {
+    table.ForEachChargeIn(range, [&](QByteArrayView charge, QByteArrayView duration) {
         if (!badCharge) {
             try {
-                totals.AddCharge(summ);
+                totals.AddCharge(charge);
             } catch (const Failure& failure) {
                 badCharge = failure;
             }
         }
         if (!badDuration) {
             try {
-                totals.AddDuration(itogo);
+                totals.AddDuration(duration);
             } catch (const Failure& failure) {
                 badDuration = failure;
             }

@@ -9,28 +9,24 @@
 
 #include <QString>
 
+// A duration text's pieces, as views into its UTF-8 bytes.
 struct DurationPieces {
-    QString hours;   // before the first colon (all of it without one)
-    QString minutes; // between the first and the second colon
-    QString seconds; // at most three characters after the second colon
+    QByteArrayView hours;   // before the first colon (all of it without one)
+    QByteArrayView minutes; // between the first and the second colon
+    QByteArrayView seconds; // at most three characters after the second colon
 };
 
 // Splits a duration text, trimmed of blanks and control characters, into its pieces.
-DurationPieces SplitDuration(const QString& itogo);
-
-struct DurationBytes {
-    QByteArrayView hours, minutes, seconds;
-};
-DurationBytes SplitDuration(QByteArrayView itogo);
+DurationPieces SplitDuration(QByteArrayView duration);
 
 class ReportTotals {
 public:
-    // Throws Failure "'%s' is not a valid floating point value".
-    void AddCharge(const QString& summ);
-    void AddCharge(QByteArrayView summ); // the same, on UTF-8 bytes
-    // Throws Failure "'%s' is not a valid integer value" for a piece that is no integer.
-    void AddDuration(const QString& itogo);
-    void AddDuration(QByteArrayView itogo);
+    // A charge's number text as UTF-8 bytes. Throws Failure "'%s' is not a valid floating
+    // point value".
+    void AddCharge(QByteArrayView charge);
+    // A duration's time text as UTF-8 bytes. Throws Failure "'%s' is not a valid integer
+    // value" for a piece that is no integer.
+    void AddDuration(QByteArrayView duration);
 
     long double Money() const { return money_ + moneyCarry_; }
     QString MoneyText() const;       // "0,3"

@@ -9,12 +9,12 @@
 #include <optional>
 
 struct SessionRecord {
-    QDate data;    // the segment's start date
-    QString wremN; // start time, time text
-    QString wremW; // end time, time text
-    QString itogo; // duration, time text
-    QString tarif; // rate per hour, number text
-    QString summ;  // charge, number text
+    QDate date;        // the segment's start date (Data)
+    QString startTime; // time text (WremN)
+    QString endTime;   // time text (WremW)
+    QString duration;  // time text (Itogo)
+    QString rate;      // per hour, number text (Tarif)
+    QString charge;    // number text (Summ)
 
     bool operator==(const SessionRecord&) const = default;
 

@@ -15,17 +15,17 @@ const QString SessionTable::FileName = QStringLiteral("data.db");
 QString SessionRecord::FieldText(int index) const {
     switch (index) {
     case 0:
-        return TextForms::DateText(data);
+        return TextForms::DateText(date);
     case 1:
-        return wremN;
+        return startTime;
     case 2:
-        return wremW;
+        return endTime;
     case 3:
-        return itogo;
+        return duration;
     case 4:
-        return tarif;
+        return rate;
     default:
-        return summ;
+        return charge;
     }
 }
 const QStringList SessionTable::FieldNames = {QStringLiteral("Data"),  QStringLiteral("WremN"),
@@ -367,12 +367,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         SqliteTransaction transaction(db_);
         if (record) {
             const SessionRecord& r = *record;
-            St().insert.Bind(1, r.data.toString(Qt::ISODate))
-                .Bind(2, r.wremN)
-                .Bind(3, r.wremW)
-                .Bind(4, r.itogo)
-                .Bind(5, r.tarif)
-                .Bind(6, r.summ);
+            St().insert.Bind(1, r.date.toString(Qt::ISODate))
+                .Bind(2, r.startTime)
+                .Bind(3, r.endTime)
+                .Bind(4, r.duration)
+                .Bind(5, r.rate)
+                .Bind(6, r.charge);
             St().insert.Run();
             id = db_.LastInsertId(); // before the open segment's own row moves it
         }

@@ -32,7 +32,7 @@ QStringList Charges(const QStringList& pieces, const Billing& billing) {
     ConnectionSoFar soFar;
     QStringList charges;
     for (const Segment& s : SessionTracker::Placed(segments, soFar, billing, true))
-        charges << TariffBook::RecordOf(s).summ;
+        charges << TariffBook::RecordOf(s).charge;
     return charges;
 }
 
@@ -160,8 +160,8 @@ private slots:
         Segment day{Dec7, 0, Dec7, Ms(23, 59, 59, 999), "1"};
         day.last = true;
         day.billing.unit = 3600;
-        QCOMPARE(TariffBook::RecordOf(day).summ, QStringLiteral("24"));
-        QCOMPARE(TariffBook::RecordOf(day).itogo, QStringLiteral("23:59:59")); // real time
+        QCOMPARE(TariffBook::RecordOf(day).charge, QStringLiteral("24"));
+        QCOMPARE(TariffBook::RecordOf(day).duration, QStringLiteral("23:59:59")); // real time
     }
 
     // With the default terms every record is the one the program wrote before there were
@@ -172,11 +172,11 @@ private slots:
         QCOMPARE(rig.writer.records.size(), 5u);
         for (const SessionRecord& r : rig.writer.records) {
             const QString plain = TariffBook::SessionCharge(
-                DateTimeValue::FromMsecs(TariffBook::SecondsOf(r.itogo) * 1000), r.tarif);
-            QCOMPARE(r.summ, plain);
+                DateTimeValue::FromMsecs(TariffBook::SecondsOf(r.duration) * 1000), r.rate);
+            QCOMPARE(r.charge, plain);
         }
-        QCOMPARE(rig.writer.records.back().itogo, QStringLiteral("0:00:33"));
-        QCOMPARE(rig.writer.records.back().summ, QStringLiteral("0,183333333333333"));
+        QCOMPARE(rig.writer.records.back().duration, QStringLiteral("0:00:33"));
+        QCOMPARE(rig.writer.records.back().charge, QStringLiteral("0,183333333333333"));
         QCOMPARE(rig.writer.open, std::nullopt);
         QVERIFY(rig.writer.keptWithRecords.back() == std::nullopt);
     }
@@ -190,8 +190,8 @@ private slots:
         billed.Script();
         QStringList summs;
         for (std::size_t i = 0; i < billed.writer.records.size(); ++i) {
-            QCOMPARE(billed.writer.records[i].itogo, plain.writer.records[i].itogo);
-            summs << billed.writer.records[i].summ;
+            QCOMPARE(billed.writer.records[i].duration, plain.writer.records[i].duration);
+            summs << billed.writer.records[i].charge;
         }
         QCOMPARE(summs, (QStringList{
                             "0,744444444444444", // 9:00:03-9:00:47, 44 s at 20, and the fee
@@ -222,7 +222,7 @@ private slots:
         restarted.tracker.Start();
         QCOMPARE(restarted.writer.records.size(), 1u);
         QCOMPARE(restarted.writer.records.back(), clean.writer.records.back());
-        QCOMPARE(clean.writer.records.back().summ, QStringLiteral("1,47777777777778"));
+        QCOMPARE(clean.writer.records.back().charge, QStringLiteral("1,47777777777778"));
     }
 
     // A connection across midnight is two segments of one connection: the fee once, the
@@ -234,11 +234,11 @@ private slots:
         rig.Watch(30'000);      // 0:00:07
         rig.Poll(Down, 38'000); // 0:00:45
         QCOMPARE(rig.writer.records.size(), 2u);
-        QCOMPARE(rig.writer.records[0].itogo, QStringLiteral("0:00:26"));
-        QCOMPARE(rig.writer.records[0].summ, QStringLiteral("1,14444444444444"));
-        QCOMPARE(rig.writer.records[1].itogo, QStringLiteral("0:00:45"));
+        QCOMPARE(rig.writer.records[0].duration, QStringLiteral("0:00:26"));
+        QCOMPARE(rig.writer.records[0].charge, QStringLiteral("1,14444444444444"));
+        QCOMPARE(rig.writer.records[1].duration, QStringLiteral("0:00:45"));
         // 71 s billed 120: 45 + 49 s at 20
-        QCOMPARE(rig.writer.records[1].summ, QStringLiteral("0,522222222222222"));
+        QCOMPARE(rig.writer.records[1].charge, QStringLiteral("0,522222222222222"));
     }
 };
 

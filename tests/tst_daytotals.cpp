@@ -114,8 +114,8 @@ private slots:
     // Texts the program never writes are counted apart, so that readers can send the user to
     // the report, which names them.
     void oddTextsAreCountedApart_data() {
-        QTest::addColumn<QString>("itogo");
-        QTest::addColumn<QString>("summ");
+        QTest::addColumn<QString>("duration");
+        QTest::addColumn<QString>("charge");
         QTest::addColumn<int>("odd");
         QTest::newRow("as written") << "10:05:07"
                                     << "30,1666666666667" << 0;
@@ -137,12 +137,12 @@ private slots:
                                      << "20" << 1;
     }
     void oddTextsAreCountedApart() {
-        QFETCH(QString, itogo);
-        QFETCH(QString, summ);
+        QFETCH(QString, duration);
+        QFETCH(QString, charge);
         QFETCH(int, odd);
         QTemporaryDir dir;
         SessionTable table(dir.path());
-        table.Append({Dec1, "9:00:00", "10:00:00", itogo, "20", summ});
+        table.Append({Dec1, "9:00:00", "10:00:00", duration, "20", charge});
         const auto days = table.DayTotalsIn(Dec1, Dec1);
         QCOMPARE(days.size(), 1u);
         QCOMPARE(days[0].odd, odd);

@@ -15,7 +15,7 @@ class TestReportTotals : public QObject {
     Q_OBJECT
 private slots:
     void split_data() {
-        QTest::addColumn<QString>("itogo");
+        QTest::addColumn<QString>("duration");
         QTest::addColumn<QStringList>("pieces");
         QTest::newRow("ordinary") << "1:30:30" << QStringList{"1", "30", "30"};
         QTest::newRow("blanks around") << " 12:05:07\t" << QStringList{"12", "05", "07"};
@@ -26,10 +26,13 @@ private slots:
         QTest::newRow("empty minutes") << "1::00" << QStringList{"1", "", "00"};
     }
     void split() {
-        QFETCH(QString, itogo);
+        QFETCH(QString, duration);
         QFETCH(QStringList, pieces);
-        const DurationPieces p = SplitDuration(itogo);
-        QCOMPARE((QStringList{p.hours, p.minutes, p.seconds}), pieces);
+        const QByteArray bytes = duration.toUtf8();
+        const DurationPieces p = SplitDuration(bytes);
+        QCOMPARE((QStringList{QString::fromUtf8(p.hours), QString::fromUtf8(p.minutes),
+                              QString::fromUtf8(p.seconds)}),
+                 pieces);
     }
 
     void totals_data() {
@@ -57,9 +60,9 @@ private slots:
         QFETCH(QString, time);
         ReportTotals totals;
         for (const QString& c : charges)
-            totals.AddCharge(c);
+            totals.AddCharge(c.toUtf8());
         for (const QString& d : durations)
-            totals.AddDuration(d);
+            totals.AddDuration(d.toUtf8());
         QCOMPARE(totals.MoneyText(), money);
         QCOMPARE(totals.TimeText(), QStringLiteral("Общ. время работы - ") + time);
     }
@@ -85,13 +88,13 @@ private slots:
         ReportTotals totals;
         for (int i = 0; i < times; ++i)
             for (const QString& c : charges)
-                totals.AddCharge(QByteArrayView(c.toUtf8()));
+                totals.AddCharge(c.toUtf8());
         QCOMPARE(totals.MoneyText(), money);
     }
 
     void badTexts_data() {
-        QTest::addColumn<QString>("summ");
-        QTest::addColumn<QString>("itogo");
+        QTest::addColumn<QString>("charge");
+        QTest::addColumn<QString>("duration");
         QTest::addColumn<QString>("message");
         QTest::newRow("charge no number") << "abc" << "0:00:01"
                                           << "'abc' is not a valid floating point value";
@@ -101,12 +104,12 @@ private slots:
         QTest::newRow("letters in hours") << "1" << "x:00:00" << "'x' is not a valid integer value";
     }
     void badTexts() {
-        QFETCH(QString, summ);
-        QFETCH(QString, itogo);
+        QFETCH(QString, charge);
+        QFETCH(QString, duration);
         QFETCH(QString, message);
         QTemporaryDir dir;
         SessionTable table(dir.path());
-        table.Append({QDate(2026, 12, 7), "9:00:00", "9:00:01", itogo, "1", summ});
+        table.Append({QDate(2026, 12, 7), "9:00:00", "9:00:01", duration, "1", charge});
         QCOMPARE(FailureOf([&] { ReportTotals::Of(table, table.CurrentRange()); }), message);
     }
 

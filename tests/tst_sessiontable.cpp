@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(table.RowCount(), 3);
         const auto rows = table.ReadRows(1, 5);
         QCOMPARE(rows.size(), 2u);
-        QCOMPARE(rows[0].record.wremN, QStringLiteral("2:00:00"));
+        QCOMPARE(rows[0].record.startTime, QStringLiteral("2:00:00"));
         QCOMPARE(table.OffsetOf(rows[1].id), 2);
     }
 

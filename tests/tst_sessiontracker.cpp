@@ -46,8 +46,8 @@ struct Rig {
     QStringList Written() const {
         QStringList rows;
         for (const SessionRecord& r : writer.records)
-            rows << QStringList{r.data.toString("dd.MM"), r.wremN, r.wremW, r.itogo, r.tarif,
-                                r.summ}
+            rows << QStringList{r.date.toString("dd.MM"), r.startTime, r.endTime, r.duration, r.rate,
+                                r.charge}
                         .join(' ');
         return rows;
     }
@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(written[1], QStringLiteral("08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444"));
         QVERIFY(written[2].startsWith(QStringLiteral("09.12 0:00:00 0:00:0")));
         for (const SessionRecord& r : rig.writer.records)
-            QVERIFY(TextForms::ParseTime(r.itogo) < 86'400'000);
+            QVERIFY(TextForms::ParseTime(r.duration) < 86'400'000);
     }
 
     void aRecoveredSegmentIsCutAtEveryMidnight() {

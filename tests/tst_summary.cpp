@@ -10,9 +10,9 @@
 // program, as text and as JSON a status bar parses.
 namespace {
 
-SessionRecord Record(QDate date, const QString& itogo, const QString& summ) {
+SessionRecord Record(QDate date, const QString& duration, const QString& charge) {
     return {date,  QStringLiteral("9:00:00"), QStringLiteral("10:00:00"),
-            itogo, QStringLiteral("20"),      summ};
+            duration, QStringLiteral("20"),      charge};
 }
 
 // A fixed data set: billing periods begin on the 15th, 500 rubles and 10 hours a period.

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <cmath>
 
-const char* const DayTotals::CreateSql = DAY_TOTAL_SCHEMA;
-
 bool DayTotals::Sound(const SqliteDatabase& db) {
     try {
         SqliteStatement check(
@@ -32,16 +30,17 @@ void DayTotals::Rebuild(SqliteDatabase& db) {
             "DROP TRIGGER IF EXISTS session_day_removed; "
             "DROP TRIGGER IF EXISTS session_day_changed; "
             "DROP TABLE IF EXISTS day_total");
-    db.Exec(CreateSql);
+    db.Exec(DayTotalsSql::Schema().c_str());
     transaction.Commit();
 }
 
 std::vector<DayTotal> DayTotals::Read(const SqliteDatabase& db, const QDate& from, const QDate& to,
                                       bool scan) {
-    SqliteStatement s(db, scan ? DAY_SCAN "WHERE Data >= ?1 AND Data <= ?2 GROUP BY Data "
-                                          "ORDER BY Data"
-                               : "SELECT Data, records, seconds, money, odd FROM day_total "
-                                 "WHERE Data >= ?1 AND Data <= ?2 ORDER BY Data");
+    const std::string sql =
+        scan ? DayTotalsSql::Scan() + "WHERE Data >= ?1 AND Data <= ?2 GROUP BY Data ORDER BY Data"
+             : "SELECT Data, records, seconds, money, odd FROM day_total "
+               "WHERE Data >= ?1 AND Data <= ?2 ORDER BY Data";
+    SqliteStatement s(db, sql.c_str());
     s.Bind(1, from.toString(Qt::ISODate)).Bind(2, to.toString(Qt::ISODate));
     std::vector<DayTotal> days;
     while (s.Step())

@@ -33,9 +33,6 @@ struct SpendTotal {
 
 namespace DayTotals {
 
-// The schema of version 4: the table and its three triggers.
-extern const char* const CreateSql;
-
 // Whether the kept totals can be trusted: the table and its triggers are there, and they
 // count as many records as the table holds.
 bool Sound(const SqliteDatabase& db);

@@ -35,31 +35,36 @@ const QStringList SessionTable::FieldNames = {QStringLiteral("Data"),  QStringLi
 namespace {
 
 // Version 2 adds the segment being timed: one row at most, kept at every poll.
-#define OPEN_SEGMENT                                                                               \
-    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, "   \
-    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "              \
-    "Rate TEXT NOT NULL)"
+const std::string CreateOpenSegment =
+    "CREATE TABLE open_segment(id INTEGER PRIMARY KEY CHECK (id = 1), StartDate TEXT NOT NULL, "
+    "StartTime INTEGER NOT NULL, LastDate TEXT NOT NULL, LastTime INTEGER NOT NULL, "
+    "Rate TEXT NOT NULL)";
 
 // Version 2 also keeps the number of records, so the grid knows it at once instead of
 // counting a million rows; triggers keep it right whoever writes the table.
-#define SESSION_COUNT                                                                              \
-    "CREATE TABLE session_count(n INTEGER NOT NULL); "                                             \
-    "INSERT INTO session_count(n) SELECT count(*) FROM session; "                                  \
-    "CREATE TRIGGER session_counted AFTER INSERT ON session "                                      \
-    "BEGIN UPDATE session_count SET n = n + 1; END; "                                              \
-    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "                                    \
-    "BEGIN UPDATE session_count SET n = n - 1; END"
+const std::string CreateSessionCount =
+    "CREATE TABLE session_count(n INTEGER NOT NULL); "
+    "INSERT INTO session_count(n) SELECT count(*) FROM session; "
+    "CREATE TRIGGER session_counted AFTER INSERT ON session "
+    "BEGIN UPDATE session_count SET n = n + 1; END; "
+    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "
+    "BEGIN UPDATE session_count SET n = n - 1; END";
 
 // Version 3 keeps, beside the open segment, what the charge of the connection's last
 // segment depends on: the connection's seconds, charges and records so far, and the billing
 // terms it began under, so a connection a crash ended is charged as if it had not crashed.
-#define CONNECTION_SO_FAR                                                                      \
-    "ALTER TABLE open_segment ADD COLUMN Seconds INTEGER NOT NULL DEFAULT 0; "                 \
-    "ALTER TABLE open_segment ADD COLUMN Charges TEXT NOT NULL DEFAULT '0'; "                  \
-    "ALTER TABLE open_segment ADD COLUMN Records INTEGER NOT NULL DEFAULT 0; "                 \
-    "ALTER TABLE open_segment ADD COLUMN Unit INTEGER NOT NULL DEFAULT 1; "                    \
-    "ALTER TABLE open_segment ADD COLUMN Fee REAL NOT NULL DEFAULT 0; "                        \
-    "ALTER TABLE open_segment ADD COLUMN Minimum REAL NOT NULL DEFAULT 0"
+const std::string AddConnectionSoFar =
+    "ALTER TABLE open_segment ADD COLUMN Seconds INTEGER NOT NULL DEFAULT 0; "
+    "ALTER TABLE open_segment ADD COLUMN Charges TEXT NOT NULL DEFAULT '0'; "
+    "ALTER TABLE open_segment ADD COLUMN Records INTEGER NOT NULL DEFAULT 0; "
+    "ALTER TABLE open_segment ADD COLUMN Unit INTEGER NOT NULL DEFAULT 1; "
+    "ALTER TABLE open_segment ADD COLUMN Fee REAL NOT NULL DEFAULT 0; "
+    "ALTER TABLE open_segment ADD COLUMN Minimum REAL NOT NULL DEFAULT 0";
+
+const std::string CreateSession =
+    "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
+    "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
+    "Summ TEXT NOT NULL)";
 
 // Version 4 keeps the totals of each day (DayTotalsSql.h), so a period's figures never need
 // a walk over every record.
@@ -71,18 +76,17 @@ const TableSchema Schema{
      QStringLiteral("Summ")},
     4,
     // A new file is built by the same steps as an upgraded one, so both are alike.
-    "CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT NULL, "
-    "WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, "
-    "Summ TEXT NOT NULL); " OPEN_SEGMENT "; " SESSION_COUNT "; " CONNECTION_SO_FAR "; " DAY_TOTAL_SCHEMA,
+    CreateSession + "; " + CreateOpenSegment + "; " + CreateSessionCount + "; " +
+        AddConnectionSoFar + "; " + DayTotalsSql::Schema(),
     {
-        OPEN_SEGMENT "; " SESSION_COUNT, // 1 -> 2
-        CONNECTION_SO_FAR,               // 2 -> 3
-        DAY_TOTAL_SCHEMA,                // 3 -> 4
+        CreateOpenSegment + "; " + CreateSessionCount, // 1 -> 2
+        AddConnectionSoFar,                            // 2 -> 3
+        DayTotalsSql::Schema(),                        // 3 -> 4
     }};
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
-#define IN_VIEW "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))"
-#define COLUMNS "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ FROM session "
+const std::string InView = "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))";
+const std::string SelectRows = "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ FROM session ";
 
 SessionRow ReadRow(const SqliteStatement& s) {
     return {s.Int(0),
@@ -97,20 +101,22 @@ struct SessionTable::Statements {
         : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
                      "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
           remove(db, "DELETE FROM session WHERE id = ?1"),
-          first(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT 1"),
-          older(db, COLUMNS "WHERE id < ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT 1"),
-          newer(db, COLUMNS "WHERE id > ?3 AND " IN_VIEW " ORDER BY id ASC LIMIT 1"),
-          exact(db, COLUMNS "WHERE id = ?3 AND " IN_VIEW),
-          count(db, "SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
-                    "ELSE (SELECT count(*) FROM session WHERE " IN_VIEW ") END"),
-          page(db, COLUMNS "WHERE " IN_VIEW " ORDER BY id DESC LIMIT ?3 OFFSET ?4"),
-          offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " IN_VIEW),
+          first(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
+          older(db, (SelectRows + "WHERE id < ?3 AND " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
+          newer(db, (SelectRows + "WHERE id > ?3 AND " + InView + " ORDER BY id ASC LIMIT 1").c_str()),
+          exact(db, (SelectRows + "WHERE id = ?3 AND " + InView).c_str()),
+          count(db, ("SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
+                     "ELSE (SELECT count(*) FROM session WHERE " + InView + ") END").c_str()),
+          page(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT ?3 OFFSET ?4").c_str()),
+          offsetOf(db, ("SELECT count(*) FROM session WHERE id > ?3 AND " + InView).c_str()),
           maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
-          rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " IN_VIEW),
-          rangePage(db,
-                    COLUMNS "WHERE id <= ?3 AND " IN_VIEW " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
-          rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " IN_VIEW
-                           " ORDER BY id DESC"),
+          rangeCount(db, ("SELECT count(*) FROM session WHERE id <= ?3 AND " + InView).c_str()),
+          rangePage(db, (SelectRows + "WHERE id <= ?3 AND " + InView +
+                         " ORDER BY id DESC LIMIT ?4 OFFSET ?5")
+                            .c_str()),
+          rangeCharges(db, ("SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " + InView +
+                            " ORDER BY id DESC")
+                               .c_str()),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
                        "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
                        "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),

@@ -99,7 +99,7 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
 void Upgrade(SqliteDatabase& db, qint64 from, const TableSchema& schema) {
     for (qint64 v = from; v < schema.version; ++v) {
         SqliteTransaction transaction(db);
-        db.Exec(schema.upgrade[std::size_t(v - 1)]);
+        db.Exec(schema.upgrade[std::size_t(v - 1)].c_str());
         db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1).toUtf8().constData());
         transaction.Commit();
     }
@@ -132,7 +132,7 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
         SqliteDatabase db(temp.fileName(), false);
         UseJournal(db);
         SqliteTransaction transaction(db);
-        db.Exec(schema.createSql);
+        db.Exec(schema.createSql.c_str());
         db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
         transaction.Commit();
     } catch (const SqliteError& error) {

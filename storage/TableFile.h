@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <vector>
 
 struct TableSchema {
@@ -13,9 +14,9 @@ struct TableSchema {
     QString table;       // "session", the table every version has
     QStringList columns; // in order, id first
     int version;         // PRAGMA user_version of a file written now
-    const char* createSql; // the whole schema of that version
+    std::string createSql; // the whole schema of that version
     // Upgrades: upgrade[v - 1] takes a file of version v to v + 1, in one transaction.
-    std::vector<const char*> upgrade;
+    std::vector<std::string> upgrade;
     // How many of `columns` a file of version v has: columnsIn[v - 1]; all of them in every
     // version when empty. Columns are only ever added at the end.
     std::vector<int> columnsIn = {};

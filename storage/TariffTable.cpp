@@ -16,19 +16,19 @@ const QStringList TariffTable::FieldNames = {QStringLiteral("WrN"), QStringLiter
 
 namespace {
 
-#define TARIFF_V1                                                                                  \
-    "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)"
+const std::string CreateTariff =
+    "CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, WrN TEXT, WrK TEXT, Cost REAL)";
 
 // Version 2: the days a period applies on, holidays priced as a weekday, and the billing
 // terms (one row, the defaults until the user sets others).
-#define DAYS_HOLIDAYS_BILLING                                                                      \
-    "ALTER TABLE tariff ADD COLUMN Days TEXT NOT NULL DEFAULT ''; "                                \
-    "CREATE TABLE holiday(Date TEXT PRIMARY KEY, "                                                 \
-    "AsDay INTEGER NOT NULL DEFAULT 7 CHECK (AsDay BETWEEN 1 AND 7)); "                            \
-    "CREATE TABLE billing(id INTEGER PRIMARY KEY CHECK (id = 1), "                                 \
-    "Unit INTEGER NOT NULL DEFAULT 1 CHECK (Unit BETWEEN 1 AND 3600), "                            \
-    "Fee REAL NOT NULL DEFAULT 0, Minimum REAL NOT NULL DEFAULT 0); "                              \
-    "INSERT INTO billing(id) VALUES(1)"
+const std::string AddDaysHolidaysBilling =
+    "ALTER TABLE tariff ADD COLUMN Days TEXT NOT NULL DEFAULT ''; "
+    "CREATE TABLE holiday(Date TEXT PRIMARY KEY, "
+    "AsDay INTEGER NOT NULL DEFAULT 7 CHECK (AsDay BETWEEN 1 AND 7)); "
+    "CREATE TABLE billing(id INTEGER PRIMARY KEY CHECK (id = 1), "
+    "Unit INTEGER NOT NULL DEFAULT 1 CHECK (Unit BETWEEN 1 AND 3600), "
+    "Fee REAL NOT NULL DEFAULT 0, Minimum REAL NOT NULL DEFAULT 0); "
+    "INSERT INTO billing(id) VALUES(1)";
 
 const TableSchema Schema{
     TariffTable::FileName,
@@ -37,8 +37,8 @@ const TableSchema Schema{
      QStringLiteral("Days")},
     2,
     // A new file is built by the same steps as an upgraded one, so both are alike.
-    TARIFF_V1 "; " DAYS_HOLIDAYS_BILLING,
-    {DAYS_HOLIDAYS_BILLING}, // 1 -> 2
+    CreateTariff + "; " + AddDaysHolidaysBilling,
+    {AddDaysHolidaysBilling}, // 1 -> 2
     {4, 5}};
 
 QString Where(const QString& path) {

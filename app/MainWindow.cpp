@@ -78,8 +78,13 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
 
 void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
-    // At every poll's write, and at every record deleted.
+    // At every poll's write, and at every record deleted; and once a minute whatever
+    // happens, so that the period's figures show off line too and a new period is seen.
     state_.written = [this] { spend_->Look(); };
+    auto* minute = new QTimer(this);
+    connect(minute, &QTimer::timeout, spend_, &SpendWatch::Look);
+    minute->start(60'000);
+    QTimer::singleShot(0, spend_, &SpendWatch::Look);
     statistics_ = new StatisticsWindow(
         [this](const QDate& from, const QDate& to) {
             if (!state_.sessions)

@@ -1,5 +1,7 @@
 #include "StatisticsWindow.h"
 
+#include <QLocale>
+
 #include "BarChart.h"
 #include "SpendFigures.h"
 #include "storage/Failure.h"
@@ -15,7 +17,7 @@
 
 namespace {
 QString Hours(double h) {
-    return QStringLiteral("%1 ч").arg(h, 0, 'f', h < 10 ? 1 : 0);
+    return QLocale(QLocale::Russian).toString(h, 'f', h < 10 ? 1 : 0) + QStringLiteral(" ч");
 }
 QString Rubles(double r) {
     return QStringLiteral("%1 ₽").arg(qRound64(r));

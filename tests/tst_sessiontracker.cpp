@@ -584,8 +584,7 @@ private slots:
     void recoveryWaitsForTheFile() {
         Rig rig(false);
         rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
-        rig.writer.failRead = true;
-        rig.writer.fail = true;
+        rig.writer.failRead = true; // it cannot be read; a write might get through
         rig.tracker.Start();
         rig.tracker.StartUp();
         rig.Poll(Up);   // 9:00:03, nothing can be written
@@ -593,13 +592,29 @@ private slots:
         QCOMPARE(rig.view.errors.size(), 1); // told once
         QCOMPARE(rig.writer.checkpoints, 0);
         rig.writer.failRead = false;
-        rig.writer.fail = false;
         rig.Poll(Up);   // 9:00:09: the file opens
         QCOMPARE(rig.Written(), QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20"});
         QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7,
                                                (9 * 3600 + 9) * 1000, "20"}));
         rig.Poll(Down);
         QCOMPARE(rig.writer.records.size(), 2u); // the old one only once
+    }
+
+    // A whole connection ends while the file cannot be read: its record waits too, so it
+    // never takes the place of the segment left open, which is stored first.
+    void recoveryComesBeforeAnyRecord() {
+        Rig rig(false);
+        rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
+        rig.writer.failRead = true;
+        rig.tracker.Start();
+        rig.tracker.StartUp();
+        rig.Poll(Up);   // 9:00:03
+        rig.Poll(Down); // 9:00:06: a record waits
+        QVERIFY(rig.writer.records.empty());
+        rig.writer.failRead = false;
+        rig.Poll(Down);
+        QCOMPARE(rig.Written(), (QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20",
+                                             "07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"}));
     }
 };
 

@@ -276,22 +276,23 @@ void MainWindow::BuildGrid() {
     // current row: a filter has put it on the first row already, a delete on the next one.
     connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
     connect(model_, &QAbstractItemModel::rowsInserted, this,
-            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->rowCount()); });
+            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->TotalRows()); });
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
     connect(navigator_, &Navigator::Prior, this, [this] { MoveToRow(model_->CurrentRow() - 1); });
     connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
-    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->rowCount() - 1); });
+    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->TotalRows() - 1); });
     MoveToRow(0);
 }
 
 void MainWindow::MoveToRow(int row) {
-    const int count = model_->rowCount();
+    const int count = model_->TotalRows();
     if (count == 0) {
         model_->SetCurrentRow(-1);
         navigator_->SetPosition(-1, 0);
         return;
     }
     row = std::clamp(row, 0, count - 1);
+    model_->ShowThrough(row);
     const QModelIndex index = model_->index(row, std::max(0, grid_->currentIndex().column()));
     grid_->setCurrentIndex(index);
     grid_->scrollTo(index);
@@ -306,7 +307,7 @@ void MainWindow::OnCurrentRowChanged(int row) {
             state_.sessions->MoveTo(id);
     }
     model_->SetCurrentRow(row);
-    navigator_->SetPosition(row, model_->rowCount());
+    navigator_->SetPosition(row, model_->TotalRows());
 }
 
 void MainWindow::FollowTableCursor() {

@@ -25,9 +25,9 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QSqlDatabase>
 #include <QSqlQueryModel>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -46,7 +46,9 @@ double Percentile(QList<double> values, double p) {
         return 0;
     return values[std::min<qsizetype>(values.size() - 1, qsizetype(p * (values.size() - 1) + 0.5))];
 }
-double Median(const QList<double>& values) { return Percentile(values, 0.5); }
+double Median(const QList<double>& values) {
+    return Percentile(values, 0.5);
+}
 
 void Print(std::initializer_list<double> values) {
     QStringList out;
@@ -108,9 +110,9 @@ int PlainLoop(const QString& dir, const QString& file) {
                 y = 10;
             }
             for (int c = 0; c < 6; ++c)
-                painter.drawText(QPointF((10 + left[c] / 10.0) * mm, (y + 3) * mm),
-                                 QString::fromUtf8(reinterpret_cast<const char*>(
-                                     sqlite3_column_text(rows, c))));
+                painter.drawText(
+                    QPointF((10 + left[c] / 10.0) * mm, (y + 3) * mm),
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, c))));
             y += 5.8;
         }
         painter.end();
@@ -171,11 +173,10 @@ int ScanTotals(const QString& dir) {
 int SqlTotals(const QString& dir) {
     sqlite3* db = nullptr;
     sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db);
-    const char* sql =
-        "SELECT sum(CAST(replace(Summ, ',', '.') AS REAL)), "
-        "sum(CAST(substr(Itogo, 1, instr(Itogo, ':') - 1) AS INTEGER)), "
-        "sum(CAST(substr(Itogo, instr(Itogo, ':') + 1, 2) AS INTEGER)), "
-        "sum(CAST(substr(Itogo, -2) AS INTEGER)) FROM session";
+    const char* sql = "SELECT sum(CAST(replace(Summ, ',', '.') AS REAL)), "
+                      "sum(CAST(substr(Itogo, 1, instr(Itogo, ':') - 1) AS INTEGER)), "
+                      "sum(CAST(substr(Itogo, instr(Itogo, ':') + 1, 2) AS INTEGER)), "
+                      "sum(CAST(substr(Itogo, -2) AS INTEGER)) FROM session";
     QList<double> runs;
     for (int i = 0; i < 3; ++i)
         runs << Millis([&] {
@@ -191,8 +192,8 @@ int SqlTotals(const QString& dir) {
 
 int Append(const QString& dir) {
     SessionTable table(dir);
-    const SessionRecord r{QDate(2026, 12, 7), "9:15:00", "10:45:30", "1:30:30", "20",
-                          "30,1666666666667"};
+    const SessionRecord r{QDate(2026, 12, 7), "9:15:00", "10:45:30",
+                          "1:30:30",          "20",      "30,1666666666667"};
     QList<double> runs;
     for (int i = 0; i < 200; ++i)
         runs << Millis([&] { table.Append(r, std::nullopt); });
@@ -206,8 +207,7 @@ int RawAppend(const QString& dir) {
     { SessionTable create(dir); }
     sqlite3* db = nullptr;
     sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
@@ -303,7 +303,9 @@ Figure FigureOf(const QList<double>& runs) {
     return {Median(runs), *std::min_element(runs.begin(), runs.end()),
             *std::max_element(runs.begin(), runs.end())};
 }
-Figure Scaled(Figure f, double by) { return {f.median * by, f.low * by, f.high * by}; }
+Figure Scaled(Figure f, double by) {
+    return {f.median * by, f.low * by, f.high * by};
+}
 
 QList<double> Run(const QStringList& args) {
     QProcess child;
@@ -451,8 +453,7 @@ void End(QProcess* child) {
 
 // Programs left running side by side for `seconds`, measured from 5 s in, the threads
 // looked at every second; per minute.
-QList<Usage> SteadyState(const QList<QStringList>& commands, const QStringList& dirs,
-                         int seconds) {
+QList<Usage> SteadyState(const QList<QStringList>& commands, const QStringList& dirs, int seconds) {
     QList<QProcess*> children;
     for (qsizetype i = 0; i < commands.size(); ++i)
         children << Launch(commands[i], dirs[i]);
@@ -512,25 +513,27 @@ QString Text(const Figure& f, const char* unit) {
     return text;
 }
 
-void Row(const char* figure, Figure ours, Figure baseline, const char* unit,
-         const QString& target, bool met) {
+void Row(const char* figure, Figure ours, Figure baseline, const char* unit, const QString& target,
+         bool met) {
     const bool hasBase = baseline.median > 0;
     const QString ratio = hasBase ? QString::number(ours.median / baseline.median, 'f', 2) : "-";
     std::printf("%-46s %22s %22s %6s  %-10s %s\n", figure, qPrintable(Text(ours, unit)),
                 hasBase ? qPrintable(Text(baseline, unit)) : "-", qPrintable(ratio),
-                qPrintable(target), target.isEmpty() ? "" : met ? "met" : "NOT MET");
+                qPrintable(target),
+                target.isEmpty() ? ""
+                : met            ? "met"
+                                 : "NOT MET");
     std::fflush(stdout);
 }
-void Row(const char* figure, double ours, double baseline, const char* unit,
-         const QString& target, bool met) {
-    Row(figure, Figure{ours, ours, ours}, Figure{baseline, baseline, baseline}, unit, target,
-        met);
+void Row(const char* figure, double ours, double baseline, const char* unit, const QString& target,
+         bool met) {
+    Row(figure, Figure{ours, ours, ours}, Figure{baseline, baseline, baseline}, unit, target, met);
 }
 
 int All(const QString& program, const QString& minimal, QStringList parts) {
     if (parts.isEmpty())
-        parts = QStringList{"idle",   "syncs",  "offline", "startup", "append",
-                            "grid",   "totals", "preview", "pdf",     "poll"};
+        parts = QStringList{"idle", "syncs",  "offline", "startup", "append",
+                            "grid", "totals", "preview", "pdf",     "poll"};
     const int rounds = qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS")
                            : 3;
@@ -559,14 +562,20 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
         // floor.
         QList<Usage> ours, floor;
         for (int r = 0; r < rounds; ++r) {
-            const QList<Usage> steady =
-                SteadyState({{program}, {minimal}}, {folder("run", 100'000), folder("empty", -1)}, 60);
+            const QList<Usage> steady = SteadyState(
+                {{program}, {minimal}}, {folder("run", 100'000), folder("empty", -1)}, 60);
             ours << steady[0];
             floor << steady[1];
         }
-        const auto rss = [](const Usage& u) { return u.rssKb / 1024.0; };
-        const auto cpu = [](const Usage& u) { return u.cpuMs; };
-        const auto sw = [](const Usage& u) { return u.switches; };
+        const auto rss = [](const Usage& u) {
+            return u.rssKb / 1024.0;
+        };
+        const auto cpu = [](const Usage& u) {
+            return u.cpuMs;
+        };
+        const auto sw = [](const Usage& u) {
+            return u.switches;
+        };
         const Figure memory = each(ours, rss), memoryFloor = each(floor, rss);
         Row("memory after 60 s connected, 1e5 records", memory, memoryFloor, "MB", "<= 1.5 x",
             memory.median <= 1.5 * memoryFloor.median);
@@ -597,20 +606,25 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             QList<Usage> ours, floor;
             if (QProcess::execute("ip", {"netns", "add", ns}) == 0) {
                 for (int r = 0; r < rounds; ++r) {
-                    const QList<Usage> offline = SteadyState(
-                        {{"ip", "netns", "exec", ns, program}, {"ip", "netns", "exec", ns, minimal}},
-                        {folder("offline", 0), folder("empty", -1)}, 60);
+                    const QList<Usage> offline =
+                        SteadyState({{"ip", "netns", "exec", ns, program},
+                                     {"ip", "netns", "exec", ns, minimal}},
+                                    {folder("offline", 0), folder("empty", -1)}, 60);
                     ours << offline[0];
                     floor << offline[1];
                 }
                 QProcess::execute("ip", {"netns", "del", ns});
-                const auto sw = [](const Usage& u) { return u.switches; };
-                const auto cpu = [](const Usage& u) { return u.cpuMs; };
+                const auto sw = [](const Usage& u) {
+                    return u.switches;
+                };
+                const auto cpu = [](const Usage& u) {
+                    return u.cpuMs;
+                };
                 const Figure wakeups = each(ours, sw), wakeupsFloor = each(floor, sw);
                 Row("context switches per minute, not connected", wakeups, wakeupsFloor, "",
                     "<= 1 x", wakeups.median <= wakeupsFloor.median);
-                Row("CPU time per minute, not connected", each(ours, cpu), each(floor, cpu),
-                    "ms", "", true);
+                Row("CPU time per minute, not connected", each(ours, cpu), each(floor, cpu), "ms",
+                    "", true);
             }
         } else {
             std::printf("%-46s %22s  (needs root for a network namespace)\n",
@@ -636,9 +650,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
     }
 
     if (parts.contains("append")) {
-        const auto r = Interleaved({{"append", folder("append", 0)},
-                                    {"rawappend", folder("rawappend", -1)}},
-                                   rounds);
+        const auto r = Interleaved(
+            {{"append", folder("append", 0)}, {"rawappend", folder("rawappend", -1)}}, rounds);
         Row("record append, median", r[0][0], r[1][0], "ms", "<= 2 x",
             r[0][0].median <= 2 * r[1][0].median);
         Row("record append, p99", r[0][1], r[1][1], "ms", "< 5 ms", r[0][1].median < 5);
@@ -646,9 +659,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
 
     if (parts.contains("grid")) {
         const QString million = folder("1e6", 1'000'000);
-        const auto r = Interleaved({{"grid", million}, {"sqlgrid", million},
-                                    {"grid", folder("10", 10)}},
-                                   rounds);
+        const auto r = Interleaved(
+            {{"grid", million}, {"sqlgrid", million}, {"grid", folder("10", 10)}}, rounds);
         Row("grid open on 1e6 rows to first paint", r[0][0], r[1][0], "ms", "<= 1.5 x",
             r[0][0].median <= 1.5 * r[1][0].median);
         Row("grid open on 10 rows to first paint", r[2][0], r[1][0], "ms", "", true);
@@ -662,11 +674,10 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
 
     if (parts.contains("totals")) {
         const QString million = folder("1e6", 1'000'000);
-        const auto r = Interleaved({{"totals", million}, {"scantotals", million},
-                                    {"sqltotals", million}},
-                                   rounds);
-        Row("report totals over 1e6 rows (base: strtod scan)", r[0][0], r[1][0], "ms",
-            "<= 1.3 x", r[0][0].median <= 1.3 * r[1][0].median);
+        const auto r = Interleaved(
+            {{"totals", million}, {"scantotals", million}, {"sqltotals", million}}, rounds);
+        Row("report totals over 1e6 rows (base: strtod scan)", r[0][0], r[1][0], "ms", "<= 1.3 x",
+            r[0][0].median <= 1.3 * r[1][0].median);
         Row("the same sums in SQL, beside the scan", r[2][0], r[1][0], "ms", "", true);
     }
 

@@ -59,7 +59,7 @@ private:
 
     SessionTable& table_;
     int currentRow_ = -1;
-    int shown_ = -1; // the rows a view sees when shown in steps; -1: all of them
+    int shown_ = -1;        // the rows a view sees when shown in steps; -1: all of them
     bool changing_ = false; // rows going in or out
     mutable int count_ = -1;
     mutable std::map<int, std::vector<SessionRow>> pages_;

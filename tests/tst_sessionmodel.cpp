@@ -133,7 +133,7 @@ private slots:
         };
         for (const Case& c : cases) {
             c.act();
-            QVERIFY2(model.rowCount() == c.shown, qPrintable(QStringLiteral("%1: %2 %3").arg(c.what).arg(model.rowCount()).arg(c.shown)));
+            QVERIFY2(model.rowCount() == c.shown, c.what);
             QVERIFY2(model.TotalRows() == c.total, c.what);
             QVERIFY2(model.canFetchMore({}) == (c.shown < c.total), c.what);
         }

@@ -137,9 +137,9 @@ void SessionTracker::Timer1Timer() {
     }
 }
 
-void SessionTracker::Timer2Timer() {
+void SessionTracker::Timer2Timer(int ticks) {
     Look(true);
-    ++elapsed_;
+    elapsed_ += ticks;
     view_.ShowStatus(Online + TextForms::TimeText(DateTimeValue::FromMsecs(elapsed_ * 1000LL)));
 }
 

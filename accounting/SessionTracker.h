@@ -62,7 +62,7 @@ public:
     // start-up step.
     void FormCreate();
     void Timer1Timer(); // poll
-    void Timer2Timer(); // tick
+    void Timer2Timer(int ticks = 1); // tick; several at once after the ticker was held
     void Timer3Timer(); // tariff watch
     void Timer4Timer(); // start-up step
 

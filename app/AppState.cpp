@@ -6,7 +6,8 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
       options(this->dataDirectory, passwords, {}), clock(clock),
       probe(addresses), tariffBook(clock),
       poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
-      ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); }),
+      ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); },
+              [this](int missed) { tracker->Timer2Timer(missed); }),
       watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),
       startup_(SessionTracker::StartupMsecs, [this] { tracker->Timer4Timer(); }) {}
 

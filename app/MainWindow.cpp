@@ -469,6 +469,15 @@ void MainWindow::TakeFrame() {
 
 bool MainWindow::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowStateChange:
+        state_.SetStatusShown(isVisible() && !isMinimized());
+        break;
+    default:
+        break;
+    }
     if (framePending_) {
         switch (event->type()) {
         case QEvent::Move:

@@ -270,6 +270,29 @@ private slots:
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
     }
 
+    // Hidden or minimised, the window shows no status line: its one-second ticker rests,
+    // and the line is up to date the moment the window shows again.
+    void theTickerRestsWhileTheStatusLineIsNotShown() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.show();
+        p.addresses.Always({"192.0.2.2"});
+        p.state.tracker->Timer4Timer();
+        p.state.tracker->Timer1Timer(); // connected: the ticker runs
+        QVERIFY(!p.state.TickerHeld());
+        w.hide();
+        QVERIFY(p.state.TickerHeld());
+        QTest::qWait(1100);
+        QVERIFY(!w.StatusText().contains(QStringLiteral("0:00:01")));
+        w.show();
+        QVERIFY(!p.state.TickerHeld());
+        QVERIFY2(w.StatusText().endsWith(QStringLiteral("0:00:01")), qPrintable(w.StatusText()));
+        w.showMinimized();
+        QVERIFY(p.state.TickerHeld());
+        w.showNormal();
+        QVERIFY(!p.state.TickerHeld());
+    }
+
     void hideAndRestoreKeepTheGeometry() {
         Program p;
         MainWindow& w = p.Open();

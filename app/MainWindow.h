@@ -3,6 +3,7 @@
 // delete button, the status line the tracker writes, the menus, and the program's close.
 
 #include "AppState.h"
+#include "Later.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBox.h"
 #include "settings/WindowSettings.h"
@@ -37,14 +38,15 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
     // The other windows, created after this one in the program's fixed order.
+    // Each made when first used.
     struct Windows {
-        ReportDialog* report = nullptr;
-        TariffWindow* tariffs = nullptr;
-        PasswordEntryDialog* passwordEntry = nullptr;
-        PasswordChangeDialog* passwordChange = nullptr;
-        PollIntervalDialog* poll = nullptr;
-        AboutBox* about = nullptr;
-        QDialog* link = nullptr; // "Подключение..."
+        Later<ReportDialog> report;
+        Later<TariffWindow> tariffs;
+        Later<PasswordEntryDialog> passwordEntry;
+        Later<PasswordChangeDialog> passwordChange;
+        Later<PollIntervalDialog> poll;
+        Later<AboutBox> about;
+        Later<QDialog> link; // "Подключение..."
     };
     void SetWindows(const Windows& windows);
     AccessGate* Gate() const { return gate_.get(); }

@@ -5,6 +5,9 @@
 #include "app/MainWindow.h"
 #include "app/SessionGrid.h"
 #include "app/TrayIcon.h"
+#include "settings/IntegerSpinEdit.h"
+#include "settings/OptionsFile.h"
+#include "settings/PollIntervalDialog.h"
 #include "storage/SessionModel.h"
 
 #include <QHeaderView>
@@ -291,6 +294,32 @@ private slots:
         QVERIFY(p.state.TickerHeld());
         w.showNormal();
         QVERIFY(!p.state.TickerHeld());
+    }
+
+    // The dialogs are made when first used: none at start, and the poll-interval dialog
+    // when the start-up step loads options.dn into its field, which then holds the value.
+    void dialogsAreMadeWhenFirstUsed() {
+        Program p;
+        QFile options(p.dir.filePath(OptionsFile::FileName));
+        QVERIFY(options.open(QIODevice::WriteOnly));
+        options.write(JoinOptions(false, QString(), 7));
+        options.close();
+        MainWindow& w = p.Open();
+        int made = 0;
+        PollIntervalDialog* poll = nullptr;
+        MainWindow::Windows windows;
+        windows.poll = [&] {
+            ++made;
+            return poll = new PollIntervalDialog(
+                       p.dialogs, [](int) { return std::optional<QString>(); }, &w);
+        };
+        w.SetWindows(windows);
+        QCOMPARE(made, 0);
+        p.state.tracker->Timer4Timer(); // the start-up step: LoadOptions
+        QCOMPARE(made, 1);
+        QCOMPARE(poll->Field()->Value(), 7);
+        p.state.options.SaveOptions(); // reads the field back: the same dialog
+        QCOMPARE(made, 1);
     }
 
     void hideAndRestoreKeepTheGeometry() {

@@ -256,7 +256,7 @@ QWidget* MainWindow::BuildToolBar() {
     picture->setObjectName(QStringLiteral("Image2"));
     picture->setFixedSize(112, 23);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(Artwork::Picture(QStringLiteral("toolbar")).copy(0, 0, 112, 23));
+    picture->setPixmap(Artwork::ToolbarStrip());
     toolbar->addWidget(picture);
     return toolbar;
 }

@@ -128,7 +128,7 @@ void MainWindow::LookAfterFiles() {
                 tell(*trouble);
         });
     };
-    QThreadPool::globalInstance()->start([path, tell, backUp, window] {
+    const auto checkAndCopy = [path, tell, backUp, window] {
         const QString check = QuickCheck(path);
         if (check != QStringLiteral("ok")) {
             tell(QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
@@ -150,7 +150,11 @@ void MainWindow::LookAfterFiles() {
                 daily->start(BackupCheckMsecs);
             },
             Qt::QueuedConnection);
-    });
+    };
+    // Begun once the window is up: the check reads the whole file, which the first paint
+    // does not need.
+    QTimer::singleShot(QuickCheckDelayMsecs, this,
+                       [checkAndCopy] { QThreadPool::globalInstance()->start(checkAndCopy); });
 }
 
 void MainWindow::BuildMenus() {
@@ -361,7 +365,8 @@ void MainWindow::About1Click() {
 void MainWindow::SetWindows(const Windows& windows) {
     windows_ = windows;
     if (windows_.passwordEntry)
-        gate_ = std::make_unique<AccessGate>(state_.passwords, *windows_.passwordEntry);
+        gate_ = std::make_unique<AccessGate>(
+            state_.passwords, [this]() -> PasswordEntryDialog& { return *windows_.passwordEntry; });
     state_.options.SetHooks({
         [this] { return startMinimised_->isChecked(); },
         [this](bool on) { startMinimised_->setChecked(on); },

@@ -32,6 +32,8 @@ public:
     // The daily copies are looked at again this long after start, and every hour after.
     static constexpr int BackupRetryMsecs = 10'000;
     static constexpr int BackupCheckMsecs = 3'600'000;
+    // SQLite's quick check begins this long after start, once the window is up.
+    static constexpr int QuickCheckDelayMsecs = 1000;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,

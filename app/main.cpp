@@ -88,8 +88,6 @@ int main(int argc, char* argv[]) {
     // The main window, hidden; the others are made when first used, each as it always was.
     ReportForm reportForm;
     MainWindow mainWindow(state, dialogs, settings);
-    // The access gate holds the password entry from the start.
-    auto* passwordEntry = new PasswordEntryDialog(state.passwords, &mainWindow);
     mainWindow.SetWindows({
         [&] { return new ReportDialog(reportForm, dialogs, &mainWindow); },
         [&] {
@@ -97,7 +95,7 @@ int main(int argc, char* argv[]) {
             tariffWindow->SetNewTariffDialog(new NewTariffDialog(dialogs, tariffWindow));
             return tariffWindow;
         },
-        passwordEntry,
+        [&] { return new PasswordEntryDialog(state.passwords, &mainWindow); },
         [&] {
             return new PasswordChangeDialog(state.passwords, state.options, dialogs, &mainWindow);
         },

@@ -525,7 +525,7 @@ void Row(const char* figure, double ours, double baseline, const char* unit, con
 
 int All(const QString& program, const QString& minimal, QStringList parts) {
     if (parts.isEmpty())
-        parts = QStringList{"idle", "syncs",  "offline", "startup", "append",
+        parts = QStringList{"idle", "hidden", "syncs",   "offline", "startup", "append",
                             "grid", "totals", "preview", "pdf",     "poll"};
     const int rounds = qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS")

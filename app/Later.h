@@ -2,7 +2,7 @@
 // A window made the first time it is used, so that the program's dialogs cost nothing at
 // start. Tests hand in windows already made (or none).
 
-#include <concepts>
+#include <type_traits>
 #include <functional>
 
 template <typename T> class Later {

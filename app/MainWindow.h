@@ -42,13 +42,13 @@ public:
     // The other windows, created after this one in the program's fixed order.
     // Each made when first used.
     struct Windows {
-        Later<ReportDialog> report;
-        Later<TariffWindow> tariffs;
-        Later<PasswordEntryDialog> passwordEntry;
-        Later<PasswordChangeDialog> passwordChange;
-        Later<PollIntervalDialog> poll;
-        Later<AboutBox> about;
-        Later<QDialog> link; // "Подключение..."
+        Later<ReportDialog> report{};
+        Later<TariffWindow> tariffs{};
+        Later<PasswordEntryDialog> passwordEntry{};
+        Later<PasswordChangeDialog> passwordChange{};
+        Later<PollIntervalDialog> poll{};
+        Later<AboutBox> about{};
+        Later<QDialog> link{}; // "Подключение..."
     };
     void SetWindows(const Windows& windows);
     AccessGate* Gate() const { return gate_.get(); }

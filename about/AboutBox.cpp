@@ -111,7 +111,7 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void AboutBox::FormActivate() {
+void AboutBox::FillInFacts() {
     memory_->setText(MemoryText(facts_.PhysicalMemoryBytes()));
     system_->setText(facts_.OperatingSystem());
     owner_->setText(facts_.RegisteredOwner());
@@ -119,22 +119,22 @@ void AboutBox::FormActivate() {
         label->adjustSize(); // sized to its text
 }
 
-void AboutBox::Label4Click() { openUrl_(QUrl(QStringLiteral("mailto:") + Author::Mail)); }
+void AboutBox::WriteToAuthor() { openUrl_(QUrl(QStringLiteral("mailto:") + Author::Mail)); }
 
-void AboutBox::Label5Click() { openUrl_(QUrl(Author::Site)); }
+void AboutBox::OpenAuthorSite() { openUrl_(QUrl(Author::Site)); }
 
 void AboutBox::showEvent(QShowEvent* event) {
     CentreOnScreen(this);
-    FormActivate();
+    FillInFacts();
     QDialog::showEvent(event);
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == mail_)
-            Label4Click();
+            WriteToAuthor();
         else if (watched == site_)
-            Label5Click();
+            OpenAuthorSite();
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -16,9 +16,9 @@ public:
              QWidget* parent = nullptr);
 
     // Fills the operating system, memory and owner lines.
-    void FormActivate();
-    void Label4Click();
-    void Label5Click();
+    void FillInFacts();
+    void WriteToAuthor();
+    void OpenAuthorSite();
 
 protected:
     void showEvent(QShowEvent* event) override;

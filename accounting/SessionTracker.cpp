@@ -24,7 +24,7 @@ SessionTracker::SessionTracker(const Clock& clock, TrackerTimers timers, Connect
     timers_.startup.SetInterval(StartupMsecs);
 }
 
-void SessionTracker::FormCreate() {
+void SessionTracker::Start() {
     segmentOpen_ = false;
     awaitingStart_ = true;
     startTime_ = 0;
@@ -87,7 +87,7 @@ std::vector<Segment> SessionTracker::SplitAtMidnights(const Segment& segment) {
     return pieces;
 }
 
-void SessionTracker::Timer4Timer() {
+void SessionTracker::StartUp() {
     // A failed piece is reported once and the tracker goes on without it: with no tariff
     // table every rate is "0", but connections are still timed and stored.
     try {
@@ -104,7 +104,7 @@ void SessionTracker::Timer4Timer() {
     timers_.poll.Enable();
 }
 
-void SessionTracker::Timer1Timer() {
+void SessionTracker::Poll() {
     WritePending(); // segments an earlier append could not store
     const bool connected = probe_.IsConnected();
     const LocalMoment now = Look(connected);
@@ -137,13 +137,13 @@ void SessionTracker::Timer1Timer() {
     }
 }
 
-void SessionTracker::Timer2Timer(int ticks) {
+void SessionTracker::Tick(int ticks) {
     Look(true);
     elapsed_ += ticks;
     view_.ShowStatus(Online + TextForms::TimeText(DateTimeValue::FromMsecs(elapsed_ * 1000LL)));
 }
 
-void SessionTracker::Timer3Timer() {
+void SessionTracker::WatchTariff() {
     if (!segmentOpen_)
         return;
     const LocalMoment now = Look(true);

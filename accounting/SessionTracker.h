@@ -60,11 +60,11 @@ public:
 
     // The initial state: first stores a segment a crash left open, then enables the
     // start-up step.
-    void FormCreate();
-    void Timer1Timer(); // poll
-    void Timer2Timer(int ticks = 1); // tick; several at once after the ticker was held
-    void Timer3Timer(); // tariff watch
-    void Timer4Timer(); // start-up step
+    void Start();
+    void Poll(); // poll
+    void Tick(int ticks = 1); // tick; several at once after the ticker was held
+    void WatchTariff(); // tariff watch
+    void StartUp(); // start-up step
 
     // 0 stops polling; otherwise polls every `seconds` seconds, the interval afresh.
     void ApplyPollInterval(int seconds);

@@ -5,11 +5,11 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
     : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
       options(this->dataDirectory, passwords, {}), clock(clock),
       probe(addresses), tariffBook(clock),
-      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Timer1Timer(); }),
-      ticker_(SessionTracker::TickMsecs, [this] { tracker->Timer2Timer(); },
-              [this](int missed) { tracker->Timer2Timer(missed); }),
-      watch_(SessionTracker::WatchMsecs, [this] { tracker->Timer3Timer(); }),
-      startup_(SessionTracker::StartupMsecs, [this] { tracker->Timer4Timer(); }) {}
+      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Poll(); }),
+      ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); },
+              [this](int missed) { tracker->Tick(missed); }),
+      watch_(SessionTracker::WatchMsecs, [this] { tracker->WatchTariff(); }),
+      startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {}
 
 void AppState::OpenSessionTable() {
     sessions = std::make_unique<SessionTable>(dataDirectory);
@@ -26,7 +26,7 @@ void AppState::StartTracker(TrackerView& view) {
     tracker = std::make_unique<SessionTracker>(
         clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *this, view,
         *this);
-    tracker->FormCreate();
+    tracker->Start();
 }
 
 SessionTable& AppState::Sessions() {

@@ -68,7 +68,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
     tray_ = new TrayIcon(this, trayMenu_);
     BuildMenus();
-    FormCreate();
+    SetUp();
 }
 
 MainWindow::~MainWindow() {
@@ -79,7 +79,7 @@ MainWindow::~MainWindow() {
         disconnect(grid_->selectionModel(), nullptr, this, nullptr);
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::SetUp() {
     countStart_ = settings_.ReadCountStart();
     const WindowGeometry read = settings_.ReadGeometry(Geometry());
     const QScreen* screen = QGuiApplication::screenAt(QPoint(read.left, read.top));
@@ -163,41 +163,41 @@ void MainWindow::BuildMenus() {
     file->menuAction()->setObjectName(QStringLiteral("N1"));
     startMinimised_ = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
     startMinimised_->setCheckable(true);
-    connect(startMinimised_, &QAction::triggered, this, &MainWindow::N9Click);
+    connect(startMinimised_, &QAction::triggered, this, &MainWindow::ToggleStartMinimised);
     connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
-            &MainWindow::N15Click);
+            &MainWindow::HideWindow);
     AddSeparator(file, "N11");
     QAction* n2 = AddEntry(file, "N2", QStringLiteral("Тариф"));
     n2->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
-    connect(n2, &QAction::triggered, this, &MainWindow::N2Click);
+    connect(n2, &QAction::triggered, this, &MainWindow::ShowTariffs);
     QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
     n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
-    connect(n5, &QAction::triggered, this, &MainWindow::N5Click);
+    connect(n5, &QAction::triggered, this, &MainWindow::ShowReportDialog);
     connect(AddEntry(file, "N13", QStringLiteral("Установка пароля...")), &QAction::triggered,
-            this, &MainWindow::N13Click);
+            this, &MainWindow::ChangePassword);
     connect(AddEntry(file, "N14", QStringLiteral("Настройка...")), &QAction::triggered, this,
-            &MainWindow::N14Click);
+            &MainWindow::ShowPollSettings);
     connect(AddEntry(file, "N23", QStringLiteral("Подключение...")), &QAction::triggered, this,
             [this] { Guarded([this] { windows_.link ? void(windows_.link->exec()) : void(); }); });
     AddSeparator(file, "N12");
     connect(AddEntry(file, "N7", QStringLiteral("Выход")), &QAction::triggered, this,
-            &MainWindow::N7Click);
+            &MainWindow::ExitWithConfirmation);
 
     QAction* about = bar->addAction(QStringLiteral("Обо всём"));
     about->setObjectName(QStringLiteral("About1"));
-    connect(about, &QAction::triggered, this, &MainWindow::About1Click);
+    connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 
     QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
     colours->menuAction()->setObjectName(QStringLiteral("N17"));
     QAction* n19 = AddEntry(colours, "N19", QStringLiteral("Цвет формы"));
     n19->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
-    connect(n19, &QAction::triggered, this, &MainWindow::N19Click);
+    connect(n19, &QAction::triggered, this, &MainWindow::ChooseFormColour);
     QAction* n20 = AddEntry(colours, "N20", QStringLiteral("Цвет таблицы"));
     n20->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
-    connect(n20, &QAction::triggered, this, &MainWindow::N20Click);
+    connect(n20, &QAction::triggered, this, &MainWindow::ChooseGridColour);
     QAction* n21 = AddEntry(colours, "N21", QStringLiteral("Цвет шрифта"));
     n21->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
-    connect(n21, &QAction::triggered, this, &MainWindow::N21Click);
+    connect(n21, &QAction::triggered, this, &MainWindow::ChooseFont);
 
     QMenu* sites = bar->addMenu(QStringLiteral("Сайты"));
     sites->menuAction()->setObjectName(QStringLiteral("N18"));
@@ -209,12 +209,12 @@ void MainWindow::BuildMenus() {
 
     QAction* exit = bar->addAction(QStringLiteral("Выход"));
     exit->setObjectName(QStringLiteral("N22"));
-    connect(exit, &QAction::triggered, this, &MainWindow::N7Click);
+    connect(exit, &QAction::triggered, this, &MainWindow::ExitWithConfirmation);
 
     connect(AddEntry(trayMenu_, "N10", QStringLiteral("Отчет...")), &QAction::triggered, this,
-            &MainWindow::N5Click);
+            &MainWindow::ShowReportDialog);
     connect(AddEntry(trayMenu_, "N8", QStringLiteral("Тариф...")), &QAction::triggered, this,
-            &MainWindow::N8Click);
+            &MainWindow::ShowTariffsFromTray);
     AddSeparator(trayMenu_, "N6");
     connect(AddEntry(trayMenu_, "N3", QStringLiteral("Восстановить")), &QAction::triggered, this,
             [this] {
@@ -252,7 +252,7 @@ QWidget* MainWindow::BuildToolBar() {
     dash.setFixedPitch(true);
     deleteButton_->setFont(dash);
     deleteButton_->setToolTip(QStringLiteral("стереть запись"));
-    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::Button1Click);
+    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::DeleteRecord);
     toolbar->addWidget(deleteButton_);
 
     // Only the top-left corner of the picture shows, unscaled.
@@ -323,14 +323,14 @@ void MainWindow::ShowStatus(const QString& text) { status_->setText(text); }
 
 QString MainWindow::StatusText() const { return status_->text(); }
 
-void MainWindow::N7Click() {
+void MainWindow::ExitWithConfirmation() {
     if (dialogs_.ConfirmExit(this))
         close();
 }
 
-void MainWindow::N15Click() { tray_->HideToTray(); }
+void MainWindow::HideWindow() { tray_->HideToTray(); }
 
-void MainWindow::N19Click() {
+void MainWindow::ChooseFormColour() {
     if (!grid_)
         return;
     if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
@@ -339,7 +339,7 @@ void MainWindow::N19Click() {
     }
 }
 
-void MainWindow::N20Click() {
+void MainWindow::ChooseGridColour() {
     if (!grid_)
         return;
     if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
@@ -348,7 +348,7 @@ void MainWindow::N20Click() {
     }
 }
 
-void MainWindow::N21Click() {
+void MainWindow::ChooseFont() {
     if (!grid_)
         return;
     if (const auto font = dialogs_.ChooseFont(this, lastFont_)) {
@@ -357,7 +357,7 @@ void MainWindow::N21Click() {
     }
 }
 
-void MainWindow::About1Click() {
+void MainWindow::ShowAbout() {
     if (windows_.about)
         windows_.about->exec();
 }
@@ -392,14 +392,14 @@ void MainWindow::Guarded(const std::function<void()>& command) {
         dialogs_.Message(this, QStringLiteral("Нет прав доступа"));
 }
 
-void MainWindow::N2Click() {
+void MainWindow::ShowTariffs() {
     Guarded([this] {
         if (windows_.tariffs)
             windows_.tariffs->Open(state_.tariffs.get());
     });
 }
 
-void MainWindow::N9Click() {
+void MainWindow::ToggleStartMinimised() {
     try {
         state_.options.SaveOptions();
     } catch (const Failure& failure) {
@@ -408,33 +408,33 @@ void MainWindow::N9Click() {
     }
 }
 
-void MainWindow::N13Click() {
+void MainWindow::ChangePassword() {
     if (!windows_.passwordChange)
         return;
     windows_.passwordChange->ClearFields();
     windows_.passwordChange->exec();
 }
 
-void MainWindow::N14Click() {
+void MainWindow::ShowPollSettings() {
     Guarded([this] {
         if (windows_.poll)
             windows_.poll->exec();
     });
 }
 
-void MainWindow::N5Click() {
+void MainWindow::ShowReportDialog() {
     if (!windows_.report)
         return;
     windows_.report->SetTable(state_.sessions.get());
     windows_.report->exec();
 }
 
-void MainWindow::N8Click() {
+void MainWindow::ShowTariffsFromTray() {
     // The same prices as the main menu's "Тариф": behind the same password.
-    N2Click();
+    ShowTariffs();
 }
 
-void MainWindow::Button1Click() {
+void MainWindow::DeleteRecord() {
     if (!state_.sessions)
         return;
     // Behind the password: the first click only asks; the click after a right entry deletes.
@@ -500,7 +500,7 @@ bool MainWindow::event(QEvent* event) {
     return handled;
 }
 
-void MainWindow::FormClose(bool interactive) {
+void MainWindow::CloseDown(bool interactive) {
     if (closed_)
         return;
     closed_ = true;
@@ -529,7 +529,7 @@ void MainWindow::CloseOnRequest() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    FormClose(!requested_);
+    CloseDown(!requested_);
     event->accept();
     // Hidden dialogs and a hidden main window do not end the event loop by themselves.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);

@@ -58,22 +58,22 @@ public:
     QString StatusText() const;
 
     // Menu handlers, by their entries' names.
-    void N7Click(); // "Выход" in "Файл"; N22Click is the same
-    void N15Click();
-    void N2Click(); // "Тариф"
-    void N5Click(); // "Отчет...", and the tray's "Отчет..."
-    void N9Click(); // "Запускать в свернутом виде"
-    void N13Click(); // "Установка пароля..."
-    void N14Click(); // "Настройка..."
-    void N8Click(); // the tray's "Тариф...", behind the access gate as "Тариф" is
-    void N19Click();
-    void N20Click();
-    void N21Click();
-    void About1Click();
-    void Button1Click();
+    void ExitWithConfirmation(); // "Выход" in "Файл"; N22Click is the same
+    void HideWindow();
+    void ShowTariffs(); // "Тариф"
+    void ShowReportDialog(); // "Отчет...", and the tray's "Отчет..."
+    void ToggleStartMinimised(); // "Запускать в свернутом виде"
+    void ChangePassword(); // "Установка пароля..."
+    void ShowPollSettings(); // "Настройка..."
+    void ShowTariffsFromTray(); // the tray's "Тариф...", behind the access gate as "Тариф" is
+    void ChooseFormColour();
+    void ChooseGridColour();
+    void ChooseFont();
+    void ShowAbout();
+    void DeleteRecord();
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
-    void FormClose(bool interactive);
+    void CloseDown(bool interactive);
     // Closes without asking anything, for a request from outside (a signal).
     void CloseOnRequest();
 
@@ -87,7 +87,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void FormCreate();
+    void SetUp();
     void BuildMenus();
     QWidget* BuildToolBar();
     void BuildGrid();

@@ -113,9 +113,9 @@ int main(int argc, char* argv[]) {
     // way, so the open connection and the window settings are written.
     OnTerminationRequest([&mainWindow] { mainWindow.CloseOnRequest(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
-                     [&mainWindow] { mainWindow.FormClose(false); });
+                     [&mainWindow] { mainWindow.CloseDown(false); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &mainWindow,
-                     [&mainWindow] { mainWindow.FormClose(false); });
+                     [&mainWindow] { mainWindow.CloseDown(false); });
 
     mainWindow.show();
     if (qEnvironmentVariableIsSet("KELVORA_BENCH_STARTUP")) {

@@ -55,10 +55,10 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     show->setObjectName(QStringLiteral("Button1"));
     show->setGeometry(185, 46, 75, 25);
     show->setAutoDefault(false);
-    connect(show, &QPushButton::clicked, this, &ReportDialog::Button1Click);
+    connect(show, &QPushButton::clicked, this, &ReportDialog::ShowReport);
 }
 
-void ReportDialog::Button1Click() {
+void ReportDialog::ShowReport() {
     if (!table_) {
         dialogs_.Error(this, QStringLiteral("Cannot perform this operation on a closed dataset"));
         return;

@@ -26,7 +26,7 @@ public:
     void SetTable(SessionTable* table) { table_ = table; }
 
     // Filter, totals, preview; returns when the preview is closed.
-    void Button1Click();
+    void ShowReport();
     // Set by tests to look at the preview instead of running it.
     void SetPreviewRunner(std::function<void(class PreviewWindow&)> run) { run_ = std::move(run); }
 

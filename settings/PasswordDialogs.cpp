@@ -87,18 +87,18 @@ PasswordEntryDialog::PasswordEntryDialog(Passwords& passwords, QWidget* parent)
     field_ = Secret(this, "MaskEdit1", {72, 8, 129, 21});
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {32, 40});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {128, 40});
-    connect(ok, &QPushButton::clicked, this, &PasswordEntryDialog::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &PasswordEntryDialog::Button2Click);
+    connect(ok, &QPushButton::clicked, this, &PasswordEntryDialog::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &PasswordEntryDialog::Cancel);
     setTabOrder(field_, ok);
     setTabOrder(ok, cancel);
 }
 
-void PasswordEntryDialog::Button1Click() {
+void PasswordEntryDialog::Confirm() {
     passwords_.entered = field_->text();
     accept();
 }
 
-void PasswordEntryDialog::Button2Click() {
+void PasswordEntryDialog::Cancel() {
     passwords_.entered.clear();
     reject();
 }
@@ -128,8 +128,8 @@ PasswordChangeDialog::PasswordChangeDialog(Passwords& passwords, OptionsFile& op
     confirm_ = Secret(this, "MaskEdit3", {112, 64, 121, 21});
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {48, 96});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 96});
-    connect(ok, &QPushButton::clicked, this, &PasswordChangeDialog::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &PasswordChangeDialog::Button2Click);
+    connect(ok, &QPushButton::clicked, this, &PasswordChangeDialog::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &PasswordChangeDialog::Cancel);
     setTabOrder(ok, cancel);
     setTabOrder(cancel, old_);
     setTabOrder(old_, new_);
@@ -142,7 +142,7 @@ void PasswordChangeDialog::ClearFields() {
     confirm_->clear();
 }
 
-void PasswordChangeDialog::Button1Click() {
+void PasswordChangeDialog::Confirm() {
     try {
         options_.LoadOptions(); // the password in the file is the one to know
     } catch (const Failure& failure) {
@@ -170,7 +170,7 @@ void PasswordChangeDialog::Button1Click() {
     accept();
 }
 
-void PasswordChangeDialog::Button2Click() { reject(); }
+void PasswordChangeDialog::Cancel() { reject(); }
 
 void PasswordChangeDialog::keyPressEvent(QKeyEvent* event) {
     if (!SwallowEscape(event))

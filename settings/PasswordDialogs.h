@@ -18,8 +18,8 @@ class PasswordEntryDialog final : public QDialog {
 public:
     PasswordEntryDialog(Passwords& passwords, QWidget* parent = nullptr);
     QLineEdit* Field() const { return field_; }
-    void Button1Click(); // "Ок"
-    void Button2Click(); // "Отмена"
+    void Confirm(); // "Ок"
+    void Cancel(); // "Отмена"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -53,8 +53,8 @@ public:
     PasswordChangeDialog(Passwords& passwords, OptionsFile& options, Dialogs& dialogs,
                          QWidget* parent = nullptr);
     void ClearFields();
-    void Button1Click(); // "Ок"
-    void Button2Click(); // "Отмена"
+    void Confirm(); // "Ок"
+    void Cancel(); // "Отмена"
     QLineEdit* OldField() const { return old_; }
     QLineEdit* NewField() const { return new_; }
     QLineEdit* ConfirmField() const { return confirm_; }

@@ -48,13 +48,13 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
     cancel->setObjectName(QStringLiteral("Button2"));
     cancel->setGeometry(184, 48, 75, 25);
     cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &PollIntervalDialog::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &PollIntervalDialog::Button2Click);
+    connect(ok, &QPushButton::clicked, this, &PollIntervalDialog::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &PollIntervalDialog::Cancel);
     setTabOrder(field_, ok);
     setTabOrder(ok, cancel);
 }
 
-void PollIntervalDialog::Button1Click() {
+void PollIntervalDialog::Confirm() {
     const int seconds = field_->Value();
     if (const auto refusal = PollIntervalRefusal(seconds)) {
         dialogs_.Message(this, *refusal); // nothing changes; the field keeps the text
@@ -65,4 +65,4 @@ void PollIntervalDialog::Button1Click() {
     accept();
 }
 
-void PollIntervalDialog::Button2Click() { reject(); }
+void PollIntervalDialog::Cancel() { reject(); }

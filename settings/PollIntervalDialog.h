@@ -15,8 +15,8 @@ public:
     PollIntervalDialog(Dialogs& dialogs, std::function<std::optional<QString>(int)> accept,
                        QWidget* parent = nullptr);
     IntegerSpinEdit* Field() const { return field_; }
-    void Button1Click(); // "Ok"
-    void Button2Click(); // "Отмена"
+    void Confirm(); // "Ok"
+    void Cancel(); // "Отмена"
 
 private:
     Dialogs& dialogs_;

@@ -98,8 +98,8 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
                                  {16, 200, 113, 25});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {144, 200, 75, 25});
     connect(accept, &QPushButton::clicked, this, &NewTariffDialog::AcceptTariff);
-    connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Button2Click);
-    connect(example, &QPushButton::clicked, this, &NewTariffDialog::Button3Click);
+    connect(cancel, &QPushButton::clicked, this, &NewTariffDialog::Cancel);
+    connect(example, &QPushButton::clicked, this, &NewTariffDialog::ShowExample);
 
     setTabOrder(start_, end_);
     setTabOrder(end_, cost_);
@@ -129,14 +129,14 @@ void NewTariffDialog::AcceptTariff() {
     accept(); // the inputs keep their texts for the next opening
 }
 
-void NewTariffDialog::Button2Click() {
+void NewTariffDialog::Cancel() {
     start_->Clear();
     end_->Clear();
     cost_->clear();
     reject();
 }
 
-void NewTariffDialog::Button3Click() { dialogs_.Message(this, Example); }
+void NewTariffDialog::ShowExample() { dialogs_.Message(this, Example); }
 
 void NewTariffDialog::keyPressEvent(QKeyEvent* event) {
     // Escape is no cancel button here: the dialog stays open.

@@ -19,8 +19,8 @@ public:
     void SetTable(TariffTable* table) { table_ = table; }
 
     void AcceptTariff(); // "Принять тариф"
-    void Button2Click(); // "Отмена": empties the inputs and closes
-    void Button3Click(); // "Пример"
+    void Cancel(); // "Отмена": empties the inputs and closes
+    void ShowExample(); // "Пример"
 
     TimeMaskEdit* StartInput() const { return start_; }
     TimeMaskEdit* EndInput() const { return end_; }

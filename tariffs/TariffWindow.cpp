@@ -97,8 +97,8 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     cancel->setGeometry(384, 280, 75, 25);
     cancel->setAutoDefault(false);
 
-    connect(add, &QPushButton::clicked, this, &TariffWindow::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &TariffWindow::Button2Click);
+    connect(add, &QPushButton::clicked, this, &TariffWindow::ShowNewTariffDialog);
+    connect(cancel, &QPushButton::clicked, this, &TariffWindow::Cancel);
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
     connect(navigator_, &Navigator::Prior, this,
             [this] { MoveToRow(grid_->currentIndex().row() - 1); });
@@ -147,7 +147,7 @@ void TariffWindow::MoveToRow(int row) {
     navigator_->SetPosition(row, count);
 }
 
-void TariffWindow::Button1Click() {
+void TariffWindow::ShowNewTariffDialog() {
     if (!newTariff_ || !CommitOpenEditor())
         return;
     model_->DropNewRow();
@@ -156,7 +156,7 @@ void TariffWindow::Button1Click() {
         MoveToRow(0); // the new period stands first and becomes the current row
 }
 
-void TariffWindow::Button2Click() { reject(); }
+void TariffWindow::Cancel() { reject(); }
 
 void TariffWindow::reject() {
     // A value still being typed is stored as the window closes; one that cannot be stored

@@ -22,8 +22,8 @@ public:
 
     // Shows the window modally over the table (none until the tariff table is open).
     int Open(TariffTable* table);
-    void Button1Click(); // "Добавить тариф"
-    void Button2Click(); // "Отмена"
+    void ShowNewTariffDialog(); // "Добавить тариф"
+    void Cancel(); // "Отмена"
     void DeleteCurrent(); // the navigator's delete, after "Delete record?"
     void InsertRow();     // the grid's Insert key
 

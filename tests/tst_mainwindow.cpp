@@ -138,16 +138,16 @@ private slots:
     void closingWhileConnectedWritesTheRecord() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Timer1Timer(); // 9:00:00 on line
+        p.state.tracker->Poll(); // 9:00:00 on line
         p.clock.Advance(90'000);
         w.show();
         w.close();
         QCOMPARE(RawSql(p.dir.filePath("data.db"),
                         "SELECT WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session"),
                  QStringList{"9:00:00 9:01:30 0:01:30 0"});
-        w.FormClose(false); // the end of the event loop closes once more: nothing twice
+        w.CloseDown(false); // the end of the event loop closes once more: nothing twice
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT count(*) FROM session"),
                  QStringList{"1"});
     }
@@ -231,7 +231,7 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
-        w.Button1Click(); // empty table: says so, changes nothing
+        w.DeleteRecord(); // empty table: says so, changes nothing
         QCOMPARE(w.Errors().ShownMessages(),
                  QStringList{"Cannot perform this operation on an empty dataset"});
         p.state.sessions->Append({Dec7, "old", "", "", "", ""});
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("new"));
         w.Grid()->setCurrentIndex(model->index(1, 0));
-        w.Button1Click();
+        w.DeleteRecord();
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
                  QStringList{"new"});
         QCOMPARE(model->rowCount(), 1);
@@ -264,7 +264,7 @@ private slots:
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         MoveTo(w, 2); // "a", the oldest
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
-        w.Button1Click();
+        w.DeleteRecord();
         QCOMPARE(resets.count(), 1);
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
@@ -280,8 +280,8 @@ private slots:
         MainWindow& w = p.Open();
         w.show();
         p.addresses.Always({"192.0.2.2"});
-        p.state.tracker->Timer4Timer();
-        p.state.tracker->Timer1Timer(); // connected: the ticker runs
+        p.state.tracker->StartUp();
+        p.state.tracker->Poll(); // connected: the ticker runs
         QVERIFY(!p.state.TickerHeld());
         w.hide();
         QVERIFY(p.state.TickerHeld());
@@ -315,7 +315,7 @@ private slots:
         };
         w.SetWindows(windows);
         QCOMPARE(made, 0);
-        p.state.tracker->Timer4Timer(); // the start-up step: LoadOptions
+        p.state.tracker->StartUp(); // the start-up step: LoadOptions
         QCOMPARE(made, 1);
         QCOMPARE(poll->Field()->Value(), 7);
         p.state.options.SaveOptions(); // reads the field back: the same dialog
@@ -427,17 +427,17 @@ private slots:
                  QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
         // Connections are still timed, and kept while nothing can be stored.
         QVERIFY(p.state.tracker);
-        p.state.tracker->Timer4Timer();
+        p.state.tracker->StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         p.clock.Advance(60'000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         QCOMPARE(p.state.tracker->Pending().size(), 1u);
         QVERIFY(!w.Grid());
         // The user moves the other file away: the record is stored, and the grid comes.
         QFile::rename(p.dir.filePath("data.db"), p.dir.filePath("other.db"));
-        p.state.tracker->Timer1Timer();
+        p.state.tracker->Poll();
         QVERIFY(p.state.tracker->Pending().empty());
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT Itogo FROM session"),
                  QStringList{"0:01:00"});

@@ -149,8 +149,8 @@ private slots:
         p.state.passwords = {"1", "1"};
         p.entry.Field()->setText("left over");
         p.answers = {{Leave::TitleBar, ""}, {Leave::TitleBar, ""}};
-        p.window.N2Click();
-        p.window.N2Click();
+        p.window.ShowTariffs();
+        p.window.ShowTariffs();
         QCOMPARE(p.asked, 2);
         QCOMPARE(p.entry.Field()->text(), QString());
     }
@@ -161,23 +161,23 @@ private slots:
             p.state.sessions->Append({Dec7, start, "", "", "", ""});
         p.state.sessions->First();
         // No password and nothing confirmed: deletes at once, without asking.
-        p.window.Button1Click();
+        p.window.Confirm();
         QCOMPARE(p.asked, 0);
         QCOMPARE(p.Rows(), 2);
         // A password: the first click only asks, the second deletes.
         p.state.passwords.stored = "x";
         p.answers = {{Leave::Ok, "x"}};
-        p.window.Button1Click();
+        p.window.Confirm();
         QCOMPARE(p.asked, 1);
         QCOMPARE(p.Rows(), 2);
         QVERIFY(p.dialogs.messages.isEmpty());
-        p.window.Button1Click();
+        p.window.Confirm();
         QCOMPARE(p.asked, 1);
         QCOMPARE(p.Rows(), 1);
         // A wrong entry: asks, deletes nothing, says nothing.
         p.state.passwords.entered.clear();
         p.answers = {{Leave::Ok, "y"}};
-        p.window.Button1Click();
+        p.window.Confirm();
         QCOMPARE(p.Rows(), 1);
         QVERIFY(p.dialogs.messages.isEmpty());
     }
@@ -210,7 +210,7 @@ private slots:
         p.change.OldField()->setText(typed[0]);
         p.change.NewField()->setText(typed[1]);
         p.change.ConfirmField()->setText(typed[2]);
-        p.change.Button1Click();
+        p.change.Confirm();
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY2(p.dialogs.messages[0].contains(said), qPrintable(p.dialogs.messages[0]));
         QCOMPARE(p.state.passwords.stored, storedAfter);
@@ -227,7 +227,7 @@ private slots:
         QDir().mkpath(p.state.options.Path()); // a folder where options.dn would go
         p.change.NewField()->setText("new");
         p.change.ConfirmField()->setText("new");
-        p.change.Button1Click();
+        p.change.Confirm();
         QCOMPARE(p.state.passwords.stored, QString());
         QVERIFY(p.dialogs.messages.isEmpty()); // no word of success
         QCOMPARE(p.dialogs.errors.size(), 1);
@@ -243,7 +243,7 @@ private slots:
         p.change.OldField()->setText("abc");
         p.change.NewField()->setText("x");
         p.change.ConfirmField()->setText("x");
-        p.change.Button1Click();
+        p.change.Confirm();
         QCOMPARE(p.dialogs.messages, QStringList{"Пароль успешно изменен."});
         QVERIFY(p.window.isMinimized()); // no tray here: minimised instead of hidden
         QCOMPARE(p.poll.Field()->Value(), 7);
@@ -253,7 +253,7 @@ private slots:
     void aBadThirdLineStopsTheChange() {
         Program p;
         WriteFile(p.state.options.Path(), "0\r\n\r\nten\r\n");
-        p.change.Button1Click();
+        p.change.Confirm();
         QCOMPARE(p.dialogs.errors, QStringList{"'ten' is not a valid integer value"});
         QVERIFY(p.dialogs.messages.isEmpty());
     }
@@ -327,17 +327,17 @@ private slots:
         QTest::keyClick(field->Editor(), Qt::Key_Up);
         QTest::keyClick(field->Editor(), Qt::Key_Down);
         QCOMPARE(field->Value(), 6);
-        p.poll.Button2Click(); // "Отмена": nothing applied, the text stays
+        p.poll.Cancel(); // "Отмена": nothing applied, the text stays
         QVERIFY(p.applied.isEmpty());
         QCOMPARE(field->Value(), 6);
         p.poll.show();
         field->Editor()->setText("-3");
-        p.poll.Button1Click(); // refused: nothing changes
+        p.poll.Confirm(); // refused: nothing changes
         QVERIFY(p.applied.isEmpty());
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(p.poll.isVisible());
         field->Editor()->setText("0");
-        p.poll.Button1Click();
+        p.poll.Confirm();
         QCOMPARE(p.applied, QList<int>{0});
         QVERIFY(!p.poll.isVisible());
         QCOMPARE(p.OptionsBytes(), QByteArray("0\r\n\r\n0\r\n"));

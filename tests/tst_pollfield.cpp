@@ -39,7 +39,7 @@ private slots:
         dialog.show();
         dialog.Field()->Editor()->setText(text); // as pasted: taken unfiltered
         QCOMPARE(dialog.Field()->Value(), value);
-        dialog.Button1Click();
+        dialog.Confirm();
         QCOMPARE(dialogs.messages.size(), refused ? 1 : 0);
         QCOMPARE(applied, refused ? QList<int>{} : QList<int>{value});
         QCOMPARE(dialog.isVisible(), refused);

@@ -78,7 +78,7 @@ private slots:
             rowsDuringPreview = grid.rowCount();
             pages = preview.PageCount();
         });
-        rig.dialog.Button1Click();
+        rig.dialog.ShowReport();
         QCOMPARE(rowsDuringPreview, 2);
         QCOMPARE(pages, 1);
         QCOMPARE(grid.rowCount(), 2); // still narrowed after the preview
@@ -108,7 +108,7 @@ private slots:
         Rig rig;
         rig.Range(from, to);
         rig.dialog.SetPreviewRunner([](PreviewWindow&) {});
-        rig.dialog.Button1Click();
+        rig.dialog.ShowReport();
         QCOMPARE(rig.form.summary.money, money);
         QCOMPARE(rig.form.summary.time, time);
     }
@@ -121,7 +121,7 @@ private slots:
         bool previewed = false;
         rig.dialog.SetPreviewRunner([&](PreviewWindow&) { previewed = true; });
         rig.dialog.show();
-        rig.dialog.Button1Click();
+        rig.dialog.ShowReport();
         QVERIFY(!previewed);
         QCOMPARE(rig.dialogs.errors,
                  QStringList{"'много' is not a valid floating point value"});

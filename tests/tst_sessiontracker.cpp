@@ -30,18 +30,18 @@ struct Rig {
     explicit Rig(bool started = true) {
         clock.Set(Dec7, 9, 0, 0);
         addresses.Always(Down);
-        tracker.FormCreate();
+        tracker.Start();
         if (started)
-            tracker.Timer4Timer();
+            tracker.StartUp();
     }
     void Poll(const QStringList& addressList, int afterMsecs = 3000) {
         addresses.Always(addressList);
         clock.Advance(afterMsecs);
-        tracker.Timer1Timer();
+        tracker.Poll();
     }
     void Watch(int afterMsecs = 4000) {
         clock.Advance(afterMsecs);
-        tracker.Timer3Timer();
+        tracker.WatchTariff();
     }
     QStringList Written() const {
         QStringList rows;
@@ -86,7 +86,7 @@ private slots:
         Rig rig(false);
         rig.steps.failOptions = failOptions;
         rig.steps.failTariffs = failTariffs;
-        rig.tracker.Timer4Timer();
+        rig.tracker.StartUp();
         QCOMPARE(rig.steps.calls, (QStringList{"LoadOptions", "OpenTariffTable"}));
         QCOMPARE(rig.view.errors.size(), errors); // each failure reported once
         QVERIFY(!rig.startup.enabled);            // the step runs once
@@ -98,7 +98,7 @@ private slots:
         Rig rig(false);
         rig.tracker.ApplyPollInterval(5);
         const int starts = rig.poll.starts;
-        rig.tracker.Timer4Timer();
+        rig.tracker.StartUp();
         QCOMPARE(rig.poll.interval, 5000);
         QCOMPARE(rig.poll.starts, starts); // enabling an enabled timer does not restart it
     }
@@ -149,7 +149,7 @@ private slots:
         } else if (event == "poll down") {
             rig.Poll(Down);
         } else if (event == "tick") {
-            rig.tracker.Timer2Timer();
+            rig.tracker.Tick();
         } else {
             if (event == "watch changed")
                 rig.rates.rate = "10";
@@ -180,16 +180,16 @@ private slots:
         Rig rig;
         rig.Poll(Up);
         for (int i = 0; i < 7; ++i)
-            rig.tracker.Timer2Timer();
+            rig.tracker.Tick();
         QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:07"));
         rig.rates.rate = "10";
         rig.Watch(); // a split does not reset the counter
-        rig.tracker.Timer2Timer();
+        rig.tracker.Tick();
         QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:08"));
         rig.Poll(Down);
         QCOMPARE(rig.tracker.ElapsedSeconds(), 0);
         rig.Poll(Up);
-        rig.tracker.Timer2Timer();
+        rig.tracker.Tick();
         QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:01"));
     }
 
@@ -197,7 +197,7 @@ private slots:
         Rig rig;
         rig.Poll(Up);
         for (int i = 0; i < 86'401; ++i)
-            rig.tracker.Timer2Timer();
+            rig.tracker.Tick();
         QCOMPARE(rig.view.status, QStringLiteral(" Интернет   0:00:01"));
     }
 
@@ -289,7 +289,7 @@ private slots:
     void aRecoveredSegmentIsCutAtEveryMidnight() {
         Rig rig(false);
         rig.writer.open = OpenSegment{Dec7, 22 * 3600'000, QDate(2026, 12, 9), 3600'000, "20"};
-        rig.tracker.FormCreate();
+        rig.tracker.Start();
         QCOMPARE(rig.Written(), (QStringList{"07.12 22:00:00 23:59:59 1:59:59 20 39,9944444444445",
                                              "08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444",
                                              "09.12 0:00:00 1:00:00 1:00:00 20 20"}));
@@ -311,7 +311,7 @@ private slots:
         QFETCH(int, records);
         Rig rig(false);
         rig.writer.open = left;
-        rig.tracker.FormCreate();
+        rig.tracker.Start();
         QCOMPARE(int(rig.writer.records.size()), records);
         QCOMPARE(rig.writer.open, std::nullopt);
     }
@@ -454,11 +454,11 @@ private slots:
         }
         Rig second(false);
         second.writer.open = table.open;
-        second.tracker.FormCreate();
+        second.tracker.Start();
         QCOMPARE(second.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
         QCOMPARE(second.writer.open, std::nullopt);
         QVERIFY(!second.poll.enabled); // polling begins only after the start-up step
-        second.tracker.FormCreate();   // nothing twice
+        second.tracker.Start();   // nothing twice
         QCOMPARE(second.writer.records.size(), 1u);
     }
 
@@ -497,10 +497,10 @@ private slots:
         Rig rig;
         rig.Poll(Up); // 9:00:03
         rig.clock.Advance(1000);
-        rig.tracker.Timer2Timer(); // 9:00:04
+        rig.tracker.Tick(); // 9:00:04
         rig.clock.Jump(-7'200'000);
         rig.clock.Advance(1000);
-        rig.tracker.Timer2Timer(); // 7:00:05
+        rig.tracker.Tick(); // 7:00:05
         rig.Poll(Down, 1000);      // 7:00:06
         QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:04 0:00:01 20 0,00555555555555556",
                                              "07.12 7:00:05 7:00:06 0:00:01 20 0,00555555555555556"}));
@@ -528,12 +528,12 @@ private slots:
     void aSegmentThatCannotBeStoredNeverBlocksTheRest() {
         Rig rig(false);
         rig.writer.open = OpenSegment{Dec7, 8 * 3600'000, Dec7, 8 * 3600'000 + 5000, "abc"};
-        rig.tracker.FormCreate();
+        rig.tracker.Start();
         QCOMPARE(rig.view.errors.size(), 1);
         QVERIFY2(rig.view.errors[0].contains("abc") && rig.view.errors[0].contains("08:00:00"),
                  qPrintable(rig.view.errors[0]));
         QVERIFY(rig.tracker.Pending().empty());
-        rig.tracker.Timer4Timer();
+        rig.tracker.StartUp();
         rig.Poll(Up);
         rig.Poll(Down);
         QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
@@ -543,8 +543,8 @@ private slots:
     void aDamagedLeftOpenSegmentIsToldOnceAndTimingGoesOn() {
         Rig rig(false);
         rig.writer.damaged = true;
-        rig.tracker.FormCreate();
-        rig.tracker.Timer4Timer();
+        rig.tracker.Start();
+        rig.tracker.StartUp();
         rig.Poll(Up);
         rig.Poll(Up);
         QCOMPARE(rig.view.errors, QStringList{"open segment damaged: 2026-12-07 abc"});
@@ -581,8 +581,8 @@ private slots:
         rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
         rig.writer.failRead = true;
         rig.writer.fail = true;
-        rig.tracker.FormCreate();
-        rig.tracker.Timer4Timer();
+        rig.tracker.Start();
+        rig.tracker.StartUp();
         rig.Poll(Up);   // 9:00:03, nothing can be written
         rig.Poll(Up);
         QCOMPARE(rig.view.errors.size(), 1); // told once

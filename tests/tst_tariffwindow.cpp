@@ -211,7 +211,7 @@ private slots:
             w.Fill(" 8000000", "200000", "15");
             w.Accept();
         });
-        w.window.Button1Click();
+        w.window.ShowNewTariffDialog();
         QCOMPARE(w.window.Grid()->currentIndex().row(), 0);
         QCOMPARE(w.Cell(0, 0), QStringLiteral("8:00:00"));
         QCOMPARE(w.Cell(0, 1), QStringLiteral("20:00:00"));
@@ -384,12 +384,12 @@ private slots:
         grid->setCurrentIndex(cell);
         grid->edit(cell);
         qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("abc");
-        w.window.Button2Click();
+        w.window.Cancel();
         QVERIFY(w.window.isVisible()); // a bad value keeps it open
         QCOMPARE(w.dialogs.errors.size(), 1);
         QTRY_VERIFY(EditorText(grid, cell).has_value());
         qobject_cast<QLineEdit*>(grid->indexWidget(cell))->setText("25");
-        w.window.Button2Click();
+        w.window.Cancel();
         QVERIFY(!w.window.isVisible());
         QCOMPARE(w.table.ReadAll().front().period.cost, 25.0);
     }

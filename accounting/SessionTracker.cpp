@@ -168,9 +168,9 @@ void SessionTracker::Poll() {
     }
 }
 
-void SessionTracker::Tick() {
+void SessionTracker::Tick(int ticks) {
     Look(true);
-    ++elapsed_;
+    elapsed_ += ticks;
     view_.ShowStatus(Online + TextForms::TimeText(DateTimeValue::FromMsecs(elapsed_ * 1000LL)));
 }
 

@@ -67,7 +67,7 @@ public:
     // start-up step.
     void Start();
     void Poll(); // poll
-    void Tick(); // tick
+    void Tick(int ticks = 1); // tick; several at once after the ticker was held
     void WatchTariff(); // tariff watch
     void StartUp(); // start-up step
 

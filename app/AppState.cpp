@@ -6,7 +6,8 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
       options(this->dataDirectory, passwords, {}), clock(clock),
       probe(addresses), tariffBook(clock),
       poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Poll(); }),
-      ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); }),
+      ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); },
+              [this](int missed) { tracker->Tick(missed); }),
       watch_(SessionTracker::WatchMsecs, [this] { tracker->WatchTariff(); }),
       startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {}
 

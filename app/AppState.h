@@ -39,6 +39,11 @@ public:
     void Checkpoint(const std::optional<OpenSegment>& open) override;
     std::optional<OpenSegment> LeftOpen() override;
 
+    // While nothing shows the status line (the window hidden or minimised), its ticker is
+    // held; shown again, the line is brought up to date at once.
+    void SetStatusShown(bool shown) { ticker_.SetHeld(!shown); }
+    bool TickerHeld() const { return ticker_.Held(); }
+
     const QString dataDirectory;
     const QString title;
     Passwords passwords; // StoredPassword and EnteredPassword

@@ -182,7 +182,7 @@ void MainWindow::LookAfterFiles() {
                 tell(*trouble);
         });
     };
-    QThreadPool::globalInstance()->start([path, tell, backUp, window] {
+    const auto checkAndCopy = [path, tell, backUp, window] {
         const QString check = QuickCheck(path);
         if (check != QStringLiteral("ok")) {
             tell(QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
@@ -204,7 +204,11 @@ void MainWindow::LookAfterFiles() {
                 daily->start(BackupCheckMsecs);
             },
             Qt::QueuedConnection);
-    });
+    };
+    // Begun once the window is up: the check reads the whole file, which the first paint
+    // does not need.
+    QTimer::singleShot(QuickCheckDelayMsecs, this,
+                       [checkAndCopy] { QThreadPool::globalInstance()->start(checkAndCopy); });
 }
 
 void MainWindow::BuildMenus() {
@@ -330,7 +334,7 @@ QWidget* MainWindow::BuildToolBar() {
     picture->setObjectName(QStringLiteral("Image2"));
     picture->setFixedSize(112, 23);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(Artwork::Picture(QStringLiteral("toolbar")).copy(0, 0, 112, 23));
+    picture->setPixmap(Artwork::ToolbarStrip());
     toolbar->addWidget(picture);
     return toolbar;
 }
@@ -354,22 +358,23 @@ void MainWindow::BuildGrid() {
     // current row: a filter has put it on the first row already, a delete on the next one.
     connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
     connect(model_, &QAbstractItemModel::rowsInserted, this,
-            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->rowCount()); });
+            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->TotalRows()); });
     connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
     connect(navigator_, &Navigator::Prior, this, [this] { MoveToRow(model_->CurrentRow() - 1); });
     connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
-    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->rowCount() - 1); });
+    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->TotalRows() - 1); });
     MoveToRow(0);
 }
 
 void MainWindow::MoveToRow(int row) {
-    const int count = model_->rowCount();
+    const int count = model_->TotalRows();
     if (count == 0) {
         model_->SetCurrentRow(-1);
         navigator_->SetPosition(-1, 0);
         return;
     }
     row = std::clamp(row, 0, count - 1);
+    model_->ShowThrough(row);
     const QModelIndex index = model_->index(row, std::max(0, grid_->currentIndex().column()));
     grid_->setCurrentIndex(index);
     grid_->scrollTo(index);
@@ -384,7 +389,7 @@ void MainWindow::OnCurrentRowChanged(int row) {
             state_.sessions->MoveTo(id);
     }
     model_->SetCurrentRow(row);
-    navigator_->SetPosition(row, model_->rowCount());
+    navigator_->SetPosition(row, model_->TotalRows());
 }
 
 void MainWindow::FollowTableCursor() {
@@ -438,7 +443,8 @@ void MainWindow::ShowAbout() {
 void MainWindow::SetWindows(const Windows& windows) {
     windows_ = windows;
     if (windows_.passwordEntry)
-        gate_ = std::make_unique<AccessGate>(state_.passwords, *windows_.passwordEntry);
+        gate_ = std::make_unique<AccessGate>(
+            state_.passwords, [this]() -> PasswordEntryDialog& { return *windows_.passwordEntry; });
     state_.options.SetHooks({
         [this] { return startMinimised_->isChecked(); },
         [this](bool on) { startMinimised_->setChecked(on); },
@@ -564,6 +570,15 @@ void MainWindow::TakeFrame() {
 
 bool MainWindow::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowStateChange:
+        state_.SetStatusShown(isVisible() && !isMinimized());
+        break;
+    default:
+        break;
+    }
     if (framePending_) {
         switch (event->type()) {
         case QEvent::Move:

@@ -3,6 +3,7 @@
 // delete button, the status line the tracker writes, the menus, and the program's close.
 
 #include "AppState.h"
+#include "Later.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBox.h"
 #include "settings/WindowSettings.h"
@@ -35,20 +36,23 @@ public:
     // The daily copies are looked at again this long after start, and every hour after.
     static constexpr int BackupRetryMsecs = 10'000;
     static constexpr int BackupCheckMsecs = 3'600'000;
+    // SQLite's quick check begins this long after start, once the window is up.
+    static constexpr int QuickCheckDelayMsecs = 1000;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
                QWidget* parent = nullptr);
     ~MainWindow() override;
     // The other windows, created after this one in the program's fixed order.
+    // Each made when first used.
     struct Windows {
-        ReportDialog* report = nullptr;
-        TariffWindow* tariffs = nullptr;
-        PasswordEntryDialog* passwordEntry = nullptr;
-        PasswordChangeDialog* passwordChange = nullptr;
-        PollIntervalDialog* poll = nullptr;
-        AboutBox* about = nullptr;
-        QDialog* link = nullptr; // "Подключение..."
+        Later<ReportDialog> report{};
+        Later<TariffWindow> tariffs{};
+        Later<PasswordEntryDialog> passwordEntry{};
+        Later<PasswordChangeDialog> passwordChange{};
+        Later<PollIntervalDialog> poll{};
+        Later<AboutBox> about{};
+        Later<QDialog> link{}; // "Подключение..."
     };
     void SetWindows(const Windows& windows);
     AccessGate* Gate() const { return gate_.get(); }

@@ -34,7 +34,9 @@ SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     // Money texts run to 16 characters; the last column takes whatever width is left.
     horizontalHeader()->setStretchLastSection(true);
     // The rows' header is set up before the model comes: set afterwards, every change of it
-    // would go through each of a million rows.
+    // would go through each row. It keeps a section for every row the view sees, so the
+    // view sees the rows in steps as it scrolls: a million rows open as a few hundred do.
+    model->SetShownInSteps(true);
     setModel(model);
 
     const int widths[] = {82, 93, 101, 138, 82, 85};

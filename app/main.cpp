@@ -88,20 +88,27 @@ int main(int argc, char* argv[]) {
         QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
 
-    // The windows, created hidden, in their fixed order: the main window first.
-    MainWindow mainWindow(state, dialogs, settings);
+    // The main window, hidden; the others are made when first used, each as it always was.
     ReportForm reportForm;
-    ReportDialog reportDialog(reportForm, dialogs, &mainWindow);
-    TariffWindow tariffWindow(dialogs, &mainWindow);
-    NewTariffDialog newTariffDialog(dialogs, &tariffWindow);
-    PasswordEntryDialog passwordEntry(state.passwords, &mainWindow);
-    PasswordChangeDialog passwordChange(state.passwords, state.options, dialogs, &mainWindow);
-    PollIntervalDialog pollDialog(dialogs, ApplyAndSave(state), &mainWindow);
-    AboutBox aboutBox(facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
-    LinkDialog linkDialog(link, dialogs, &mainWindow);
-    tariffWindow.SetNewTariffDialog(&newTariffDialog);
-    mainWindow.SetWindows({&reportDialog, &tariffWindow, &passwordEntry, &passwordChange,
-                           &pollDialog, &aboutBox, &linkDialog});
+    MainWindow mainWindow(state, dialogs, settings);
+    mainWindow.SetWindows({
+        [&] { return new ReportDialog(reportForm, dialogs, &mainWindow); },
+        [&] {
+            auto* tariffWindow = new TariffWindow(dialogs, &mainWindow);
+            tariffWindow->SetNewTariffDialog(new NewTariffDialog(dialogs, tariffWindow));
+            return tariffWindow;
+        },
+        [&] { return new PasswordEntryDialog(state.passwords, &mainWindow); },
+        [&] {
+            return new PasswordChangeDialog(state.passwords, state.options, dialogs, &mainWindow);
+        },
+        [&] { return new PollIntervalDialog(dialogs, ApplyAndSave(state), &mainWindow); },
+        [&] {
+            return new AboutBox(
+                facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);
+        },
+        [&] { return new LinkDialog(link, dialogs, &mainWindow); },
+    });
     if (link.Problem())
         QTimer::singleShot(0, &mainWindow, [&] { mainWindow.ShowError(*link.Problem()); });
 

@@ -27,8 +27,47 @@ DurationPieces SplitDuration(QByteArrayView duration) {
     return {t.first(first), t.sliced(first + 1, second - first - 1), seconds};
 }
 
+namespace {
+// The common form of a charge, "[-]digits[,digits]" with at most 19 digits in all, read in
+// one pass without allocating. Both the digits as an integer and the power of ten are exact
+// in long double, so their one correctly rounded quotient is the value the general reader
+// gives. Anything else (blanks, an exponent, more digits, no number at all): none.
+std::optional<long double> PlainDecimal(QByteArrayView text) {
+    static constexpr long double Powers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                             1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                             1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool negative = false;
+    if (p != end && (*p == '-' || *p == '+'))
+        negative = *p++ == '-';
+    quint64 digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool comma = false;
+    for (; p != end; ++p) {
+        const unsigned d = unsigned(quint8(*p)) - '0';
+        if (d < 10) {
+            digits = digits * 10 + d;
+            ++count;
+            decimals += comma;
+        } else if (*p == ',' && !comma) {
+            comma = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || count > 19)
+        return std::nullopt;
+    const long double value = (long double)digits / Powers[decimals];
+    return negative ? -value : value;
+}
+} // namespace
+
 void ReportTotals::AddCharge(QByteArrayView charge) {
-    const auto value = TextForms::TryParseNumber(charge);
+    auto value = PlainDecimal(charge);
+    if (!value)
+        value = TextForms::TryParseNumber(charge);
     if (!value) // the message names the text as it stands
         TextForms::ParseNumber(QString::fromUtf8(charge));
     // Neumaier's step: the low part lost by each addition is kept apart and added back at

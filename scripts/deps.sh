@@ -8,6 +8,10 @@ packages=(
   libsqlite3-dev sqlite3 libpoppler-qt6-dev
   fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
 )
+if [ "${1:-}" = "--bench" ]; then
+  # The floors of the benchmarks: a query model's grid, and the sync calls counted.
+  packages+=(libqt6sql6-sqlite strace iproute2)
+fi
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
              python3-dbusmock dbus-daemon

@@ -113,9 +113,10 @@ void PasswordEntryDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool AccessGate::Ask() {
-    dialog_.Field()->clear();
-    dialog_.Field()->setFocus();
-    run(dialog_); // however it closes, only the confirmed text counts
+    PasswordEntryDialog& dialog = dialog_();
+    dialog.Field()->clear();
+    dialog.Field()->setFocus();
+    run(dialog); // however it closes, only the confirmed text counts
     return passwords_.Open();
 }
 

@@ -33,14 +33,17 @@ private:
 class AccessGate {
 public:
     AccessGate(Passwords& passwords, PasswordEntryDialog& dialog)
-        : passwords_(passwords), dialog_(dialog) {}
+        : passwords_(passwords), dialog_([&dialog]() -> PasswordEntryDialog& { return dialog; }) {}
+    // The entry dialog made the first time the password is asked for.
+    AccessGate(Passwords& passwords, std::function<PasswordEntryDialog&()> dialog)
+        : passwords_(passwords), dialog_(std::move(dialog)) {}
     bool Ask();
     // Shows the entry dialog modally; tests replace it.
     std::function<void(PasswordEntryDialog&)> run = [](PasswordEntryDialog& d) { d.exec(); };
 
 private:
     Passwords& passwords_;
-    PasswordEntryDialog& dialog_;
+    std::function<PasswordEntryDialog&()> dialog_;
 };
 
 // "Установка пароля": the old password, the new one and its confirmation.

@@ -21,6 +21,11 @@ SessionModel::SessionModel(SessionTable& table, QObject* parent)
 int SessionModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
+    const int total = TotalRows();
+    return shown_ < 0 ? total : std::min(total, shown_);
+}
+
+int SessionModel::TotalRows() const {
     if (count_ < 0) {
         try {
             count_ = int(std::min<qint64>(table_.RowCount(), INT_MAX));
@@ -86,6 +91,44 @@ Qt::ItemFlags SessionModel::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
+bool SessionModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && rowCount() < TotalRows();
+}
+
+void SessionModel::fetchMore(const QModelIndex& parent) {
+    // A view that asks for more while hearing of a change asks again when it needs them.
+    if (!parent.isValid() && shown_ >= 0 && !changing_)
+        ShowUpTo(rowCount() + StepRows);
+}
+
+void SessionModel::SetShownInSteps(bool inSteps) {
+    if (inSteps == (shown_ >= 0))
+        return;
+    changing_ = true;
+    beginResetModel();
+    shown_ = inSteps ? StepRows : -1;
+    currentRow_ = -1;
+    endResetModel();
+    changing_ = false;
+}
+
+void SessionModel::ShowThrough(int row) {
+    if (shown_ >= 0)
+        ShowUpTo(row + 1);
+}
+
+void SessionModel::ShowUpTo(int rows) {
+    const int shown = rowCount();
+    rows = std::min(rows, TotalRows());
+    if (rows <= shown)
+        return;
+    changing_ = true;
+    beginInsertRows({}, shown, rows - 1);
+    shown_ = rows;
+    endInsertRows();
+    changing_ = false;
+}
+
 void SessionModel::SetCurrentRow(int row) {
     if (row == currentRow_)
         return;
@@ -121,33 +164,51 @@ void SessionModel::Forget() {
 void SessionModel::OnInserted(qint64 id) {
     if (RowOf(id) != 0)
         return; // the filter keeps it out of view
-    const int count = rowCount();
+    const int count = TotalRows();
+    changing_ = true;
     beginInsertRows({}, 0, 0);
     Forget();
     count_ = count + 1;
+    if (shown_ >= 0) // the rows seen so far stay seen, one further down
+        shown_ = std::min(shown_, count) + 1;
     if (currentRow_ >= 0)
         ++currentRow_;
     endInsertRows();
+    changing_ = false;
 }
 
 void SessionModel::OnRemoved(qint64 offset) {
-    const int count = rowCount();
+    const int count = TotalRows();
     if (offset < 0 || offset >= count)
         return OnViewChanged();
+    const int shown = rowCount();
+    if (offset >= shown) { // below what the view sees: it sees no change
+        Forget();
+        count_ = count - 1;
+        return;
+    }
+    changing_ = true;
     beginRemoveRows({}, int(offset), int(offset));
     Forget();
     count_ = count - 1;
+    if (shown_ >= 0)
+        shown_ = shown - 1;
     if (currentRow_ > offset)
         --currentRow_;
     else if (currentRow_ == offset)
         currentRow_ = -1;
     endRemoveRows();
+    changing_ = false;
 }
 
 void SessionModel::OnViewChanged() {
+    changing_ = true;
     beginResetModel();
     Forget();
     count_ = -1;
     currentRow_ = -1;
+    if (shown_ >= 0)
+        shown_ = StepRows;
     endResetModel();
+    changing_ = false;
 }

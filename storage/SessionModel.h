@@ -1,7 +1,9 @@
 #pragma once
 // The session table as a read-only table model for the main window's grid. Rows are read
 // a page at a time as the view asks for them, and only a few pages are kept, so a table of
-// millions of rows opens at once and scrolls in bounded memory.
+// millions of rows opens at once and scrolls in bounded memory. Shown in steps, a view
+// sees the first rows only and more as it scrolls to their end: a table view keeps a row
+// header section for every row it sees, a million of them for a million rows.
 
 #include "SessionTable.h"
 
@@ -14,14 +16,25 @@ class SessionModel final : public QAbstractTableModel {
 public:
     static constexpr int PageRows = 128;
     static constexpr int KeptPages = 8;
+    static constexpr int StepRows = 256;
 
     explicit SessionModel(SessionTable& table, QObject* parent = nullptr);
 
+    // The rows a view sees: all of them, or those shown so far when shown in steps.
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    // Off at first: every row is seen at once.
+    void SetShownInSteps(bool inSteps);
+    // Every row in view, seen by the view or not yet.
+    int TotalRows() const;
+    // Shows every row up to `row` (within the total).
+    void ShowThrough(int row);
 
     // The row the record indicator marks; -1 for none.
     void SetCurrentRow(int row);
@@ -42,8 +55,12 @@ private:
     void OnRemoved(qint64 offset);
     void OnViewChanged();
 
+    void ShowUpTo(int rows);
+
     SessionTable& table_;
     int currentRow_ = -1;
+    int shown_ = -1;        // the rows a view sees when shown in steps; -1: all of them
+    bool changing_ = false; // rows going in or out
     mutable int count_ = -1;
     mutable std::map<int, std::vector<SessionRow>> pages_;
     mutable std::list<int> recent_; // page numbers, most recently used first

@@ -5,6 +5,9 @@
 #include "app/MainWindow.h"
 #include "app/SessionGrid.h"
 #include "app/TrayIcon.h"
+#include "settings/IntegerSpinEdit.h"
+#include "settings/OptionsFile.h"
+#include "settings/PollIntervalDialog.h"
 #include "storage/SessionModel.h"
 
 #include <QHeaderView>
@@ -321,6 +324,55 @@ private slots:
         QCOMPARE(w.Grid()->currentIndex().row(), 2);
         QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("b"));
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
+    }
+
+    // Hidden or minimised, the window shows no status line: its one-second ticker rests,
+    // and the line is up to date the moment the window shows again.
+    void theTickerRestsWhileTheStatusLineIsNotShown() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.show();
+        p.addresses.Always({"192.0.2.2"});
+        p.state.tracker->StartUp();
+        p.state.tracker->Poll(); // connected: the ticker runs
+        QVERIFY(!p.state.TickerHeld());
+        w.hide();
+        QVERIFY(p.state.TickerHeld());
+        QTest::qWait(1100);
+        QVERIFY(!w.StatusText().contains(QStringLiteral("0:00:01")));
+        w.show();
+        QVERIFY(!p.state.TickerHeld());
+        QVERIFY2(w.StatusText().endsWith(QStringLiteral("0:00:01")), qPrintable(w.StatusText()));
+        w.showMinimized();
+        QVERIFY(p.state.TickerHeld());
+        w.showNormal();
+        QVERIFY(!p.state.TickerHeld());
+    }
+
+    // The dialogs are made when first used: none at start, and the poll-interval dialog
+    // when the start-up step loads options.dn into its field, which then holds the value.
+    void dialogsAreMadeWhenFirstUsed() {
+        Program p;
+        QFile options(p.dir.filePath(OptionsFile::FileName));
+        QVERIFY(options.open(QIODevice::WriteOnly));
+        options.write(JoinOptions(false, QString(), 7));
+        options.close();
+        MainWindow& w = p.Open();
+        int made = 0;
+        PollIntervalDialog* poll = nullptr;
+        MainWindow::Windows windows;
+        windows.poll = [&] {
+            ++made;
+            return poll = new PollIntervalDialog(
+                       p.dialogs, [](int) { return std::optional<QString>(); }, &w);
+        };
+        w.SetWindows(windows);
+        QCOMPARE(made, 0);
+        p.state.tracker->StartUp(); // the start-up step: LoadOptions
+        QCOMPARE(made, 1);
+        QCOMPARE(poll->Field()->Value(), 7);
+        p.state.options.SaveOptions(); // reads the field back: the same dialog
+        QCOMPARE(made, 1);
     }
 
     void hideAndRestoreKeepTheGeometry() {

@@ -70,6 +70,32 @@ struct Program {
 class TestPasswordGate : public QObject {
     Q_OBJECT
 private slots:
+    // A gate over an entry dialog made when first asked: none made before, one after,
+    // the same one each time.
+    void theEntryDialogIsMadeWhenFirstAsked() {
+        Passwords passwords;
+        passwords.stored = QStringLiteral("secret");
+        QWidget owner;
+        int made = 0;
+        PasswordEntryDialog* dialog = nullptr;
+        AccessGate gate(passwords, [&]() -> PasswordEntryDialog& {
+            if (!dialog) {
+                ++made;
+                dialog = new PasswordEntryDialog(passwords, &owner);
+            }
+            return *dialog;
+        });
+        QList<PasswordEntryDialog*> shown;
+        gate.run = [&](PasswordEntryDialog& d) {
+            shown << &d;
+            Answer(d, Leave::Ok, QStringLiteral("secret"));
+        };
+        QCOMPARE(made, 0);
+        QVERIFY(gate.Ask());
+        QVERIFY(gate.Ask());
+        QCOMPARE(made, 1);
+        QCOMPARE(shown, (QList<PasswordEntryDialog*>{dialog, dialog}));
+    }
     // The gate's answer and what a guarded menu command says, for each way of leaving
     // the entry dialog, with and without a password, and after an earlier entry.
     void gate_data() {

@@ -2,7 +2,9 @@
 #include "report/ReportLayout.h"
 #include "report/ReportTotals.h"
 #include "storage/Failure.h"
+#include "storage/TextForms.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 using Page = ReportLayout::Page;
@@ -92,6 +94,39 @@ private slots:
         QCOMPARE(totals.MoneyText(), money);
     }
 
+    // The totals read the common charge texts on a short path of their own: every value
+    // must be the very one the general reader gives, to the last bit, and every text it
+    // does not take must still be read (or refused) as before.
+    void chargesReadAsTheGeneralReaderReadsThem_data() {
+        QTest::addColumn<QString>("summ");
+        for (const char* text :
+             {"0", "-0", "+0", "0,1", "0,2", "30,1666666666667", "-30,1666666666667", "30,",
+              ",5", "+,5", "20", "1234567890,123456789", "9999999999999999999",
+              "0,000000000000000001", "18446744073709551615", "99999999999999999999",
+              "0,1234567890123456789", "0,00000000000000000001", " 1,5", "1,5 ", "1E5",
+              "1,5e-3", "007,50"})
+            QTest::newRow(text) << QString::fromLatin1(text);
+        QRandomGenerator random(20261208);
+        for (int i = 0; i < 2000; ++i) { // random digits on both sides of the comma
+            QString text = random.bounded(4) == 0 ? QStringLiteral("-") : QString();
+            const int whole = random.bounded(12), decimals = random.bounded(1, 19 - whole);
+            for (int d = 0; d < whole; ++d)
+                text += QChar(u'0' + random.bounded(10));
+            text += QLatin1Char(',');
+            for (int d = 0; d < decimals; ++d)
+                text += QChar(u'0' + random.bounded(10));
+            QTest::newRow(qPrintable(QStringLiteral("random %1").arg(i))) << text;
+        }
+    }
+    void chargesReadAsTheGeneralReaderReadsThem() {
+        QFETCH(QString, summ);
+        const QByteArray bytes = summ.toUtf8();
+        const long double expected = TextForms::ParseNumber(summ);
+        ReportTotals totals;
+        totals.AddCharge(QByteArrayView(bytes));
+        QVERIFY(totals.Money() == expected);
+    }
+
     void badTexts_data() {
         QTest::addColumn<QString>("charge");
         QTest::addColumn<QString>("duration");
@@ -102,6 +137,12 @@ private slots:
                                                  << "'1.5' is not a valid floating point value";
         QTest::newRow("empty minutes") << "1" << "1::00" << "'' is not a valid integer value";
         QTest::newRow("letters in hours") << "1" << "x:00:00" << "'x' is not a valid integer value";
+        QTest::newRow("charge with two commas") << "1,2,3" << "0:00:01"
+                                                << "'1,2,3' is not a valid floating point value";
+        QTest::newRow("charge of a sign alone") << "-" << "0:00:01"
+                                                << "'-' is not a valid floating point value";
+        QTest::newRow("charge of a comma alone") << "," << "0:00:01"
+                                                 << "',' is not a valid floating point value";
     }
     void badTexts() {
         QFETCH(QString, charge);

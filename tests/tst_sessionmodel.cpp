@@ -90,6 +90,62 @@ private slots:
         QCOMPARE(model.IdAt(5), 99'995);
         QCOMPARE(model.RowOf(99'995), 5);
     }
+
+    // Shown in steps: a view sees the first rows, more at each fetch, and any row it is
+    // moved to; changes of the table keep what it sees consistent with the table.
+    void showsRowsInSteps() {
+        QTemporaryDir dir;
+        Fill(dir.path(), 5000); // ids 1..5000, row r holds id 5000 - r
+        SessionTable table(dir.path());
+        SessionModel model(table);
+        model.SetShownInSteps(true);
+        const int step = SessionModel::StepRows;
+        QCOMPARE(model.rowCount(), step);
+        QVERIFY(model.canFetchMore({}));
+        // The tester fetches too, as a view would.
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const int seen = model.rowCount();
+        QVERIFY(seen >= step && seen < 4000);
+        struct Case {
+            const char* what;
+            std::function<void()> act;
+            int shown, total;
+        };
+        const Case cases[] = {
+            {"fetched", [&] { model.fetchMore({}); }, seen + step, 5000},
+            {"moved to a row further down", [&] { model.ShowThrough(2000); }, 2001, 5000},
+            {"moved to a row already seen", [&] { model.ShowThrough(3); }, 2001, 5000},
+            {"a record stored", [&] { table.Append(Record(Dec7, "new")); }, 2002, 5001},
+            {"a row below the seen ones deleted",
+             [&] {
+                 table.MoveTo(5); // row 4996 of 5001
+                 table.DeleteCurrent();
+             },
+             2002, 5000},
+            {"a seen row deleted",
+             [&] {
+                 table.MoveTo(4999); // row 2
+                 table.DeleteCurrent();
+             },
+             2001, 4999},
+            {"filtered", [&] { table.SetDateFilter(Dec7, Dec7); }, step, 4999},
+            {"moved past the end", [&] { model.ShowThrough(50'000); }, 4999, 4999},
+        };
+        for (const Case& c : cases) {
+            c.act();
+            QVERIFY2(model.rowCount() == c.shown, c.what);
+            QVERIFY2(model.TotalRows() == c.total, c.what);
+            QVERIFY2(model.canFetchMore({}) == (c.shown < c.total), c.what);
+        }
+        // What is seen is the table's rows in their order, whatever came between.
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("new"));
+        QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("5000"));
+        QCOMPARE(model.index(2, 1).data().toString(), QStringLiteral("4998"));
+        QCOMPARE(model.IdAt(4998), 1);
+        model.SetShownInSteps(false);
+        QCOMPARE(model.rowCount(), 4999);
+        QVERIFY(!model.canFetchMore({}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSessionModel)

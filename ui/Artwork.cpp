@@ -185,6 +185,13 @@ QPixmap Picture(const QString& name) {
     return QPixmap::fromImage(reader.read());
 }
 
+QPixmap ToolbarStrip() {
+    static const bool registered = (RegisterPictures(), true);
+    Q_UNUSED(registered);
+    QImageReader reader(QStringLiteral(":/pictures/toolbar-strip.png"), "png");
+    return QPixmap::fromImage(reader.read());
+}
+
 QImage ToolbarArtwork() {
     QImage image(298, 280, QImage::Format_RGB32);
     QPainter p(&image);

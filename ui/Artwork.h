@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QRect>
 #include <QPixmap>
 
 namespace Artwork {
@@ -19,6 +20,10 @@ QIcon OkIcon();
 
 // One of the decorative JPEG pictures built into the program: "toolbar" or "about".
 QPixmap Picture(const QString& name);
+// The part of "toolbar" the toolbar shows, kept decoded beside it as a PNG: read without
+// an image plugin and without decoding the rest.
+inline constexpr QRect ToolbarStripRect(0, 0, 112, 23);
+QPixmap ToolbarStrip();
 
 // The artwork behind app/pictures/toolbar.jpg (298 x 280) and about.jpg (100 x 52).
 QImage ToolbarArtwork();

@@ -2,6 +2,8 @@
 // The faces the windows ask for, with the nearest faces a Linux desktop has after them.
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QHash>
 #include <QStringList>
 
 namespace UiFonts {
@@ -20,9 +22,27 @@ inline QStringList SerifFamilies() {
             QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")};
 }
 
+// The first of `families` this machine has (or one fontconfig takes for it), looked up
+// once per list: a font that carries the whole list has Qt look for each missing face
+// again, through fontconfig, wherever the font is first used. Nothing found: the first.
+inline QString InstalledFamily(const QStringList& families) {
+    static QHash<QStringList, QString> found;
+    const auto known = found.constFind(families);
+    if (known != found.cend())
+        return *known;
+    QString family = families.value(0);
+    for (const QString& candidate : families)
+        if (QFontDatabase::hasFamily(candidate)) {
+            family = candidate;
+            break;
+        }
+    found.insert(families, family);
+    return family;
+}
+
 inline QFont Font(const QStringList& families, int pixels, bool bold = false) {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies({InstalledFamily(families)});
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;

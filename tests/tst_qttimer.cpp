@@ -1,0 +1,81 @@
+#include "accounting/QtTimer.h"
+
+#include <QtTest>
+
+// The tracker's timers on QTimer, held while no one sees their work. Real time, short
+// intervals: what is counted is taken from the clock, so a slow machine changes no result.
+class TestQtTimer : public QObject {
+    Q_OBJECT
+private slots:
+    void heldItFiresNotAndCatchesUpOnceReleased() {
+        int fired = 0;
+        QList<int> caughtUp;
+        QtTimer timer(
+            40, [&] { ++fired; }, [&](int missed) { caughtUp << missed; });
+        timer.Enable();
+        timer.SetHeld(true);
+        QVERIFY(timer.IsEnabled()); // for the tracker it still runs
+        QElapsedTimer waited;
+        waited.start();
+        QTest::qWait(220);
+        QCOMPARE(fired, 0);
+        QVERIFY(caughtUp.isEmpty());
+        const qint64 held = waited.elapsed();
+        timer.SetHeld(false);
+        QCOMPARE(caughtUp.size(), 1); // at once, in one call
+        QVERIFY(caughtUp[0] >= 5 && caughtUp[0] <= held / 40);
+        QTRY_VERIFY(fired >= 1); // and on in its rhythm
+        QCOMPARE(caughtUp.size(), 1);
+    }
+
+    void aTimerDisabledOrNotYetDueWhileHeldHasNothingToCatchUp() {
+        int fired = 0;
+        QList<int> caughtUp;
+        QtTimer timer(
+            10'000, [&] { ++fired; }, [&](int missed) { caughtUp << missed; });
+        timer.Enable();
+        timer.SetHeld(true);
+        timer.SetHeld(false); // less than an interval held
+        QVERIFY(caughtUp.isEmpty());
+
+        QtTimer fast(
+            20, [&] { ++fired; }, [&](int missed) { caughtUp << missed; });
+        fast.SetHeld(true);
+        fast.Enable(); // enabled while held: waits for the release
+        QVERIFY(fast.IsEnabled());
+        QTest::qWait(60);
+        QCOMPARE(fired, 0);
+        fast.Disable();
+        fast.SetHeld(false);
+        QVERIFY(caughtUp.isEmpty());
+        QVERIFY(!fast.IsEnabled());
+        QTest::qWait(60);
+        QCOMPARE(fired, 0);
+    }
+
+    void enablingAnEnabledTimerKeepsItsInterval() {
+        int fired = 0;
+        QtTimer timer(150, [&] { ++fired; });
+        timer.Enable();
+        QElapsedTimer since;
+        since.start();
+        QTest::qWait(80);
+        timer.Enable();
+        QTRY_VERIFY(fired == 1);
+        QVERIFY(since.elapsed() < 150 + 80); // not restarted at the second Enable
+        QCOMPARE(timer.Interval(), 150);
+    }
+
+    void withoutACatchUpTheHandlerRunsOnce() {
+        int fired = 0;
+        QtTimer timer(20, [&] { ++fired; });
+        timer.Enable();
+        timer.SetHeld(true);
+        QTest::qWait(100);
+        timer.SetHeld(false);
+        QCOMPARE(fired, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQtTimer)
+#include "tst_qttimer.moc"

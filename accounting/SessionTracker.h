@@ -31,10 +31,10 @@ public:
 };
 
 struct TrackerTimers {
-    Timer& poll;    // Timer1, 3000 ms or the options' interval
-    Timer& ticker;  // Timer2, 1000 ms
-    Timer& watch;   // Timer3, 4000 ms
-    Timer& startup; // Timer4, 1500 ms, once
+    Timer& poll;    // 3000 ms or the options' interval
+    Timer& ticker;  // 1000 ms: the status line's clock
+    Timer& watch;   // 4000 ms: the tariff watch
+    Timer& startup; // 1500 ms, once: the start-up step
 };
 
 class SessionTracker {

@@ -229,12 +229,12 @@ void MainWindow::BuildMenus() {
     connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
             &MainWindow::HideWindow);
     AddSeparator(file, "N11");
-    QAction* n2 = AddEntry(file, "N2", QStringLiteral("Тариф"));
-    n2->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
-    connect(n2, &QAction::triggered, this, &MainWindow::ShowTariffs);
-    QAction* n5 = AddEntry(file, "N5", QStringLiteral("Отчет..."));
-    n5->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
-    connect(n5, &QAction::triggered, this, &MainWindow::ShowReportDialog);
+    QAction* tariffEntry = AddEntry(file, "N2", QStringLiteral("Тариф"));
+    tariffEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
+    connect(tariffEntry, &QAction::triggered, this, &MainWindow::ShowTariffs);
+    QAction* reportEntry = AddEntry(file, "N5", QStringLiteral("Отчет..."));
+    reportEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
+    connect(reportEntry, &QAction::triggered, this, &MainWindow::ShowReportDialog);
     connect(AddEntry(file, "Statistics1", QStringLiteral("Статистика...")), &QAction::triggered,
             this, &MainWindow::ShowStatistics);
     connect(AddEntry(file, "Budget1", QStringLiteral("Бюджет...")), &QAction::triggered, this,
@@ -255,15 +255,15 @@ void MainWindow::BuildMenus() {
 
     QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
     colours->menuAction()->setObjectName(QStringLiteral("N17"));
-    QAction* n19 = AddEntry(colours, "N19", QStringLiteral("Цвет формы"));
-    n19->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
-    connect(n19, &QAction::triggered, this, &MainWindow::ChooseFormColour);
-    QAction* n20 = AddEntry(colours, "N20", QStringLiteral("Цвет таблицы"));
-    n20->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
-    connect(n20, &QAction::triggered, this, &MainWindow::ChooseGridColour);
-    QAction* n21 = AddEntry(colours, "N21", QStringLiteral("Цвет шрифта"));
-    n21->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
-    connect(n21, &QAction::triggered, this, &MainWindow::ChooseFont);
+    QAction* formColourEntry = AddEntry(colours, "N19", QStringLiteral("Цвет формы"));
+    formColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
+    connect(formColourEntry, &QAction::triggered, this, &MainWindow::ChooseFormColour);
+    QAction* gridColourEntry = AddEntry(colours, "N20", QStringLiteral("Цвет таблицы"));
+    gridColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
+    connect(gridColourEntry, &QAction::triggered, this, &MainWindow::ChooseGridColour);
+    QAction* fontColourEntry = AddEntry(colours, "N21", QStringLiteral("Цвет шрифта"));
+    fontColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
+    connect(fontColourEntry, &QAction::triggered, this, &MainWindow::ChooseFont);
 
     QMenu* sites = bar->addMenu(QStringLiteral("Сайты"));
     sites->menuAction()->setObjectName(QStringLiteral("N18"));

@@ -124,6 +124,26 @@ private slots:
         QCOMPARE(p.passwords.stored, QStringLiteral("abc"));
     }
 
+    // A first line of "0" clears a mark that was set; "1" sets it.
+    void theFirstLineSetsAndClearsTheMark_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("after");
+        QTest::newRow("0 clears") << true << QByteArray("0\r\n\r\n3\r\n") << false;
+        QTest::newRow("1 sets") << false << QByteArray("1\r\n\r\n3\r\n") << true;
+        QTest::newRow("0 keeps it clear") << false << QByteArray("0\r\n\r\n3\r\n") << false;
+    }
+    void theFirstLineSetsAndClearsTheMark() {
+        QFETCH(bool, before);
+        QFETCH(QByteArray, file);
+        QFETCH(bool, after);
+        Program p;
+        p.startMinimised = before;
+        p.Write(file);
+        p.options.LoadOptions();
+        QCOMPARE(p.startMinimised, after);
+    }
+
     void lineThree_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("error"); // empty: the interval is 10

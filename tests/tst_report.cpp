@@ -131,6 +131,31 @@ private slots:
         QVERIFY(!rig.table.Filtered());
     }
 
+    // Read page by page, each page holds its own rows, newest first: none repeated from the
+    // page before, none dropped at the range's end, whichever page the reading starts at.
+    void everyPageHoldsItsOwnRows() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        const int records = 150;
+        for (int i = 0; i < records; ++i)
+            table.Append({Dec1, QString::number(i), "", "0:00:01", "20", "1"});
+        ReportDocument report(table, table.CurrentRange(), {});
+        QVERIFY(report.PageCount() >= 3);
+        for (qint64 start = 0; start < report.PageCount(); ++start) {
+            qint64 expectedPage = start;
+            int next = records - 1 - int(ReportLayout::PageAt(records, start).firstRow);
+            report.ForEachPage(start, report.PageCount() - 1,
+                               [&](qint64 page, const std::vector<SessionRecord>& rows) {
+                                   QCOMPARE(page, expectedPage++);
+                                   QCOMPARE(qint64(rows.size()),
+                                            ReportLayout::PageAt(records, page).rows);
+                                   for (const SessionRecord& r : rows)
+                                       QCOMPARE(r.startTime, QString::number(next--));
+                               });
+            QCOMPARE(next, -1); // down to the oldest row, the range's last
+        }
+    }
+
     void previewPagesAndZoom() {
         QTemporaryDir dir;
         SessionTable table(dir.path());

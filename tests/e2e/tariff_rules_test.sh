@@ -25,7 +25,12 @@ rules_folder() {
     PRAGMA user_version = 1;"
   link_down
   start "$d" "2026-12-01 09:00:00"
-  sleep 2.5
+  # The start-up step opens (and upgrades) the file; a slow build may take a while to get there.
+  for _ in $(seq 100); do
+    [ "$(sqlite3 "$d/tarif.db" "PRAGMA user_version" 2>/dev/null)" = 2 ] && break
+    sleep 0.1
+  done
+  sleep 0.5
   stop "$pid"
   [ "$(sqlite3 "$d/tarif.db" "PRAGMA user_version")" = 2 ] || fail "tarif.db should be upgraded to version 2"
   ls "$d/backup" | grep -q '^tarif-v1-' || fail "no copy of the first-version tarif.db: $(ls "$d/backup")"

@@ -23,7 +23,7 @@ geometry() { grep -iE '^(Top|Left|Width|Height)=' "$work/bin/int.ini" | tr -d '\
 run_once() {
   start_program
   local id
-  id="$(visible_window 15)" || fail "the main window did not show"
+  id="$(visible_window 40)" || fail "the main window did not show: $(xdotool search --pid "$pid" 2>/dev/null | while read -r w; do xdotool getwindowname "$w"; done | tr "\n" "|")"
   sleep 2 # past the start-up step, the frame settled
   # The frame's outer size as the window manager has it.
   local frame

@@ -38,7 +38,7 @@ wait_state() { # wanted, seconds
 
 printf '1\r\n\r\n3\r\n' >"$work/data/options.dn" # start minimised
 start_program
-visible_window 15 >/dev/null || fail "the main window did not show"
+visible_window 40 >/dev/null || fail "the main window did not show"
 wait_state Iconic 6 || fail "with no tray the start-minimised window is $(state), not minimised"
 
 trayer --expand false --widthtype pixel --width 64 --heighttype pixel --height 24 \

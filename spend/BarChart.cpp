@@ -50,8 +50,9 @@ void BarChart::paintEvent(QPaintEvent*) {
     p.drawLine(plot.bottomLeft(), plot.bottomRight());
     p.setPen(palette().color(QPalette::WindowText));
     if (valueText_)
-        p.drawText(QRect(0, plot.top() - line / 2, plot.left() - 4, line),
-                   Qt::AlignRight | Qt::AlignVCenter, valueText_(top));
+        // Under the title's line, beside the top of the plot.
+        p.drawText(QRect(0, plot.top(), plot.left() - 4, line), Qt::AlignRight | Qt::AlignTop,
+                   valueText_(top));
 
     const int n = int(values_.size());
     if (n > 0) {

@@ -17,6 +17,8 @@
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
 #include "settings/OptionsFile.h"
+#include "spend/Budget.h"
+#include "spend/StatisticsWindow.h"
 #include "storage/SessionModel.h"
 
 #include <QApplication>
@@ -121,6 +123,44 @@ int PlainLoop(const QString& dir, const QString& file) {
         sqlite3_close(db);
     });
     Print({ms, double(PeakKb())});
+    return 0;
+}
+
+// The statistics window on a data folder: the table opened, the period's days and the last
+// twelve periods read from the kept day totals, the three charts laid out and painted once.
+int Statistics(const QString& dir) {
+    QList<double> runs;
+    for (int i = 0; i < 3; ++i)
+        runs << Millis([&] {
+            const SessionTable table(dir);
+            StatisticsWindow window(
+                [&](const QDate& from, const QDate& to) { return table.DayTotalsIn(from, to); },
+                [] { return std::pair<qint64, double>{0, 0}; });
+            window.ShowPeriod(Budget{1, 500, 100, {80, 100}}, QDate(2026, 12, 8));
+            QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+            window.render(&image);
+        });
+    Print({Median(runs)});
+    return 0;
+}
+
+// `PROGRAM --summary --json` in a data folder, from launch to its end, beside
+// `PROGRAM --version` (the cost of starting the program at all).
+int Summary(const QString& program, const QString& dir) {
+    const auto once = [&](const QStringList& args) {
+        return Millis([&] {
+            QProcess child;
+            child.setWorkingDirectory(dir);
+            child.start(program, args);
+            child.waitForFinished(60'000);
+        });
+    };
+    QList<double> summary, version;
+    for (int i = 0; i < 5; ++i) {
+        summary << once({"--summary", "--json"});
+        version << once({"--version"});
+    }
+    Print({Median(summary), Median(version)});
     return 0;
 }
 
@@ -525,8 +565,8 @@ void Row(const char* figure, double ours, double baseline, const char* unit, con
 
 int All(const QString& program, const QString& minimal, QStringList parts) {
     if (parts.isEmpty())
-        parts = QStringList{"idle", "hidden", "syncs",   "offline", "startup", "append",
-                            "grid", "totals", "preview", "pdf",     "poll"};
+        parts = QStringList{"idle",   "hidden",  "syncs", "offline", "startup", "append",
+                            "grid",   "totals",  "spend", "preview", "pdf",     "poll"};
     const int rounds = qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS")
                            : 3;
@@ -720,6 +760,16 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             "< 80 MB", r[0][1].median < 80 * 1024);
     }
 
+    if (parts.contains("spend")) {
+        const QString million = folder("1e6", 1'000'000);
+        const auto stats = Interleaved({{"statistics", million}}, rounds)[0];
+        Row("statistics window open, 1e6 records", stats[0], {}, "ms", "< 100 ms",
+            stats[0].median < 100);
+        const auto summary = Interleaved({{"summary", program, million}}, rounds)[0];
+        Row("--summary --json, 1e6 records (base: --version)", summary[0], summary[1], "ms",
+            "< 50 ms", summary[0].median < 50);
+    }
+
     if (parts.contains("poll")) {
         const auto poll = Interleaved({{"poll"}}, rounds)[0];
         Row("one poll (two or three lookups), median", poll[0], {}, "us", "< 50 us",
@@ -748,6 +798,10 @@ int main(int argc, char* argv[]) {
         return Pdf(args[1], args[2]);
     if (command == "qpainter" && args.size() == 3)
         return PlainLoop(args[1], args[2]);
+    if (command == "statistics" && args.size() == 2)
+        return Statistics(args[1]);
+    if (command == "summary" && args.size() == 3)
+        return Summary(args[1], args[2]);
     if (command == "totals" && args.size() == 2)
         return Totals(args[1]);
     if (command == "scantotals" && args.size() == 2)

@@ -149,3 +149,28 @@ public:
     bool failOptions = false;
     bool failTariffs = false;
 };
+
+// The tracker with every seam faked; tests add how it starts and what they read.
+struct TrackerRig {
+    FakeClock clock;
+    FakeTimer poll, ticker, watch, startup;
+    ScriptedAddresses addresses;
+    ConnectionProbe probe{addresses};
+    FakeRates rates;
+    FakeWriter writer;
+    FakeView view;
+    FakeSteps steps;
+    SessionTracker tracker{clock, {poll, ticker, watch, startup}, probe, rates, writer, view,
+                           steps};
+
+    // The addresses change, time passes, and the poll looks.
+    void Poll(const QStringList& addressList, int afterMsecs = 3000) {
+        addresses.Always(addressList);
+        clock.Advance(afterMsecs);
+        tracker.Poll();
+    }
+    void Watch(int afterMsecs = 4000) {
+        clock.Advance(afterMsecs);
+        tracker.WatchTariff();
+    }
+};

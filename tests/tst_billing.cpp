@@ -36,33 +36,13 @@ QStringList Charges(const QStringList& pieces, const Billing& billing) {
     return charges;
 }
 
-struct Rig {
-    FakeClock clock;
-    FakeTimer poll, ticker, watch, startup;
-    ScriptedAddresses addresses;
-    ConnectionProbe probe{addresses};
-    FakeRates rates;
-    FakeWriter writer;
-    FakeView view;
-    FakeSteps steps;
-    SessionTracker tracker{clock, {poll, ticker, watch, startup}, probe, rates, writer, view,
-                           steps};
-
+struct Rig : TrackerRig {
     Rig(const Billing& billing, QDate date = Dec7, int msecs = Ms(9, 0, 0)) {
         rates.billing = billing;
         clock.now = {date, msecs};
         addresses.Always(Down);
         tracker.Start();
         tracker.StartUp();
-    }
-    void Poll(const QStringList& list, int after = 3000) {
-        addresses.Always(list);
-        clock.Advance(after);
-        tracker.Poll();
-    }
-    void Watch(int after = 4000) {
-        clock.Advance(after);
-        tracker.WatchTariff();
     }
     // Connections with a tariff change, a long one across midnight, and short ones.
     void Script() {

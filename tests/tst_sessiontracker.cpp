@@ -15,33 +15,13 @@ const QStringList Up{QStringLiteral("10.1.2.3")};
 const QStringList Down{QStringLiteral("127.0.0.1")};
 
 // The tracker with every seam faked, past its start-up step, at 9:00:00 on 7 Dec.
-struct Rig {
-    FakeClock clock;
-    FakeTimer poll, ticker, watch, startup;
-    ScriptedAddresses addresses;
-    ConnectionProbe probe{addresses};
-    FakeRates rates;
-    FakeWriter writer;
-    FakeView view;
-    FakeSteps steps;
-    SessionTracker tracker{clock, {poll, ticker, watch, startup}, probe, rates, writer, view,
-                           steps};
-
+struct Rig : TrackerRig {
     explicit Rig(bool started = true) {
         clock.Set(Dec7, 9, 0, 0);
         addresses.Always(Down);
         tracker.Start();
         if (started)
             tracker.StartUp();
-    }
-    void Poll(const QStringList& addressList, int afterMsecs = 3000) {
-        addresses.Always(addressList);
-        clock.Advance(afterMsecs);
-        tracker.Poll();
-    }
-    void Watch(int afterMsecs = 4000) {
-        clock.Advance(afterMsecs);
-        tracker.WatchTariff();
     }
     QStringList Written() const {
         QStringList rows;

@@ -53,7 +53,7 @@ void AddSeparator(QMenu* menu, const char* name) {
 MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
                        QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), settings_(std::move(settings)),
-      errors_(this, state.title), status_(new QLabel(this)),
+      errors_(this, state.title), status_(new StatusLine(this)),
       lastFont_{UiFonts::Font(UiFonts::SansFamilies(), 11),
                 QApplication::palette().color(QPalette::WindowText)} {
     setObjectName(QStringLiteral("Form1"));
@@ -81,6 +81,7 @@ void MainWindow::BuildSpending() {
     // At every poll's write, and at every record deleted; and once a minute whatever
     // happens, so that the period's figures show off line too and a new period is seen.
     state_.written = [this] { spend_->Look(); };
+    state_.kept = [this] { spend_->LookAgain(); };
     auto* minute = new QTimer(this);
     connect(minute, &QTimer::timeout, spend_, &SpendWatch::Look);
     minute->start(60'000);

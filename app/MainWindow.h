@@ -6,6 +6,7 @@
 #include "Later.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBox.h"
+#include "ui/StatusLine.h"
 #include "settings/WindowSettings.h"
 
 #include <QMainWindow>
@@ -122,7 +123,7 @@ private:
     Dialogs& dialogs_;
     WindowSettings settings_;
     ErrorBox errors_;
-    QLabel* status_;
+    StatusLine* status_;
     SessionModel* model_ = nullptr;
     SessionGrid* grid_ = nullptr;
     Navigator* navigator_ = nullptr;

@@ -46,8 +46,8 @@ void AppState::Append(const SessionRecord& record, const std::optional<OpenSegme
 
 void AppState::Checkpoint(const std::optional<OpenSegment>& open) {
     Sessions().Checkpoint(open);
-    if (written)
-        written();
+    if (kept)
+        kept();
 }
 
 std::optional<OpenSegment> AppState::LeftOpen() { return Sessions().LeftOpen(); }

@@ -29,8 +29,10 @@ public:
     void StartTracker(TrackerView& view);
     // Called once when data.db opens after a failed first try.
     std::function<void()> sessionsOpened;
-    // Called after each poll's write (a record, or the open connection kept) has gone in.
+    // Called after a record has gone in.
     std::function<void()> written;
+    // Called after the open connection alone was kept: the stored records did not change.
+    std::function<void()> kept;
 
     void LoadOptions() override;
     void OpenTariffTable() override;

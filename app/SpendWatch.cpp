@@ -24,16 +24,29 @@ QStringList SpendWatch::Reload() {
 }
 
 void SpendWatch::Look() {
+    stored_.reset();
+    LookAgain();
+}
+
+void SpendWatch::LookAgain() {
     if (!state_.sessions)
         return;
     const LocalMoment now = state_.clock.Now();
     const BillingPeriod period = BillingPeriod::Containing(now.date, budget_.startDay);
-    SpendTotal stored;
-    try {
-        stored = SpendTotal::Of(state_.sessions->DayTotalsIn(period.first, period.last));
-    } catch (const Failure&) {
-        return; // the tracker's own write or read tells what is wrong with the file
+    if (!stored_ || !(stored_->first == period)) {
+        try {
+            stored_.emplace(period,
+                            SpendTotal::Of(state_.sessions->DayTotalsIn(period.first, period.last)));
+        } catch (const Failure&) {
+            stored_.reset();
+            return; // the tracker's own write or read tells what is wrong with the file
+        }
     }
+    Show(now, period, stored_->second);
+}
+
+void SpendWatch::Show(const LocalMoment& now, const BillingPeriod& period,
+                      const SpendTotal& stored) {
     std::optional<OpenCharge> open;
     if (state_.tracker && state_.tracker->SegmentOpen())
         open = OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),

@@ -2,12 +2,15 @@
 // Watches the period's spending at every poll and every stored or deleted record: keeps the
 // tray icon's tip live and gives the budget's alerts, the connection being timed included.
 
+#include "accounting/Clock.h"
 #include "settings/ProgramSettings.h"
 #include "spend/BudgetAlerts.h"
 #include "spend/DesktopNotifier.h"
 #include "spend/LiveSpend.h"
 
 #include <QObject>
+#include <optional>
+#include <utility>
 
 class AppState;
 class TrayIcon;
@@ -22,6 +25,9 @@ public:
     QStringList Reload();
     // Looks at the spending now: the tip, and an alert for a threshold newly passed.
     void Look();
+    // The same when only the connection being timed moved on: the stored records are taken
+    // as read last, unless the period changed since.
+    void LookAgain();
 
     const Budget& CurrentBudget() const { return budget_; }
     ProgramSettings& Settings() { return settings_; }
@@ -36,4 +42,8 @@ private:
     BudgetAlerts alerts_;
     DesktopNotifier notifier_;
     QString tip_;
+    // The period's stored records as read last.
+    std::optional<std::pair<BillingPeriod, SpendTotal>> stored_;
+
+    void Show(const LocalMoment& now, const BillingPeriod& period, const SpendTotal& stored);
 };

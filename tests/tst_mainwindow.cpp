@@ -4,6 +4,7 @@
 #include "app/ApplicationTitle.h"
 #include "app/MainWindow.h"
 #include "app/SessionGrid.h"
+#include "app/SpendWatch.h"
 #include "app/TrayIcon.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/OptionsFile.h"
@@ -173,6 +174,32 @@ private slots:
         w.CloseDown(false); // the end of the event loop closes once more: nothing twice
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT count(*) FROM session"),
                  QStringList{"1"});
+    }
+
+    // The tray tip is brought up to date at every poll. A poll that only keeps the open
+    // connection reuses the period's stored records as read last, but a new period is read
+    // afresh: the month's last day's spending never follows the tip into the next month.
+    void theTipReadsANewPeriodAfresh() {
+        Program p;
+        p.clock.Set(QDate(2026, 11, 30), 23, 50, 0);
+        MainWindow& w = p.Open();
+        p.state.tracker->StartUp();
+        RawSql(p.dir.filePath("data.db"),
+               "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+               "VALUES('2026-11-30', '9:00:00', '10:00:00', '1:00:00', '100', '100')");
+        p.addresses.Always({"10.1.2.3"});
+        p.state.tracker->Poll(); // connected; the open connection kept
+        w.Spending()->Look();    // as the minute's look does
+        QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
+                 qPrintable(w.Spending()->Tip()));
+        p.clock.Advance(3000);
+        p.state.tracker->Poll();
+        QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
+                 qPrintable(w.Spending()->Tip()));
+        p.clock.Advance(10 * 60'000 + 27'000); // 0:00:30 on December 1
+        p.state.tracker->Poll();               // the open connection kept, in December
+        QVERIFY2(!w.Spending()->Tip().contains(QStringLiteral("100,00")),
+                 qPrintable(w.Spending()->Tip()));
     }
 
     void colourDialogRemembersTheLastColour() {

@@ -8,6 +8,7 @@
 
 void TariffBook::SetTable(const TariffTable* table) {
     table_ = table;
+    readAt_.reset();
     if (!table_)
         return;
     try {
@@ -18,6 +19,11 @@ void TariffBook::SetTable(const TariffTable* table) {
 }
 
 void TariffBook::Read() {
+    // The mark is taken first: a change while reading is read again next time.
+    const TariffTable::Mark mark = table_->Now();
+    if (readAt_ == mark)
+        return; // nothing written since the last read
+    readAt_.reset();
     // All three or none: the periods are never matched against another read's holidays.
     auto rows = table_->ReadAll();
     auto holidays = table_->ReadHolidays();
@@ -25,6 +31,7 @@ void TariffBook::Read() {
     lastRead_ = std::move(rows);
     holidays_ = std::move(holidays);
     billing_ = billing;
+    readAt_ = mark;
 }
 
 QString TariffBook::LookupRate() {

@@ -96,7 +96,8 @@ public:
     static ConnectionSoFar With(const ConnectionSoFar& soFar, const SessionRecord& record);
 
 private:
-    void Read(); // throws Failure
+    // Reads the table, unless nothing was written to it since the last read. Throws Failure.
+    void Read();
 
     const Clock& clock_;
     const TariffTable* table_ = nullptr;
@@ -104,4 +105,5 @@ private:
     std::vector<TariffRow> lastRead_;
     std::vector<Holiday> holidays_;
     Billing billing_;
+    std::optional<TariffTable::Mark> readAt_; // the table's mark at the last read
 };

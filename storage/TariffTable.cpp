@@ -67,9 +67,10 @@ struct TariffTable::Statements {
           removeHoliday(db, "DELETE FROM holiday WHERE Date = ?1"),
           billing(db, "SELECT Unit, Fee, Minimum FROM billing WHERE id = 1"),
           setBilling(db, "INSERT OR REPLACE INTO billing(id, Unit, Fee, Minimum) "
-                         "VALUES(1, ?1, ?2, ?3)") {}
+                         "VALUES(1, ?1, ?2, ?3)"),
+          dataVersion(db, "PRAGMA data_version") {}
     SqliteStatement all, insert, update, remove, holidays, setHoliday, removeHoliday, billing,
-        setBilling;
+        setBilling, dataVersion;
 };
 
 TariffTable::TariffTable(const QString& dir, QObject* parent)
@@ -94,6 +95,22 @@ void TariffTable::Open() {
     st_ = std::move(statements);
     db_ = std::move(db);
     identity_ = identity;
+    ++opens_;
+}
+
+TariffTable::Mark TariffTable::Now() const {
+    ReopenIfReplaced();
+    SqliteStatement& s = st_->dataVersion;
+    qint64 others = 0;
+    try {
+        if (s.Step())
+            others = s.Int(0);
+        s.Reset();
+    } catch (const SqliteError& error) {
+        s.Reset();
+        Fail(QStringLiteral("прочитать"), error);
+    }
+    return {opens_, writes_, others};
 }
 
 void TariffTable::ReopenIfReplaced() const {
@@ -185,6 +202,7 @@ qint64 TariffTable::Add(const TariffPeriod& p) {
         st_->insert.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
+    ++writes_;
     emit Changed();
     return id;
 }
@@ -205,6 +223,7 @@ void TariffTable::Update(qint64 id, const TariffPeriod& p) {
         st_->update.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
+    ++writes_;
     emit Changed();
 }
 
@@ -220,6 +239,7 @@ void TariffTable::Remove(qint64 id) {
         st_->remove.Reset();
         Fail(QStringLiteral("удалить запись из"), error);
     }
+    ++writes_;
     emit Changed();
 }
 
@@ -233,6 +253,7 @@ void TariffTable::Write(SqliteStatement& statement, const QString& action) {
         statement.Reset();
         Fail(action, error);
     }
+    ++writes_;
     emit Changed();
 }
 

@@ -66,6 +66,16 @@ public:
     Billing ReadBilling() const;
     void SetBilling(const Billing& billing);
 
+    // Marks what the table holds: the mark changes with every write through this table,
+    // every commit of another program and every file put in the place of the one open, so
+    // a reader whose last read carries the mark seen now need not read again. Throws as
+    // ReadAll does when the file was deleted or what replaced it cannot be opened.
+    struct Mark {
+        qint64 opens = 0, writes = 0, others = 0;
+        bool operator==(const Mark&) const = default;
+    };
+    Mark Now() const;
+
     static int FieldIndex(const QString& name); // throws "Field '%s' not found"
     // The stored form of a time of day: HH:MM:SS.zzz.
     static QString StoredTime(int msecs);
@@ -83,6 +93,8 @@ private:
     QString dir_;
     QString path_;
     std::optional<FileIdentity> identity_;
+    qint64 opens_ = 0;
+    qint64 writes_ = 0;
     SqliteDatabase db_;
     struct Statements;
     std::unique_ptr<Statements> st_;

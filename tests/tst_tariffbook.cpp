@@ -297,6 +297,12 @@ private slots:
         sqlite3_exec(writer, "BEGIN EXCLUSIVE; DELETE FROM tariff", nullptr, nullptr, nullptr);
         QCOMPARE(book.LookupRate(), QStringLiteral("20"));
         sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+        // What another program commits counts from the next lookup, and so does a write
+        // through the table itself.
+        sqlite3_exec(writer, "UPDATE tariff SET Cost = 30", nullptr, nullptr, nullptr);
+        QCOMPARE(book.LookupRate(), QStringLiteral("30"));
+        table.Update(table.ReadAll().front().id, {Ms(0, 0, 0), Ms(23, 59, 59), 20});
+        QCOMPARE(book.LookupRate(), QStringLiteral("20"));
         sqlite3_close(writer);
 
         // Replaced by something that is no tariff file: told, with the rate read last.

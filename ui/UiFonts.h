@@ -22,17 +22,25 @@ inline QStringList SerifFamilies() {
             QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")};
 }
 
-// The first of `families` this machine has (or one fontconfig takes for it), looked up
-// once per list: a font that carries the whole list has Qt look for each missing face
-// again, through fontconfig, wherever the font is first used. Nothing found: the first.
+// The first of `families` this machine has, looked up once per list: a font that carries
+// the whole list has Qt look for each missing face again, through fontconfig, wherever the
+// font is first used. The installed families are listed once; asking fontconfig about
+// each missing face by name costs a substitution pass apiece. Nothing found: the first.
 inline QString InstalledFamily(const QStringList& families) {
     static QHash<QStringList, QString> found;
     const auto known = found.constFind(families);
     if (known != found.cend())
         return *known;
+    // Names as fontconfig gives them, without the foundry Qt adds to some ("P052 [UKWN]").
+    static const QStringList installed = [] {
+        QStringList names;
+        for (const QString& name : QFontDatabase::families())
+            names << name.section(QStringLiteral(" ["), 0, 0);
+        return names;
+    }();
     QString family = families.value(0);
     for (const QString& candidate : families)
-        if (QFontDatabase::hasFamily(candidate)) {
+        if (installed.contains(candidate, Qt::CaseInsensitive)) {
             family = candidate;
             break;
         }

@@ -78,14 +78,22 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
 
 void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
-    // At every poll's write, and at every record deleted; and once a minute whatever
-    // happens, so that the period's figures show off line too and a new period is seen.
+    // At every record stored or deleted; at a poll that only keeps the open connection, from
+    // the stored totals read last; and once a minute whatever happens, so that the period's
+    // figures show off line too and a new period is seen.
     state_.written = [this] { spend_->Look(); };
     state_.kept = [this] { spend_->LookAgain(); };
     auto* minute = new QTimer(this);
     connect(minute, &QTimer::timeout, spend_, &SpendWatch::Look);
     minute->start(60'000);
     QTimer::singleShot(0, spend_, &SpendWatch::Look);
+}
+
+// The statistics window and the budget dialog are made when first asked for: nothing at
+// start-up waits for them.
+StatisticsWindow* MainWindow::Statistics() {
+    if (statistics_)
+        return statistics_;
     statistics_ = new StatisticsWindow(
         [this](const QDate& from, const QDate& to) {
             if (!state_.sessions)
@@ -102,6 +110,12 @@ void MainWindow::BuildSpending() {
             return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
         },
         this);
+    return statistics_;
+}
+
+BudgetDialog* MainWindow::BudgetWindow() {
+    if (budget_)
+        return budget_;
     budget_ = new BudgetDialog(
         [this](const Budget& budget) -> std::optional<QString> {
             if (auto trouble = SaveBudget(spend_->Settings(), budget))
@@ -111,17 +125,18 @@ void MainWindow::BuildSpending() {
             return std::nullopt;
         },
         this);
+    return budget_;
 }
 
 void MainWindow::ShowStatistics() {
-    statistics_->ShowPeriod(spend_->CurrentBudget(), state_.clock.Now().date);
-    statistics_->exec();
+    Statistics()->ShowPeriod(spend_->CurrentBudget(), state_.clock.Now().date);
+    Statistics()->exec();
 }
 
 void MainWindow::ShowBudgetDialog() {
     Guarded([this] {
-        budget_->Show(spend_->CurrentBudget());
-        budget_->exec();
+        BudgetWindow()->Show(spend_->CurrentBudget());
+        BudgetWindow()->exec();
     });
 }
 

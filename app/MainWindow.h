@@ -81,8 +81,8 @@ public:
     void ShowBudgetDialog();     // "Бюджет...", behind the access gate
 
     SpendWatch* Spending() const { return spend_; }
-    StatisticsWindow* Statistics() const { return statistics_; }
-    BudgetDialog* BudgetWindow() const { return budget_; }
+    StatisticsWindow* Statistics();
+    BudgetDialog* BudgetWindow();
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
     void CloseDown(bool interactive);

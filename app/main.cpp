@@ -9,6 +9,7 @@
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/Failure.h"
+#include "ui/ProgramStyle.h"
 #include "ui/Translations.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
@@ -51,6 +52,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new ProgramStyle);
     Translations::InstallRussian(app);
     // Docks and task switchers match the window to its launcher by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvora.Kelvora"));

@@ -1,5 +1,6 @@
 #include "Artwork.h"
 
+#include <QIconEngine>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
@@ -50,13 +51,46 @@ void DrawClock(QPainter& p, const QRectF& r) {
     p.drawLine(r.center(), r.center() + QPointF(r.width() * 0.26, 0));
 }
 
-QIcon FromPainter(const std::function<void(QPainter&)>& draw) {
-    QImage image = Blank(16, 16);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
-    p.end();
-    return QIcon(QPixmap::fromImage(image));
+// A 16 px picture drawn when it is first shown: a menu's pictures cost nothing until the
+// menu first opens. Once drawn it is an ordinary icon of that pixmap, greyed by the style
+// when disabled.
+class PaintedIcon final : public QIconEngine {
+public:
+    explicit PaintedIcon(std::function<void(QPainter&)> draw) : draw_(std::move(draw)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return size.boundedTo(QSize(Side, Side));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {{Side, Side}}; }
+    QIconEngine* clone() const override { return new PaintedIcon(*this); }
+
+private:
+    static constexpr int Side = 16;
+    const QIcon& Drawn() {
+        if (drawn_.isNull()) {
+            QImage image = Blank(Side, Side);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            draw_(p);
+            p.end();
+            drawn_ = QIcon(QPixmap::fromImage(image));
+        }
+        return drawn_;
+    }
+
+    std::function<void(QPainter&)> draw_;
+    QIcon drawn_;
+};
+
+QIcon FromPainter(std::function<void(QPainter&)> draw) {
+    return QIcon(new PaintedIcon(std::move(draw)));
 }
 
 } // namespace
@@ -138,6 +172,23 @@ QIcon MenuIcon(MenuPicture picture) {
     });
 }
 
+QIcon ChevronIcon(Qt::Orientation orientation) {
+    return FromPainter([orientation](QPainter& p) {
+        if (orientation == Qt::Vertical) { // pointing down
+            p.translate(16, 0);
+            p.rotate(90);
+        }
+        for (const double x : {3.5, 8.5}) {
+            QPainterPath head;
+            head.moveTo(x, 4);
+            head.lineTo(x + 4, 8);
+            head.lineTo(x, 12);
+            p.strokePath(head, QPen(Rim, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.strokePath(head, QPen(Ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        }
+    });
+}
+
 QIcon NavigatorIcon(NavigatorPicture picture) {
     return FromPainter([picture](QPainter& p) {
         p.setPen(QPen(Rim, 1));
@@ -180,8 +231,10 @@ QIcon OkIcon() {
 QPixmap Picture(const QString& name) {
     static const bool registered = (RegisterPictures(), true);
     Q_UNUSED(registered);
-    // Read as JPEG by name, so that no other image plugin is loaded to guess the format.
+    // Read as JPEG by name and never guessed, so that no other image plugin is loaded: a
+    // reader that may guess asks every plugin on the machine first, even when told.
     QImageReader reader(QStringLiteral(":/pictures/%1.jpg").arg(name), "jpeg");
+    reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
 }
 
@@ -189,6 +242,7 @@ QPixmap ToolbarStrip() {
     static const bool registered = (RegisterPictures(), true);
     Q_UNUSED(registered);
     QImageReader reader(QStringLiteral(":/pictures/toolbar-strip.png"), "png");
+    reader.setAutoDetectImageFormat(false); // Qt's own PNG reader, no plugin
     return QPixmap::fromImage(reader.read());
 }
 

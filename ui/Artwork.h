@@ -17,6 +17,8 @@ QImage ApplicationImage(int size); // one size of the icon above
 QIcon MenuIcon(MenuPicture picture);
 QIcon NavigatorIcon(NavigatorPicture picture);
 QIcon OkIcon();
+// "More": two arrowheads pointing along the bar, for the menu bar's overflow button.
+QIcon ChevronIcon(Qt::Orientation orientation);
 
 // One of the decorative JPEG pictures built into the program: "toolbar" or "about".
 QPixmap Picture(const QString& name);

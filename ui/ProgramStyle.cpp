@@ -1,0 +1,15 @@
+#include "ProgramStyle.h"
+
+#include "Artwork.h"
+
+QIcon ProgramStyle::standardIcon(StandardPixmap which, const QStyleOption* option,
+                                 const QWidget* widget) const {
+    switch (which) {
+    case SP_ToolBarHorizontalExtensionButton:
+        return Artwork::ChevronIcon(Qt::Horizontal);
+    case SP_ToolBarVerticalExtensionButton:
+        return Artwork::ChevronIcon(Qt::Vertical);
+    default:
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The desktop's own style, with the menu bar's overflow button drawn by the program. The
+// style reads that picture from an image file, and to learn the file's format Qt loads every
+// image plugin on the machine: at start-up, for a button that shows only when the window is
+// too narrow for its menus. This one is drawn when it first shows.
+
+#include <QProxyStyle>
+
+class ProgramStyle final : public QProxyStyle {
+    Q_OBJECT
+public:
+    ProgramStyle() = default;
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
+};

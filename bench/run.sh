@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds in release mode and prints every benchmark figure beside its baseline. Arguments
 # name parts to run alone (idle hidden syncs offline startup append grid totals spend preview
-# pdf poll);
+# pdf poll link);
 # KELVORA_BENCH_ROUNDS sets the rounds of each (3). Other builds on the machine move the
 # figures: the load is printed first.
 set -euo pipefail

@@ -7,12 +7,15 @@
 #include <QTableView>
 
 class SessionModel;
+class FlatHeader;
 
 class SessionGrid final : public QTableView {
     Q_OBJECT
 public:
     static const QColor DefaultCellColor;  // navy
     static const QColor DefaultFixedColor; // aqua
+    static const QColor LineColor;         // the grid and the sections' borders
+    static const QColor SelectionColor;    // the selected row, under white text
     static FontChoice DefaultTitleFont();  // purple serif, 13 px
 
     SessionGrid(SessionModel* model, QWidget* parent = nullptr);
@@ -28,10 +31,18 @@ public:
 
     SessionModel* Sessions() const { return sessions_; }
 
+protected:
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
+    void initStyleOption(QStyleOptionFrame* option) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ApplyColors();
 
     SessionModel* sessions_;
+    FlatHeader* titles_;
+    FlatHeader* indicators_;
+    QWidget* corner_ = nullptr;
     QColor cellColor_ = DefaultCellColor;
     QColor fixedColor_ = DefaultFixedColor;
     FontChoice titleFont_ = DefaultTitleFont();

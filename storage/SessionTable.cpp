@@ -98,10 +98,7 @@ SessionRow ReadRow(const SqliteStatement& s) {
 
 struct SessionTable::Statements {
     explicit Statements(const SqliteDatabase& db)
-        : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
-                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
-          remove(db, "DELETE FROM session WHERE id = ?1"),
-          first(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
+        : first(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
           older(db, (SelectRows + "WHERE id < ?3 AND " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
           newer(db, (SelectRows + "WHERE id > ?3 AND " + InView + " ORDER BY id ASC LIMIT 1").c_str()),
           exact(db, (SelectRows + "WHERE id = ?3 AND " + InView).c_str()),
@@ -117,14 +114,24 @@ struct SessionTable::Statements {
           rangeCharges(db, ("SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " + InView +
                             " ORDER BY id DESC")
                                .c_str()),
+          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
+                       "Records, Unit, Fee, Minimum FROM open_segment") {}
+    SqliteStatement first, older, newer, exact, count, page, offsetOf, maxId, rangeCount,
+        rangePage, rangeCharges, readOpen;
+};
+
+// Compiled with the triggers that keep the count and the per-day totals, so only once the
+// totals' table is known to be there.
+struct SessionTable::Writes {
+    explicit Writes(const SqliteDatabase& db)
+        : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
+          remove(db, "DELETE FROM session WHERE id = ?1"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
                        "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
                        "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
-          closeOpen(db, "DELETE FROM open_segment"),
-          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
-                       "Records, Unit, Fee, Minimum FROM open_segment") {}
-    SqliteStatement insert, remove, first, older, newer, exact, count, page, offsetOf, maxId,
-        rangeCount, rangePage, rangeCharges, keepOpen, closeOpen, readOpen;
+          closeOpen(db, "DELETE FROM open_segment") {}
+    SqliteStatement insert, remove, keepOpen, closeOpen;
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
@@ -137,6 +144,7 @@ void SessionTable::Open() {
     // The file open before is closed first: its write-ahead log beside it, under the same
     // name, must be folded back into it and gone before another file is opened there.
     const bool replaced = st_ != nullptr;
+    writes_.reset();
     st_.reset();
     db_ = SqliteDatabase();
     if (replaced)
@@ -145,10 +153,7 @@ void SessionTable::Open() {
     const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
     try {
-        // The totals first: the statements that write records are compiled with the
-        // triggers, which need the totals' table to be there.
         countByScan_ = !CountIsSound(db);
-        daysByScan_ = !DayTotalsAreSound(db);
         statements = std::make_unique<Statements>(db);
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
@@ -156,6 +161,7 @@ void SessionTable::Open() {
     st_ = std::move(statements); // finalized before their connection closes
     db_ = std::move(db);
     identity_ = identity;
+    totalsChecked_ = false;
     count_.reset();
     fullSync_ = true;
     checkpointsSinceSync_ = 0;
@@ -194,8 +200,35 @@ bool SessionTable::DayTotalsAreSound(SqliteDatabase& db) {
     }
 }
 
+void SessionTable::CheckTotals() const {
+    if (totalsChecked_ || !st_)
+        return;
+    // Rebuilding damaged totals changes no record: the table stays the same to its readers.
+    daysByScan_ = !DayTotalsAreSound(const_cast<SqliteDatabase&>(db_));
+    totalsChecked_ = true;
+}
+
+bool SessionTable::DaysByScan() const {
+    CheckTotals();
+    return daysByScan_;
+}
+
+SessionTable::Writes& SessionTable::Wr() {
+    St();
+    if (!writes_) {
+        CheckTotals();
+        try {
+            writes_ = std::make_unique<Writes>(db_);
+        } catch (const SqliteError& error) {
+            Fail(QStringLiteral("открыть"), error);
+        }
+    }
+    return *writes_;
+}
+
 std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& to) const {
     St();
+    CheckTotals();
     try {
         return DayTotals::Read(db_, from, to, daysByScan_);
     } catch (const SqliteError& error) {
@@ -366,6 +399,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
     // of the open connection alone may ride on the next sync, but every twentieth syncs
     // too, so a power loss costs at most about a minute of it and a crash one poll.
+    Writes& w = Wr();
     const bool fullSync = record || ++checkpointsSinceSync_ >= CheckpointsPerSync;
     qint64 id = 0;
     try {
@@ -373,17 +407,17 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         SqliteTransaction transaction(db_);
         if (record) {
             const SessionRecord& r = *record;
-            St().insert.Bind(1, r.date.toString(Qt::ISODate))
+            w.insert.Bind(1, r.date.toString(Qt::ISODate))
                 .Bind(2, r.startTime)
                 .Bind(3, r.endTime)
                 .Bind(4, r.duration)
                 .Bind(5, r.rate)
                 .Bind(6, r.charge);
-            St().insert.Run();
+            w.insert.Run();
             id = db_.LastInsertId(); // before the open segment's own row moves it
         }
         if (keepOpen && open) {
-            St().keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
+            w.keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
                 .Bind(2, qint64(open->startMsecs))
                 .Bind(3, open->lastDate.toString(Qt::ISODate))
                 .Bind(4, qint64(open->lastMsecs))
@@ -394,15 +428,15 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(9, qint64(open->billing.unit))
                 .Bind(10, open->billing.fee)
                 .Bind(11, open->billing.minimum);
-            St().keepOpen.Run();
+            w.keepOpen.Run();
         } else if (keepOpen) {
-            St().closeOpen.Run();
+            w.closeOpen.Run();
         }
         transaction.Commit();
     } catch (const SqliteError& error) {
-        St().insert.Reset();
-        St().keepOpen.Reset();
-        St().closeOpen.Reset();
+        w.insert.Reset();
+        w.keepOpen.Reset();
+        w.closeOpen.Reset();
         Fail(QStringLiteral("записать в"), error);
     }
     if (fullSync)
@@ -485,13 +519,14 @@ void SessionTable::DeleteCurrent() {
     }
     const qint64 id = current_->id;
     const qint64 offset = OffsetOf(id);
+    Writes& w = Wr();
     try {
         SqliteTransaction transaction(db_);
-        St().remove.Bind(1, id);
-        St().remove.Run();
+        w.remove.Bind(1, id);
+        w.remove.Run();
         transaction.Commit();
     } catch (const SqliteError& error) {
-        St().remove.Reset();
+        w.remove.Reset();
         Fail(QStringLiteral("удалить запись из"), error);
     }
     // Deleted: nothing from here on may say otherwise.

@@ -90,7 +90,7 @@ public:
     // The totals of the days from..to that have records, oldest first, from the kept
     // per-day totals (a walk over the records while those cannot be trusted).
     std::vector<DayTotal> DayTotalsIn(const QDate& from, const QDate& to) const;
-    bool DaysByScan() const { return daysByScan_; }
+    bool DaysByScan() const;
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);
@@ -104,12 +104,18 @@ signals:
 
 private:
     struct Statements;
+    struct Writes;
     enum class Seek { First, Older, Newer, Exact };
     // A commit of the open segment alone syncs once in so many.
     static constexpr int CheckpointsPerSync = 20;
 
     void Open();
     Statements& St() const; // throws Failure while no file is open
+    // The statements that write, compiled at the first write, after the totals' check.
+    Writes& Wr();
+    // The per-day totals' check, made once per open file before they are first read or
+    // anything is written, rather than at open: the grid's first paint needs neither.
+    void CheckTotals() const;
     static bool CountIsSound(SqliteDatabase& db);
     static bool DayTotalsAreSound(SqliteDatabase& db);
     bool StillTheOpenFile() const;
@@ -129,8 +135,10 @@ private:
     bool fullSync_ = true;
     int checkpointsSinceSync_ = 0;
     bool countByScan_ = false;
-    bool daysByScan_ = false;
+    mutable bool totalsChecked_ = false;
+    mutable bool daysByScan_ = false;
     std::unique_ptr<Statements> st_;
+    std::unique_ptr<Writes> writes_;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;
     bool eof_ = true;

@@ -188,6 +188,36 @@ private slots:
         QVERIFY(DayTotals::Sound(db));
     }
 
+    // The same damage, with a record written before any totals are read: the totals are
+    // sound before the record goes in, so it is added to the right ones.
+    void rebuiltBeforeTheFirstWrite_data() { rebuiltWhenMissingOrStale_data(); }
+    void rebuiltBeforeTheFirstWrite() {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        {
+            SessionTable table(dir.path());
+            QRandomGenerator random(5);
+            for (int i = 0; i < 20; ++i)
+                table.Append(RandomRecord(random));
+        }
+        const QString path = dir.filePath("data.db");
+        RawSql(path, damage.toUtf8().constData());
+        const QString failure = FailureOf([&] {
+            SessionTable table(dir.path());
+            table.Append({Dec1, "9:00:00", "10:00:00", "1:00:00", "20", "20"});
+        });
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        SqliteDatabase db(path, false);
+        QVERIFY(DayTotals::Sound(db));
+        const auto expected = Expected(path);
+        const auto kept = DayTotals::Read(db, QDate(2000, 1, 1), QDate(2100, 1, 1), false);
+        QCOMPARE(kept.size(), expected.size());
+        for (const DayTotal& d : kept) {
+            QCOMPARE(d.records, expected.at(d.day).records);
+            QCOMPARE(d.seconds, expected.at(d.day).seconds);
+        }
+    }
+
     // A file that is stale and cannot be written: added up from the records, never wrong.
     void staleAndReadOnlyIsAddedUpFromTheRecords() {
         if (geteuid() == 0)

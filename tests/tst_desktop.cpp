@@ -23,6 +23,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -243,7 +244,13 @@ private slots:
                          qPrintable(chosen.name()));
                 QVERIFY2(Contrast::Ratio(grid->FixedTextColor(), chosen) >= Contrast::Enough,
                          qPrintable(chosen.name()));
-                QVERIFY(grid->styleSheet().contains(grid->CellTextColor().name()));
+                // Painted so: the cells and the title row in the chosen colour.
+                const QImage shot = grid->grab().toImage();
+                const QPoint cells = grid->viewport()->geometry().center();
+                QCOMPARE(shot.pixelColor(cells), chosen);
+                QCOMPARE(shot.pixelColor(grid->horizontalHeader()->geometry().topRight() +
+                                         QPoint(-2, 2)),
+                         chosen);
             }
         }
         QApplication::setPalette(before);

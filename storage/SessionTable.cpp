@@ -187,10 +187,13 @@ void SessionTable::Close() {
     // last one on the file and fold back or delete a log that by then belongs to another
     // file under the same name.
     folder_.reset();
-    // What it had not folded back yet is folded back here, so the file holds every record
-    // even when it was moved away (SQLite does not fold back into a moved file at close).
-    if (st_)
+    // What it had not folded back yet of the records stored is folded back here, so the file
+    // holds every record even when it was moved away (SQLite does not fold back into a moved
+    // file at close). A table that stored nothing (a report beside the program) leaves the
+    // file as it was.
+    if (st_ && recordsStored_)
         db_.FoldLogBack();
+    recordsStored_ = false;
     st_.reset();
     db_ = SqliteDatabase();
 }
@@ -445,6 +448,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         checkpointsSinceSync_ = 0;
     if (!record)
         return;
+    recordsStored_ = true;
     // Stored records go back into the file itself soon, on the fold-back's own thread (what
     // a reader holds back stays for the next time): the file alone, copied or moved away,
     // holds every record.

@@ -135,6 +135,7 @@ private:
     std::optional<FileIdentity> identity_;
     bool fullSync_ = true;
     int checkpointsSinceSync_ = 0;
+    bool recordsStored_ = false; // in the file open now
     bool countByScan_ = false;
     bool daysByScan_ = false;
     std::unique_ptr<Statements> st_;

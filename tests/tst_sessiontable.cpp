@@ -487,6 +487,27 @@ private slots:
             QCOMPARE(StartsInFileAlone(dir.filePath("data.db")), QStringList{"new"});
     }
 
+    // Opened beside the program (a report run) and closed having stored nothing, the table
+    // leaves the file as it was: what the program's log holds stays in the log.
+    void aTableThatStoredNothingLeavesTheFileAsItWas() {
+        QTemporaryDir dir;
+        { SessionTable create(dir.path()); }
+        const QString path = dir.filePath("data.db");
+        sqlite3* program = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &program);
+        sqlite3_exec(program,
+                     "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20')",
+                     nullptr, nullptr, nullptr);
+        const QByteArray before = FileDigest(path);
+        {
+            SessionTable table(dir.path());
+            QCOMPARE(Walk(table), QStringList{"9:00:00"});
+        }
+        QCOMPARE(FileDigest(path), before);
+        sqlite3_close(program);
+    }
+
     // The file swapped again and again right after records, while fold-backs may be running:
     // each file that takes the place keeps its own records and its own log, and stays sound,
     // and one moved away keeps all it was given.

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <climits>
+#include <sqlite3.h>
+#include <system_error>
 #include <cmath>
 
 const QString SessionTable::FileName = QStringLiteral("data.db");
@@ -144,9 +146,7 @@ void SessionTable::Open() {
     // The file open before is closed first: its write-ahead log beside it, under the same
     // name, must be folded back into it and gone before another file is opened there.
     const bool replaced = st_ != nullptr;
-    writes_.reset();
-    st_.reset();
-    db_ = SqliteDatabase();
+    Close();
     if (replaced)
         DropLogOfReplacedFile(path_); // it held no more than the open segment, kept anew
     SqliteDatabase db = OpenTableFile(dir_, Schema);
@@ -165,6 +165,43 @@ void SessionTable::Open() {
     count_.reset();
     fullSync_ = true;
     checkpointsSinceSync_ = 0;
+    folder_ = StartFolder();
+}
+
+std::unique_ptr<LogFolder> SessionTable::StartFolder() const {
+    try {
+        SqliteDatabase db(path_, false);
+        // A file SQLite opened for reading only is not folded back; nor one that took the
+        // place of the file just opened, which is not this table's to touch.
+        if (sqlite3_db_readonly(db.handle(), "main") != 0 || FactsOf(path_).identity != identity_)
+            return nullptr;
+        // A connection learns that the file has a log at its first read; until then it
+        // would fold nothing back.
+        db.Exec("SELECT count(*) FROM sqlite_schema");
+        return std::make_unique<LogFolder>(std::move(db));
+    } catch (const SqliteError&) {
+    } catch (const std::system_error&) { // no thread to be had
+    }
+    // Without it the records still reach the file: when the table closes or at SQLite's own
+    // checkpoints.
+    return nullptr;
+}
+
+void SessionTable::Close() {
+    // The fold-back's connection goes first: closed after the table's own, it would be the
+    // last one on the file and fold back or delete a log that by then belongs to another
+    // file under the same name.
+    folder_.reset();
+    // What it had not folded back yet of the records stored is folded back here, so the file
+    // holds every record even when it was moved away (SQLite does not fold back into a moved
+    // file at close). A table that stored nothing (a report beside the program) leaves the
+    // file as it was.
+    if (st_ && recordsStored_)
+        db_.FoldLogBack();
+    recordsStored_ = false;
+    writes_.reset(); // statements are finalized before their connection closes
+    st_.reset();
+    db_ = SqliteDatabase();
 }
 
 bool SessionTable::CountIsSound(SqliteDatabase& db) {
@@ -274,7 +311,9 @@ void SessionTable::ReopenIfReplaced() {
     emit Notice(cause);
 }
 
-SessionTable::~SessionTable() = default;
+SessionTable::~SessionTable() {
+    Close();
+}
 
 void SessionTable::Fail(const QString& action, const SqliteError& error) const {
     throw Failure(TableFailureText(path_, action, error));
@@ -443,9 +482,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         checkpointsSinceSync_ = 0;
     if (!record)
         return;
-    // Stored records go back into the file itself at once (what a reader holds back stays
-    // for the next time): the file alone, copied or moved away, holds every record.
-    db_.FoldLogBack();
+    recordsStored_ = true;
+    // Stored records go back into the file itself soon, on the fold-back's own thread (what
+    // a reader holds back stays for the next time): the file alone, copied or moved away,
+    // holds every record.
+    if (folder_)
+        folder_->Wake();
     // Stored: nothing from here on may say otherwise, or the record would be stored again.
     count_.reset();
     try {

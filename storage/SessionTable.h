@@ -4,6 +4,7 @@
 // the report alike; reads for display go through ReadRows and never move it.
 
 #include "DayTotals.h"
+#include "LogFolder.h"
 #include "SessionRecord.h"
 #include "Sqlite.h"
 #include "platform/FileKind.h"
@@ -91,6 +92,8 @@ public:
     // per-day totals (a walk over the records while those cannot be trusted).
     std::vector<DayTotal> DayTotalsIn(const QDate& from, const QDate& to) const;
     bool DaysByScan() const;
+    // The fold-backs run so far for the file open now (none while it cannot be written).
+    quint64 FoldsRun() const { return folder_ ? folder_->Folds() : 0; }
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);
@@ -110,6 +113,10 @@ private:
     static constexpr int CheckpointsPerSync = 20;
 
     void Open();
+    // Closes the file open now, its log folded back into it as far as readers allow.
+    void Close();
+    // The fold-back of the file just opened, or none when it cannot be written.
+    std::unique_ptr<LogFolder> StartFolder() const;
     Statements& St() const; // throws Failure while no file is open
     // The statements that write, compiled at the first write, after the totals' check.
     Writes& Wr();
@@ -134,11 +141,14 @@ private:
     std::optional<FileIdentity> identity_;
     bool fullSync_ = true;
     int checkpointsSinceSync_ = 0;
+    bool recordsStored_ = false; // in the file open now
     bool countByScan_ = false;
     mutable bool totalsChecked_ = false;
     mutable bool daysByScan_ = false;
     std::unique_ptr<Statements> st_;
     std::unique_ptr<Writes> writes_;
+    // Closed before db_, and before the file's log is removed: it checkpoints the same file.
+    std::unique_ptr<LogFolder> folder_;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;
     bool eof_ = true;

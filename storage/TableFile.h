@@ -27,8 +27,9 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema);
 
 // After the connection to a file that was moved away, deleted or replaced is closed: SQLite
 // leaves that file's write-ahead log where it was, and would read it as the log of whatever
-// file comes next under the name. Records are folded back into their file as they are
-// stored, so such a log holds nothing that is not kept elsewhere.
+// file comes next under the name. Records are folded back into their file soon after they
+// are stored, and what is left at the close, so such a log holds nothing that is not kept
+// elsewhere.
 void DropLogOfReplacedFile(const QString& path);
 
 // A message that names the file, says what was being done and why it failed.

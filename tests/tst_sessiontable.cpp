@@ -18,6 +18,37 @@ QStringList Walk(SessionTable& table) {
     return starts;
 }
 
+// The starts of the records the file holds by itself, without its log beside it: what a
+// copy of data.db alone would hold.
+QStringList StartsInFileAlone(const QString& path) {
+    QTemporaryDir copy;
+    const QString alone = copy.filePath("alone.db");
+    if (!QFile::copy(path, alone))
+        return {QStringLiteral("(not copied)")};
+    return RawSql(alone, "SELECT WremN FROM session ORDER BY id");
+}
+
+// Another program reading the file: until Release() it keeps the view it had, so no
+// fold-back can take what was written since into the file.
+class HeldReader {
+public:
+    explicit HeldReader(const QString& path) {
+        sqlite3_open(path.toUtf8().constData(), &db_);
+        sqlite3_exec(db_, "BEGIN; SELECT count(*) FROM session", nullptr, nullptr, nullptr);
+    }
+    ~HeldReader() { Release(); }
+    void Release() {
+        if (!db_)
+            return;
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
 } // namespace
 
 class TestSessionTable : public QObject {
@@ -382,6 +413,139 @@ private slots:
         if (how == "move")            // the moved file keeps what it had
             QCOMPARE(RawSql(elsewhere.filePath("moved.db"), "SELECT WremN FROM session"),
                      QStringList{"old"});
+    }
+
+    // A stored record reaches the file itself soon after, without the writer waiting for it:
+    // data.db alone, copied or moved away, holds every record. Also in a file that took the
+    // place of the one opened first, and once a reader that held the fold-back up lets go.
+    void aStoredRecordReachesTheFileAloneSoon_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the file opened") << "opened";
+        QTest::newRow("a file put in its place") << "replaced";
+        QTest::newRow("after a reader held it up") << "held";
+    }
+    void aStoredRecordReachesTheFileAloneSoon() {
+        QFETCH(QString, how);
+        QTemporaryDir dir, elsewhere;
+        SessionTable table(dir.path());
+        const QString path = table.FilePath();
+        QStringList stored;
+        if (how == "replaced") {
+            table.Append(Record(Dec7, "before"));
+            {
+                SessionTable other(elsewhere.path());
+            }
+            QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
+                             QFile::encodeName(path).constData()) == 0);
+        }
+        if (how == "held") {
+            HeldReader reader(path);
+            table.Append(Record(Dec7, "held"));
+            QTRY_VERIFY(table.FoldsRun() >= 1);
+            QCOMPARE(StartsInFileAlone(path), QStringList{}); // the reader's view stays whole
+            reader.Release();
+            stored << "held";
+        }
+        table.Append(Record(Dec7, "1"));
+        table.Append(Record(Dec7, "2"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+        stored << "1" << "2";
+        QTRY_COMPARE(StartsInFileAlone(path), stored);
+    }
+
+    // The log left by the file open before is folded back into that file before it is closed
+    // and its log removed, even when the fold-back's own thread could not do it (a reader
+    // held it up): the file moved away holds every record it was given.
+    void aFileMovedAwayKeepsItsRecords_data() {
+        QTest::addColumn<bool>("writtenAgain");
+        QTest::newRow("the table closed") << false;
+        QTest::newRow("the next record opens a new file") << true;
+    }
+    void aFileMovedAwayKeepsItsRecords() {
+        QFETCH(bool, writtenAgain);
+        QTemporaryDir dir, elsewhere;
+        const QString moved = elsewhere.filePath("moved.db");
+        {
+            SessionTable table(dir.path());
+            table.Append(Record(Dec7, "1"));
+            QTRY_COMPARE(StartsInFileAlone(table.FilePath()), QStringList{"1"});
+            QTRY_COMPARE(table.FoldsRun(), quint64(1)); // and nothing more is asked for
+            {
+                HeldReader reader(table.FilePath());
+                table.Append(Record(Dec7, "2"));
+                QTRY_COMPARE(table.FoldsRun(), quint64(2)); // run, and held up
+            }
+            QCOMPARE(StartsInFileAlone(table.FilePath()), QStringList{"1"});
+            QVERIFY(QFile::rename(table.FilePath(), moved));
+            if (writtenAgain) {
+                table.Append(Record(Dec7, "new"));
+                QCOMPARE(Walk(table), QStringList{"new"});
+            }
+        }
+        QVERIFY(!QFileInfo::exists(moved + "-wal"));
+        QCOMPARE(RawSql(moved, "SELECT WremN FROM session ORDER BY id"), (QStringList{"1", "2"}));
+        if (writtenAgain)
+            QCOMPARE(StartsInFileAlone(dir.filePath("data.db")), QStringList{"new"});
+    }
+
+    // Opened beside the program (a report run) and closed having stored nothing, the table
+    // leaves the file as it was: what the program's log holds stays in the log.
+    void aTableThatStoredNothingLeavesTheFileAsItWas() {
+        QTemporaryDir dir;
+        { SessionTable create(dir.path()); }
+        const QString path = dir.filePath("data.db");
+        sqlite3* program = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &program);
+        sqlite3_exec(program,
+                     "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                     "VALUES('2026-12-07', '9:00:00', '10:00:00', '1:00:00', '20', '20')",
+                     nullptr, nullptr, nullptr);
+        const QByteArray before = FileDigest(path);
+        {
+            SessionTable table(dir.path());
+            QCOMPARE(Walk(table), QStringList{"9:00:00"});
+        }
+        QCOMPARE(FileDigest(path), before);
+        sqlite3_close(program);
+    }
+
+    // The file swapped again and again right after records, while fold-backs may be running:
+    // each file that takes the place keeps its own records and its own log, and stays sound,
+    // and one moved away keeps all it was given.
+    void aFileReplacedAgainAndAgainStaysWhole() {
+        QTemporaryDir dir, elsewhere;
+        SessionTable table(dir.path());
+        const QString path = table.FilePath();
+        QStringList inFile; // the records of the file at the path, oldest first
+        for (int round = 0; round < 12; ++round) {
+            const QString start = QString::number(round);
+            table.Append(Record(Dec7, start + "a"));
+            inFile << start + "a";
+            const QString moved = elsewhere.filePath(start + ".db");
+            const QStringList movedAway = inFile;
+            inFile.clear();
+            if (round % 3 == 0) {
+                QVERIFY(QFile::remove(path));
+            } else if (round % 3 == 1) {
+                QVERIFY(QFile::rename(path, moved));
+            } else {
+                {
+                    SessionTable other(elsewhere.path());
+                    other.Append(Record(Dec1, start + "other"));
+                }
+                QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
+                                 QFile::encodeName(path).constData()) == 0);
+                inFile << start + "other";
+            }
+            table.Append(Record(Dec7, start + "b"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+            table.Append(Record(Dec7, start + "c"));
+            inFile << start + "b" << start + "c";
+            const QStringList newestFirst(inFile.rbegin(), inFile.rend());
+            QCOMPARE(Walk(table), newestFirst);
+            QCOMPARE(RawSql(path, "PRAGMA integrity_check"), QStringList{"ok"});
+            QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"2000"});
+            if (round % 3 == 1)
+                QCOMPARE(RawSql(moved, "SELECT WremN FROM session ORDER BY id"), movedAway);
+        }
     }
 
     // A row on screen is never deleted by its number from a file that took its file's place.

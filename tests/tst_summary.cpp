@@ -103,6 +103,9 @@ private slots:
         SessionTable running(dir.path());
         running.Checkpoint(OpenSegment{QDate(2026, 12, 20), 0, QDate(2026, 12, 20), 1000, "20"});
         running.Append(Record(QDate(2026, 12, 21), "0:00:10", "1"));
+        // The program's own fold-back of that record comes soon after it; from then on only
+        // the reader could change the file.
+        QTRY_COMPARE(running.FoldsRun(), quint64(1));
         const QString ini = dir.filePath("kelvora.ini");
         const QByteArray iniBefore = FileDigest(ini);
         const QByteArray dbBefore = FileDigest(running.FilePath());

@@ -6,6 +6,7 @@
 #include "app/SessionGrid.h"
 #include "app/SpendWatch.h"
 #include "app/TrayIcon.h"
+#include "ui/ProgramStyle.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/OptionsFile.h"
 #include "settings/PollIntervalDialog.h"
@@ -13,6 +14,8 @@
 
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 #include <QtTest>
@@ -58,6 +61,58 @@ QStringList Captions(const QList<QAction*>& actions) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    // First, before anything else in this process reads a picture: opening and painting the
+    // window under the program's style loads no image plugin (Qt loads every one of them
+    // to learn an image file's format when a reader may guess it).
+    void theWindowOpensWithoutImagePlugins() {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        if (!maps.open(QIODevice::ReadOnly))
+            QSKIP("no /proc/self/maps here");
+        maps.close();
+        const QString before = QApplication::style()->name();
+        QApplication::setStyle(new ProgramStyle);
+        {
+            Program p;
+            MainWindow& w = p.Open();
+            w.show();
+            (void)w.grab();
+            QVERIFY(maps.open(QIODevice::ReadOnly));
+            const QByteArray mapped = maps.readAll();
+            QVERIFY2(!mapped.contains("imageformats"), "an image plugin was loaded");
+        }
+        QApplication::setStyle(before);
+    }
+
+    // The status line changes every second while a connection is timed: each new text is
+    // painted, and none asks the window for a new layout.
+    void theStatusLineRepaintsWithoutALayout() {
+        Program p;
+        MainWindow& w = p.Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* line = w.findChild<StatusLine*>();
+        QVERIFY(line);
+        struct Counter : QObject {
+            int paints = 0, layouts = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                paints += event->type() == QEvent::Paint;
+                layouts += event->type() == QEvent::LayoutRequest;
+                return false;
+            }
+        } line_events, bar_events, window_events;
+        line->installEventFilter(&line_events);
+        w.statusBar()->installEventFilter(&bar_events);
+        w.installEventFilter(&window_events);
+        QCoreApplication::processEvents();
+        for (const char* text : {" Интернет   0:00:01", " Интернет   10:00:02", " Нет доступа"}) {
+            const int paints = line_events.paints;
+            w.ShowStatus(QString::fromUtf8(text));
+            QTRY_VERIFY(line_events.paints > paints);
+            QCOMPARE(w.StatusText(), QString::fromUtf8(text));
+        }
+        QCOMPARE(bar_events.layouts + window_events.layouts, 0);
+    }
+
     void captionGeometryAndStatus() {
         Program p;
         MainWindow& w = p.Open();

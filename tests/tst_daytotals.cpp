@@ -66,6 +66,13 @@ SessionRecord RandomRecord(QRandomGenerator& random) {
             charge};
 }
 
+// A data.db in `dir` holding `count` records drawn from `seed`, closed again.
+void StoreRandomRecords(const QString& dir, quint32 seed, int count) {
+    SessionTable table(dir);
+    QRandomGenerator random(seed);
+    for (int i = 0; i < count; ++i)
+        table.Append(RandomRecord(random));
+}
 } // namespace
 
 class TestDayTotals : public QObject {
@@ -170,12 +177,7 @@ private slots:
     void rebuiltWhenMissingOrStale() {
         QFETCH(QString, damage);
         QTemporaryDir dir;
-        {
-            SessionTable table(dir.path());
-            QRandomGenerator random(3);
-            for (int i = 0; i < 50; ++i)
-                table.Append(RandomRecord(random));
-        }
+        StoreRandomRecords(dir.path(), 3, 50);
         RawSql(dir.filePath("data.db"), damage.toUtf8().constData());
         std::unique_ptr<SessionTable> opened;
         const QString failure =
@@ -194,12 +196,7 @@ private slots:
     void rebuiltBeforeTheFirstWrite() {
         QFETCH(QString, damage);
         QTemporaryDir dir;
-        {
-            SessionTable table(dir.path());
-            QRandomGenerator random(5);
-            for (int i = 0; i < 20; ++i)
-                table.Append(RandomRecord(random));
-        }
+        StoreRandomRecords(dir.path(), 5, 20);
         const QString path = dir.filePath("data.db");
         RawSql(path, damage.toUtf8().constData());
         const QString failure = FailureOf([&] {

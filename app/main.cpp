@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setStyle(new ProgramStyle);
+    QApplication::setStyle(new ProgramStyle(QApplication::style()->name()));
     Translations::InstallRussian(app);
     // Docks and task switchers match the window to its launcher by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvora.Kelvora"));

@@ -70,7 +70,7 @@ private slots:
             QSKIP("no /proc/self/maps here");
         maps.close();
         const QString before = QApplication::style()->name();
-        QApplication::setStyle(new ProgramStyle);
+        QApplication::setStyle(new ProgramStyle(before));
         {
             Program p;
             MainWindow& w = p.Open();

@@ -9,7 +9,8 @@
 class ProgramStyle final : public QProxyStyle {
     Q_OBJECT
 public:
-    ProgramStyle() = default;
+    // Over the style of that name: the one the desktop, QT_STYLE_OVERRIDE or -style chose.
+    explicit ProgramStyle(const QString& base) : QProxyStyle(base) {}
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };

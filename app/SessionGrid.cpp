@@ -1,6 +1,7 @@
 #include "SessionGrid.h"
 
 #include "ui/Contrast.h"
+#include "ui/ProgramStyle.h"
 #include "ui/UiFonts.h"
 #include "storage/SessionModel.h"
 
@@ -122,7 +123,7 @@ SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     : QTableView(parent), sessions_(model),
       titles_(new FlatHeader(Qt::Horizontal, {0, TitleHeight}, this)),
       indicators_(new FlatHeader(Qt::Vertical, {IndicatorWidth, RowHeight}, this)) {
-    auto* style = new GridLineStyle(QApplication::style()->name());
+    auto* style = new GridLineStyle(ChosenStyleName());
     style->setParent(this);
     setStyle(style);
     setHorizontalHeader(titles_);

@@ -5,6 +5,7 @@
 #include "storage/Failure.h"
 #include "ui/Contrast.h"
 #include "ui/Artwork.h"
+#include "ui/ProgramStyle.h"
 #include "ui/Dialogs.h"
 #include "ui/UiFonts.h"
 
@@ -40,6 +41,7 @@ QLabel* Label(QWidget* parent, const QString& text, QPoint at, int fieldLeft) {
 // The desktop's style shows a typed password as dots; these fields show an asterisk.
 class AsteriskStyle final : public QProxyStyle {
 public:
+    using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
         if (hint == SH_LineEdit_PasswordCharacter)
@@ -51,7 +53,7 @@ public:
 QLineEdit* Secret(QWidget* parent, const char* name, const QRect& geometry) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
-    auto* style = new AsteriskStyle; // a widget does not own its style: the field does here
+    auto* style = new AsteriskStyle(ChosenStyleName()); // a widget does not own its style: the field does here
     style->setParent(field);
     field->setStyle(style);
     field->setEchoMode(QLineEdit::Password);

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QToolButton>
@@ -79,6 +80,21 @@ private slots:
             QVERIFY(maps.open(QIODevice::ReadOnly));
             const QByteArray mapped = maps.readAll();
             QVERIFY2(!mapped.contains("imageformats"), "an image plugin was loaded");
+        }
+        QApplication::setStyle(before);
+    }
+
+    // Started with another style than the default (-style windows), the grid keeps it
+    // beneath its own grid-line colour, as the rest of the window does.
+    void theGridKeepsTheChosenStyle() {
+        const QString before = QApplication::style()->name();
+        QApplication::setStyle(new ProgramStyle(QStringLiteral("windows")));
+        {
+            Program p;
+            MainWindow& w = p.Open();
+            const auto* own = qobject_cast<const QProxyStyle*>(w.Grid()->style());
+            QVERIFY(own);
+            QCOMPARE(own->baseStyle()->name().toLower(), QStringLiteral("windows"));
         }
         QApplication::setStyle(before);
     }

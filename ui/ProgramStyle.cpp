@@ -2,6 +2,8 @@
 
 #include "Artwork.h"
 
+#include <QApplication>
+
 QIcon ProgramStyle::standardIcon(StandardPixmap which, const QStyleOption* option,
                                  const QWidget* widget) const {
     switch (which) {
@@ -12,4 +14,11 @@ QIcon ProgramStyle::standardIcon(StandardPixmap which, const QStyleOption* optio
     default:
         return QProxyStyle::standardIcon(which, option, widget);
     }
+}
+
+QString ChosenStyleName() {
+    const QStyle* style = QApplication::style();
+    if (const auto* own = qobject_cast<const ProgramStyle*>(style))
+        style = own->baseStyle();
+    return style->name();
 }

@@ -14,3 +14,8 @@ public:
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 };
+
+// The name of the style the desktop, QT_STYLE_OVERRIDE or -style chose, beneath the
+// program's own: what a widget's own proxy style is built over, so that it keeps the look
+// the user chose.
+QString ChosenStyleName();

@@ -165,7 +165,7 @@ void SessionTable::Open() {
     count_.reset();
     fullSync_ = true;
     checkpointsSinceSync_ = 0;
-    folder_ = StartFolder();
+    folderTried_ = false; // started at the first record stored: a reader never needs it
 }
 
 std::unique_ptr<LogFolder> SessionTable::StartFolder() const {
@@ -486,6 +486,10 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     // Stored records go back into the file itself soon, on the fold-back's own thread (what
     // a reader holds back stays for the next time): the file alone, copied or moved away,
     // holds every record.
+    if (!folderTried_) {
+        folderTried_ = true;
+        folder_ = StartFolder();
+    }
     if (folder_)
         folder_->Wake();
     // Stored: nothing from here on may say otherwise, or the record would be stored again.

@@ -149,6 +149,7 @@ private:
     std::unique_ptr<Writes> writes_;
     // Closed before db_, and before the file's log is removed: it checkpoints the same file.
     std::unique_ptr<LogFolder> folder_;
+    bool folderTried_ = false; // for the file open now
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;
     bool eof_ = true;

@@ -20,7 +20,7 @@ void StatusLine::setText(const QString& text) {
 
 QSize StatusLine::sizeHint() const {
     const QFontMetrics metrics = fontMetrics();
-    return {metrics.horizontalAdvance(QStringLiteral(" Нет доступа в Интернет")), metrics.height()};
+    return {metrics.averageCharWidth() * TypicalLength, metrics.height()};
 }
 
 QSize StatusLine::minimumSizeHint() const { return {0, fontMetrics().height()}; }

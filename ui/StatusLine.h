@@ -13,8 +13,8 @@ public:
     void setText(const QString& text);
     QString text() const { return text_; }
 
-    // As high as a line of the font; the width of the longest text it usually shows. The
-    // hint never follows the text, so no text changes the window's layout.
+    // As high as a line of the font and as wide as a typical status text. The hint never
+    // follows the text, so no text changes the window's layout.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -22,5 +22,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static constexpr int TypicalLength = 24; // characters
     QString text_;
 };

@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QScrollBar>
 
 const QColor SessionGrid::DefaultCellColor(0, 0, 128);
@@ -23,21 +22,6 @@ constexpr int RowHeight = 17;
 constexpr int TitleHeight = 19;
 constexpr int IndicatorWidth = 14;
 constexpr int TextIndent = 2; // the sections' texts keep this far from their left edge
-
-// The style the grid is drawn in, with grey lines between the cells whatever colour the
-// style would give them.
-class GridLineStyle final : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override {
-        if (hint == SH_Table_GridLineColor)
-            return int(SessionGrid::LineColor.rgba());
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
-
 } // namespace
 
 // The title row and the record indicator column: flat sections in one colour, each with a
@@ -123,9 +107,8 @@ SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     : QTableView(parent), sessions_(model),
       titles_(new FlatHeader(Qt::Horizontal, {0, TitleHeight}, this)),
       indicators_(new FlatHeader(Qt::Vertical, {IndicatorWidth, RowHeight}, this)) {
-    auto* style = new GridLineStyle(ChosenStyleName());
-    style->setParent(this);
-    setStyle(style);
+    // Grey lines between the cells, whatever colour the style would give them.
+    setStyle(StyleWithHint(QStyle::SH_Table_GridLineColor, int(LineColor.rgba()), this));
     setHorizontalHeader(titles_);
     setVerticalHeader(indicators_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

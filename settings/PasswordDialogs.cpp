@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 
 namespace {
@@ -38,24 +37,11 @@ QLabel* Label(QWidget* parent, const QString& text, QPoint at, int fieldLeft) {
     return label;
 }
 
-// The desktop's style shows a typed password as dots; these fields show an asterisk.
-class AsteriskStyle final : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
 QLineEdit* Secret(QWidget* parent, const char* name, const QRect& geometry) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
-    auto* style = new AsteriskStyle(ChosenStyleName()); // a widget does not own its style: the field does here
-    style->setParent(field);
-    field->setStyle(style);
+    // The desktop's style shows a typed password as dots; these fields show an asterisk.
+    field->setStyle(StyleWithHint(QStyle::SH_LineEdit_PasswordCharacter, '*', field));
     field->setEchoMode(QLineEdit::Password);
     field->setGeometry(geometry);
     field->setMaxLength(32767);

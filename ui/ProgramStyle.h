@@ -19,3 +19,7 @@ public:
 // program's own: what a widget's own proxy style is built over, so that it keeps the look
 // the user chose.
 QString ChosenStyleName();
+
+// The chosen style with one style hint answered otherwise, for one widget: a password
+// field's asterisk, the grid's line colour. The widget does not own it; `owner` does.
+QStyle* StyleWithHint(QStyle::StyleHint hint, int value, QObject* owner);

@@ -73,7 +73,7 @@ void StatisticsWindow::StepForward() {
 
 void StatisticsWindow::Fill() {
     later_->setEnabled(!period_.Contains(today_));
-    caption_->setText(QStringLiteral("%1 - %2").arg(TextForms::DateText(period_.first),
+    caption_->setText(QStringLiteral("%1 – %2").arg(TextForms::DateText(period_.first),
                                                     TextForms::DateText(period_.last)));
     BillingPeriod oldest = period_;
     for (int i = 0; i < 11; ++i)
@@ -155,12 +155,17 @@ void StatisticsWindow::Fill() {
             .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
     text +=
         QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2 ₽</td>"
-                       "<td>Прогноз времени</td><td>%3</td></tr></table>")
+                       "<td>Прогноз времени</td><td>%3</td></tr>"
+                       "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
             .arg(f.budgetMoney ? QStringLiteral("%1 ₽ (%2 %)")
                                      .arg(RublesText(*f.budgetMoney))
                                      .arg(int(std::floor(*f.moneyUsedPercent)))
                                : QStringLiteral("нет"))
-            .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds));
+            .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
+                 f.budgetHours ? QStringLiteral("%1 (%2 %)")
+                                     .arg(Hours(*f.budgetHours))
+                                     .arg(int(std::floor(*f.timeUsedPercent)))
+                               : QStringLiteral("нет"));
     totals_->setText(text);
 }
 

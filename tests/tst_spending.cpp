@@ -1,6 +1,7 @@
 #include "TempDir.h"
 #include "settings/ProgramSettings.h"
 #include "spend/BudgetAlerts.h"
+#include "spend/BarChart.h"
 #include "spend/BudgetDialog.h"
 #include "spend/LiveSpend.h"
 #include "spend/StatisticsWindow.h"
@@ -186,6 +187,45 @@ private slots:
         dialog.accept();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}}));
+    }
+
+    // In a dark theme the charts keep their white ground and draw every text dark enough to
+    // read there; the scale's column holds a five-digit amount whole, and screen readers get
+    // a name and a description of each chart.
+    void statisticsReadInADarkTheme() {
+        const QPalette before = QApplication::palette();
+        QPalette dark = before;
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        QApplication::setPalette(dark);
+        const std::vector<DayTotal> days{{QDate(2026, 12, 16), 3, 7200, 10445, 0},
+                                         {QDate(2026, 11, 20), 1, 3600, 9000, 0}};
+        StatisticsWindow window([&](const QDate&, const QDate&) { return days; }, nullptr);
+        window.ShowPeriod(Budget{15, 12000, 40, {80, 100}}, Today);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QList<BarChart*> charts = window.findChildren<BarChart*>();
+        QCOMPARE(charts.size(), 3);
+        for (BarChart* chart : charts) {
+            const QImage image = chart->grab().toImage();
+            const int line = chart->fontMetrics().height();
+            int darkInTitle = 0, darkAtEdge = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const bool darkPixel = qGray(image.pixel(x, y)) < 160;
+                    darkInTitle += darkPixel && y < line + 2;
+                    darkAtEdge += darkPixel && x < 2;
+                }
+            QVERIFY2(darkInTitle > 20, qPrintable(chart->accessibleName()));
+            QCOMPARE(darkAtEdge, 0); // no scale text cut at the left edge
+            QVERIFY(!chart->accessibleName().isEmpty());
+            QVERIFY2(chart->accessibleDescription().contains("наибольшее значение"),
+                     qPrintable(chart->accessibleDescription()));
+        }
+        QVERIFY(charts[0]->accessibleDescription().contains("бюджет в день"));
+        QVERIFY2(window.TotalsText().contains("Бюджет времени</td><td>40 ч (5 %)"),
+                 qPrintable(window.TotalsText()));
+        QApplication::setPalette(before);
     }
 };
 

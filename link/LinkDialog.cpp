@@ -54,9 +54,9 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Какое подключение считать:"), this));
     const std::pair<LinkMode, const char*> choices[] = {
-        {LinkMode::All, "все подключения с адресом (как прежде)"},
-        {LinkMode::Chosen, "только выбранные ниже (имена и шаблоны вроде ppp*, wwan*)"},
-        {LinkMode::Metered, "только лимитные, как их отмечает диспетчер сети"},
+        {LinkMode::All, "все подключения с &адресом (как прежде)"},
+        {LinkMode::Chosen, "&только выбранные ниже (имена и шаблоны вроде ppp*, wwan*)"},
+        {LinkMode::Metered, "только &лимитные, как их отмечает диспетчер сети"},
     };
     for (const auto& [mode, text] : choices) {
         auto* button = new QRadioButton(QString::fromUtf8(text), this);
@@ -65,8 +65,11 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
         layout->addWidget(button);
     }
     auto* patternsLine = new QHBoxLayout;
-    patternsLine->addWidget(new QLabel(QStringLiteral("Выбранные:"), this));
+    auto* patternsLabel = new QLabel(QStringLiteral("&Выбранные:"), this);
+    patternsLabel->setBuddy(patterns_);
+    patternsLine->addWidget(patternsLabel);
     patterns_->setObjectName(QStringLiteral("Patterns"));
+    patterns_->setAccessibleName(QStringLiteral("Выбранные"));
     patterns_->setPlaceholderText(QStringLiteral("например: ppp*, wwan*, usb0"));
     patternsLine->addWidget(patterns_);
     layout->addLayout(patternsLine);
@@ -75,6 +78,9 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
     layout->addWidget(note_);
 
     table_->setObjectName(QStringLiteral("Interfaces"));
+    table_->setAccessibleName(QStringLiteral("Интерфейсы"));
+    // Tab leaves the table for the buttons; the arrows move between its rows, Space checks.
+    table_->setTabKeyNavigation(false);
     table_->setColumnCount(ColumnCount);
     table_->setHorizontalHeaderLabels({QString(), QStringLiteral("Имя"), QStringLiteral("Вид"),
                                        QStringLiteral("Адреса"), QStringLiteral("Несущая"),
@@ -93,8 +99,9 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
     layout->addWidget(live_);
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole)
-        ->setObjectName(QStringLiteral("Ok"));
+    QPushButton* ok = buttons->addButton(QStringLiteral("Ок"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("Ok"));
+    ok->setDefault(true); // Enter confirms from any field
     buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("Cancel"));
     layout->addWidget(buttons);
@@ -127,6 +134,8 @@ void LinkDialog::showEvent(QShowEvent* event) {
     Refresh();
     refresh_->start();
     QDialog::showEvent(event);
+    // The keyboard starts at the mode in force, not in the table.
+    modes_->checkedButton()->setFocus(Qt::TabFocusReason);
 }
 
 void LinkDialog::hideEvent(QHideEvent* event) {

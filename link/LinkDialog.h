@@ -30,7 +30,7 @@ public:
     void SetMode(LinkMode mode);
 
     void Refresh(); // reads the interfaces again
-    void Accept();  // "ОК": writes kelvora.ini; stays open and says why when it cannot
+    void Accept();  // "Ок": writes kelvora.ini; stays open and says why when it cannot
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -15,7 +15,7 @@ QString MeteredText(std::optional<Metered> flag) {
     case Metered::Unknown:
         break;
     }
-    return QStringLiteral("не известно");
+    return QStringLiteral("неизвестно");
 }
 
 QList<LinkRow> LinkRows(const QList<NetInterface>& interfaces, const LinkChoice& choice,

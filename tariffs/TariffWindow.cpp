@@ -262,7 +262,7 @@ void TariffWindow::RefreshInForce() {
     } catch (const Failure&) {
         // The grid has said why; the line says only that it cannot tell.
         inForce_->setText(
-            QStringLiteral("Сейчас действует: не известно (файл тарифов не читается)"));
+            QStringLiteral("Сейчас действует: неизвестно (файл тарифов не читается)"));
     }
 }
 

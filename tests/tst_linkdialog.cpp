@@ -109,14 +109,32 @@ private slots:
         QCOMPARE(dialog.Patterns()->text(), QStringLiteral("ppp*"));
     }
 
+    // Done from the keyboard alone: the focus starts at the mode in force, access keys reach
+    // the modes and the field, Tab walks every control once and leaves the table, Enter
+    // confirms.
     void okWritesAndTakesEffect() {
         CountedLink link(dir_.path(), &interfaces_);
         FakeDialogs dialogs;
         LinkDialog dialog(link, dialogs);
         dialog.show();
-        dialog.SetMode(LinkMode::Chosen);
-        dialog.Patterns()->setText("ppp*, wwan0");
-        dialog.findChild<QPushButton*>("Ok")->click();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), dialog.findChild<QRadioButton*>("Mode_all"));
+        QTest::keyClick(&dialog, Qt::Key(0x0422), Qt::AltModifier); // Alt+Т: only chosen
+        QVERIFY(dialog.findChild<QRadioButton*>("Mode_chosen")->isChecked());
+        QSet<QWidget*> visited;
+        for (int i = 0; i < 8; ++i) {
+            QVERIFY(QApplication::focusWidget());
+            visited << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        for (const char* name : {"Mode_chosen", "Patterns", "Interfaces", "Ok", "Cancel"})
+            QVERIFY2(visited.contains(dialog.findChild<QWidget*>(name)), name);
+        QCOMPARE(dialog.Table()->accessibleName(), QString("Интерфейсы"));
+        QCOMPARE(dialog.Patterns()->accessibleName(), QString("Выбранные"));
+        QTest::keyClick(&dialog, Qt::Key(0x0412), Qt::AltModifier); // Alt+В: the field
+        QCOMPARE(QApplication::focusWidget(), dialog.Patterns());
+        QTest::keyClicks(dialog.Patterns(), "ppp*, wwan0");
+        QTest::keyClick(dialog.Patterns(), Qt::Key_Return);
         QVERIFY(dialogs.errors.isEmpty());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(link.Choice(), LinkChoice(LinkMode::Chosen, {"ppp*", "wwan0"}));

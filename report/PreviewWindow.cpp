@@ -81,6 +81,8 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     prior_ = add("PriorPage", QStringLiteral("<"), [this] { ShowPage(page_ - 1); });
     next_ = add("NextPage", QStringLiteral(">"), [this] { ShowPage(page_ + 1); });
     last_ = add("LastPage", QStringLiteral(">|"), [this] { ShowPage(PageCount() - 1); });
+    // Beside the page buttons, where a narrow window never pushes it into the overflow.
+    bar->addWidget(pageLabel_);
     bar->addSeparator();
     add("PrinterSetup", QStringLiteral("Принтер"), [this] { SetUpPrinter(); })
         ->setToolTip(QStringLiteral("Настройка принтера"));
@@ -92,8 +94,6 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     // A tool button shows the caption without its access key: Alt+C is given outright.
     add("Close", QStringLiteral("&Close"), [this] { accept(); })
         ->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
-    bar->addSeparator();
-    bar->addWidget(pageLabel_);
     for (auto [action, picture] : {std::pair{first_, Artwork::NavigatorPicture::First},
                                    std::pair{prior_, Artwork::NavigatorPicture::Prior},
                                    std::pair{next_, Artwork::NavigatorPicture::Next},

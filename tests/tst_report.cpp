@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QToolBar>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -187,6 +188,12 @@ private slots:
                                      "NextPage", "LastPage", "PrinterSetup", "Print", "Save",
                                      "Open", "Close"}));
         QCOMPARE(preview.findChild<QAction*>("Close")->text(), QStringLiteral("&Close"));
+        // The page count stays in sight, however many pages, in a window narrower than its
+        // first size (fonts and styles differ in width from one desktop to the next).
+        preview.resize(640, 720);
+        auto* pageLabel = preview.findChild<QToolBar*>("PreviewToolBar")->findChild<QLabel*>();
+        pageLabel->setText(QStringLiteral("  Страница 2341 из 2341"));
+        QTRY_VERIFY(pageLabel->isVisible());
         preview.grab(); // paints the page on screen
     }
 

@@ -332,6 +332,21 @@ bool TariffWindow::eventFilter(QObject* watched, QEvent* event) {
             DeleteCurrent();
             return true;
         }
+        // Tab walks the cells and, past the last one (Shift+Tab: before the first), leaves
+        // the grid for the window's next control instead of starting over.
+        const bool forward = key->key() == Qt::Key_Tab;
+        if ((forward || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & Qt::ControlModifier)) {
+            const QModelIndex at = grid_->currentIndex();
+            const int lastColumn = model_->columnCount() - 1;
+            const bool atEnd = !at.isValid() || (forward ? at.row() == model_->rowCount() - 1 &&
+                                                               at.column() == lastColumn
+                                                         : at.row() == 0 && at.column() == 0);
+            if (atEnd) {
+                focusNextPrevChild(forward);
+                return true;
+            }
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -347,6 +347,18 @@ private slots:
         QCOMPARE(w.table.ReadAll().size(), 1u); // not stored while empty
         QTest::keyClick(grid, Qt::Key_Down);    // left empty: dropped
         QTRY_COMPARE(w.window.Model()->rowCount(), 1);
+        // Tab walks the row's cells, then leaves the grid; Shift+Tab comes back to it.
+        QVERIFY(QTest::qWaitForWindowActive(&w.window));
+        grid->setCurrentIndex(w.window.Model()->index(0, 0));
+        for (int column = 1; column < w.window.Model()->columnCount(); ++column) {
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QCOMPARE(grid->currentIndex().column(), column);
+        }
+        QVERIFY(grid->hasFocus());
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QVERIFY(!grid->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QVERIFY(grid->hasFocus());
 
         w.window.InsertRow();
         const QModelIndex cost = w.window.Model()->index(0, 2);

@@ -1,6 +1,7 @@
 #include "IntegerSpinEdit.h"
 
 #include "OptionsFile.h"
+#include "ui/Contrast.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -37,6 +38,23 @@ IntegerSpinEdit::IntegerSpinEdit(QWidget* parent)
     connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
     connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
     edit_->installEventFilter(this);
+    FitArrowColours();
+}
+
+void IntegerSpinEdit::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        FitArrowColours();
+}
+
+void IntegerSpinEdit::FitArrowColours() {
+    QPalette p = palette();
+    const QColor arrow =
+        Contrast::ReadableOn(p.color(QPalette::Button), p.color(QPalette::ButtonText));
+    p.setColor(QPalette::WindowText, arrow);
+    p.setColor(QPalette::ButtonText, arrow);
+    for (QToolButton* b : {up_, down_})
+        b->setPalette(p);
 }
 
 int IntegerSpinEdit::Value() const {

@@ -20,8 +20,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The arrows drawn in a colour that reads on the buttons' own panel, whatever text
+    // colour the window around fixes for its background.
+    void FitArrowColours();
+
     QLineEdit* edit_;
     QToolButton* up_;
     QToolButton* down_;

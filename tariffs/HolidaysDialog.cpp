@@ -35,7 +35,8 @@ HolidaysDialog::HolidaysDialog(Dialogs& dialogs, TariffTable& table, QWidget* pa
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setColumnWidth(0, 90);
+    // The date column as wide as its text in any font, so no date is ever cut.
+    list_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
     date_->setObjectName(QStringLiteral("HolidayDate"));
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));

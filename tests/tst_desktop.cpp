@@ -32,6 +32,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStyleFactory>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -229,6 +230,28 @@ private slots:
                 }
             }
             QVERIFY(checked >= 20);
+            // The arrows of the spin fields show against their buttons' panel, as painted.
+            int arrows = 0;
+            for (QWidget* window : p.Windows())
+                for (auto* button : window->findChildren<QToolButton*>()) {
+                    if (button->arrowType() == Qt::NoArrow)
+                        continue;
+                    const QImage shot = button->grab().toImage();
+                    QMap<QRgb, int> counts;
+                    for (int y = 2; y < shot.height() - 2; ++y) // inside the frame
+                        for (int x = 2; x < shot.width() - 2; ++x)
+                            ++counts[shot.pixel(x, y)];
+                    QRgb panel = counts.firstKey();
+                    for (auto it = counts.begin(); it != counts.end(); ++it)
+                        if (it.value() > counts[panel])
+                            panel = it.key();
+                    double best = 1;
+                    for (auto it = counts.begin(); it != counts.end(); ++it)
+                        best = std::max(best, Contrast::Ratio(QColor(it.key()), QColor(panel)));
+                    QVERIFY2(best >= 3, qPrintable(Describe(button)));
+                    ++arrows;
+                }
+            QVERIFY(arrows >= 2);
             // The menu bar's entries over the window's sky blue.
             QMenuBar* bar = p.main->menuBar();
             QVERIFY(Contrast::Ratio(bar->palette().color(QPalette::ButtonText),

@@ -602,6 +602,13 @@ private slots:
                  (std::vector<Holiday>{{QDate(2026, 12, 26), 1}, {QDate(2027, 1, 7), 7}}));
         QCOMPARE(dialog.List()->item(0, 0)->text(), QStringLiteral("26.12.2026"));
         QCOMPARE(dialog.List()->item(0, 1)->text(), QStringLiteral("понедельник"));
+        // The date shows whole in a larger font too.
+        QFont large = dialog.font();
+        large.setPointSize(18);
+        dialog.setFont(large);
+        dialog.show();
+        QTRY_VERIFY(dialog.List()->columnWidth(0) >=
+                    dialog.List()->fontMetrics().horizontalAdvance("26.12.2026") + 6);
         dialog.List()->setCurrentCell(1, 0);
         w.dialogs.deleteAnswer = false;
         dialog.RemoveCurrent();

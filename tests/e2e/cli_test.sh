@@ -195,5 +195,17 @@ else
   echo "skip  an older data.db needs the sqlite3 shell"
 fi
 
+echo "-- settings files that are no settings files"
+odd="$work/odd"
+mkdir -p "$odd"
+cp "$data/data.db" "$odd/data.db"
+mkfifo "$odd/kelvora.ini"
+check "--summary beside a kelvora.ini that is a FIFO" exits 0 "$odd" --summary
+check "  says so" said "$odd" "kelvora.ini"
+rm -f "$odd/kelvora.ini"
+truncate -s 199M "$odd/kelvora.ini"
+check "--summary beside a kelvora.ini of 199 MB" exits 0 "$odd" --summary
+check "  says so" said "$odd" "больше 1024 КБ"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"

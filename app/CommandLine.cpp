@@ -275,16 +275,7 @@ CommandRequest ReadCommandLine(const QStringList& own) {
 }
 
 QStringList DataFiles(const QString& dataDirectory) {
-    const QDir dir(dataDirectory);
-    QStringList files;
-    for (const QString& table : {SessionTable::FileName, TariffTable::FileName})
-        for (const char* side : {"", "-wal", "-shm", "-journal"})
-            files << dir.filePath(table + QLatin1String(side));
-    files << dir.filePath(OptionsFile::FileName)
-          << dir.filePath(QString::fromLatin1(ProgramSettings::FileName))
-          << dir.filePath(QStringLiteral(".kelvora.lock"))
-          << dir.filePath(WindowSettings::FileName);
-    return files;
+    return ReportExport::ProgramFiles(dataDirectory);
 }
 
 int RunSummary(const CommandRequest& request, const QString& dataDirectory, const QDate& today,
@@ -414,7 +405,7 @@ int RunCommandLine(int argc, char* argv[]) {
         ReportDocument document(table, range, {totals.MoneyText(), totals.TimeText()});
         // The daily copies too: each is the only way back to an earlier day.
         const ReportExport::ReportTarget target{
-            request.path, keepOff, {QDir(dir).filePath(QStringLiteral("backup"))}};
+            request.path, keepOff, {ReportExport::BackupFolder(dir)}};
         TerminalProgress progress; // a line on a terminal only
         if (request.pdf)
             ReportExport::WritePdf(document, target, &progress);

@@ -8,6 +8,7 @@
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -237,12 +238,16 @@ void PreviewWindow::SaveReport() {
     const bool asCsv = filter == csv || path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     if (!path.contains(QLatin1Char('.')))
         path += asCsv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
+    // The program runs in its data folder: a report never takes the place of its files.
+    const QString data = QDir::currentPath();
+    const ReportExport::ReportTarget target{
+        path, ReportExport::ProgramFiles(data), {ReportExport::BackupFolder(data)}};
     try {
         ProgressWindow progress(this, QStringLiteral("Сохранение отчёта"));
         if (asCsv)
-            ReportExport::WriteCsv(*report_, path, &progress);
+            ReportExport::WriteCsv(*report_, target, &progress);
         else
-            ReportExport::WritePdf(*report_, path, &progress);
+            ReportExport::WritePdf(*report_, target, &progress);
     } catch (const ExportCancelled&) {
         // stopped by the user: no file written, one that was there kept
     } catch (const Failure& failure) {

@@ -3,7 +3,12 @@
 #include "ExportProgress.h"
 #include "ReportDocument.h"
 #include "platform/FileKind.h"
+#include "settings/OptionsFile.h"
+#include "settings/ProgramSettings.h"
+#include "settings/WindowSettings.h"
 #include "storage/Failure.h"
+#include "storage/SessionTable.h"
+#include "storage/TariffTable.h"
 #include "storage/TextForms.h"
 
 #include <QDir>
@@ -105,6 +110,23 @@ QString CsvField(const QString& text) {
 }
 
 } // namespace
+
+QStringList ProgramFiles(const QString& dataDirectory) {
+    const QDir dir(dataDirectory);
+    QStringList files;
+    for (const QString& table : {SessionTable::FileName, TariffTable::FileName})
+        for (const char* side : {"", "-wal", "-shm", "-journal"})
+            files << dir.filePath(table + QLatin1String(side));
+    files << dir.filePath(OptionsFile::FileName)
+          << dir.filePath(QString::fromLatin1(ProgramSettings::FileName))
+          << dir.filePath(QStringLiteral(".kelvora.lock"))
+          << dir.filePath(WindowSettings::FileName);
+    return files;
+}
+
+QString BackupFolder(const QString& dataDirectory) {
+    return QDir(dataDirectory).filePath(QStringLiteral("backup"));
+}
 
 void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress* progress) {
     Output output(target);

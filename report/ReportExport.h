@@ -23,6 +23,11 @@ struct ReportTarget {
     QStringList keepOutOf;
 };
 
+// The files of a data folder a report must never replace or make, whether they are there
+// or not, and the folder of its daily copies, which no report goes into.
+QStringList ProgramFiles(const QString& dataDirectory);
+QString BackupFolder(const QString& dataDirectory);
+
 // Each throws Failure naming the file and the reason when it cannot be written; a file that
 // was there before is left as it was. Each reports its pages (CSV: its records) to
 // `progress`, when given, and throws ExportCancelled when that asks to stop: then no regular

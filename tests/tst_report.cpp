@@ -297,6 +297,20 @@ private slots:
         preview.SaveReport();
         QCOMPARE(rig.dialogs.errors.size(), 1);
         QVERIFY(rig.dialogs.errors[0].contains(rig.dir.filePath("taken.pdf")));
+        // A file of the data folder the program runs in, there or not: refused, none made.
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(rig.dir.path()));
+        const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
+        for (const char* name : {"data.db", "options.dn"}) {
+            const QByteArray digest = FileDigest(rig.dir.filePath(name));
+            rig.dialogs.saveAnswer = rig.dir.filePath(name);
+            preview.SaveReport();
+            QVERIFY2(rig.dialogs.errors.constLast().contains("файл данных"),
+                     qPrintable(rig.dialogs.errors.constLast()));
+            QCOMPARE(FileDigest(rig.dir.filePath(name)), digest);
+        }
+        QCOMPARE(rig.dialogs.errors.size(), 3);
+        QVERIFY(!QFileInfo::exists(rig.dir.filePath("options.dn")));
     }
 
     // The file choosers look at the names of the files only, even when the user takes them

@@ -4,6 +4,7 @@
 #include "ReportDocument.h"
 #include "ReportExport.h"
 #include "ProgressWindow.h"
+#include "platform/FileKind.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
@@ -263,6 +264,16 @@ void PreviewWindow::OpenSavedReport() {
 }
 
 void PreviewWindow::OpenSavedReport(const QString& path) {
+    // The program's own files are not read here: closing a descriptor of data.db would drop
+    // the locks SQLite holds on it.
+    if (const auto identity = FactsOf(path).identity)
+        for (const QString& file : ReportExport::ProgramFiles(QDir::currentPath()))
+            if (FactsOf(file).identity == identity) {
+                dialogs_.Error(this, QStringLiteral("«%1» — файл данных программы, а не отчёт "
+                                                    "PDF; он не открывается.")
+                                         .arg(QDir::toNativeSeparators(path)));
+                return;
+            }
     try {
         saved_ = OpenSavedPdf(path);
     } catch (const Failure& failure) {

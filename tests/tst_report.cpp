@@ -311,6 +311,11 @@ private slots:
         }
         QCOMPARE(rig.dialogs.errors.size(), 3);
         QVERIFY(!QFileInfo::exists(rig.dir.filePath("options.dn")));
+        // Nor is one opened as a saved report.
+        preview.OpenSavedReport(rig.dir.filePath("data.db"));
+        QCOMPARE(rig.dialogs.errors.size(), 4);
+        QVERIFY2(rig.dialogs.errors.constLast().contains("файл данных"),
+                 qPrintable(rig.dialogs.errors.constLast()));
     }
 
     // The file choosers look at the names of the files only, even when the user takes them

@@ -9,7 +9,11 @@ AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
       ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); },
               [this](int missed) { tracker->Tick(missed); }),
       watch_(SessionTracker::WatchMsecs, [this] { tracker->WatchTariff(); }),
-      startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {}
+      startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {
+    // The gate stands from the first event a window can receive; the rest of the options
+    // waits for the start-up step.
+    options.ReadPassword();
+}
 
 void AppState::OpenSessionTable() {
     sessions = std::make_unique<SessionTable>(dataDirectory);

@@ -7,9 +7,11 @@
 #include "settings/OptionsFile.h"
 #include "settings/ProgramSettings.h"
 #include "settings/WindowSettings.h"
+#include "spend/LiveSpend.h"
 #include "spend/SpendFigures.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
+#include "storage/Sqlite.h"
 #include "storage/TariffTable.h"
 #include "ui/Translations.h"
 #include "storage/TextForms.h"
@@ -20,9 +22,14 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cmath>
 #include <cstdio>
 
 namespace {
+
+// The format of data.db this version writes (PRAGMA user_version).
+constexpr qint64 CurrentFormat = 4;
 
 // Qt's own options, as QGuiApplication, QApplication and the X11 platform take them out of
 // the arguments: those followed by a value, then those that stand alone. Each may also be
@@ -105,6 +112,65 @@ struct Options {
 const QString Usage = QStringLiteral("Использование: kelvora --report FROM TO (--pdf FILE | "
                                      "--csv FILE), или kelvora --summary [FROM TO] [--json]. "
                                      "Подробнее: kelvora --help");
+
+// The format version of data.db, read without changing the file; nothing when it cannot be
+// read (opening the table then says why).
+std::optional<qint64> FormatOf(const QString& path) {
+    try {
+        SqliteDatabase db = SqliteDatabase::ReadOnly(path);
+        db.SetBusyWait(1000);
+        SqliteStatement version(db, "PRAGMA user_version");
+        if (!version.Step())
+            return std::nullopt;
+        return version.Int(0);
+    } catch (const SqliteError&) {
+        return std::nullopt;
+    }
+}
+
+// The connection the running program is timing, from the checkpoint it keeps in data.db at
+// every poll: its start, and its time and charge up to the last moment it was seen. Nothing
+// when none is open, or the file is too old to keep one; a damaged checkpoint is told.
+std::optional<ConnectedShare> OpenConnection(const QString& path, QStringList& warnings) {
+    const QString damaged = QStringLiteral("В файле «%1» незавершённое подключение записано с "
+                                           "ошибкой: оно не учтено в итогах.")
+                                .arg(QDir::toNativeSeparators(path));
+    try {
+        SqliteDatabase db = SqliteDatabase::ReadOnly(path);
+        db.SetBusyWait(1000); // a reader waits for the program's commit rather than fail
+        SqliteStatement kept(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                 "name = 'open_segment'");
+        if (!kept.Step() || kept.Int(0) != 1)
+            return std::nullopt;
+        SqliteStatement open(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate "
+                                 "FROM open_segment");
+        if (!open.Step())
+            return std::nullopt;
+        const QDate startDate = QDate::fromString(open.Text(0), Qt::ISODate);
+        const QDate lastDate = QDate::fromString(open.Text(2), Qt::ISODate);
+        const auto msecs = [&open](int column) -> std::optional<int> {
+            if (!open.IsInteger(column) || open.Int(column) < 0 || open.Int(column) > 86'399'999)
+                return std::nullopt;
+            return int(open.Int(column));
+        };
+        const auto startMsecs = msecs(1);
+        const auto lastMsecs = msecs(3);
+        if (!startDate.isValid() || !lastDate.isValid() || !startMsecs || !lastMsecs) {
+            warnings << damaged;
+            return std::nullopt;
+        }
+        const auto share = OpenSoFar(startDate, *startMsecs, open.Text(4), lastDate, *lastMsecs);
+        if (!share || !std::isfinite(share->money) || share->money < 0) {
+            warnings << damaged;
+            return std::nullopt;
+        }
+        return ConnectedShare{QDateTime(startDate, QTime::fromMSecsSinceStartOfDay(*startMsecs)),
+                              share->seconds, share->money};
+    } catch (const SqliteError& error) {
+        warnings << damaged + QStringLiteral(" (%1)").arg(error.message);
+        return std::nullopt;
+    }
+}
 
 CommandRequest Wrong(const QString& message) {
     CommandRequest request;
@@ -209,14 +275,7 @@ CommandRequest ReadCommandLine(const QStringList& own) {
 }
 
 QStringList DataFiles(const QString& dataDirectory) {
-    const QDir dir(dataDirectory);
-    QStringList files;
-    for (const QString& table : {SessionTable::FileName, TariffTable::FileName})
-        for (const char* side : {"", "-wal", "-shm", "-journal"})
-            files << dir.filePath(table + QLatin1String(side));
-    files << dir.filePath(OptionsFile::FileName) << dir.filePath(QStringLiteral("kelvora.ini"))
-          << dir.filePath(QStringLiteral(".kelvora.lock"));
-    return files;
+    return ReportExport::ProgramFiles(dataDirectory);
 }
 
 int RunSummary(const CommandRequest& request, const QString& dataDirectory, const QDate& today,
@@ -248,7 +307,16 @@ int RunSummary(const CommandRequest& request, const QString& dataDirectory, cons
                   .arg(total.odd);
         return 1;
     }
-    const SpendFigures figures = SpendFigures::Of(total, range, budget.budget, today);
+    // The connection being timed counts as spent already, as it does in the window.
+    const auto connected =
+        OpenConnection(QDir(dataDirectory).filePath(SessionTable::FileName), warnings);
+    const bool inRange = connected && connected->since.date() >= range.first &&
+                         connected->since.date() <= range.last;
+    if (inRange)
+        total = WithOpen(total, OpenCharge{connected->seconds, connected->money});
+    SpendFigures figures = SpendFigures::Of(total, range, budget.budget, today);
+    if (inRange)
+        figures.connected = connected;
     out = request.json ? QString::fromUtf8(
                              QJsonDocument(SummaryJson(figures)).toJson(QJsonDocument::Compact)) +
                              QLatin1Char('\n')
@@ -308,14 +376,36 @@ int RunCommandLine(int argc, char* argv[]) {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     keepOff << QDir(QCoreApplication::applicationDirPath()).filePath(WindowSettings::FileName)
             << QDir(configDir).filePath(QStringLiteral("kelvora/") + WindowSettings::FileName);
+    // An older data.db is read through a copy of it: opening the file itself would bring it
+    // to this version's format, and a report changes nothing of the program's files.
+    QTemporaryDir snapshot;
+    QString tableDir = dir;
+    const QString dataPath = QDir(dir).filePath(SessionTable::FileName);
+    if (const auto format = FormatOf(dataPath); format && *format < CurrentFormat) {
+        try {
+            SqliteDatabase db = SqliteDatabase::ReadOnly(dataPath);
+            db.SetBusyWait(1000);
+            if (!snapshot.isValid())
+                throw SqliteError(0, snapshot.errorString());
+            SqliteStatement(db, "VACUUM INTO ?")
+                .Bind(1, QDir(snapshot.path()).filePath(SessionTable::FileName))
+                .Run();
+        } catch (const SqliteError& error) {
+            return fail(QStringLiteral("Файл «%1» прежнего формата не прочитан: %2.")
+                            .arg(QDir::toNativeSeparators(dataPath), error.message));
+        }
+        tableDir = snapshot.path();
+    }
     try {
-        const SessionTable table(dir);
+        const SessionTable table(tableDir);
         SessionRange range = table.CurrentRange();
         range.from = request.from;
         range.to = request.to;
         const ReportTotals totals = ReportTotals::Of(table, range);
         ReportDocument document(table, range, {totals.MoneyText(), totals.TimeText()});
-        const ReportExport::ReportTarget target{request.path, keepOff};
+        // The daily copies too: each is the only way back to an earlier day.
+        const ReportExport::ReportTarget target{
+            request.path, keepOff, {ReportExport::BackupFolder(dir)}};
         TerminalProgress progress; // a line on a terminal only
         if (request.pdf)
             ReportExport::WritePdf(document, target, &progress);

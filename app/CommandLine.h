@@ -27,7 +27,7 @@ struct CommandRequest {
 };
 CommandRequest ReadCommandLine(const QStringList& own);
 
-// The files in a data folder that a report must never replace.
+// The files in a data folder that a report must never replace or create.
 QStringList DataFiles(const QString& dataDirectory);
 
 // The summary of the data folder's spending, as text or JSON; the exit code as below, the

@@ -13,6 +13,13 @@ LinkChoice::LinkChoice(LinkMode mode, QStringList patterns)
         compiled_ << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern));
 }
 
+bool LinkChoice::Valid() const {
+    for (const QRegularExpression& pattern : compiled_)
+        if (!pattern.isValid())
+            return false;
+    return true;
+}
+
 bool LinkChoice::Lists(const QString& name) const {
     for (const QRegularExpression& pattern : compiled_)
         if (pattern.match(name).hasMatch())
@@ -51,6 +58,16 @@ QStringList PatternsOf(const QStringList& texts) {
 LinkChoiceRead ReadLinkChoice(const ProgramSettings& settings) {
     LinkChoiceRead read;
     const QStringList patterns = PatternsOf(settings.Value(InterfacesKey).toStringList());
+    QStringList wrong;
+    for (const QString& pattern : patterns)
+        if (!LinkChoice(LinkMode::Chosen, {pattern}).Valid())
+            wrong << pattern;
+    if (!wrong.isEmpty())
+        read.problem = QStringLiteral("В файле настроек «%1» в [Link] Interfaces не поняты "
+                                      "образцы: %2 (например, скобка [ не закрыта). Им не "
+                                      "подходит ни одно подключение; исправьте их в "
+                                      "«Подключение...».")
+                           .arg(settings.Path(), wrong.join(QStringLiteral(", ")));
     const QVariant word = settings.Value(ModeKey);
     if (!word.isValid()) {
         read.choice = LinkChoice(LinkMode::All, patterns);
@@ -61,10 +78,12 @@ LinkChoiceRead ReadLinkChoice(const ProgramSettings& settings) {
         read.choice = LinkChoice(*mode, patterns);
     } else {
         read.choice = LinkChoice(LinkMode::All, patterns);
-        read.problem = QStringLiteral("В файле настроек «%1» значение [Link] Mode = «%2» не "
-                                      "понято (ожидается all, chosen или metered): считаются "
-                                      "все подключения, пока вы не выберете в «Подключение...».")
-                           .arg(settings.Path(), text);
+        const QString said = QStringLiteral("В файле настроек «%1» значение [Link] Mode = «%2» "
+                                            "не понято (ожидается all, chosen или metered): "
+                                            "считаются все подключения, пока вы не выберете в "
+                                            "«Подключение...».")
+                                 .arg(settings.Path(), text);
+        read.problem = read.problem ? said + QLatin1Char('\n') + *read.problem : said;
     }
     return read;
 }

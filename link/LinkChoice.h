@@ -20,6 +20,8 @@ public:
     LinkMode mode() const { return mode_; }
     // Names or shell-style patterns ("ppp*", "wwan?", "enx*"), as the user wrote them.
     const QStringList& patterns() const { return patterns_; }
+    // Whether every pattern can be understood ("ppp[" cannot: it fits no name).
+    bool Valid() const;
     // Whether the interface's name fits one of the patterns.
     bool Lists(const QString& name) const;
 

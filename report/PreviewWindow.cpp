@@ -4,10 +4,12 @@
 #include "ReportDocument.h"
 #include "ReportExport.h"
 #include "ProgressWindow.h"
+#include "platform/FileKind.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -237,12 +239,16 @@ void PreviewWindow::SaveReport() {
     const bool asCsv = filter == csv || path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     if (!path.contains(QLatin1Char('.')))
         path += asCsv ? QStringLiteral(".csv") : QStringLiteral(".pdf");
+    // The program runs in its data folder: a report never takes the place of its files.
+    const QString data = QDir::currentPath();
+    const ReportExport::ReportTarget target{
+        path, ReportExport::ProgramFiles(data), {ReportExport::BackupFolder(data)}};
     try {
         ProgressWindow progress(this, QStringLiteral("Сохранение отчёта"));
         if (asCsv)
-            ReportExport::WriteCsv(*report_, path, &progress);
+            ReportExport::WriteCsv(*report_, target, &progress);
         else
-            ReportExport::WritePdf(*report_, path, &progress);
+            ReportExport::WritePdf(*report_, target, &progress);
     } catch (const ExportCancelled&) {
         // stopped by the user: no file written, one that was there kept
     } catch (const Failure& failure) {
@@ -258,6 +264,16 @@ void PreviewWindow::OpenSavedReport() {
 }
 
 void PreviewWindow::OpenSavedReport(const QString& path) {
+    // The program's own files are not read here: closing a descriptor of data.db would drop
+    // the locks SQLite holds on it.
+    if (const auto identity = FactsOf(path).identity)
+        for (const QString& file : ReportExport::ProgramFiles(QDir::currentPath()))
+            if (FactsOf(file).identity == identity) {
+                dialogs_.Error(this, QStringLiteral("«%1» — файл данных программы, а не отчёт "
+                                                    "PDF; он не открывается.")
+                                         .arg(QDir::toNativeSeparators(path)));
+                return;
+            }
     try {
         saved_ = OpenSavedPdf(path);
     } catch (const Failure& failure) {

@@ -3,11 +3,17 @@
 #include "ExportProgress.h"
 #include "ReportDocument.h"
 #include "platform/FileKind.h"
+#include "settings/OptionsFile.h"
+#include "settings/ProgramSettings.h"
+#include "settings/WindowSettings.h"
 #include "storage/Failure.h"
+#include "storage/SessionTable.h"
+#include "storage/TariffTable.h"
 #include "storage/TextForms.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -21,6 +27,20 @@ namespace {
                       .arg(QDir::toNativeSeparators(path), reason));
 }
 
+// Where a path puts its file, whether the file is there or not: the folder, whatever its
+// spelling, and the name; a symbolic link stands for the file it points to.
+struct Place {
+    std::optional<FileIdentity> folder;
+    QString name;
+    bool operator==(const Place&) const = default;
+};
+Place PlaceOf(const QString& path) {
+    QFileInfo info(path);
+    if (info.isSymLink())
+        info = QFileInfo(info.symLinkTarget());
+    return {FactsOf(info.absolutePath()).identity, info.fileName()};
+}
+
 // The open destination of one report.
 class Output {
 public:
@@ -32,12 +52,20 @@ public:
             return;
         }
         const FileFacts facts = FactsOf(path_);
-        if (facts.identity)
-            for (const QString& kept : target.keepOff)
-                if (FactsOf(kept).identity == facts.identity)
-                    CannotWrite(path_, QStringLiteral("это файл данных программы «%1», отчёт "
-                                                      "не может его заменить; выберите другое имя")
-                                           .arg(QDir::toNativeSeparators(kept)));
+        const Place place = PlaceOf(path_);
+        for (const QString& kept : target.keepOff)
+            if ((facts.identity && FactsOf(kept).identity == facts.identity) ||
+                (place.folder && PlaceOf(kept) == place))
+                CannotWrite(path_, QStringLiteral("это файл данных программы «%1», отчёт не "
+                                                  "может его заменить или создать; выберите "
+                                                  "другое имя")
+                                       .arg(QDir::toNativeSeparators(kept)));
+        for (const QString& folder : target.keepOutOf)
+            if (place.folder && FactsOf(folder).identity == place.folder)
+                CannotWrite(path_, QStringLiteral("в папке «%1» программа хранит свои копии "
+                                                  "данных, отчёт туда не пишется; выберите "
+                                                  "другую папку")
+                                       .arg(QDir::toNativeSeparators(folder)));
         if (facts.kind == FileKind::Stream) {
             // ExistingOnly: should the device or pipe vanish meanwhile, no file is made instead.
             stream_.setFileName(path_);
@@ -82,6 +110,23 @@ QString CsvField(const QString& text) {
 }
 
 } // namespace
+
+QStringList ProgramFiles(const QString& dataDirectory) {
+    const QDir dir(dataDirectory);
+    QStringList files;
+    for (const QString& table : {SessionTable::FileName, TariffTable::FileName})
+        for (const char* side : {"", "-wal", "-shm", "-journal"})
+            files << dir.filePath(table + QLatin1String(side));
+    files << dir.filePath(OptionsFile::FileName)
+          << dir.filePath(QString::fromLatin1(ProgramSettings::FileName))
+          << dir.filePath(QStringLiteral(".kelvora.lock"))
+          << dir.filePath(WindowSettings::FileName);
+    return files;
+}
+
+QString BackupFolder(const QString& dataDirectory) {
+    return QDir(dataDirectory).filePath(QStringLiteral("backup"));
+}
 
 void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress* progress) {
     Output output(target);

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "SmallFile.h"
 #include "storage/Failure.h"
 
 #include <QDir>
@@ -18,15 +19,13 @@ QString SectionName(const QString& line) {
 } // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArray head = file.read(MaxBytes);
-    if (head.size() == MaxBytes && !file.atEnd()) {
+    // A pipe, a device or a folder by that name reads as empty, without waiting on it.
+    SmallFile read = ReadSmallFile(path_, MaxBytes);
+    if (read.state == SmallFile::State::TooLarge) {
         // Cut off: a line torn in two is no line of ours.
-        head.truncate(head.lastIndexOf('\n') + 1);
+        read.bytes.truncate(read.bytes.lastIndexOf('\n') + 1);
     }
-    Parse(head);
+    Parse(read.bytes);
 }
 
 IniFile::IniFile(QString path, const QByteArray& content) : path_(std::move(path)) {

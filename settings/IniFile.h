@@ -13,7 +13,8 @@ public:
     // no more memory than this.
     static constexpr qint64 MaxBytes = 64 * 1024;
 
-    // Reads the file; a missing or unreadable file reads as empty.
+    // Reads the file; a missing or unreadable file, or one that is no regular file, reads as
+    // empty.
     explicit IniFile(QString path);
     // The file as these bytes, to be saved at `path`.
     IniFile(QString path, const QByteArray& content);

@@ -1,5 +1,7 @@
 #include "OptionsFile.h"
 
+#include "SmallFile.h"
+#include "platform/FileKind.h"
 #include "platform/Windows1251.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
@@ -113,21 +115,56 @@ OptionsFile::OptionsFile(const QString& dataDirectory, Passwords& passwords, Opt
     : path_(QDir(dataDirectory).filePath(FileName)), passwords_(passwords),
       hooks_(std::move(hooks)) {}
 
+namespace {
+// The file's bytes, or nothing when there is no file or it cannot be opened (then nothing
+// changes, silently). Throws Failure naming a file that is no settings file of ours.
+std::optional<QByteArray> OptionsBytes(const QString& path) {
+    const SmallFile read = ReadSmallFile(path, LargestOptionsFile);
+    switch (read.state) {
+    case SmallFile::State::Read:
+        return read.bytes;
+    case SmallFile::State::Missing:
+    case SmallFile::State::Unreadable:
+        return std::nullopt;
+    case SmallFile::State::TooLarge:
+        throw Failure(QStringLiteral("Файл настроек «%1» повреждён: он больше %2 КБ, а "
+                                     "настройки занимают несколько строк. Он не прочитан и не "
+                                     "изменён; действуют прежние настройки.")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(LargestOptionsFile / 1024));
+    case SmallFile::State::NotAFile:
+        break;
+    }
+    throw Failure(QStringLiteral("Файл настроек «%1» не прочитан: %2. Действуют прежние "
+                                 "настройки.")
+                      .arg(QDir::toNativeSeparators(path), read.Why(LargestOptionsFile)));
+}
+} // namespace
+
+void OptionsFile::ReadPassword() {
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    // A file others could read, from an older copy or a copy by hand: the owner's alone now,
+    // not only once it is next saved.
+    if (FactsOf(path_).kind == FileKind::Regular && (QFile::permissions(path_) & others))
+        QFile::setPermissions(
+            path_, QFile::permissions(path_) &
+                       (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    try {
+        if (const auto bytes = OptionsBytes(path_))
+            passwords_.stored = FromWindows1251(ShiftCodesDown(SplitOptions(*bytes).password));
+    } catch (const Failure&) {
+        // told when the whole file is loaded
+    }
+}
+
 void OptionsFile::LoadOptions() {
     // Queued input, painting and timer events run before the file is read.
     QCoreApplication::processEvents();
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = OptionsBytes(path_);
+    if (!bytes)
         return;
-    // Read no more than such a file can hold, whatever is there (a huge file, a device).
-    const QByteArray bytes = file.read(LargestOptionsFile + 1);
-    if (bytes.size() > LargestOptionsFile)
-        throw Failure(QStringLiteral("Файл настроек «%1» повреждён: он больше %2 КБ, а настройки "
-                                     "занимают несколько строк. Он не прочитан и не изменён; "
-                                     "действуют прежние настройки.")
-                          .arg(QDir::toNativeSeparators(path_))
-                          .arg(LargestOptionsFile / 1024));
-    const OptionsLines lines = SplitOptions(bytes);
+    const OptionsLines lines = SplitOptions(*bytes);
     if (lines.flag == "0") {
         hooks_.setStartMinimised(false);
     } else if (lines.flag == "1") {

@@ -60,8 +60,13 @@ public:
     // the interval. A file that cannot be opened changes nothing, silently. Throws Failure
     // "'%s' is not a valid integer value" for a third line that is no integer, or the refusal
     // of an interval out of range; the first two lines have taken effect by then. A file too
-    // large to be one of ours changes nothing and throws Failure naming it.
+    // large to be one of ours, or one that is no regular file (a pipe, a device, a folder),
+    // changes nothing, is not opened, and throws Failure naming it.
     void LoadOptions();
+    // The password line alone, read before any window takes input, so that the gate is
+    // closed from the start; nothing else is applied and nothing is told (LoadOptions tells).
+    // A file that others may read or write is made the owner's alone first.
+    void ReadPassword();
     // Writes the three settings as they are in memory, with permissions for the owner only
     // (the password line is merely disguised). Throws Failure naming the file and the reason
     // when it cannot be written; the old file then stays as it was.

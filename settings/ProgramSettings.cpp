@@ -1,8 +1,9 @@
 #include "ProgramSettings.h"
 
+#include "SmallFile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <filesystem>
 #ifndef _WIN32
@@ -26,18 +27,17 @@ ProgramSettings::ProgramSettings(const QString& dataDirectory)
 std::optional<QString> ProgramSettings::Load() {
     values_.clear();
     unreadable_ = false;
-    const QFileInfo info(path_);
-    if (!info.exists())
+    // QSettings quietly reads a file it may not open as an empty one, waits on a pipe for
+    // ever and reads a file of any size: look first.
+    const SmallFile probe = ReadSmallFile(path_, MaxBytes);
+    if (probe.state == SmallFile::State::Missing)
         return std::nullopt;
-    // QSettings quietly reads a file it may not open as an empty one: look first.
-    QFile probe(path_);
-    if (info.isDir() || !probe.open(QIODevice::ReadOnly)) {
+    if (probe.state != SmallFile::State::Read) {
         unreadable_ = true;
         return QStringLiteral("Файл настроек «%1» не читается: %2. Действуют настройки по "
                               "умолчанию; файл не будет перезаписан.")
-            .arg(Shown(path_), info.isDir() ? QStringLiteral("это папка") : probe.errorString());
+            .arg(Shown(path_), probe.Why(MaxBytes));
     }
-    probe.close();
     QSettings file(path_, QSettings::IniFormat);
     if (file.status() != QSettings::NoError) {
         unreadable_ = true;
@@ -63,7 +63,12 @@ std::optional<QString> ProgramSettings::Save(const QVariantMap& changes) {
     // budget, the alerts already sent), each through its own copy: what the file holds now
     // stands, and only the given keys go on top of it.
     QVariantMap next = values_;
-    if (QFileInfo::exists(path_)) {
+    const SmallFile now = ReadSmallFile(path_, MaxBytes);
+    if (now.state != SmallFile::State::Missing && now.state != SmallFile::State::Read)
+        return refused(QStringLiteral("файл настроек не читается (%1), и он не будет "
+                                      "перезаписан; исправьте или удалите его")
+                           .arg(now.Why(MaxBytes)));
+    if (now.state == SmallFile::State::Read) {
         QSettings current(path_, QSettings::IniFormat);
         if (current.status() != QSettings::NoError)
             return refused(StatusText(current.status()));

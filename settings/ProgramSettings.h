@@ -12,6 +12,9 @@
 class ProgramSettings {
 public:
     static constexpr const char* FileName = "kelvora.ini";
+    // The program writes a few hundred bytes; a file larger than this is not one of its own
+    // and is not read. A folder, a pipe or a device by that name is not opened.
+    static constexpr qint64 MaxBytes = 1024 * 1024;
 
     explicit ProgramSettings(const QString& dataDirectory);
     QString Path() const { return path_; }

@@ -52,9 +52,16 @@ std::optional<double> ParseAmount(const QString& text) {
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double value = t.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value < 0 || value > 1e12)
+    if (!ok || !std::isfinite(value) || value < 0 || value > 1e12 ||
+        (value > 0 && value < SmallestAmount))
         return std::nullopt;
     return value;
+}
+
+double UsedPercent(double used, double budget) {
+    if (!(budget > 0) || !(used > 0))
+        return 0;
+    return std::min(used / budget * 100, MostPercent);
 }
 
 BudgetRead ReadBudget(const ProgramSettings& settings) {

@@ -33,5 +33,13 @@ std::optional<QString> SaveBudget(ProgramSettings& settings, const Budget& budge
 // a whole number from 1 to 1000.
 std::optional<QList<int>> ParseAlerts(const QString& text);
 QString AlertsText(const QList<int>& alerts); // "80,100"
-// A money or hours text of the file or the dialog: "500", "500,50" or "500.50", not negative.
+// A money or hours text of the file or the dialog: "500", "500,50" or "500.50"; 0 (no
+// budget) or from SmallestAmount (a kopeck, 36 seconds) to 10^12.
 std::optional<double> ParseAmount(const QString& text);
+constexpr double SmallestAmount = 0.01;
+
+// How much of a budget is used, in percent, from 0 to MostPercent: shown and compared as a
+// whole number, so that a tiny budget or a huge spending never runs past an int. 0 when there
+// is no budget.
+constexpr double MostPercent = 1e6;
+double UsedPercent(double used, double budget);

@@ -67,9 +67,8 @@ std::vector<BudgetAlert> BudgetAlerts::Passed(const BillingPeriod& period, doubl
                                   .arg(limit)
                                   .arg(shown)});
     };
-    look(BudgetAlert::Kind::Money, budget.money, budget.money > 0 ? money / budget.money * 100 : 0);
-    look(BudgetAlert::Kind::Time, budget.hours,
-         budget.hours > 0 ? seconds / 36.0 / budget.hours : 0);
+    look(BudgetAlert::Kind::Money, budget.money, UsedPercent(money, budget.money));
+    look(BudgetAlert::Kind::Time, budget.hours, UsedPercent(seconds / 3600.0, budget.hours));
     if (alerts.empty())
         return alerts;
     QStringList all(sent_.begin(), sent_.end());

@@ -13,6 +13,11 @@ double Rounded(double value, int decimals) {
 QJsonValue Optional(const std::optional<double>& value, int decimals) {
     return value ? QJsonValue(Rounded(*value, decimals)) : QJsonValue(QJsonValue::Null);
 }
+// The amount as a JSON number, the very value its text gives; null when it is no finite one.
+QJsonValue Finite(const std::optional<long double>& value) {
+    return value && std::isfinite(double(*value)) ? QJsonValue(double(*value))
+                                                  : QJsonValue(QJsonValue::Null);
+}
 } // namespace
 
 SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& range,
@@ -26,11 +31,11 @@ SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& rang
     if (BillingPeriod::Containing(range.first, budget.startDay) == range) {
         if (budget.money > 0) {
             f.budgetMoney = budget.money;
-            f.moneyUsedPercent = money / budget.money * 100;
+            f.moneyUsedPercent = UsedPercent(money, budget.money);
         }
         if (budget.hours > 0) {
             f.budgetHours = budget.hours;
-            f.timeUsedPercent = total.seconds / 36.0 / budget.hours;
+            f.timeUsedPercent = UsedPercent(total.seconds / 3600.0, budget.hours);
         }
     }
     return f;
@@ -41,7 +46,10 @@ QString MoneyText(long double money) {
 }
 
 QString TimeText(qint64 seconds) {
-    return QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(seconds / 60 % 60).arg(seconds % 60);
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString RublesText(double money) {
@@ -51,18 +59,27 @@ QString RublesText(double money) {
 }
 
 QJsonObject SummaryJson(const SpendFigures& f) {
+    QJsonValue connected(QJsonValue::Null);
+    if (f.connected)
+        connected = QJsonObject{{"since", f.connected->since.toString(Qt::ISODate)},
+                                {"seconds", f.connected->seconds},
+                                {"time", TimeText(f.connected->seconds)},
+                                {"money", Rounded(f.connected->money, 2)}};
+    const QString money = MoneyText(f.total.money);
     return {{"from", f.range.first.toString(Qt::ISODate)},
             {"to", f.range.last.toString(Qt::ISODate)},
             {"records", f.total.records},
             {"seconds", f.total.seconds},
             {"time", TimeText(f.total.seconds)},
-            {"money", MoneyText(f.total.money)},
+            {"money", Finite(TextForms::TryParseNumber(money))},
+            {"money_text", money},
             {"budget_money", Optional(f.budgetMoney, 2)},
             {"budget_used_percent", Optional(f.moneyUsedPercent, 1)},
             {"forecast_money", Rounded(f.forecastMoney, 2)},
             {"budget_hours", Optional(f.budgetHours, 2)},
             {"budget_time_used_percent", Optional(f.timeUsedPercent, 1)},
-            {"forecast_seconds", f.forecastSeconds}};
+            {"forecast_seconds", f.forecastSeconds},
+            {"connected", connected}};
 }
 
 QString SummaryText(const SpendFigures& f) {
@@ -70,6 +87,10 @@ QString SummaryText(const SpendFigures& f) {
                        .arg(TextForms::DateText(f.range.first), TextForms::DateText(f.range.last))
                        .arg(f.total.records)
                        .arg(TimeText(f.total.seconds), MoneyText(f.total.money));
+    if (f.connected)
+        text += QStringLiteral("Подключение с %1: %2, %3 ₽\n")
+                    .arg(f.connected->since.toString(QStringLiteral("dd.MM.yyyy H:mm:ss")),
+                         TimeText(f.connected->seconds), RublesText(f.connected->money));
     if (f.budgetMoney)
         text += QStringLiteral("Бюджет: %1 ₽, использовано %2 %\n")
                     .arg(RublesText(*f.budgetMoney))

@@ -7,13 +7,23 @@
 #include "Budget.h"
 #include "storage/DayTotals.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QString>
 #include <optional>
 
+// The connection being timed, as its last checkpoint has it: since when, and its time and
+// charge so far, which the figures' total already counts.
+struct ConnectedShare {
+    QDateTime since;
+    qint64 seconds = 0;
+    double money = 0;
+};
+
 struct SpendFigures {
     BillingPeriod range;
     SpendTotal total;
+    std::optional<ConnectedShare> connected;
     std::optional<double> budgetMoney; // only for a billing period, when set
     std::optional<double> budgetHours;
     std::optional<double> moneyUsedPercent;
@@ -26,14 +36,15 @@ struct SpendFigures {
                            const Budget& budget, const QDate& today);
 };
 
-// The report's forms: "312,5" and "5:3:20" (hours not reduced, no leading zeros).
+// "312,5", and the program's time text with the hours not reduced: "5:03:20", "26:00:07".
 QString MoneyText(long double money);
 QString TimeText(qint64 seconds);
 // A money amount as the tip and the window show it: "312,50".
 QString RublesText(double money);
 
-// One JSON object for status bars: from, to, records, seconds, time, money, budget_money,
-// budget_used_percent, forecast_money, and the same for time.
+// One JSON object for status bars: from, to, records, seconds, time, money (a number, its
+// exact text as money_text), budget_money, budget_used_percent, forecast_money, the same for
+// time, and connected: the open connection's share, or null.
 QJsonObject SummaryJson(const SpendFigures& figures);
 // Lines for a terminal.
 QString SummaryText(const SpendFigures& figures);

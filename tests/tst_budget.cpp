@@ -127,6 +127,12 @@ private slots:
             << QByteArray("[Period]\nStartDay=29\n") << 1 << 0.0 << 0.0 << "80,100" << 1;
         QTest::newRow("negative money, words for time: both said")
             << QByteArray("[Budget]\nMoney=-5\nTime=lots\n") << 1 << 0.0 << 0.0 << "80,100" << 2;
+        QTest::newRow("a money budget of 1e-300 and one of 1e300 hours: said, none stands")
+            << QByteArray("[Budget]\nMoney=1e-300\nTime=1e300\n") << 1 << 0.0 << 0.0 << "80,100"
+            << 2;
+        QTest::newRow("a kopeck and 36 seconds are taken")
+            << QByteArray("[Budget]\nMoney=0.01\nTime=\"0,01\"\n") << 1 << 0.01 << 0.01 << "80,100"
+            << 0;
         QTest::newRow("alert of 0: said")
             << QByteArray("[Budget]\nAlerts=0,100\n") << 1 << 0.0 << 0.0 << "80,100" << 1;
     }

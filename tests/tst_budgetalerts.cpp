@@ -70,9 +70,14 @@ private slots:
         QCOMPARE(Told(both), (QStringList{"money 80", "time 100"}));
         QVERIFY2(both[0].text.contains("450,00 ₽ из 500,00 ₽ (90 %)"),
                  qPrintable(both[0].text));
-        QVERIFY2(both[1].text.contains("10:0:0 из 10 ч"), qPrintable(both[1].text));
+        QVERIFY2(both[1].text.contains("10:00:00 из 10 ч"), qPrintable(both[1].text));
         // No budget, no alerts.
         QVERIFY(alerts.Passed(December, 1e6, 1e6, Budget{}).empty());
+        // The smallest budget and the largest spending: the percent stays a number one can
+        // read, its highest.
+        const auto huge = alerts.Passed(December, 1e12, 0, Budget{15, 0.01, 0, {80, 100}});
+        QCOMPARE(Told(huge), QStringList{"money 100"});
+        QVERIFY2(huge[0].text.contains("(1000000 %)"), qPrintable(huge[0].text));
     }
 
     void rememberedAcrossARestartUntilTheNextPeriod() {

@@ -100,7 +100,7 @@ private slots:
     void dataFilesCoverTheTablesAndTheirJournals() {
         const QStringList files = DataFiles("/d");
         for (const char* name : {"data.db", "data.db-wal", "tarif.db", "tarif.db-journal",
-                                 "options.dn", "kelvora.ini", ".kelvora.lock"})
+                                 "options.dn", "kelvora.ini", ".kelvora.lock", "int.ini"})
             QVERIFY2(files.contains(QStringLiteral("/d/") + name), name);
     }
 };

@@ -3,6 +3,7 @@
 #include "storage/Failure.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 // Records what loading the options did, in order.
@@ -249,6 +250,16 @@ private slots:
         QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
         QCOMPARE(QFileInfo(p.options.Path()).size(), 8 * 1024 * 1024);
 
+        // A pipe by that name, with no writer: not waited on, and named.
+        QVERIFY(QFile::remove(p.options.Path()));
+        QCOMPARE(::mkfifo(QFile::encodeName(p.options.Path()).constData(), 0600), 0);
+        p.options.ReadPassword();
+        const QString pipe = FailureOf([&] { p.options.LoadOptions(); });
+        QVERIFY2(pipe.contains(QDir::toNativeSeparators(p.options.Path())), qPrintable(pipe));
+        QVERIFY(p.calls.isEmpty());
+        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
+        QVERIFY(QFile::remove(p.options.Path()));
+
         const QString longest(32767, QLatin1Char('w'));
         p.Write(JoinOptions(false, longest, 7));
         QCOMPARE(FailureOf([&] { p.options.LoadOptions(); }), QString());
@@ -257,11 +268,23 @@ private slots:
     }
 
     // The password line is only disguised: the file is the owner's alone, whether it is new
-    // or replaces one that others could read.
+    // or replaces one that others could read; one found readable by others is narrowed at
+    // start, when its password is read.
     void savedFileIsTheOwnersOnly() {
         Program p;
         const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                             QFileDevice::ReadOther | QFileDevice::WriteOther;
+        p.Write("0\r\nugetgv\r\n3\r\n");
+        QVERIFY(QFile::setPermissions(p.options.Path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFileDevice::ReadGroup |
+                                                            QFileDevice::ReadOther));
+        p.options.ReadPassword();
+        QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
+        QVERIFY(QFile::permissions(p.options.Path()) & QFileDevice::WriteOwner);
+        QCOMPARE(p.passwords.stored, QStringLiteral("secret"));
+        QVERIFY(p.calls.isEmpty());
+        QVERIFY(QFile::remove(p.options.Path()));
+        p.passwords.stored.clear();
         p.options.SaveOptions();
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::setPermissions(p.options.Path(), QFile::permissions(p.options.Path()) |

@@ -32,6 +32,7 @@ void Answer(PasswordEntryDialog& dialog, Leave leave, const QString& text) {
 // The main window with the password dialogs, over a throw-away data folder.
 struct Program {
     QTemporaryDir dir;
+    QByteArray optionsAtStart; // options.dn as the program finds it
     FakeClock clock;
     ScriptedAddresses addresses;
     FakeDialogs dialogs;
@@ -49,7 +50,8 @@ struct Program {
     QList<std::pair<Leave, QString>> answers; // the user's next answers at the gate
     int asked = 0;
 
-    Program() {
+    explicit Program(const QByteArray& options = {})
+        : optionsAtStart(Put(dir.filePath("options.dn"), options)) {
         addresses.Always({"127.0.0.1"});
         window.SetWindows({nullptr, nullptr, &entry, &change, &poll, nullptr});
         window.Gate()->run = [this](PasswordEntryDialog& d) {
@@ -58,6 +60,11 @@ struct Program {
                                                          : answers.takeFirst();
             Answer(d, leave, text);
         };
+    }
+    static QByteArray Put(const QString& path, const QByteArray& bytes) {
+        if (!bytes.isEmpty())
+            WriteFile(path, bytes);
+        return bytes;
     }
     QByteArray OptionsBytes() const {
         QFile f(state.options.Path());
@@ -180,6 +187,19 @@ private slots:
         p.window.DeleteRecord();
         QCOMPARE(p.Rows(), 1);
         QVERIFY(p.dialogs.messages.isEmpty());
+
+        // Before the start-up step has loaded the options: the file's password stands
+        // already, for the delete button and the guarded menu entries alike.
+        Program early(JoinOptions(false, "x", 3));
+        early.state.sessions->Append({Dec7, "1", "", "", "", ""});
+        early.state.sessions->First();
+        early.window.DeleteRecord();
+        QCOMPARE(early.asked, 1);
+        QCOMPARE(early.Rows(), 1);
+        for (const char* entry : {"N2", "N8"})
+            early.window.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
+        QCOMPARE(early.asked, 3);
+        QVERIFY(!early.state.passwords.Open());
     }
 
     void passwordChange_data() {

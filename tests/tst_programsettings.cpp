@@ -3,6 +3,7 @@
 #include "settings/ProgramSettings.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 // kelvora.ini: what a missing, hand-written, damaged or unwritable file does to the link
 // choice, and that a write is all or nothing.
@@ -13,38 +14,41 @@ private slots:
         QTest::addColumn<QByteArray>("file"); // "-" for no file at all
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("patterns");
-        QTest::addColumn<bool>("problem");
-        QTest::newRow("no file: all") << QByteArray("-") << "all" << QStringList{} << false;
-        QTest::newRow("empty file: all") << QByteArray() << "all" << QStringList{} << false;
+        QTest::addColumn<QString>("said"); // a word of the message, or none
+        QTest::newRow("no file: all") << QByteArray("-") << "all" << QStringList{} << QString();
+        QTest::newRow("empty file: all") << QByteArray() << "all" << QStringList{} << QString();
         QTest::newRow("other groups only")
-            << QByteArray("[Budget]\nLimit=100\n") << "all" << QStringList{} << false;
+            << QByteArray("[Budget]\nLimit=100\n") << "all" << QStringList{} << QString();
         QTest::newRow("chosen, a hand-written list")
             << QByteArray("[Link]\nMode=chosen\nInterfaces=ppp*, wwan0,enx*\n") << "chosen"
-            << QStringList{"ppp*", "wwan0", "enx*"} << false;
+            << QStringList{"ppp*", "wwan0", "enx*"} << QString();
         QTest::newRow("chosen, a quoted list")
             << QByteArray("[Link]\nMode=chosen\nInterfaces=\"ppp*, wwan0\"\n") << "chosen"
-            << QStringList{"ppp*", "wwan0"} << false;
+            << QStringList{"ppp*", "wwan0"} << QString();
         QTest::newRow("one name") << QByteArray("[Link]\nMode=chosen\nInterfaces=usb0\n")
-                                  << "chosen" << QStringList{"usb0"} << false;
+                                  << "chosen" << QStringList{"usb0"} << QString();
         QTest::newRow("empty items dropped")
             << QByteArray("[Link]\nMode=chosen\nInterfaces=, ppp0 ,,\n") << "chosen"
-            << QStringList{"ppp0"} << false;
+            << QStringList{"ppp0"} << QString();
         QTest::newRow("mode in capitals, with blanks")
-            << QByteArray("[Link]\nMode= Metered \n") << "metered" << QStringList{} << false;
+            << QByteArray("[Link]\nMode= Metered \n") << "metered" << QStringList{} << QString();
         QTest::newRow("unknown mode: all, and said")
             << QByteArray("[Link]\nMode=wifi\nInterfaces=ppp0\n") << "all" << QStringList{"ppp0"}
-            << true;
+            << "Mode";
         QTest::newRow("mode with a comma: said")
-            << QByteArray("[Link]\nMode=chosen,metered\n") << "all" << QStringList{} << true;
+            << QByteArray("[Link]\nMode=chosen,metered\n") << "all" << QStringList{} << "Mode";
+        QTest::newRow("a pattern that fits nothing: said")
+            << QByteArray("[Link]\nMode=chosen\nInterfaces=ppp[, wwan0\n") << "chosen"
+            << QStringList{"ppp[", "wwan0"} << "ppp[";
         QTest::newRow("Windows line ends")
             << QByteArray("[Link]\r\nMode=chosen\r\nInterfaces=ppp*\r\n") << "chosen"
-            << QStringList{"ppp*"} << false;
+            << QStringList{"ppp*"} << QString();
     }
     void read() {
         QFETCH(QByteArray, file);
         QFETCH(QString, mode);
         QFETCH(QStringList, patterns);
-        QFETCH(bool, problem);
+        QFETCH(QString, said);
         QTemporaryDir dir;
         if (file != "-")
             WriteFile(dir.filePath("kelvora.ini"), file);
@@ -53,9 +57,9 @@ private slots:
         const LinkChoiceRead read = ReadLinkChoice(settings);
         QCOMPARE(ModeWord(read.choice.mode()), mode);
         QCOMPARE(read.choice.patterns(), patterns);
-        QCOMPARE(read.problem.has_value(), problem);
-        if (problem)
-            QVERIFY(read.problem->contains("Mode"));
+        QCOMPARE(read.problem.has_value(), !said.isEmpty());
+        if (read.problem)
+            QVERIFY2(read.problem->contains(said), qPrintable(*read.problem));
     }
 
     void writeAndReadBack() {
@@ -130,17 +134,38 @@ private slots:
         QCOMPARE(ReadLinkChoice(settings).choice.mode(), LinkMode::Chosen);
     }
 
-    // A kelvora.ini that is a folder, or cannot be read: said, defaults apply, never written.
+    // A kelvora.ini that is a folder, a pipe with no writer or far too large: said without
+    // waiting or reading it all, defaults apply, never written.
+    void unreadableFileIsNeverWritten_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("huge") << "huge";
+    }
     void unreadableFileIsNeverWritten() {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("kelvora.ini"));
+        const QString path = dir.filePath("kelvora.ini");
+        if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("kelvora.ini"));
+        } else if (kind == "pipe") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            WriteFile(path, "[Link]\nMode=metered\n");
+            QFile f(path);
+            QVERIFY(f.resize(200 * 1024 * 1024)); // sparse: costs no disk
+        }
+        const QFileInfo before(path);
         ProgramSettings settings(dir.path());
         const auto problem = settings.Load();
         QVERIFY(problem);
         QVERIFY(problem->contains("kelvora.ini"));
         QCOMPARE(ReadLinkChoice(settings).choice.mode(), LinkMode::All);
         QVERIFY(SaveLinkChoice(settings, LinkChoice(LinkMode::Metered, {})));
-        QVERIFY(QFileInfo(dir.filePath("kelvora.ini")).isDir());
+        const QFileInfo after(path);
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.lastModified(), before.lastModified());
     }
 
     void patterns_data() {

@@ -8,9 +8,12 @@
 #include "storage/SessionModel.h"
 
 #include <QDateEdit>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QToolBar>
 #include <QLabel>
@@ -27,6 +30,20 @@ QString PdfText(const QString& path) {
     process.start(tool, {"-layout", path, "-"});
     process.waitForFinished(30'000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The kernel's POSIX locks this process holds, as /proc/locks lists them.
+int LocksHeld() {
+    QFile locks("/proc/locks");
+    if (!locks.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    int held = 0;
+    for (const QByteArray& line : locks.readAll().split('\n'))
+        if (line.contains("POSIX") && !line.contains("->") &&
+            line.simplified().split(' ').value(4) == pid)
+            ++held;
+    return held;
 }
 
 // A data folder with a few records across a week, and the report dialog over it.
@@ -287,6 +304,58 @@ private slots:
         preview.SaveReport();
         QCOMPARE(rig.dialogs.errors.size(), 1);
         QVERIFY(rig.dialogs.errors[0].contains(rig.dir.filePath("taken.pdf")));
+        // A file of the data folder the program runs in, there or not: refused, none made.
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(rig.dir.path()));
+        const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
+        for (const char* name : {"data.db", "options.dn"}) {
+            const QByteArray digest = FileDigest(rig.dir.filePath(name));
+            rig.dialogs.saveAnswer = rig.dir.filePath(name);
+            preview.SaveReport();
+            QVERIFY2(rig.dialogs.errors.constLast().contains("файл данных"),
+                     qPrintable(rig.dialogs.errors.constLast()));
+            QCOMPARE(FileDigest(rig.dir.filePath(name)), digest);
+        }
+        QCOMPARE(rig.dialogs.errors.size(), 3);
+        QVERIFY(!QFileInfo::exists(rig.dir.filePath("options.dn")));
+        // Nor is one opened as a saved report.
+        preview.OpenSavedReport(rig.dir.filePath("data.db"));
+        QCOMPARE(rig.dialogs.errors.size(), 4);
+        QVERIFY2(rig.dialogs.errors.constLast().contains("файл данных"),
+                 qPrintable(rig.dialogs.errors.constLast()));
+    }
+
+    // The file choosers look at the names of the files only, even when the user takes them
+    // into the data folder: opening data.db or its log to guess a type would drop the locks
+    // SQLite holds on them, and another program's reader would then delete the live log.
+    void fileChoosersLeaveTheDataFilesLocked() {
+        // A table that stores nothing: no fold-back of its log comes and goes meanwhile.
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        const int held = LocksHeld();
+        QVERIFY(held > 0);
+        WidgetDialogs dialogs("kelvora");
+        for (const bool save : {true, false}) {
+            QTimer::singleShot(0, this, [&dir] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                const auto cancel = qScopeGuard([dialog] { dialog->reject(); });
+                QVERIFY(dialog->directory() != QDir(dir.path()));
+                dialog->setNameFilter("*");
+                dialog->setDirectory(dir.path());
+                auto* model = dialog->findChild<QFileSystemModel*>();
+                QVERIFY(model);
+                for (const char* name : {"data.db", "data.db-shm"}) {
+                    const QString path = dir.filePath(name);
+                    QTRY_VERIFY(!model->type(model->index(path)).isEmpty());
+                }
+            });
+            const QString chosen =
+                save ? dialogs.SaveFileName(nullptr, "Сохранить отчёт", "PDF (*.pdf)", nullptr)
+                     : dialogs.OpenFileName(nullptr, "Открыть отчёт", "PDF (*.pdf)");
+            QVERIFY(chosen.isEmpty());
+            QCOMPARE(LocksHeld(), held);
+        }
     }
 
     void printingAPageRange() {

@@ -54,8 +54,10 @@ private slots:
         QCOMPARE(o["to"].toString(), QString("2027-01-14"));
         QCOMPARE(o["records"].toInteger(), 3);
         QCOMPARE(o["seconds"].toInteger(), 5430 + 3570 + 7200);
-        QCOMPARE(o["time"].toString(), QString("4:30:0")); // the report's form
-        QCOMPARE(o["money"].toString(), QString("30,4666666666667"));
+        QCOMPARE(o["time"].toString(), QString("4:30:00"));
+        QCOMPARE(o["money"].toDouble(), 30.4666666666667);
+        QCOMPARE(o["money_text"].toString(), QString("30,4666666666667"));
+        QVERIFY(o["connected"].isNull());
         QCOMPARE(o["budget_money"].toDouble(), 500.0);
         QCOMPARE(o["budget_used_percent"].toDouble(), 6.1); // 30,47 of 500
         QCOMPARE(o["forecast_money"].toDouble(), 157.41);   // 30,47 / 6 days * 31 days
@@ -90,8 +92,9 @@ private slots:
         QCOMPARE(o["budget_used_percent"].isNull(), !budget);
         QVERIFY(o["forecast_money"].isDouble()); // a range that is over: what was spent
         if (records == 0) {
-            QCOMPARE(o["money"].toString(), QString("0"));
-            QCOMPARE(o["time"].toString(), QString("0:0:0"));
+            QCOMPARE(o["money"].toDouble(), 0.0);
+            QCOMPARE(o["money_text"].toString(), QString("0"));
+            QCOMPARE(o["time"].toString(), QString("0:00:00"));
         }
     }
 
@@ -113,6 +116,19 @@ private slots:
         const QJsonObject o = Json(dir.path(), {"--summary", "--json"}, QDate(2026, 12, 21), &code);
         QCOMPARE(code, 0);
         QCOMPARE(o["records"].toInteger(), 4);
+        // The connection being timed counts, as far as its checkpoint: one second at 20 an hour.
+        const QJsonObject connected = o["connected"].toObject();
+        QCOMPARE(connected["since"].toString(), QString("2026-12-20T00:00:00"));
+        QCOMPARE(connected["seconds"].toInteger(), 1);
+        QCOMPARE(connected["money"].toDouble(), 0.01);
+        QCOMPARE(o["seconds"].toInteger(), 5430 + 3570 + 7200 + 10 + 1);
+        QCOMPARE(o["money_text"].toString(), QString("31,4722222222223"));
+        QString text;
+        QCOMPARE(RunSummary(ReadCommandLine({"--summary"}), dir.path(), QDate(2026, 12, 21), text),
+                 0);
+        QVERIFY2(text.contains("Время: 4:30:11\n"), qPrintable(text));
+        QVERIFY2(text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01 ₽"),
+                 qPrintable(text));
         QCOMPARE(FileDigest(running.FilePath()), dbBefore);
         QCOMPARE(FileDigest(ini), iniBefore);
         running.Append(Record(QDate(2026, 12, 21), "0:00:10", "1")); // the program goes on
@@ -192,7 +208,7 @@ private slots:
         const QJsonObject o = Json(dir.path(), {"--summary", "--json"}, QDate(2026, 12, 20), &code);
         QCOMPARE(code, 0);
         QCOMPARE(o["records"].toInteger(), 3);
-        QCOMPARE(o["money"].toString(), QString("30,4666666666667"));
+        QCOMPARE(o["money_text"].toString(), QString("30,4666666666667"));
         QCOMPARE(FileDigest(path), before);
     }
 };

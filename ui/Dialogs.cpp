@@ -2,14 +2,20 @@
 
 #include "FontChoiceDialog.h"
 
+#include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
 
 QString MessageText(const QString& text) {
     QString shown = text;
@@ -61,14 +67,61 @@ std::optional<FontChoice> WidgetDialogs::ChooseFont(QWidget* parent, const FontC
 
 void WidgetDialogs::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
+namespace {
+// Icons and type names from the file's name alone. Qt's own provider asks the MIME database,
+// which opens a file whose name says too little (data.db, its -wal and -shm) to read its
+// first bytes; on Linux closing any descriptor of a file drops every lock the process holds
+// on it, and SQLite's locks on the data files must stay while the program runs.
+class NameOnlyIcons final : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override {
+        return QApplication::style()->standardIcon(
+            type == Folder || type == Drive ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    }
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir())
+            return QStringLiteral("Папка");
+        return info.suffix().isEmpty() ? QStringLiteral("Файл")
+                                       : QStringLiteral("Файл %1").arg(info.suffix().toUpper());
+    }
+};
+
+// The user's documents (or home) folder: never the data folder the program runs in, whose
+// files only SQLite may open.
+QString StartFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// Qt's own dialog, in this process, so that nothing but the names of the files it lists is
+// looked at: a desktop's dialog brought into the process may read them.
+QString ChooseFile(QWidget* parent, const QString& caption, const QString& filters,
+                   QString* chosenFilter, QFileDialog::AcceptMode mode) {
+    NameOnlyIcons icons;
+    QFileDialog dialog(parent, caption, StartFolder(), filters);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontResolveSymlinks |
+                      QFileDialog::DontUseCustomDirectoryIcons);
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (chosenFilter)
+        *chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
+}
+} // namespace
+
 QString WidgetDialogs::SaveFileName(QWidget* parent, const QString& caption,
                                     const QString& filters, QString* chosenFilter) {
-    return QFileDialog::getSaveFileName(parent, caption, {}, filters, chosenFilter);
+    return ChooseFile(parent, caption, filters, chosenFilter, QFileDialog::AcceptSave);
 }
 
 QString WidgetDialogs::OpenFileName(QWidget* parent, const QString& caption,
                                     const QString& filters) {
-    return QFileDialog::getOpenFileName(parent, caption, {}, filters);
+    return ChooseFile(parent, caption, filters, nullptr, QFileDialog::AcceptOpen);
 }
 
 bool WidgetDialogs::SetUpPrinter(QWidget* parent, QPrinter& printer) {

@@ -110,6 +110,21 @@ for f in data.db tarif.db options.dn; do
   check "  saying why" said "$data" "файл данных"
   check "  and $f is untouched" test "$(sha256sum <"$data/$f")" = "$before"
 done
+mv "$data/options.dn" "$data/options.kept"
+for f in options.dn kelvora.ini int.ini data.db-journal .kelvora.lock; do
+  rm -f "$data/$f"
+  check "--csv $f, not there, is refused" exits 1 "$data" --report 01.12.2026 31.12.2026 --csv "$f"
+  check "  and $f is not made" test ! -e "$data/$f"
+done
+mv "$data/options.kept" "$data/options.dn"
+mkdir -p "$data/backup"
+echo copy >"$data/backup/data-2026-12-01.db"
+check "--csv into a backup copy is refused" exits 1 "$data" --report 01.12.2026 31.12.2026 --csv backup/data-2026-12-01.db
+check "  saying why" said "$data" "копии"
+check "  and the copy is untouched" grep -q "^copy$" "$data/backup/data-2026-12-01.db"
+check "--csv of a new name in backup is refused" exits 1 "$data" --report 01.12.2026 31.12.2026 --csv "$data/backup/../backup/new.csv"
+check "  and makes nothing there" test ! -e "$data/backup/new.csv"
+
 before="$(sha256sum <"$data/data.db")"
 mkdir -p "$data/sub"
 ln -s ../data.db "$data/sub/link.csv"
@@ -158,6 +173,39 @@ if [ "$(id -u)" -eq 0 ] && mknod "$work/full" c 1 7 2>/dev/null; then
 else
   echo "skip  a device node of our own needs root"
 fi
+
+echo "-- readers change nothing"
+if command -v sqlite3 >/dev/null; then
+  old="$work/older"
+  mkdir -p "$old"
+  cp "$data/data.db" "$old/data.db"
+  sqlite3 "$old/data.db" "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ)
+    VALUES ('2026-12-03', '9:00:00', '10:00:00', '1:00:00', '20', '20');
+    DROP TRIGGER session_day_added; DROP TRIGGER session_day_removed;
+    DROP TRIGGER session_day_changed; DROP TABLE day_total; PRAGMA user_version = 3"
+  before="$(sha256sum <"$old/data.db")"
+  check "--report of an older data.db" exits 0 "$old" --report 01.12.2026 31.12.2026 --csv -
+  check "  holds its record" grep -q "^03.12.2026;9:00:00" "$old/out"
+  check "--summary of it" exits 0 "$old" --summary 01.12.2026 31.12.2026 --json
+  check "  counts it" grep -q '"money":20,' "$old/out"
+  check "  and the file is as it was" test "$(sha256sum <"$old/data.db")" = "$before"
+  check "  still of its own format" test "$(sqlite3 "$old/data.db" "PRAGMA user_version")" = 3
+  check "  and no copy of it was made" test ! -e "$old/backup"
+else
+  echo "skip  an older data.db needs the sqlite3 shell"
+fi
+
+echo "-- settings files that are no settings files"
+odd="$work/odd"
+mkdir -p "$odd"
+cp "$data/data.db" "$odd/data.db"
+mkfifo "$odd/kelvora.ini"
+check "--summary beside a kelvora.ini that is a FIFO" exits 0 "$odd" --summary
+check "  says so" said "$odd" "kelvora.ini"
+rm -f "$odd/kelvora.ini"
+truncate -s 199M "$odd/kelvora.ini"
+check "--summary beside a kelvora.ini of 199 MB" exits 0 "$odd" --summary
+check "  says so" said "$odd" "больше 1024 КБ"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"

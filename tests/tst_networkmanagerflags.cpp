@@ -3,7 +3,9 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -40,6 +42,22 @@ QDBusMessage Call(const QString& path, const QString& interface, const QString& 
 QVariant Uint(uint value) {
     return QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)));
 }
+
+// A NetworkManager in this process that holds every call it gets until the test answers it.
+class HeldCalls final : public QDBusVirtualObject {
+public:
+    QList<QDBusMessage> calls;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
+        message.setDelayedReply(true);
+        calls << message;
+        return true;
+    }
+    qsizetype Count(const QString& member) const {
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const QDBusMessage& call) { return call.member() == member; });
+    }
+};
 } // namespace
 
 class TestNetworkManagerFlags : public QObject {
@@ -47,6 +65,7 @@ class TestNetworkManagerFlags : public QObject {
 private:
     QProcess bus_;
     QProcess manager_;
+    QString address_;
     TwoLinks interfaces_;
     NetworkManagerFlags* flags_ = nullptr;
 
@@ -85,6 +104,7 @@ private slots:
         QVERIFY(bus_.waitForReadyRead(10000));
         const QByteArray address = bus_.readLine().trimmed();
         QVERIFY(!address.isEmpty());
+        address_ = QString::fromUtf8(address);
         // Before the first use of the system bus, which Qt connects once.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
         QVERIFY(QDBusConnection::systemBus().isConnected());
@@ -154,6 +174,92 @@ private slots:
         QTRY_VERIFY(!flags_->Answers());
         QCOMPARE(flags_->FlagOf("ppp0"), std::nullopt);
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
+    }
+
+    // A manager that answers late or hangs: the loop runs on meanwhile, late answers count,
+    // and answers of a manager that has gone change nothing.
+    void aManagerThatAnswersLate() {
+        if (manager_.state() != QProcess::NotRunning)
+            QSKIP("the mock still holds the name");
+        QDBusConnection hung = QDBusConnection::connectToBus(address_, "hung");
+        HeldCalls held;
+        QVERIFY(hung.registerVirtualObject("/org/freedesktop/NetworkManager", &held,
+                                           QDBusConnection::SubPath));
+        QVERIFY(hung.registerService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(held.Count("GetDevices"), 1);
+
+        // Ten devices announced while the list is not answered: each is asked about at once.
+        QStringList paths;
+        for (int i = 0; i < 10; ++i) {
+            paths << QStringLiteral("/org/freedesktop/NetworkManager/Devices/%1").arg(i);
+            QDBusMessage added = QDBusMessage::createSignal(
+                "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager", "DeviceAdded");
+            added << QVariant::fromValue(QDBusObjectPath(paths.last()));
+            QVERIFY(hung.send(added));
+        }
+        QTRY_COMPARE(held.Count("GetAll"), 10);
+        int turns = 0;
+        QTimer ticks;
+        connect(&ticks, &QTimer::timeout, [&] { ++turns; });
+        ticks.start(0);
+        QTRY_VERIFY(turns >= 10);
+        QCOMPARE(held.calls.size(), 11); // none answered meanwhile, none asked twice
+        QVERIFY(flags_->Answers());
+        QCOMPARE(flags_->FlagOf("ppp3"), std::nullopt); // not read yet
+
+        // The answers come: the list first, which reads every device afresh, then each device.
+        const auto answer = [&] {
+            for (const QDBusMessage& call : std::exchange(held.calls, {})) {
+                QVariant reply;
+                if (call.member() == "Ping") {
+                    QVERIFY(hung.send(call.createReply()));
+                    continue;
+                }
+                if (call.member() == "GetDevices") {
+                    QList<QDBusObjectPath> list;
+                    for (const QString& path : paths)
+                        list << QDBusObjectPath(path);
+                    reply = QVariant::fromValue(list);
+                } else {
+                    const QString n = call.path().section('/', -1);
+                    reply = QVariantMap{
+                        {"Interface", "ttyUSB" + n},
+                        {"IpInterface", "ppp" + n},
+                        {"Metered", n.toUInt() % 2 ? uint(Metered::Yes) : uint(Metered::No)}};
+                }
+                QVERIFY(hung.send(call.createReply(reply)));
+            }
+        };
+        answer();
+        QTRY_COMPARE(held.Count("GetAll"), 10);
+        answer();
+        QTRY_COMPARE(flags_->FlagOf("ppp3"), std::optional(Metered::Yes));
+        QTRY_COMPARE(flags_->FlagOf("ttyUSB4"), std::optional(Metered::No));
+        QCOMPARE(Counted(), QStringLiteral("127.0.0.1"));
+
+        // It goes while a device is asked about: its late answer is dropped.
+        QDBusMessage added = QDBusMessage::createSignal(
+            "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager", "DeviceAdded");
+        added << QVariant::fromValue(QDBusObjectPath(paths[3]));
+        QVERIFY(hung.send(added));
+        QTRY_COMPARE(held.Count("GetAll"), 1);
+        QVERIFY(hung.unregisterService("org.freedesktop.NetworkManager"));
+        QTRY_VERIFY(!flags_->Answers());
+        answer();
+        // A call of the test's own, answered after that answer, so it comes back after it.
+        auto* ping = new QDBusPendingCallWatcher(
+            QDBusConnection::systemBus().asyncCall(QDBusMessage::createMethodCall(
+                hung.baseService(), "/org/freedesktop/NetworkManager", "local.test", "Ping")),
+            this);
+        QSignalSpy pinged(ping, &QDBusPendingCallWatcher::finished);
+        QTRY_COMPARE(held.Count("Ping"), 1);
+        answer();
+        QTRY_COMPARE(pinged.count(), 1);
+        delete ping;
+        QCOMPARE(flags_->FlagOf("ppp3"), std::nullopt);
+        QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
+        hung.unregisterObject("/org/freedesktop/NetworkManager");
+        QDBusConnection::disconnectFromBus("hung");
     }
 };
 

@@ -1,3 +1,4 @@
+#include "HeldCalls.h"
 #include "link/LinkAddresses.h"
 #include "link/NetworkManagerFlags.h"
 
@@ -5,7 +6,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
-#include <QDBusVirtualObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
@@ -42,22 +42,6 @@ QDBusMessage Call(const QString& path, const QString& interface, const QString& 
 QVariant Uint(uint value) {
     return QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)));
 }
-
-// A NetworkManager in this process that holds every call it gets until the test answers it.
-class HeldCalls final : public QDBusVirtualObject {
-public:
-    QList<QDBusMessage> calls;
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override {
-        message.setDelayedReply(true);
-        calls << message;
-        return true;
-    }
-    qsizetype Count(const QString& member) const {
-        return std::count_if(calls.begin(), calls.end(),
-                             [&](const QDBusMessage& call) { return call.member() == member; });
-    }
-};
 } // namespace
 
 class TestNetworkManagerFlags : public QObject {

@@ -22,6 +22,9 @@ class NetworkManagerFlags final : public QObject, public MeteredFlags {
 public:
     explicit NetworkManagerFlags(QObject* parent = nullptr);
 
+    // Watches NetworkManager from now on and asks for its devices; the flags are there once
+    // it answers. Done by the first question otherwise.
+    void Start();
     bool Answers() override;
     std::optional<Metered> FlagOf(const QString& interfaceName) override;
 
@@ -41,7 +44,6 @@ private:
         QString ipInterface;
         Metered metered = Metered::Unknown;
     };
-    void Start(); // on first use: the bus, the watch on NetworkManager's name, the devices
     void ReadDevices();
     void ReadDevice(const QString& path);
     void Apply(Device& device, const QVariantMap& properties);

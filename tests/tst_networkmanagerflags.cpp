@@ -1,4 +1,5 @@
 #include "HeldCalls.h"
+#include "link/CountedLink.h"
 #include "link/LinkAddresses.h"
 #include "link/NetworkManagerFlags.h"
 
@@ -137,6 +138,18 @@ private slots:
         SetProperty(modem, "Metered", Uint(uint(Metered::GuessYes)));
         QTRY_COMPARE(flags_->FlagOf("ppp0"), std::optional(Metered::GuessYes));
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
+
+        // A start in the metered mode while the manager runs: asked at once, not at the poll.
+        QTemporaryDir dir;
+        QFile ini(dir.filePath("kelvora.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[Link]\nMode=metered\n") > 0);
+        ini.close();
+        {
+            CountedLink link(dir.path(), &interfaces_);
+            QSignalSpy read(&link.NetworkManager(), &NetworkManagerFlags::Changed);
+            QTRY_VERIFY(!read.isEmpty());
+            QTRY_COMPARE(link.NetworkManager().FlagOf("ppp0"), std::optional(Metered::GuessYes));
+        }
 
         // The Wi-Fi device goes away.
         SetProperty(wifi, "Metered", Uint(uint(Metered::Yes)));

@@ -139,9 +139,9 @@ private slots:
     void aServiceThatAnswersLate() {
         if (bus_.state() != QProcess::Running)
             QSKIP("no private bus");
+        HeldCalls held;
         QDBusConnection hung = QDBusConnection::connectToBus(
             QString::fromLocal8Bit(qgetenv("DBUS_SESSION_BUS_ADDRESS")), "hung");
-        HeldCalls held;
         QVERIFY(hung.registerVirtualObject("/org/freedesktop/Notifications", &held));
         QVERIFY(hung.registerService("org.freedesktop.Notifications"));
         QStringList fallback;
@@ -149,21 +149,14 @@ private slots:
         QSignalSpy shown(&notifier, &DesktopNotifier::Shown);
         for (int i = 0; i < 3; ++i)
             notifier.Notify("Бюджет периода: 80 %", "текст");
-        QTRY_COMPARE(held.Count("Notify"), 3);
-        int turns = 0;
-        QTimer ticks;
-        connect(&ticks, &QTimer::timeout, [&] { ++turns; });
-        ticks.start(0);
-        QTRY_VERIFY(turns >= 10);
+        QTRY_COMPARE(held.Count("Notify"), 3); // all three sent, none waited for
         QVERIFY(shown.isEmpty() && fallback.isEmpty());
         for (const QDBusMessage& call : std::exchange(held.calls, {}))
             QVERIFY(hung.send(call.createReply(QVariant::fromValue(uint(7)))));
         QTRY_COMPARE(shown.count(), 3);
         QCOMPARE(shown.at(0).at(0).toUInt(), 7u);
         QVERIFY(fallback.isEmpty());
-        QVERIFY(hung.unregisterService("org.freedesktop.Notifications"));
-        hung.unregisterObject("/org/freedesktop/Notifications");
-        QDBusConnection::disconnectFromBus("hung");
+        QDBusConnection::disconnectFromBus("hung"); // the name is free for the next test
     }
 
     // python3-dbusmock's notification daemon answers: it gets the alert, no fallback.

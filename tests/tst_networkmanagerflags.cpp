@@ -178,8 +178,8 @@ private slots:
     void aManagerThatAnswersLate() {
         if (manager_.state() != QProcess::NotRunning)
             QSKIP("the mock still holds the name");
-        QDBusConnection hung = QDBusConnection::connectToBus(address_, "hung");
         HeldCalls held;
+        QDBusConnection hung = QDBusConnection::connectToBus(address_, "hung");
         QVERIFY(hung.registerVirtualObject("/org/freedesktop/NetworkManager", &held,
                                            QDBusConnection::SubPath));
         QVERIFY(hung.registerService("org.freedesktop.NetworkManager"));
@@ -187,12 +187,15 @@ private slots:
 
         // Ten devices announced while the list is not answered: each is asked about at once.
         QStringList paths;
-        for (int i = 0; i < 10; ++i) {
-            paths << QStringLiteral("/org/freedesktop/NetworkManager/Devices/%1").arg(i);
+        const auto announce = [&](const QString& path) {
             QDBusMessage added = QDBusMessage::createSignal(
                 "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager", "DeviceAdded");
-            added << QVariant::fromValue(QDBusObjectPath(paths.last()));
+            added << QVariant::fromValue(QDBusObjectPath(path));
             QVERIFY(hung.send(added));
+        };
+        for (int i = 0; i < 10; ++i) {
+            paths << QStringLiteral("/org/freedesktop/NetworkManager/Devices/%1").arg(i);
+            announce(paths.last());
         }
         QTRY_COMPARE(held.Count("GetAll"), 10);
         int turns = 0;
@@ -236,10 +239,7 @@ private slots:
 
         // It goes while a device is asked about, and comes back: the gone one's late answer
         // is dropped, even when it comes after the new one has listed that device.
-        QDBusMessage added = QDBusMessage::createSignal(
-            "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager", "DeviceAdded");
-        added << QVariant::fromValue(QDBusObjectPath(paths[3]));
-        QVERIFY(hung.send(added));
+        announce(paths[3]);
         QTRY_COMPARE(held.Count("GetAll"), 1);
         const QDBusMessage late = held.calls.takeFirst();
         QVERIFY(hung.unregisterService("org.freedesktop.NetworkManager"));
@@ -277,7 +277,6 @@ private slots:
         answerAndSettle();
         QVERIFY(!flags_->Answers());
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
-        hung.unregisterObject("/org/freedesktop/NetworkManager");
         QDBusConnection::disconnectFromBus("hung");
     }
 };

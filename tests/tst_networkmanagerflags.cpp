@@ -263,8 +263,8 @@ private slots:
         answerAndSettle();
         QCOMPARE(flags_->FlagOf("ppp3"), std::nullopt);
         held.calls = fresh;
-        answer();
-        QTRY_COMPARE(flags_->FlagOf("ppp3"), std::optional(Metered::Yes));
+        answerAndSettle();
+        QCOMPARE(flags_->FlagOf("ppp3"), std::optional(Metered::Yes));
 
         // It comes and goes before it has listed its devices: that list, sent late, is dropped.
         QSignalSpy changed(flags_, &NetworkManagerFlags::Changed);

@@ -6,6 +6,9 @@ CountedLink::CountedLink(const QString& dataDirectory, InterfaceSource* interfac
     problem_ = settings_.Load();
     const LinkChoiceRead read = ReadLinkChoice(settings_);
     addresses_.SetChoice(read.choice);
+    // Asked now, so that the answer is in before the first poll.
+    if (read.choice.mode() == LinkMode::Metered)
+        networkManager_.Start();
     if (!problem_)
         problem_ = read.problem;
 }
@@ -14,5 +17,7 @@ std::optional<QString> CountedLink::Save(const LinkChoice& choice) {
     if (auto trouble = SaveLinkChoice(settings_, choice))
         return trouble;
     addresses_.SetChoice(choice);
+    if (choice.mode() == LinkMode::Metered)
+        networkManager_.Start();
     return std::nullopt;
 }

@@ -1,11 +1,13 @@
 #include "NetworkManagerFlags.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+
+#include <utility>
 
 namespace {
 const QString Service = QStringLiteral("org.freedesktop.NetworkManager");
@@ -31,11 +33,9 @@ void NetworkManagerFlags::Start() {
                                        QDBusServiceWatcher::WatchForRegistration |
                                            QDBusServiceWatcher::WatchForUnregistration,
                                        this);
-    connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        ReadDevices();
-        emit Changed();
-    });
+    connect(watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] { ReadDevices(); });
     connect(watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        ++reading_; // answers still on their way are the gone manager's
         present_ = false;
         devices_.clear();
         emit Changed();
@@ -49,31 +49,59 @@ void NetworkManagerFlags::Start() {
     // Every object of the service: the devices' paths are not known in advance.
     bus_.connect(Service, QString(), Properties, QStringLiteral("PropertiesChanged"), this,
                  SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
-    if (bus_.interface()->isServiceRegistered(Service))
-        ReadDevices();
+    // Whether it runs already, asked of the bus itself; its answer reads the devices.
+    QDBusMessage running = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    running << Service;
+    Ask(running, [this](const QDBusMessage& reply) {
+        if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool())
+            ReadDevices();
+    });
+}
+
+void NetworkManagerFlags::Ask(const QDBusMessage& call,
+                              std::function<void(const QDBusMessage& reply)> done) {
+    QDBusMessage message = call;
+    message.setAutoStartService(false); // a question never starts NetworkManager
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, CallTimeoutMsecs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, reading = reading_, done = std::move(done)] {
+                watcher->deleteLater();
+                if (reading == reading_)
+                    done(watcher->reply());
+            });
 }
 
 void NetworkManagerFlags::ReadDevices() {
-    devices_.clear();
+    ++reading_; // what was asked before answers for a list that this one replaces
     QDBusMessage call = QDBusMessage::createMethodCall(Service, ManagerPath, ManagerInterface,
                                                        QStringLiteral("GetDevices"));
-    const QDBusReply<QList<QDBusObjectPath>> reply =
-        bus_.call(call, QDBus::Block, CallTimeoutMsecs);
-    present_ = reply.isValid();
-    if (!present_)
-        return;
-    for (const QDBusObjectPath& path : reply.value())
-        ReadDevice(path.path());
+    Ask(call, [this](const QDBusMessage& message) {
+        const QDBusReply<QList<QDBusObjectPath>> reply(message);
+        devices_.clear();
+        present_ = reply.isValid();
+        if (present_)
+            for (const QDBusObjectPath& path : reply.value()) {
+                devices_.insert(path.path(), Device());
+                ReadDevice(path.path());
+            }
+        emit Changed();
+    });
 }
 
 void NetworkManagerFlags::ReadDevice(const QString& path) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, path, Properties, QStringLiteral("GetAll"));
     call << DeviceInterface;
-    const QDBusReply<QVariantMap> reply = bus_.call(call, QDBus::Block, CallTimeoutMsecs);
-    if (!reply.isValid())
-        return; // gone already; DeviceRemoved follows
-    Apply(devices_[path], reply.value());
+    Ask(call, [this, path](const QDBusMessage& message) {
+        const QDBusReply<QVariantMap> reply(message);
+        const auto device = devices_.find(path);
+        if (!reply.isValid() || device == devices_.end())
+            return; // gone already; DeviceRemoved follows or came
+        Apply(*device, reply.value());
+        emit Changed();
+    });
 }
 
 void NetworkManagerFlags::Apply(Device& device, const QVariantMap& properties) {
@@ -94,9 +122,13 @@ QString PathArgument(const QDBusMessage& message) {
 } // namespace
 
 void NetworkManagerFlags::OnDeviceAdded(const QDBusMessage& message) {
-    present_ = true;
-    ReadDevice(PathArgument(message));
-    emit Changed();
+    const bool answered = std::exchange(present_, true);
+    const QString path = PathArgument(message);
+    if (!devices_.contains(path))
+        devices_.insert(path, Device()); // its flag once its properties are read
+    ReadDevice(path);
+    if (!answered)
+        emit Changed();
 }
 
 void NetworkManagerFlags::OnDeviceRemoved(const QDBusMessage& message) {

@@ -4,12 +4,15 @@
 // device's own interface name and its IP interface (a modem's ttyUSB2 carries ppp0).
 // Read once when NetworkManager appears, then kept up to date from its signals
 // (DeviceAdded, DeviceRemoved, PropertiesChanged), so a poll asks nothing of the bus.
+// Every question is sent without waiting and its answer taken when it comes: a manager that
+// hangs delays its own flags, never the window. Until its first answer, it counts as absent.
 
 #include "MeteredFlags.h"
 
 #include <QDBusConnection>
 #include <QHash>
 #include <QObject>
+#include <functional>
 
 class QDBusMessage;
 class QDBusServiceWatcher;
@@ -19,6 +22,9 @@ class NetworkManagerFlags final : public QObject, public MeteredFlags {
 public:
     explicit NetworkManagerFlags(QObject* parent = nullptr);
 
+    // Watches NetworkManager from now on and asks for its devices; the flags are there once
+    // it answers. Done by the first question otherwise.
+    void Start();
     bool Answers() override;
     std::optional<Metered> FlagOf(const QString& interfaceName) override;
 
@@ -38,14 +44,17 @@ private:
         QString ipInterface;
         Metered metered = Metered::Unknown;
     };
-    void Start(); // on first use: the bus, the watch on NetworkManager's name, the devices
     void ReadDevices();
     void ReadDevice(const QString& path);
     void Apply(Device& device, const QVariantMap& properties);
+    // Sends the call; `done` gets its answer later, unless NetworkManager went or was read
+    // afresh in between.
+    void Ask(const QDBusMessage& call, std::function<void(const QDBusMessage& reply)> done);
 
     QDBusConnection bus_;
     QDBusServiceWatcher* watcher_ = nullptr;
     bool started_ = false;
     bool present_ = false;
+    quint64 reading_ = 0; // counts the readings of the whole list; older answers are dropped
     QHash<QString, Device> devices_; // by object path
 };

@@ -12,6 +12,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <vector>
+
 namespace {
 // "eth0:1", an address label, is eth0.
 QString BaseName(const char* name) {
@@ -44,22 +47,46 @@ bool GlobalIpv6(const in6_addr& a) {
            !IN6_IS_ADDR_SITELOCAL(&a) && (a.s6_addr[0] & 0xfe) != 0xfc;
 }
 
+// Entries the address list was last read into whole; the list rarely changes its length, so
+// the next poll asks once with this room. Only ever grows.
+std::atomic<int> ListRoom{64};
+constexpr int MostEntries = 1 << 20;
+
+// The IPv4 addresses, one ifreq each. The kernel fills what room it is given and drops the
+// rest without a word, so a full answer is asked again with twice the room: only an answer
+// with an entry to spare is whole. The count of entries, or -1.
+int ReadAddressList(int fd, std::vector<ifreq>& requests) {
+    for (int room = ListRoom.load(std::memory_order_relaxed);; room *= 2) {
+        requests.resize(size_t(room));
+        ifconf conf{};
+        conf.ifc_len = room * int(sizeof(ifreq));
+        conf.ifc_req = requests.data();
+        if (::ioctl(fd, SIOCGIFCONF, &conf) < 0)
+            return -1;
+        const int count = conf.ifc_len / int(sizeof(ifreq));
+        if (count < room) {
+            if (room > ListRoom.load(std::memory_order_relaxed))
+                ListRoom.store(room, std::memory_order_relaxed);
+            return count;
+        }
+        if (room >= MostEntries)
+            return -1; // not a list any machine holds
+    }
+}
+
 // SIOCGIFCONF (the IPv4 addresses, in the kernel's order) and SIOCGIFFLAGS: a handful of
 // system calls, against the two netlink dumps that getifaddrs makes.
 std::optional<QList<NetInterface>> Ipv4Interfaces() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return std::nullopt;
-    ifreq requests[64];
-    ifconf conf{};
-    conf.ifc_len = sizeof requests;
-    conf.ifc_req = requests;
-    if (::ioctl(fd, SIOCGIFCONF, &conf) < 0) {
+    thread_local std::vector<ifreq> requests; // kept: no allocation at each poll
+    const int count = ReadAddressList(fd, requests);
+    if (count < 0) {
         ::close(fd);
         return std::nullopt;
     }
     QList<NetInterface> list;
-    const int count = conf.ifc_len / int(sizeof(ifreq));
     for (int i = 0; i < count; ++i) {
         ifreq& request = requests[i];
         if (request.ifr_addr.sa_family != AF_INET)

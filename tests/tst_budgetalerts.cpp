@@ -1,3 +1,4 @@
+#include "HeldCalls.h"
 #include "TempDir.h"
 #include "settings/ProgramSettings.h"
 #include "spend/BudgetAlerts.h"
@@ -136,6 +137,31 @@ private slots:
         notifier.Notify("Бюджет периода: 80 %", "текст");
         QTRY_COMPARE_WITH_TIMEOUT(fell.count(), 1, 10000);
         QCOMPARE(shown, QStringList{"Бюджет периода: 80 %"});
+    }
+
+    // A notification service that hangs: the loop runs on while it holds the call, and
+    // its late answer still counts as shown.
+    void aServiceThatAnswersLate() {
+        if (bus_.state() != QProcess::Running)
+            QSKIP("no private bus");
+        HeldCalls held;
+        QDBusConnection hung = QDBusConnection::connectToBus(
+            QString::fromLocal8Bit(qgetenv("DBUS_SESSION_BUS_ADDRESS")), "hung");
+        QVERIFY(hung.registerVirtualObject("/org/freedesktop/Notifications", &held));
+        QVERIFY(hung.registerService("org.freedesktop.Notifications"));
+        QStringList fallback;
+        DesktopNotifier notifier([&](const QString& title, const QString&) { fallback << title; });
+        QSignalSpy shown(&notifier, &DesktopNotifier::Shown);
+        for (int i = 0; i < 3; ++i)
+            notifier.Notify("Бюджет периода: 80 %", "текст");
+        QTRY_COMPARE(held.Count("Notify"), 3); // all three sent, none waited for
+        QVERIFY(shown.isEmpty() && fallback.isEmpty());
+        for (const QDBusMessage& call : std::exchange(held.calls, {}))
+            QVERIFY(hung.send(call.createReply(QVariant::fromValue(uint(7)))));
+        QTRY_COMPARE(shown.count(), 3);
+        QCOMPARE(shown.at(0).at(0).toUInt(), 7u);
+        QVERIFY(fallback.isEmpty());
+        QDBusConnection::disconnectFromBus("hung"); // the name is free for the next test
     }
 
     // python3-dbusmock's notification daemon answers: it gets the alert, no fallback.

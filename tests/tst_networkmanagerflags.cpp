@@ -1,8 +1,11 @@
+#include "HeldCalls.h"
+#include "link/CountedLink.h"
 #include "link/LinkAddresses.h"
 #include "link/NetworkManagerFlags.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
@@ -47,6 +50,7 @@ class TestNetworkManagerFlags : public QObject {
 private:
     QProcess bus_;
     QProcess manager_;
+    QString address_;
     TwoLinks interfaces_;
     NetworkManagerFlags* flags_ = nullptr;
 
@@ -85,6 +89,7 @@ private slots:
         QVERIFY(bus_.waitForReadyRead(10000));
         const QByteArray address = bus_.readLine().trimmed();
         QVERIFY(!address.isEmpty());
+        address_ = QString::fromUtf8(address);
         // Before the first use of the system bus, which Qt connects once.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
         QVERIFY(QDBusConnection::systemBus().isConnected());
@@ -134,6 +139,18 @@ private slots:
         QTRY_COMPARE(flags_->FlagOf("ppp0"), std::optional(Metered::GuessYes));
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
 
+        // A start in the metered mode while the manager runs: asked at once, not at the poll.
+        QTemporaryDir dir;
+        QFile ini(dir.filePath("kelvora.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[Link]\nMode=metered\n") > 0);
+        ini.close();
+        {
+            CountedLink link(dir.path(), &interfaces_);
+            QSignalSpy read(&link.NetworkManager(), &NetworkManagerFlags::Changed);
+            QTRY_VERIFY(!read.isEmpty());
+            QTRY_COMPARE(link.NetworkManager().FlagOf("ppp0"), std::optional(Metered::GuessYes));
+        }
+
         // The Wi-Fi device goes away.
         SetProperty(wifi, "Metered", Uint(uint(Metered::Yes)));
         QTRY_COMPARE(Counted(), QStringLiteral("192.168.2.5,10.64.0.2"));
@@ -154,6 +171,113 @@ private slots:
         QTRY_VERIFY(!flags_->Answers());
         QCOMPARE(flags_->FlagOf("ppp0"), std::nullopt);
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
+    }
+
+    // A manager that answers late or hangs: the loop runs on meanwhile, late answers count,
+    // and answers of a manager that has gone change nothing.
+    void aManagerThatAnswersLate() {
+        if (manager_.state() != QProcess::NotRunning)
+            QSKIP("the mock still holds the name");
+        HeldCalls held;
+        QDBusConnection hung = QDBusConnection::connectToBus(address_, "hung");
+        QVERIFY(hung.registerVirtualObject("/org/freedesktop/NetworkManager", &held,
+                                           QDBusConnection::SubPath));
+        QVERIFY(hung.registerService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(held.Count("GetDevices"), 1);
+
+        // Ten devices announced while the list is not answered: each is asked about at once.
+        QStringList paths;
+        const auto announce = [&](const QString& path) {
+            QDBusMessage added = QDBusMessage::createSignal(
+                "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager", "DeviceAdded");
+            added << QVariant::fromValue(QDBusObjectPath(path));
+            QVERIFY(hung.send(added));
+        };
+        for (int i = 0; i < 10; ++i) {
+            paths << QStringLiteral("/org/freedesktop/NetworkManager/Devices/%1").arg(i);
+            announce(paths.last());
+        }
+        QTRY_COMPARE(held.Count("GetAll"), 10);
+        int turns = 0;
+        QTimer ticks;
+        connect(&ticks, &QTimer::timeout, [&] { ++turns; });
+        ticks.start(0);
+        QTRY_VERIFY(turns >= 10);
+        QCOMPARE(held.calls.size(), 11); // none answered meanwhile, none asked twice
+        QVERIFY(flags_->Answers());
+        QCOMPARE(flags_->FlagOf("ppp3"), std::nullopt); // not read yet
+
+        // The answers come: the list first, which reads every device afresh, then each device.
+        const auto answer = [&] {
+            for (const QDBusMessage& call : std::exchange(held.calls, {})) {
+                QVariant reply;
+                if (call.member() == "Ping") {
+                    QVERIFY(hung.send(call.createReply()));
+                    continue;
+                }
+                if (call.member() == "GetDevices") {
+                    QList<QDBusObjectPath> list;
+                    for (const QString& path : paths)
+                        list << QDBusObjectPath(path);
+                    reply = QVariant::fromValue(list);
+                } else {
+                    const QString n = call.path().section('/', -1);
+                    reply = QVariantMap{
+                        {"Interface", "ttyUSB" + n},
+                        {"IpInterface", "ppp" + n},
+                        {"Metered", n.toUInt() % 2 ? uint(Metered::Yes) : uint(Metered::No)}};
+                }
+                QVERIFY(hung.send(call.createReply(reply)));
+            }
+        };
+        answer();
+        QTRY_COMPARE(held.Count("GetAll"), 10);
+        answer();
+        QTRY_COMPARE(flags_->FlagOf("ppp3"), std::optional(Metered::Yes));
+        QTRY_COMPARE(flags_->FlagOf("ttyUSB4"), std::optional(Metered::No));
+        QCOMPARE(Counted(), QStringLiteral("127.0.0.1"));
+
+        // It goes while a device is asked about, and comes back: the gone one's late answer
+        // is dropped, even when it comes after the new one has listed that device.
+        announce(paths[3]);
+        QTRY_COMPARE(held.Count("GetAll"), 1);
+        const QDBusMessage late = held.calls.takeFirst();
+        QVERIFY(hung.unregisterService("org.freedesktop.NetworkManager"));
+        QTRY_VERIFY(!flags_->Answers());
+        QVERIFY(hung.registerService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(held.Count("GetDevices"), 1);
+        answer();
+        QTRY_COMPARE(held.Count("GetAll"), 10);
+        const QList<QDBusMessage> fresh = std::exchange(held.calls, {late});
+        // Answers what is held, then a call of the test's own, which comes back after them.
+        const auto answerAndSettle = [&] {
+            answer();
+            QDBusPendingCallWatcher ping(QDBusConnection::systemBus().asyncCall(
+                QDBusMessage::createMethodCall(hung.baseService(), "/org/freedesktop/NetworkManager",
+                                               "local.test", "Ping")));
+            QSignalSpy pinged(&ping, &QDBusPendingCallWatcher::finished);
+            QTRY_COMPARE(held.Count("Ping"), 1);
+            answer();
+            QTRY_COMPARE(pinged.count(), 1);
+        };
+        answerAndSettle();
+        QCOMPARE(flags_->FlagOf("ppp3"), std::nullopt);
+        held.calls = fresh;
+        answerAndSettle();
+        QCOMPARE(flags_->FlagOf("ppp3"), std::optional(Metered::Yes));
+
+        // It comes and goes before it has listed its devices: that list, sent late, is dropped.
+        QSignalSpy changed(flags_, &NetworkManagerFlags::Changed);
+        QVERIFY(hung.unregisterService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(changed.count(), 1);
+        QVERIFY(hung.registerService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(held.Count("GetDevices"), 1);
+        QVERIFY(hung.unregisterService("org.freedesktop.NetworkManager"));
+        QTRY_COMPARE(changed.count(), 2);
+        answerAndSettle();
+        QVERIFY(!flags_->Answers());
+        QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
+        QDBusConnection::disconnectFromBus("hung");
     }
 };
 

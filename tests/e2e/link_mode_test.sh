@@ -95,4 +95,22 @@ rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT Itogo < '0:00:05' FROM session")" = 1 ] \
   || fail "chosen wlan0: the record should end when the carrier went"
 
+echo "== none: ppp0 listed behind a hundred addressed interfaces without carrier"
+# As on a machine with many container bridges: the kernel lists ppp0's address last.
+in_ns ip link del ppp0
+for i in $(seq 100); do
+  echo "tuntap add dev br$i mode tun"
+  echo "addr add 10.100.$((i / 250)).$((i % 250 + 1))/32 dev br$i"
+  echo "link set br$i up"
+done >"$work/bridges"
+in_ns ip -batch "$work/bridges" || fail "could not make the hundred interfaces"
+in_ns ip tuntap add dev ppp0 mode tun
+in_ns ip addr add 10.64.0.2/32 dev ppp0
+in_ns ip link set ppp0 up
+running wlan0 && fail "wlan0 should still be without carrier"
+d=$(folder none)
+two_calls "$d"
+rows "$d"
+[ "$(count "$d")" = 2 ] || fail "behind a hundred interfaces: expected two records, one per call"
+
 echo "All link-choice checks passed."

@@ -169,11 +169,14 @@ make_tariffs() {
 make_tariffs "$d/tarif.db" 10
 link_down
 start "$d" "2026-12-07 18:00:00"; p=$pid
-sleep 2.5
+# Read by the program once it has brought the first-version file up to date: only then is
+# there a rate "read last" to fall back on. Each step waits for what the program did, not
+# for a time, so a busy machine slows the test down rather than failing it.
+wait_for 60 has_version "$d" tarif.db 2
 echo "not a database, just text" > "$d/garbage"; mv "$d/garbage" "$d/tarif.db"
-link_up; sleep 5.5; link_down; sleep 2.5
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
 make_tariffs "$d/other.db" 30; mv "$d/other.db" "$d/tarif.db"
-link_up; sleep 5.5; link_down; sleep 2.5
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 2
 stop "$p"
 rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT group_concat(Tarif, ' ') FROM (SELECT Tarif FROM session ORDER BY id)")" = "10 30" ] \

@@ -406,7 +406,8 @@ private slots:
                             "VALUES('2026-12-01', 'in its log', '', '', '', '')");
         auto table = std::make_unique<SessionTable>(dir.path());
         table->Append(Record(Dec7, "old"));
-        QTRY_VERIFY(table->FoldsRun() >= 1); // the file as it lies a while after a record
+        QTRY_VERIFY(table->FoldsRun() >= 1); // the file as it lies a while after a record,
+        table->Checkpoint(OpenSegment{Dec7, 1000, Dec7, 1500, "20"}); // and a poll after it
         QSignalSpy notices(table.get(), &SessionTable::Notice);
         QSignalSpy viewChanged(table.get(), &SessionTable::ViewChanged);
         const QString path = table->FilePath();
@@ -432,6 +433,11 @@ private slots:
         table.reset(); // the file left behind opens whole, with every record
         table = std::make_unique<SessionTable>(dir.path());
         QCOMPARE(Walk(*table), QStringList{"later"} + afterwards);
+        if (how == "empty") { // emptied, then pages of it written back: no database either
+            QVERIFY(QFile::resize(path, 0) && QFile::resize(path, 8192));
+            const QString message = FailureOf([&] { table->Append(Record(Dec7, "kept")); });
+            QVERIFY2(message.contains(path) && message.contains("не является базой данных"), qPrintable(message));
+        }
         if (how == "move")            // the moved file keeps what it had
             QCOMPARE(RawSql(elsewhere.filePath("moved.db"), "SELECT WremN FROM session"),
                      QStringList{"old"});

@@ -18,7 +18,7 @@ bool DayTotals::Sound(const SqliteDatabase& db) {
                 "(SELECT ifnull((SELECT n FROM session_count), -1)) "
                 "AND (SELECT count(*) FROM day_total WHERE records <= 0 OR "
                 "typeof(seconds) != 'integer' OR typeof(money) != 'real' OR "
-                "NOT abs(money) <= ?4) = 0");
+                "NOT abs(money) <= ?4) = 0"); // a sum no records could give is built afresh
         check.Bind(1, QString::fromStdString(DayTotalsSql::Added()))
             .Bind(2, QString::fromStdString(DayTotalsSql::Removed()))
             .Bind(3, QString::fromStdString(DayTotalsSql::Changed()))
@@ -48,14 +48,9 @@ std::vector<DayTotal> DayTotals::Read(const SqliteDatabase& db, const QDate& fro
     SqliteStatement s(db, sql.c_str());
     s.Bind(1, from.toString(Qt::ISODate)).Bind(2, to.toString(Qt::ISODate));
     std::vector<DayTotal> days;
-    while (s.Step()) {
-        // A sum no record could give (written by hand) is no sum: shown as the report's
-        // reading of the records, not as a number that cannot be added up.
-        const double money = s.Double(3);
-        const bool sane = std::fabs(money) <= DayTotalsSql::MaxMoney * 1e6;
-        days.push_back({QDate::fromString(s.Text(0), Qt::ISODate), s.Int(1), s.Int(2),
-                        sane ? money : 0.0, s.Int(4) + (sane ? 0 : s.Int(1))});
-    }
+    while (s.Step())
+        days.push_back(
+            {QDate::fromString(s.Text(0), Qt::ISODate), s.Int(1), s.Int(2), s.Double(3), s.Int(4)});
     return days;
 }
 

@@ -145,6 +145,24 @@ stop "$p"
 [ "$(count "$d")" = 2 ] || fail "the next record should go to the file put in place: $(rows "$d")"
 [ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged"
 
+echo "== data.db emptied in place while connected"
+d=$(new_folder emptied)
+link_down
+start "$d" "2026-12-07 16:30:00"; p=$pid
+wait_for 60 has_version "$d" data.db 4
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 1
+link_up; wait_for 60 open_for "$d" 2000
+: > "$d/data.db"
+wait_for 60 open_for "$d" 2000
+link_down; wait_for 60 has_records "$d" 1
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 2
+stop "$p"
+[ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged after it was emptied"
+start "$d" "2026-12-07 16:40:00"; p=$pid
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 3
+stop "$p"
+rows "$d"
+
 echo "== a damaged open segment left from before"
 d=$(new_folder damaged)
 link_down

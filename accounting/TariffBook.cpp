@@ -24,13 +24,16 @@ void TariffBook::Read() {
     if (readAt_ == mark)
         return; // nothing written since the last read
     readAt_.reset();
-    // All three or none: the periods are never matched against another read's holidays.
-    auto rows = table_->ReadAll();
-    auto holidays = table_->ReadHolidays();
-    const Billing billing = table_->ReadBilling();
+    // All three or none: the periods are never matched against another read's holidays. A
+    // row written wrong is left out (told at every lookup until mended), the rest count.
+    QStringList setAside;
+    auto rows = table_->ReadAll(&setAside);
+    auto holidays = table_->ReadHolidays(&setAside);
+    const Billing billing = table_->ReadBilling(&setAside);
     lastRead_ = std::move(rows);
     holidays_ = std::move(holidays);
     billing_ = billing;
+    setAside_ = setAside.join(QLatin1Char('\n'));
     readAt_ = mark;
 }
 
@@ -44,6 +47,8 @@ QString TariffBook::LookupRate() {
         throw RateLookupFailure(failure.message(),
                                 LookupRate(lastRead_, holidays_, now.date, now.msecs));
     }
+    if (!setAside_.isEmpty())
+        throw RateLookupFailure(setAside_, LookupRate(lastRead_, holidays_, now.date, now.msecs));
     return LookupRate(lastRead_, holidays_, now.date, now.msecs);
 }
 

@@ -25,7 +25,8 @@ class RateSource {
 public:
     virtual ~RateSource() = default;
     // The rate in force now as a number text, "0" when no period covers this moment.
-    // Throws RateLookupFailure when the tariff table cannot be read.
+    // Throws RateLookupFailure when the tariff table cannot be read, or rows of it were
+    // left out as written wrong (the fallback is then the rate the others give).
     virtual QString LookupRate() = 0;
     // The billing terms as of the last lookup; a connection is billed by the terms it
     // began under.
@@ -106,4 +107,5 @@ private:
     std::vector<Holiday> holidays_;
     Billing billing_;
     std::optional<TariffTable::Mark> readAt_; // the table's mark at the last read
+    QString setAside_; // the rows the last read left out, and why
 };

@@ -59,6 +59,11 @@ std::optional<OpenSegment> AppState::LeftOpen() { return Sessions().LeftOpen(); 
 void AppState::LoadOptions() { options.LoadOptions(); }
 
 void AppState::OpenTariffTable() {
-    tariffs = std::make_unique<TariffTable>(dataDirectory);
+    // A file that cannot be opened now is tried again at every lookup: one put in its
+    // place later is read from then on.
+    QString failure;
+    tariffs = std::make_unique<TariffTable>(dataDirectory, &failure);
     tariffBook.SetTable(tariffs.get());
+    if (!failure.isEmpty())
+        throw Failure(failure);
 }

@@ -11,7 +11,8 @@ public:
     enum class State {
         Taken,         // this process holds the lock until it ends or the object goes
         HeldByAnother, // a running process holds it
-        Unavailable    // the lock file cannot be opened (a read-only folder, say)
+        Unavailable    // the lock file cannot be opened (a read-only folder, say), or is a
+                       // link or no ordinary file, which is never written
     };
 
     explicit InstanceLock(const QString& path);

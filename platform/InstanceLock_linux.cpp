@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 InstanceLock::InstanceLock(const QString& path) : path_(path) {}
@@ -19,11 +20,21 @@ InstanceLock::State InstanceLock::TryTake() {
     if (handle_ >= 0)
         return State::Taken;
     const QByteArray name = QFile::encodeName(path_);
-    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link, and never anything but an ordinary file: the process id is
+    // written over what the file holds, which must not be someone else's file.
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | flags, 0644);
     if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC); // flock needs no write access
+        fd = ::open(name.constData(), O_RDONLY | flags); // flock needs no write access
     if (fd < 0) {
-        error_ = QString::fromLocal8Bit(std::strerror(errno));
+        error_ = errno == ELOOP ? QStringLiteral("это символьная ссылка, а не обычный файл")
+                                : QString::fromLocal8Bit(std::strerror(errno));
+        return State::Unavailable;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error_ = QStringLiteral("это не обычный файл");
         return State::Unavailable;
     }
     // flock, not fcntl: its lock belongs to this open file, so no other descriptor of the

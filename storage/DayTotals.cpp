@@ -12,12 +12,17 @@
 bool DayTotals::Sound(const SqliteDatabase& db) {
     try {
         SqliteStatement check(
-            db, "SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name IN "
-                "('session_day_added', 'session_day_removed', 'session_day_changed')) = 3 "
+            db, "SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND sql IN "
+                "(?1, ?2, ?3)) = 3 "
                 "AND (SELECT total(records) FROM day_total) = "
                 "(SELECT ifnull((SELECT n FROM session_count), -1)) "
                 "AND (SELECT count(*) FROM day_total WHERE records <= 0 OR "
-                "typeof(seconds) != 'integer' OR typeof(money) != 'real') = 0");
+                "typeof(seconds) != 'integer' OR typeof(money) != 'real' OR "
+                "NOT abs(money) <= ?4) = 0"); // a sum no records could give is built afresh
+        check.Bind(1, QString::fromStdString(DayTotalsSql::Added()))
+            .Bind(2, QString::fromStdString(DayTotalsSql::Removed()))
+            .Bind(3, QString::fromStdString(DayTotalsSql::Changed()))
+            .Bind(4, DayTotalsSql::MaxMoney * 1e6);
         return check.Step() && check.Int(0) == 1;
     } catch (const SqliteError&) {
         return false; // no such table, or not the columns it should have

@@ -93,9 +93,13 @@ std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, i
             if (const auto trouble = CopyDatabase(source, copy))
                 troubles << *trouble;
         }
-        // The newest `keep` copies stay; their names sort by date.
+        // The newest `keep` copies up to today stay; their names sort by date. Copies dated
+        // later (made while the clock was set ahead) are neither counted nor removed: they
+        // would crowd out today's copy, and each may be the only one of its contents.
+        const QString newest = QStringLiteral("%1-%2.db").arg(base, today.toString(Qt::ISODate));
         QStringList copies = QDir(folder).entryList({base + QStringLiteral("-[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9].db")},
                                                     QDir::Files, QDir::Name | QDir::Reversed);
+        copies.removeIf([&newest](const QString& name) { return name > newest; });
         for (int i = keep; i < copies.size(); ++i)
             QFile::remove(QDir(folder).filePath(copies[i]));
     }

@@ -13,7 +13,8 @@ QString QuickCheck(const QString& path);
 
 // Copies data.db and tarif.db of `dataDir` into dataDir/backup/ as data-YYYY-MM-DD.db and
 // tarif-YYYY-MM-DD.db, unless today's copies are there already, and keeps the seven newest
-// of each. Returns a message when something could not be copied.
+// of each dated up to today (copies dated later are left alone). Returns a message when
+// something could not be copied.
 std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep = 7);
 
 // Copies the file at `path` (of format `version`) into backup/ beside it as

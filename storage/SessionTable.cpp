@@ -117,9 +117,10 @@ struct SessionTable::Statements {
                             " ORDER BY id DESC")
                                .c_str()),
           readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
-                       "Records, Unit, Fee, Minimum FROM open_segment") {}
+                       "Records, Unit, Fee, Minimum FROM open_segment"),
+          schemaVersion(db, "PRAGMA schema_version") {}
     SqliteStatement first, older, newer, exact, count, page, offsetOf, maxId, rangeCount,
-        rangePage, rangeCharges, readOpen;
+        rangePage, rangeCharges, readOpen, schemaVersion;
 };
 
 // Compiled with the triggers that keep the count and the per-day totals, so only once the
@@ -147,12 +148,19 @@ void SessionTable::Open() {
     // name, must be folded back into it and gone before another file is opened there.
     const bool replaced = st_ != nullptr;
     Close();
-    if (replaced)
-        DropLogOfReplacedFile(path_); // it held no more than the open segment, kept anew
+    if (replaced) // it held no more than the open segment, kept anew
+        DropLogOfReplacedFile(path_, logFiles_);
+    logFiles_ = {};
     SqliteDatabase db = OpenTableFile(dir_, Schema);
     const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
+    qint64 schema = 0;
     try {
+        try {
+            schema = KeepOwnTables(db);
+        } catch (const SqliteError&) {
+            // A file that cannot be written now: looked at again before the first write.
+        }
         countByScan_ = !CountIsSound(db);
         statements = std::make_unique<Statements>(db);
     } catch (const SqliteError& error) {
@@ -161,6 +169,8 @@ void SessionTable::Open() {
     st_ = std::move(statements); // finalized before their connection closes
     db_ = std::move(db);
     identity_ = identity;
+    logFiles_ = LogFilesOf(path_);
+    schemaSeen_ = schema;
     totalsChecked_ = false;
     count_.reset();
     fullSync_ = true;
@@ -196,8 +206,13 @@ void SessionTable::Close() {
     // holds every record even when it was moved away (SQLite does not fold back into a moved
     // file at close). A table that stored nothing (a report beside the program) leaves the
     // file as it was.
-    if (st_ && recordsStored_)
+    if (st_ && recordsStored_ && !emptied_)
         db_.FoldLogBack();
+    // Nor is anything written back into a file emptied under it: what SQLite would fold
+    // back at the close is a few pages, no database.
+    if (st_ && emptied_)
+        sqlite3_db_config(db_.handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    emptied_ = false;
     recordsStored_ = false;
     writes_.reset(); // statements are finalized before their connection closes
     st_.reset();
@@ -223,6 +238,56 @@ bool SessionTable::CountIsSound(SqliteDatabase& db) {
     } catch (const SqliteError&) {
         return false; // a file that cannot be written now is counted the slow way
     }
+}
+
+qint64 SessionTable::KeepOwnTables(SqliteDatabase& db) {
+    const auto present = [&db] {
+        QStringList names;
+        SqliteStatement s(db, "SELECT name FROM sqlite_schema WHERE type IN ('table', 'trigger') "
+                              "AND name IN ('session', 'open_segment', 'session_count', "
+                              "'session_counted', 'session_uncounted')");
+        while (s.Step())
+            names << s.Text(0);
+        return names;
+    };
+    QStringList names = present();
+    if (names.size() < 5) {
+        // Dropped by another program, or gone with a table a tool rebuilt (SQL tools make a
+        // new table, copy the rows, drop the old one and rename): made again, and counted.
+        SqliteTransaction transaction(db);
+        names = present();
+        if (!names.contains(QStringLiteral("session")))
+            db.Exec(CreateSession.c_str());
+        if (!names.contains(QStringLiteral("open_segment")))
+            db.Exec((CreateOpenSegment + "; " + AddConnectionSoFar).c_str());
+        db.Exec("DROP TRIGGER IF EXISTS session_counted; "
+                "DROP TRIGGER IF EXISTS session_uncounted; "
+                "DROP TABLE IF EXISTS session_count");
+        db.Exec(CreateSessionCount.c_str());
+        transaction.Commit();
+    }
+    SqliteStatement version(db, "PRAGMA schema_version");
+    version.Step();
+    return version.Int(0);
+}
+
+bool SessionTable::OwnTablesChanged() {
+    SqliteStatement& s = St().schemaVersion;
+    s.Step();
+    const qint64 now = s.Int(0);
+    s.Reset();
+    if (now == schemaSeen_)
+        return false;
+    schemaSeen_ = KeepOwnTables(db_);
+    count_.reset();
+    countByScan_ = !CountIsSound(db_);
+    totalsChecked_ = false;
+    CheckTotals();
+    // The count or the totals rebuilt change the schema too: only another change counts.
+    SqliteStatement again(db_, "PRAGMA schema_version");
+    again.Step();
+    schemaSeen_ = again.Int(0);
+    return true;
 }
 
 bool SessionTable::DayTotalsAreSound(SqliteDatabase& db) {
@@ -274,7 +339,7 @@ std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& 
 }
 
 bool SessionTable::StillTheOpenFile() const {
-    return st_ && FactsOf(path_).identity == identity_;
+    return st_ && FactsOf(path_).identity == identity_ && !NoLongerADatabase(db_, path_);
 }
 
 SessionTable::Statements& SessionTable::St() const {
@@ -285,7 +350,8 @@ SessionTable::Statements& SessionTable::St() const {
 
 void SessionTable::ReopenIfReplaced() {
     const auto now = FactsOf(path_).identity;
-    if (st_ && now && now == identity_)
+    emptied_ = st_ && now && now == identity_ && NoLongerADatabase(db_, path_);
+    if (st_ && now && now == identity_ && !emptied_)
         return;
     if (!st_) { // a reopening that failed before: try again, quietly until it works
         Open();
@@ -295,7 +361,11 @@ void SessionTable::ReopenIfReplaced() {
     }
     const QString where = QDir::toNativeSeparators(path_);
     const QString cause =
-        now ? QStringLiteral("Файл «%1» был заменён другим файлом во время работы программы. "
+        emptied_ ? QStringLiteral("Файл «%1» был очищен другой программой во время работы "
+                                  "программы. Программа записывает в него заново; прежние записи "
+                                  "остались в папке backup.")
+                       .arg(where)
+        : now ? QStringLiteral("Файл «%1» был заменён другим файлом во время работы программы. "
                              "Программа открыла файл, который теперь лежит на этом месте, и "
                              "записывает в него.")
                   .arg(where)
@@ -432,6 +502,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                          bool keepOpen) {
     try {
         ReopenIfReplaced();
+        OwnTablesChanged();
     } catch (const SqliteError& error) {
         Fail(QStringLiteral("открыть"), error);
     }
@@ -565,6 +636,11 @@ void SessionTable::DeleteCurrent() {
     }
     const qint64 id = current_->id;
     const qint64 offset = OffsetOf(id);
+    try {
+        OwnTablesChanged();
+    } catch (const SqliteError& error) {
+        Fail(QStringLiteral("удалить запись из"), error);
+    }
     Writes& w = Wr();
     try {
         SqliteTransaction transaction(db_);

@@ -7,6 +7,7 @@
 #include "LogFolder.h"
 #include "SessionRecord.h"
 #include "Sqlite.h"
+#include "TableFile.h"
 #include "platform/FileKind.h"
 
 #include <QDate>
@@ -124,6 +125,12 @@ private:
     // anything is written, rather than at open: the grid's first paint needs neither.
     void CheckTotals() const;
     static bool CountIsSound(SqliteDatabase& db);
+    // Makes again the tables and triggers of the records and their count that another
+    // program dropped, counting the records afresh. Returns the schema's version after.
+    static qint64 KeepOwnTables(SqliteDatabase& db);
+    // Before a write: when another program changed the schema since the last look, the
+    // program's own tables, triggers and totals are checked and made again where missing.
+    bool OwnTablesChanged();
     static bool DayTotalsAreSound(SqliteDatabase& db);
     bool StillTheOpenFile() const;
     // Opens the file again when the one at the path is no longer the one open.
@@ -139,6 +146,9 @@ private:
     QString path_;
     SqliteDatabase db_;
     std::optional<FileIdentity> identity_;
+    LogFiles logFiles_;        // of the file open now
+    qint64 schemaSeen_ = 0;    // its schema version at the last look
+    bool emptied_ = false;     // the file open now was emptied under it
     bool fullSync_ = true;
     int checkpointsSinceSync_ = 0;
     bool recordsStored_ = false; // in the file open now

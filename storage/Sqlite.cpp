@@ -140,6 +140,11 @@ bool SqliteStatement::IsInteger(int column) const {
     return sqlite3_column_type(stmt_, column) == SQLITE_INTEGER;
 }
 
+bool SqliteStatement::IsNumber(int column) const {
+    const int type = sqlite3_column_type(stmt_, column);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
 QString SqliteStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();

@@ -75,6 +75,7 @@ public:
 
     bool IsNull(int column) const;
     bool IsInteger(int column) const;
+    bool IsNumber(int column) const; // an integer or a real, not a text
     QString Text(int column) const;
     // The column's UTF-8 bytes, valid until the next step.
     QByteArrayView Bytes(int column) const;

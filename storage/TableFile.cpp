@@ -2,12 +2,15 @@
 
 #include "Failure.h"
 #include "Maintenance.h"
+#include "platform/FileKind.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -148,11 +151,56 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
                           .arg(QDir::toNativeSeparators(path), temp.errorString()));
 }
 
+// An empty file is what a power loss while one was being made leaves, or what `: > file`
+// makes: a database with nothing in it yet. Its tables are made in it, in one transaction
+// with a rollback journal, so a crash now leaves it empty again.
+void FillEmptyFile(const QString& path, const TableSchema& schema) {
+    try {
+        SqliteDatabase db(path, false);
+        UseJournal(db);
+        SqliteTransaction transaction(db);
+        SqliteStatement tables(db, "SELECT count(*) FROM sqlite_schema");
+        const bool empty = tables.Step() && tables.Int(0) == 0;
+        tables.Reset();
+        if (!empty)
+            return; // another program filled it meanwhile: checked as any file
+        db.Exec(schema.createSql.c_str());
+        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
+        transaction.Commit();
+    } catch (const SqliteError& error) {
+        throw Failure(TableFailureText(path, QStringLiteral("создать"), error));
+    }
+}
+
 } // namespace
 
-void DropLogOfReplacedFile(const QString& path) {
-    QFile::remove(path + QStringLiteral("-wal"));
-    QFile::remove(path + QStringLiteral("-shm"));
+LogFiles LogFilesOf(const QString& path) {
+    return {FactsOf(path + QStringLiteral("-wal")).identity,
+            FactsOf(path + QStringLiteral("-shm")).identity};
+}
+
+void DropLogOfReplacedFile(const QString& path, const LogFiles& noted) {
+    const LogFiles now = LogFilesOf(path);
+    if (noted.log && now.log == noted.log)
+        QFile::remove(path + QStringLiteral("-wal"));
+    if (noted.index && now.index == noted.index)
+        QFile::remove(path + QStringLiteral("-shm"));
+}
+
+bool NoLongerADatabase(const SqliteDatabase& db, const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false; // gone: the identity tells
+    if (st.st_size < 100)
+        return true;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        !file || !file->pMethods)
+        return false;
+    char header[16] = {};
+    if (file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK)
+        return true;
+    return std::memcmp(header, "SQLite format 3", sizeof header) != 0;
 }
 
 QString TableFailureText(const QString& path, const QString& action, const SqliteError& error) {
@@ -164,8 +212,11 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
     const QString path = QDir(dir).filePath(schema.fileName);
     if (!QFileInfo::exists(path))
         CreateTableFile(path, schema);
-    if (QFileInfo(path).size() == 0)
-        Refuse(path, QStringLiteral("файл пуст"));
+    if (const QFileInfo info(path); info.size() == 0) {
+        if (!info.isFile())
+            Refuse(path, QStringLiteral("это не обычный файл"));
+        FillEmptyFile(path, schema);
+    }
     try {
         SqliteDatabase db(path, false);
         const qint64 version = CheckSchema(db, path, schema);

@@ -3,9 +3,11 @@
 // checked and refused, untouched, when it is not such a database.
 
 #include "Sqlite.h"
+#include "platform/FileKind.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,12 +27,24 @@ struct TableSchema {
 // Opens dir/fileName. Throws Failure naming the file and the reason.
 SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema);
 
+// The write-ahead log and its index beside a file, as they are while it is open.
+struct LogFiles {
+    std::optional<FileIdentity> log, index;
+};
+LogFiles LogFilesOf(const QString& path);
+
 // After the connection to a file that was moved away, deleted or replaced is closed: SQLite
 // leaves that file's write-ahead log where it was, and would read it as the log of whatever
 // file comes next under the name. Records are folded back into their file soon after they
 // are stored, and what is left at the close, so such a log holds nothing that is not kept
-// elsewhere.
-void DropLogOfReplacedFile(const QString& path);
+// elsewhere. Only the files noted while it was open go: a log that came with the new file
+// holds that file's last changes.
+void DropLogOfReplacedFile(const QString& path, const LogFiles& noted);
+
+// Whether the file the connection has open no longer holds a database: emptied or cut in
+// place by another program (same file, so its identity does not tell). Looks at the size
+// and, through SQLite's own handle, at the header.
+bool NoLongerADatabase(const SqliteDatabase& db, const QString& path);
 
 // A message that names the file, says what was being done and why it failed.
 QString TableFailureText(const QString& path, const QString& action, const SqliteError& error);

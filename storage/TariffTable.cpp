@@ -49,6 +49,14 @@ std::optional<QString> StoredTime(const std::optional<int>& msecs) {
     return msecs ? std::optional<QString>(TariffTable::StoredTime(*msecs)) : std::nullopt;
 }
 
+// What is wrong with a row read: thrown, or, when the reader prices with the rest, kept
+// for it to tell with what is done instead.
+void Tell(QStringList* setAside, const QString& wrong, const QString& instead) {
+    if (!setAside)
+        throw Failure(wrong + QStringLiteral(" Файл оставлен без изменений."));
+    *setAside << wrong + QLatin1Char(' ') + instead + QStringLiteral(" Файл оставлен без изменений.");
+}
+
 // A time written by hand in a form the program cannot read counts as empty.
 std::optional<int> ReadTime(const SqliteStatement& s, int column) {
     return s.IsNull(column) ? std::nullopt : TextForms::TryParseTime(s.Text(column));
@@ -78,12 +86,22 @@ TariffTable::TariffTable(const QString& dir, QObject* parent)
     Open();
 }
 
+TariffTable::TariffTable(const QString& dir, QString* failure, QObject* parent)
+    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    try {
+        Open();
+    } catch (const Failure& f) {
+        *failure = f.message(); // opened at the next read, once the file can be
+    }
+}
+
 void TariffTable::Open() {
     const bool replaced = st_ != nullptr;
     st_.reset();
     db_ = SqliteDatabase();
     if (replaced)
-        DropLogOfReplacedFile(path_);
+        DropLogOfReplacedFile(path_, logFiles_);
+    logFiles_ = {};
     SqliteDatabase db = OpenTableFile(dir_, Schema);
     const auto identity = FactsOf(path_).identity;
     std::unique_ptr<Statements> statements;
@@ -95,6 +113,7 @@ void TariffTable::Open() {
     st_ = std::move(statements);
     db_ = std::move(db);
     identity_ = identity;
+    logFiles_ = LogFilesOf(path_);
     ++opens_;
 }
 
@@ -117,7 +136,7 @@ void TariffTable::ReopenIfReplaced() const {
     const auto now = FactsOf(path_).identity;
     if (st_ && now == identity_)
         return;
-    if (!now)
+    if (!now && st_)
         throw Failure(QStringLiteral("Файл «%1» удалён во время работы программы; действуют "
                                      "тарифы, прочитанные из него последними.")
                           .arg(QDir::toNativeSeparators(path_)));
@@ -149,24 +168,47 @@ int TariffTable::FieldIndex(const QString& name) {
     throw Failure(QStringLiteral("Field '%1' not found").arg(name));
 }
 
-std::vector<TariffRow> TariffTable::ReadAll() const {
+std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
     ReopenIfReplaced();
     std::vector<TariffRow> rows;
     SqliteStatement& s = st_->all;
-    QString badDays;
-    qint64 badId = 0;
+    QStringList wrong; // told once the statement is done with
     try {
         while (s.Step()) {
             TariffRow row{s.Int(0), {ReadTime(s, 1), ReadTime(s, 2), std::nullopt}};
-            if (!s.IsNull(3))
-                row.period.cost = s.Double(3);
+            // A price as the program writes it: a number from 0 below the largest amount.
+            // A text that is no number ('NaN') or a price out of range is no price to charge.
+            std::optional<double> cost;
+            if (!s.IsNull(3)) {
+                if (s.IsNumber(3) ||
+                    TextForms::TryParseNumber(s.Text(3).replace(QLatin1Char('.'), QLatin1Char(','))))
+                    cost = s.Double(3);
+                if (cost && !(*cost >= 0 && *cost < MaxAmount))
+                    cost.reset();
+                if (!cost) {
+                    wrong << QStringLiteral("В файле «%1» у тарифа № %2 цена записана неверно: "
+                                            "«%3» (нужна сумма не меньше нуля и меньше 10^15).")
+                                 .arg(Where(path_))
+                                 .arg(row.id)
+                                 .arg(s.Text(3));
+                    continue;
+                }
+            }
+            row.period.cost = cost;
             const QString days = s.Text(4);
             const auto normal = Weekdays::Normal(days);
-            if (!normal && badId == 0) {
-                badId = row.id;
-                badDays = days;
+            // Guessing which days were meant would price connections by a rule the user
+            // never set.
+            if (!normal) {
+                wrong << QStringLiteral("В файле «%1» у тарифа № %2 дни недели записаны неверно: "
+                                        "«%3» (нужны цифры от 1 — понедельник до 7 — воскресенье, "
+                                        "каждая не больше одного раза).")
+                             .arg(Where(path_))
+                             .arg(row.id)
+                             .arg(days);
+                continue;
             }
-            row.period.days = normal.value_or(QString());
+            row.period.days = *normal;
             rows.push_back(row);
         }
         s.Reset();
@@ -174,14 +216,8 @@ std::vector<TariffRow> TariffTable::ReadAll() const {
         s.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
-    // Guessing which days were meant would price connections by a rule the user never set.
-    if (badId != 0)
-        throw Failure(QStringLiteral("В файле «%1» у тарифа № %2 дни недели записаны неверно: "
-                                     "«%3» (нужны цифры от 1 — понедельник до 7 — воскресенье, "
-                                     "каждая не больше одного раза). Файл оставлен без изменений.")
-                          .arg(Where(path_))
-                          .arg(badId)
-                          .arg(badDays));
+    for (const QString& w : wrong)
+        Tell(setAside, w, QStringLiteral("Этот тариф не применяется, действуют остальные."));
     return rows;
 }
 
@@ -257,28 +293,28 @@ void TariffTable::Write(SqliteStatement& statement, const QString& action) {
     emit Changed();
 }
 
-std::vector<Holiday> TariffTable::ReadHolidays() const {
+std::vector<Holiday> TariffTable::ReadHolidays(QStringList* setAside) const {
     ReopenIfReplaced();
     std::vector<Holiday> holidays;
-    std::optional<std::pair<QString, QString>> bad;
+    QStringList wrong;
     SqliteStatement& s = st_->holidays;
     try {
         while (s.Step()) {
             const Holiday h{QDate::fromString(s.Text(0), Qt::ISODate), int(s.Int(1))};
-            if ((!h.date.isValid() || !s.IsInteger(1) || h.asDay < 1 || h.asDay > 7) && !bad)
-                bad = {s.Text(0), s.Text(1)};
-            holidays.push_back(h);
+            if (!h.date.isValid() || !s.IsInteger(1) || h.asDay < 1 || h.asDay > 7)
+                wrong << QStringLiteral("В файле «%1» праздник записан неверно: дата «%2», день "
+                                        "недели «%3» (нужны дата ГГГГ-ММ-ДД и день от 1 до 7).")
+                             .arg(Where(path_), s.Text(0), s.Text(1));
+            else
+                holidays.push_back(h);
         }
         s.Reset();
     } catch (const SqliteError& error) {
         s.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
-    if (bad)
-        throw Failure(QStringLiteral("В файле «%1» праздник записан неверно: дата «%2», день "
-                                     "недели «%3» (нужны дата ГГГГ-ММ-ДД и день от 1 до 7). "
-                                     "Файл оставлен без изменений.")
-                          .arg(Where(path_), bad->first, bad->second));
+    for (const QString& w : wrong)
+        Tell(setAside, w, QStringLiteral("Этот день считается обычным днём недели."));
     return holidays;
 }
 
@@ -296,7 +332,7 @@ void TariffTable::RemoveHoliday(const QDate& date) {
     Write(st_->removeHoliday, QStringLiteral("удалить запись из"));
 }
 
-Billing TariffTable::ReadBilling() const {
+Billing TariffTable::ReadBilling(QStringList* setAside) const {
     ReopenIfReplaced();
     Billing billing;
     QStringList fields;
@@ -325,12 +361,16 @@ Billing TariffTable::ReadBilling() const {
         s.Reset();
         Fail(QStringLiteral("прочитать"), error);
     }
-    if (!sound)
-        throw Failure(QStringLiteral("В файле «%1» условия тарификации записаны неверно: шаг "
-                                     "«%2», плата за подключение «%3», минимум «%4» (нужны шаг "
-                                     "от 1 до 3600 секунд и суммы не меньше нуля). Файл оставлен "
-                                     "без изменений.")
-                          .arg(Where(path_), fields.value(0), fields.value(1), fields.value(2)));
+    if (!sound) {
+        Tell(setAside,
+             QStringLiteral("В файле «%1» условия тарификации записаны неверно: шаг «%2», плата "
+                            "за подключение «%3», минимум «%4» (нужны шаг от 1 до 3600 секунд и "
+                            "суммы не меньше нуля).")
+                 .arg(Where(path_), fields.value(0), fields.value(1), fields.value(2)),
+             QStringLiteral("Действуют условия по умолчанию: шаг 1 секунда, без платы за "
+                            "подключение и минимума."));
+        return {};
+    }
     return billing;
 }
 

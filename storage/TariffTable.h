@@ -6,6 +6,7 @@
 #include "Billing.h"
 #include "platform/FileKind.h"
 #include "Sqlite.h"
+#include "TableFile.h"
 
 #include <QDate>
 #include <QObject>
@@ -43,27 +44,35 @@ public:
 
     // Opens dir/tarif.db, creating it when missing. Throws Failure naming the file.
     explicit TariffTable(const QString& dir, QObject* parent = nullptr);
+    // The same, but a file that cannot be opened now leaves the table closed, with the
+    // reason in `failure`: every read tries again, so a good file put there later counts.
+    TariffTable(const QString& dir, QString* failure, QObject* parent = nullptr);
     ~TariffTable() override;
     const QString& FilePath() const { return path_; }
 
     // All periods, newest first. A file put in the place of the one open is opened first
     // (Changed is emitted); a file deleted meanwhile throws Failure, and so does a period
-    // whose days are not written as the program writes them.
-    std::vector<TariffRow> ReadAll() const;
+    // whose days or price are not written as the program writes them; with `setAside`,
+    // such a period is left out instead and what is wrong with it added there.
+    std::vector<TariffRow> ReadAll(QStringList* setAside = nullptr) const;
     // Stores a new period as the first row; returns its id.
     qint64 Add(const TariffPeriod& period);
     void Update(qint64 id, const TariffPeriod& period);
     void Remove(qint64 id);
 
-    // Holidays by date. Throws Failure on a date or weekday the program cannot read.
-    std::vector<Holiday> ReadHolidays() const;
+    // Holidays by date. Throws Failure on a date or weekday the program cannot read; with
+    // `setAside`, that holiday is left out and told there.
+    std::vector<Holiday> ReadHolidays(QStringList* setAside = nullptr) const;
     // Adds the holiday, or changes the weekday of the one on that date.
     void SetHoliday(const Holiday& holiday);
     void RemoveHoliday(const QDate& date);
 
     // The billing terms; the defaults when none are stored. Throws Failure on terms out of
-    // range, and SetBilling stores nothing then.
-    Billing ReadBilling() const;
+    // range, and SetBilling stores nothing then; with `setAside`, the defaults are given
+    // and what is wrong told there.
+    Billing ReadBilling(QStringList* setAside = nullptr) const;
+    // The largest price per hour and amount the program takes (and the input allows).
+    static constexpr double MaxAmount = 1e15;
     void SetBilling(const Billing& billing);
 
     // Marks what the table holds: the mark changes with every write through this table,
@@ -93,6 +102,7 @@ private:
     QString dir_;
     QString path_;
     std::optional<FileIdentity> identity_;
+    LogFiles logFiles_; // of the file open now
     qint64 opens_ = 0;
     qint64 writes_ = 0;
     SqliteDatabase db_;

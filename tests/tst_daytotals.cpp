@@ -6,6 +6,7 @@
 
 #include <QRandomGenerator>
 #include <QtTest>
+#include <cmath>
 #include <csignal>
 #include <map>
 #include <sys/wait.h>
@@ -142,6 +143,12 @@ private slots:
                                             << "20" << 1;
         QTest::newRow("four pieces") << "1:00:00:00"
                                      << "20" << 1;
+        QTest::newRow("beyond any sum") << "1:00:00"
+                                        << "2E308" << 1;
+        QTest::newRow("beyond the largest amount") << "1:00:00"
+                                                   << "1E16" << 1;
+        QTest::newRow("large but an amount") << "1:00:00"
+                                             << "9E14" << 0;
     }
     void oddTextsAreCountedApart() {
         QFETCH(QString, duration);
@@ -153,9 +160,14 @@ private slots:
         const auto days = table.DayTotalsIn(Dec1, Dec1);
         QCOMPARE(days.size(), 1u);
         QCOMPARE(days[0].odd, odd);
-        // and a scan agrees with the kept totals
+        // and a scan agrees with the kept totals; the sum is one that can be shown and the
+        // record deleted again
         SqliteDatabase db(table.FilePath(), false);
         QCOMPARE(DayTotals::Read(db, Dec1, Dec1, true), days);
+        QVERIFY(std::isfinite(double(SpendTotal::Of(days).money)));
+        table.First();
+        table.DeleteCurrent();
+        QCOMPARE(table.DayTotalsIn(Dec1, Dec1).size(), 0u);
     }
 
     // Damage of every kind is found at open and the totals are built afresh.
@@ -173,6 +185,11 @@ private slots:
                                                 "0.0, 0)";
         QTest::newRow("seconds as text") << "UPDATE day_total SET seconds = 'x'";
         QTest::newRow("other columns") << "DROP TABLE day_total; CREATE TABLE day_total(x)";
+        QTest::newRow("a day's money beyond any sum") << "UPDATE day_total SET money = 1e300";
+        QTest::newRow("an earlier program's trigger")
+            << "DROP TRIGGER session_day_removed; CREATE TRIGGER session_day_removed AFTER DELETE "
+               "ON session BEGIN UPDATE day_total SET records = records - 1 WHERE Data = "
+               "OLD.Data; END";
     }
     void rebuiltWhenMissingOrStale() {
         QFETCH(QString, damage);

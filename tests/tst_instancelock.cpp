@@ -64,10 +64,40 @@ private slots:
         QCOMPARE(lock.TryTake(), InstanceLock::State::Taken);
     }
 
-    void aFolderWithoutAccessIsNoHolder() {
-        InstanceLock lock("/nonexistent-folder/.kelvora.lock");
+    // Nothing to be had: told, and whatever the name points at is left as it was.
+    void unavailableLocks_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder without access") << "missing folder";
+        QTest::newRow("a link to someone's file") << "link";
+        QTest::newRow("a link to nothing") << "dangling link";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a pipe") << "pipe";
+    }
+    void unavailableLocks() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.filePath(".kelvora.lock");
+        const QString target = dir.filePath("precious.txt");
+        QFile precious(target);
+        QVERIFY(precious.open(QIODevice::WriteOnly));
+        precious.write("keep me\n");
+        precious.close();
+        if (kind == "missing folder")
+            path = "/nonexistent-folder/.kelvora.lock";
+        else if (kind == "link")
+            QVERIFY(QFile::link(target, path));
+        else if (kind == "dangling link")
+            QVERIFY(QFile::link(dir.filePath("nothing"), path));
+        else if (kind == "folder")
+            QVERIFY(QDir(dir.path()).mkdir(".kelvora.lock"));
+        else
+            QCOMPARE(QProcess::execute("mkfifo", {path}), 0);
+        InstanceLock lock(path);
         QCOMPARE(lock.TryTake(), InstanceLock::State::Unavailable);
         QVERIFY(!lock.ErrorText().isEmpty());
+        QVERIFY(precious.open(QIODevice::ReadOnly));
+        QCOMPARE(precious.readAll(), QByteArray("keep me\n"));
+        QVERIFY(!QFileInfo::exists(dir.filePath("nothing")));
     }
 };
 

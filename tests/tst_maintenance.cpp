@@ -46,6 +46,18 @@ private slots:
         QCOMPARE(BackUpDaily(dir.path(), QDate(2026, 12, 10)), std::nullopt);
         QCOMPARE(FileDigest(backup.filePath("data-2026-12-10.db")), before);
         QVERIFY(backup.entryList({"*.part"}, QDir::Files).isEmpty());
+        // Seven copies dated ahead (the clock was set forward once) crowd out neither
+        // today's copy nor the week before it, and stay themselves.
+        for (int day = 0; day < 7; ++day)
+            QVERIFY(QFile::copy(backup.filePath("data-2026-12-10.db"),
+                                backup.filePath(QStringLiteral("data-2027-01-0%1.db").arg(day + 1))));
+        QCOMPARE(BackUpDaily(dir.path(), QDate(2026, 12, 11)), std::nullopt);
+        data = backup.entryList({"data-2026-*.db"}, QDir::Files, QDir::Name);
+        QCOMPARE(data.size(), 7);
+        QCOMPARE(data.front(), QStringLiteral("data-2026-12-05.db"));
+        QCOMPARE(RawSql(backup.filePath("data-2026-12-11.db"), "SELECT count(*) FROM session"),
+                 QStringList{"2"});
+        QCOMPARE(backup.entryList({"data-2027-*.db"}, QDir::Files).size(), 7);
     }
 
     void aCopyThatCannotBeMadeIsTold() {

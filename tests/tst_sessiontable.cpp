@@ -54,10 +54,19 @@ private:
 class TestSessionTable : public QObject {
     Q_OBJECT
 private slots:
+    // Missing, or empty as a power loss while it was made leaves it: a new database.
+    void createsTheSchemaWhenMissing_data() {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("missing") << false;
+        QTest::newRow("empty") << true;
+    }
     void createsTheSchemaWhenMissing() {
+        QFETCH(bool, empty);
         QTemporaryDir dir;
-        { SessionTable table(dir.path()); }
         const QString path = dir.filePath("data.db");
+        if (empty)
+            WriteFile(path, "");
+        { SessionTable table(dir.path()); }
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='session'"),
                  QStringList{"CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, "
@@ -86,7 +95,6 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
         QTest::newRow("text file") << "text" << "не является базой данных SQLite";
-        QTest::newRow("empty file") << "empty" << "файл пуст";
         QTest::newRow("another program's database") << "foreign" << "нет таблицы «session»";
         QTest::newRow("same table, other columns") << "columns" << "устроена не так";
         QTest::newRow("newer format") << "newer" << "более новой версией";
@@ -99,8 +107,6 @@ private slots:
         const QString path = dir.filePath("data.db");
         if (kind == "text") {
             WriteFile(path, "Дата;Сумма\n07.12.2026;20\n");
-        } else if (kind == "empty") {
-            WriteFile(path, "");
         } else if (kind == "foreign") {
             RawSql(path, "CREATE TABLE contacts(name TEXT); INSERT INTO contacts VALUES('x')");
         } else if (kind == "columns") {
@@ -380,6 +386,10 @@ private slots:
         QTest::newRow("moved away") << "move" << QStringList{"new"} << "удалён или перемещён";
         QTest::newRow("replaced by rename") << "replace" << QStringList{"new", "other"}
                                             << "заменён другим";
+        QTest::newRow("replaced with its log") << "with log"
+                                               << QStringList{"new", "in its log", "other"}
+                                               << "заменён другим";
+        QTest::newRow("emptied in place") << "empty" << QStringList{"new"} << "очищен";
     }
     void aFileReplacedWhileOpenIsOpenedAgain() {
         QFETCH(QString, how);
@@ -390,26 +400,44 @@ private slots:
             SessionTable other(elsewhere.path());
             other.Append(Record(Dec1, "other"));
         }
-        SessionTable table(dir.path());
-        table.Append(Record(Dec7, "old"));
-        QSignalSpy notices(&table, &SessionTable::Notice);
-        QSignalSpy viewChanged(&table, &SessionTable::ViewChanged);
-        const QString path = table.FilePath();
+        if (how == "with log")
+            CommitLeftInLog(elsewhere.filePath("data.db"),
+                            "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                            "VALUES('2026-12-01', 'in its log', '', '', '', '')");
+        auto table = std::make_unique<SessionTable>(dir.path());
+        table->Append(Record(Dec7, "old"));
+        QTRY_VERIFY(table->FoldsRun() >= 1); // the file as it lies a while after a record,
+        table->Checkpoint(OpenSegment{Dec7, 1000, Dec7, 1500, "20"}); // and a poll after it
+        QSignalSpy notices(table.get(), &SessionTable::Notice);
+        QSignalSpy viewChanged(table.get(), &SessionTable::ViewChanged);
+        const QString path = table->FilePath();
         if (how == "delete")
             QVERIFY(QFile::remove(path));
         else if (how == "move")
             QVERIFY(QFile::rename(path, elsewhere.filePath("moved.db")));
+        else if (how == "empty")
+            QVERIFY(QFile::resize(path, 0));
         else
-            QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
-                             QFile::encodeName(path).constData()) == 0);
-        table.Append(Record(Dec7, "new"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+            for (const QString part : {"-wal", "-shm", ""}) // the log first, as a copy would
+                if (QFileInfo::exists(elsewhere.filePath("data.db") + part))
+                    QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db") + part),
+                                     QFile::encodeName(path + part)) == 0);
+        table->Append(Record(Dec7, "new"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
         QCOMPARE(notices.count(), 1);
         QVERIFY2(notices[0][0].toString().contains(told), qPrintable(notices[0][0].toString()));
         QCOMPARE(viewChanged.count(), 1);
-        QCOMPARE(Walk(table), afterwards);
+        QCOMPARE(Walk(*table), afterwards);
         QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"2000"});
-        table.Append(Record(Dec7, "later"));
+        table->Append(Record(Dec7, "later"));
         QCOMPARE(notices.count(), 1); // told once
+        table.reset(); // the file left behind opens whole, with every record
+        table = std::make_unique<SessionTable>(dir.path());
+        QCOMPARE(Walk(*table), QStringList{"later"} + afterwards);
+        if (how == "empty") { // emptied, then pages of it written back: no database either
+            QVERIFY(QFile::resize(path, 0) && QFile::resize(path, 8192));
+            const QString message = FailureOf([&] { table->Append(Record(Dec7, "kept")); });
+            QVERIFY2(message.contains(path) && message.contains("не является базой данных"), qPrintable(message));
+        }
         if (how == "move")            // the moved file keeps what it had
             QCOMPARE(RawSql(elsewhere.filePath("moved.db"), "SELECT WremN FROM session"),
                      QStringList{"old"});
@@ -687,6 +715,60 @@ private slots:
         table.Append(Record(Dec7, "3"));
         QCOMPARE(table.RowCount(), 3);
         QCOMPARE(RawSql(dir.filePath("data.db"), "SELECT n FROM session_count"), QStringList{"3"});
+    }
+
+    // Another program dropped a table or trigger of the program's, or rebuilt the records'
+    // table as SQL tools do (the triggers go with the old table): made again at open or at
+    // the next write, and the records counted afresh; nothing fails to be stored.
+    void ownTablesDroppedAreMadeAgain_data() {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::addColumn<bool>("whileOpen");
+        const QByteArray rebuilt =
+            "BEGIN; CREATE TABLE session_new(id INTEGER PRIMARY KEY AUTOINCREMENT, Data TEXT NOT "
+            "NULL, WremN TEXT NOT NULL, WremW TEXT NOT NULL, Itogo TEXT NOT NULL, Tarif TEXT NOT "
+            "NULL, Summ TEXT NOT NULL); INSERT INTO session_new SELECT * FROM session; "
+            "DROP TABLE session; ALTER TABLE session_new RENAME TO session; "
+            "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+            "VALUES('2026-12-07', 'tool', '10:00:00', '1:00:00', '20', '20'); COMMIT";
+        for (const bool open : {false, true}) {
+            const char* when = open ? "while open" : "before open";
+            QTest::addRow("count dropped %s", when) << QByteArray("DROP TABLE session_count") << open;
+            QTest::addRow("totals dropped %s", when) << QByteArray("DROP TABLE day_total") << open;
+            QTest::addRow("count's triggers dropped %s", when)
+                << QByteArray("DROP TRIGGER session_counted; DROP TRIGGER session_uncounted") << open;
+            QTest::addRow("open segment dropped %s", when) << QByteArray("DROP TABLE open_segment") << open;
+            QTest::addRow("records rebuilt by a tool %s", when) << rebuilt << open;
+        }
+    }
+    void ownTablesDroppedAreMadeAgain() {
+        QFETCH(QByteArray, damage);
+        QFETCH(bool, whileOpen);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.db");
+        auto table = std::make_unique<SessionTable>(dir.path());
+        table->Append(Record(Dec7, "1"));
+        table->Append(Record(Dec5, "2"));
+        if (!whileOpen)
+            table.reset();
+        RawSql(path, damage.constData());
+        if (!whileOpen)
+            table = std::make_unique<SessionTable>(dir.path());
+        const auto sound = [&] {
+            const QString n = RawSql(path, "SELECT count(*) FROM session").value(0);
+            QCOMPARE(table->RowCount(), n.toLongLong());
+            QCOMPARE(RawSql(path, "SELECT n FROM session_count"), QStringList{n});
+            QCOMPARE(RawSql(path, "SELECT total(records) FROM day_total"), QStringList{n + ".0"});
+            QCOMPARE(RawSql(path, "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"),
+                     QStringList{"5"});
+        };
+        table->Append(Record(Dec7, "3"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
+        table->Checkpoint(OpenSegment{Dec7, 1000, Dec7, 3000, "20"});
+        sound();
+        QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"3000"});
+        table->First();
+        table->DeleteCurrent();
+        table->Append(Record(Dec7, "4"));
+        sound();
     }
 
     // Once committed, an append is never reported failed, whatever fails after it: a

@@ -283,7 +283,7 @@ private slots:
         QTemporaryDir dir, elsewhere;
         {
             TariffTable other(elsewhere.path());
-            other.Add({Ms(0, 0, 0), Ms(23, 59, 59), 7});
+            other.Add({Ms(0, 0, 0), Ms(23, 59, 59), 240});
         }
         TariffTable table(dir.path());
         table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 20});
@@ -317,9 +317,13 @@ private slots:
         }
         QCOMPARE(fallback, QStringLiteral("20"));
 
-        // Replaced by rename: the new file counts.
-        QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("tarif.db")).constData(),
-                         QFile::encodeName(table.FilePath()).constData()) == 0);
+        // Replaced by rename, with a log holding its last change: the new file counts, with
+        // that change.
+        CommitLeftInLog(elsewhere.filePath("tarif.db"), "UPDATE tariff SET Cost = 7");
+        for (const QString part : {"-wal", "-shm", ""})
+            if (QFileInfo::exists(elsewhere.filePath("tarif.db") + part))
+                QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("tarif.db") + part),
+                                 QFile::encodeName(table.FilePath() + part)) == 0);
         QCOMPARE(book.LookupRate(), QStringLiteral("7"));
 
         // Deleted: told, and the periods read last still count.
@@ -332,6 +336,23 @@ private slots:
             fallback = failure.fallback;
         }
         QCOMPARE(fallback, QStringLiteral("7"));
+
+        // No tariff file to be read at start: tried again at every lookup, so one put there
+        // later counts.
+        WriteFile(table.FilePath(), "not a database at all, not at all....");
+        QString failure;
+        TariffTable late(dir.path(), &failure);
+        QVERIFY2(failure.contains(table.FilePath()), qPrintable(failure));
+        TariffBook lateBook(clock);
+        lateBook.SetTable(&late);
+        QVERIFY_THROWS_EXCEPTION(RateLookupFailure, lateBook.LookupRate());
+        QVERIFY(QFile::remove(table.FilePath()));
+        {
+            TariffTable good(elsewhere.path());
+            good.Add({Ms(0, 0, 0), Ms(23, 59, 59), 9});
+        }
+        QVERIFY(QFile::rename(elsewhere.filePath("tarif.db"), table.FilePath()));
+        QCOMPARE(lateBook.LookupRate(), QStringLiteral("9"));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "TempDir.h"
 #include "storage/Failure.h"
+#include "Fakes.h"
+#include "accounting/TariffBook.h"
 #include "storage/TariffTable.h"
 
 #include <QtTest>
@@ -14,10 +16,19 @@ int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 
 class TestTariffTable : public QObject {
     Q_OBJECT
 private slots:
+    // Missing, or empty as a power loss while it was made leaves it: a new database.
+    void createsTheSchemaWhenMissing_data() {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("missing") << false;
+        QTest::newRow("empty") << true;
+    }
     void createsTheSchemaWhenMissing() {
+        QFETCH(bool, empty);
         QTemporaryDir dir;
-        { TariffTable table(dir.path()); }
         const QString path = dir.filePath("tarif.db");
+        if (empty)
+            WriteFile(path, "");
+        { TariffTable table(dir.path()); }
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"2"});
         QCOMPARE(RawSql(path, "SELECT sql FROM sqlite_master WHERE name='tariff'"),
                  QStringList{"CREATE TABLE tariff(id INTEGER PRIMARY KEY AUTOINCREMENT, "
@@ -121,35 +132,55 @@ private slots:
     }
 
     // Written by hand with what the program never writes: told on reading, never changed.
+    // The lookup leaves out only that row (the terms: the defaults) and prices with the rest.
     void badTextsInASecondVersionFile_data() {
         QTest::addColumn<QByteArray>("sql");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("day 8") << QByteArray("UPDATE tariff SET Days = '158'") << "дни недели";
-        QTest::newRow("a day twice") << QByteArray("UPDATE tariff SET Days = '11'") << "дни недели";
-        QTest::newRow("words") << QByteArray("UPDATE tariff SET Days = 'пн-пт'") << "«пн-пт»";
+        QTest::addColumn<QString>("rate"); // the rest give
+        QTest::addColumn<Billing>("terms");
+        const Billing set{60, 0.5, 0};
+        QTest::newRow("day 8") << QByteArray("UPDATE tariff SET Days = '158' WHERE id = 2")
+                               << "№ 2 дни недели" << "5" << set;
+        QTest::newRow("a day twice") << QByteArray("UPDATE tariff SET Days = '11' WHERE id = 2")
+                                     << "дни недели" << "5" << set;
+        QTest::newRow("words") << QByteArray("UPDATE tariff SET Days = 'пн-пт' WHERE id = 2")
+                               << "«пн-пт»" << "5" << set;
+        QTest::newRow("price beyond any sum")
+            << QByteArray("UPDATE tariff SET Cost = 1e300 WHERE id = 2") << "№ 2 цена" << "5"
+            << set;
+        QTest::newRow("price as the text NaN")
+            << QByteArray("UPDATE tariff SET Cost = 'NaN' WHERE id = 2") << "«NaN»" << "5" << set;
+        QTest::newRow("negative price")
+            << QByteArray("UPDATE tariff SET Cost = -20 WHERE id = 2") << "«-20.0»" << "5" << set;
         QTest::newRow("step 0")
             << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 0")
-            << "шаг «0»";
+            << "шаг «0»" << "20" << Billing{};
         QTest::newRow("step of two hours")
             << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 7200")
-            << "шаг «7200»";
-        QTest::newRow("negative fee") << QByteArray("UPDATE billing SET Fee = -1") << "«-1.0»";
+            << "шаг «7200»" << "20" << Billing{};
+        QTest::newRow("negative fee") << QByteArray("UPDATE billing SET Fee = -1") << "«-1.0»"
+                                      << "20" << Billing{};
         QTest::newRow("minimum in words")
-            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»";
+            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»" << "20" << Billing{};
         QTest::newRow("holiday weekday 9")
             << QByteArray("PRAGMA ignore_check_constraints = 1; "
                           "INSERT INTO holiday VALUES('2026-12-31', 9)")
-            << "праздник";
-        QTest::newRow("holiday date")
-            << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)") << "«31.12.2026»";
+            << "праздник" << "20" << set;
+        QTest::newRow("holiday date") << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)")
+                                      << "«31.12.2026»" << "20" << set;
     }
     void badTextsInASecondVersionFile() {
         QFETCH(QByteArray, sql);
         QFETCH(QString, reason);
+        QFETCH(QString, rate);
+        QFETCH(Billing, terms);
         QTemporaryDir dir;
         {
             TariffTable table(dir.path());
+            table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 5, ""});
             table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"});
+            table.SetBilling({60, 0.5, 0});
+            table.SetHoliday({QDate(2026, 12, 7), 1}); // a good one, kept beside a bad one
         }
         const QString path = dir.filePath("tarif.db");
         RawSql(path, sql.constData());
@@ -160,8 +191,28 @@ private slots:
             table.ReadHolidays();
             table.ReadBilling();
         });
-        QVERIFY2(message.contains(reason), qPrintable(message));
+        for (const QString& word : reason.split(' '))
+            QVERIFY2(message.contains(word), qPrintable(message));
         QVERIFY2(message.contains(path), qPrintable(message));
+
+        FakeClock clock;
+        clock.Set(QDate(2026, 12, 8), 9, 0, 0); // a Tuesday
+        TariffBook book(clock);
+        book.SetTable(&table);
+        for (int look = 0; look < 2; ++look) { // told at every look until mended
+            try {
+                book.LookupRate();
+                QFAIL("a row written wrong was not told");
+            } catch (const RateLookupFailure& failure) {
+                QVERIFY2(failure.message().contains(reason.split(' ').last()),
+                         qPrintable(failure.message()));
+                QCOMPARE(failure.fallback, rate);
+            }
+        }
+        QCOMPARE(book.Terms(), terms);
+        QStringList setAside;
+        const auto holidays = table.ReadHolidays(&setAside);
+        QCOMPARE(holidays, (std::vector<Holiday>{{QDate(2026, 12, 7), 1}}));
         QCOMPARE(FileDigest(path), before);
     }
 

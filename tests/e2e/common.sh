@@ -87,3 +87,21 @@ seconds() {
 
 rows() { sqlite3 "$1/data.db" "SELECT Data||' '||WremN||' '||WremW||' '||Itogo||' '||Tarif FROM session ORDER BY id"; }
 count() { sqlite3 "$1/data.db" "SELECT count(*) FROM session"; }
+
+# wait_for SECONDS COMMAND...: until the command succeeds, looked at every 0.1 s; the test
+# fails when it has not within that many seconds (a limit for a machine at a standstill,
+# not a duration anything depends on).
+wait_for() {
+  local limit="$1"; shift
+  for _ in $(seq $((limit * 10))); do "$@" 2>/dev/null && return 0; sleep 0.1; done
+  fail "waited ${limit} s for: $*"
+}
+# The program has kept the connection being timed for at least MS milliseconds.
+open_for() {
+  [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE LastDate > StartDate
+     OR LastTime - StartTime >= $2")" = 1 ]
+}
+# The folder's FILE is of format N: the program has opened (and brought up to date) it.
+has_version() { [ "$(sqlite3 "$1/$2" "PRAGMA user_version")" = "$3" ]; }
+# The folder's data.db holds N records.
+has_records() { [ "$(count "$1")" = "$2" ]; }

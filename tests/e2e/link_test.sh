@@ -145,6 +145,24 @@ stop "$p"
 [ "$(count "$d")" = 2 ] || fail "the next record should go to the file put in place: $(rows "$d")"
 [ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged"
 
+echo "== data.db emptied in place while connected"
+d=$(new_folder emptied)
+link_down
+start "$d" "2026-12-07 16:30:00"; p=$pid
+wait_for 60 has_version "$d" data.db 4
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 1
+link_up; wait_for 60 open_for "$d" 2000
+: > "$d/data.db"
+wait_for 60 open_for "$d" 2000
+link_down; wait_for 60 has_records "$d" 1
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 2
+stop "$p"
+[ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged after it was emptied"
+start "$d" "2026-12-07 16:40:00"; p=$pid
+link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d" 3
+stop "$p"
+rows "$d"
+
 echo "== a damaged open segment left from before"
 d=$(new_folder damaged)
 link_down
@@ -169,11 +187,14 @@ make_tariffs() {
 make_tariffs "$d/tarif.db" 10
 link_down
 start "$d" "2026-12-07 18:00:00"; p=$pid
-sleep 2.5
+# Read by the program once it has brought the first-version file up to date: only then is
+# there a rate "read last" to fall back on. Each step waits for what the program did, not
+# for a time, so a busy machine slows the test down rather than failing it.
+wait_for 60 has_version "$d" tarif.db 2
 echo "not a database, just text" > "$d/garbage"; mv "$d/garbage" "$d/tarif.db"
-link_up; sleep 5.5; link_down; sleep 2.5
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
 make_tariffs "$d/other.db" 30; mv "$d/other.db" "$d/tarif.db"
-link_up; sleep 5.5; link_down; sleep 2.5
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 2
 stop "$p"
 rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT group_concat(Tarif, ' ') FROM (SELECT Tarif FROM session ORDER BY id)")" = "10 30" ] \

@@ -117,6 +117,14 @@ private slots:
         QTest::newRow("fee and step on one segment")
             << QStringList{"9:00:00-9:00:10@20"} << 60 << 0.1 << 0.0
             << QStringList{"0,433333333333333"};
+        // Amounts are added in decimal and rounded once, ties to even, as number texts are.
+        QTest::newRow("fee added without a binary tie slip")
+            << QStringList{"9:00:00-9:01:30@20"} << 1 << 0.0521296296296295 << 0.0
+            << QStringList{"0,55212962962963"};
+        // The shortfall comes from the exact sum of the stored texts, not a rounded one.
+        QTest::newRow("minimum from the exact sum")
+            << QStringList{"9:00:00-9:00:01@20", "9:00:01-10:00:01@100", "10:00:01-10:00:02@20"}
+            << 1 << 0.0 << 200.0 << QStringList{"0,00555555555555556", "100", "99,9944444444444"};
         // The user's guide's example.
         QTest::newRow("guide: Monday across 20:00")
             << QStringList{"19:59:30-20:00:00@36", "20:00:00-20:01:10@18"} << 60 << 0.5 << 1.0

@@ -1,4 +1,5 @@
 #include "storage/DateTimeValue.h"
+#include "storage/Decimal.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
@@ -87,6 +88,78 @@ private slots:
             const QString text = NumberText(v);
             QCOMPARE(NumberText(ParseNumber(text)), text);
         }
+    }
+
+    // Amounts added in decimal: every digit kept, then rounded once as NumberText rounds
+    // (15 significant digits, a tie to even).
+    void decimalSum_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b"); // subtracted when it begins with "-"
+        QTest::addColumn<QString>("exact");
+        QTest::addColumn<QString>("number"); // empty: a text that does not read
+        QTest::newRow("tie up to even") << "0,0521296296296295"
+                                        << "0,5"
+                                        << "0,5521296296296295"
+                                        << "0,55212962962963";
+        QTest::newRow("tie down to even") << "1,000000000000005"
+                                          << "0"
+                                          << "1,000000000000005"
+                                          << "1";
+        QTest::newRow("more than a tie") << "1,0000000000000051"
+                                         << "0"
+                                         << "1,0000000000000051"
+                                         << "1,00000000000001";
+        QTest::newRow("every digit kept") << "0,00555555555555556"
+                                          << "100"
+                                          << "100,00555555555555556"
+                                          << "100,005555555556";
+        QTest::newRow("shortfall") << "200"
+                                   << "-100,00555555555555556"
+                                   << "99,99444444444444444"
+                                   << "99,9944444444444";
+        QTest::newRow("below zero") << "0,5"
+                                    << "-2"
+                                    << "-1,5"
+                                    << "-1,5";
+        QTest::newRow("a number text of before") << "5E-5"
+                                                 << "0"
+                                                 << "0,00005"
+                                                 << "5E-5";
+        QTest::newRow("up to 1E15") << "999999999999999"
+                                    << "0,6"
+                                    << "999999999999999,6"
+                                    << "1E15";
+        QTest::newRow("beyond 36 digits apart") << "5"
+                                                << "1E-300"
+                                                << "5"
+                                                << "5";
+        QTest::newRow("point") << "0.5"
+                               << "0"
+                               << ""
+                               << "";
+        QTest::newRow("blank") << " 1"
+                               << "0"
+                               << ""
+                               << "";
+        QTest::newRow("exponent out of reach") << "1E99999"
+                                               << "0"
+                                               << ""
+                                               << "";
+    }
+    void decimalSum() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, exact);
+        QFETCH(QString, number);
+        const auto x = Decimal::Parse(a);
+        QCOMPARE(x.has_value(), !number.isEmpty());
+        if (!x)
+            return;
+        const Decimal y = Decimal::Of(b.startsWith('-') ? b.mid(1) : b);
+        const Decimal sum = b.startsWith('-') ? *x - y : *x + y;
+        QCOMPARE(sum.ExactText(), exact);
+        QCOMPARE(sum.NumberText(), number);
+        QCOMPARE(Decimal::Of(exact), sum); // the exact text reads back
     }
 
     void parseNumber_data() {

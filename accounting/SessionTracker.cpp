@@ -45,7 +45,8 @@ bool SessionTracker::Recover() {
         return true;
     std::optional<OpenSegment> left;
     try {
-        left = writer_.LeftOpen();
+        const LocalMoment now = clock_.Now();
+        left = writer_.LeftOpen(now.date, now.msecs);
     } catch (const DamagedSegment& damaged) {
         // Told, and set aside: the next checkpoint takes its place.
         view_.ShowError(damaged.message());

@@ -47,7 +47,7 @@ public:
     // The same, keeping what is still open in the same transaction.
     void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
     void Checkpoint(const std::optional<OpenSegment>& open) override;
-    std::optional<OpenSegment> LeftOpen() override;
+    std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
     // The walk over the rows in view (all, or those the date filter lets through).
     void First();

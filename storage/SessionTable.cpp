@@ -8,6 +8,7 @@
 #include "platform/FileKind.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <climits>
 #include <sqlite3.h>
 #include <system_error>
@@ -138,7 +139,12 @@ struct SessionTable::Writes {
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)),
+      monotonic_([timer = std::make_shared<QElapsedTimer>()] {
+          if (!timer->isValid())
+              timer->start();
+          return timer->elapsed();
+      }) {
     Open();
     First();
 }
@@ -165,7 +171,7 @@ void SessionTable::Open() {
     totalsChecked_ = false;
     count_.reset();
     fullSync_ = true;
-    checkpointsSinceSync_ = 0;
+    lastFullSync_.reset();
     folderTried_ = false; // started at the first record stored: a reader never needs it
 }
 
@@ -404,10 +410,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         Fail(QStringLiteral("открыть"), error);
     }
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
-    // of the open connection alone may ride on the next sync, but every twentieth syncs
-    // too, so a power loss costs at most about a minute of it and a crash one poll.
+    // of the open connection alone may ride on the next sync, but one a minute after the
+    // last sync syncs too, so a power loss costs at most about a minute of it and a crash
+    // one poll.
     Writes& w = Wr();
-    const bool fullSync = record || ++checkpointsSinceSync_ >= CheckpointsPerSync;
+    const qint64 now = monotonic_();
+    const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
     qint64 id = 0;
     try {
         SetSynchronous(fullSync);
@@ -447,7 +455,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         Fail(QStringLiteral("записать в"), error);
     }
     if (fullSync)
-        checkpointsSinceSync_ = 0;
+        lastFullSync_ = now;
     if (!record)
         return;
     recordsStored_ = true;

@@ -681,6 +681,30 @@ private slots:
                      (OpenSegment{Dec7, 1000, Dec7, 2000, "20", {61, "0,5", 2}, {60, 0.5, 2}}));
     }
 
+    // A checkpoint alone commits with a full sync when a minute has passed since the last
+    // commit that synced, whatever the poll interval; a record always syncs.
+    void checkpointsSyncOnceAMinute() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        qint64 now = 0;
+        table.SetMonotonicClock([&now] { return now; });
+        const OpenSegment open{Dec7, 1000, Dec7, 2000, "20"};
+        QStringList synced;
+        const auto at = [&](qint64 msecs, bool record) {
+            now = msecs;
+            record ? table.Append(Record(Dec7, "r"), open) : table.Checkpoint(open);
+            synced << (table.LastCommitSynced() ? "sync" : "-");
+        };
+        at(0, false); // the first after opening
+        at(10'000, false);
+        at(59'999, false);
+        at(60'000, false);
+        at(70'000, true);
+        at(129'999, false);
+        at(130'000, false);
+        QCOMPARE(synced, (QStringList{"sync", "-", "-", "sync", "sync", "-", "sync"}));
+    }
+
     // A second-version file keeps its records and its open segment, which reads as a
     // connection of nothing stored before it, billed by the default terms.
     void aSecondVersionFileIsUpgradedAfterACopy() {

@@ -98,7 +98,8 @@ echo "== a damaged checkpoint is told and set aside: a step of 0, a last moment 
 for values in "'2026-12-07', 1000, '2026-12-07', 9000, '36', 0" \
               "'2026-12-07', 1000, '2099-12-31', 9000, '36', 1" \
               "'2024-03-12', 1000, '2026-12-07', 9000, '36', 1"; do
-  d=$(rules_folder damaged)
+  n=$((${n:-0} + 1))
+  d=$(rules_folder "damaged-$n")
   sqlite3 "$d/data.db" "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate, Unit)
     VALUES(1, $values)"
   link_up

@@ -229,8 +229,9 @@ private slots:
         rig.Watch(4000); // 0:00:02 on 8 Dec, same rate
         rig.Poll(Down, 3000);
         // The day's segment ends at midnight itself; the next begins there.
-        QCOMPARE(rig.Written(), (QStringList{"07.12 23:59:50 0:00:00 0:00:10 20 0,0555555555555556",
-                                             "08.12 0:00:00 0:00:05 0:00:05 20 0,0277777777777778"}));
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 23:59:50 0:00:00 0:00:10 20 0,0555555555555556",
+                              "08.12 0:00:00 0:00:05 0:00:05 20 0,0277777777777778"}));
     }
 
     // On line for two days and more at one rate: however late the watch notices a new date,

@@ -1,6 +1,7 @@
 #include "SessionTracker.h"
 
 #include "storage/DateTimeValue.h"
+#include "storage/Decimal.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
@@ -44,7 +45,8 @@ bool SessionTracker::Recover() {
         return true;
     std::optional<OpenSegment> left;
     try {
-        left = writer_.LeftOpen();
+        const LocalMoment now = clock_.Now();
+        left = writer_.LeftOpen(now.date, now.msecs);
     } catch (const DamagedSegment& damaged) {
         // Told, and set aside: the next checkpoint takes its place.
         view_.ShowError(damaged.message());
@@ -59,9 +61,8 @@ bool SessionTracker::Recover() {
     // by what the checkpoint kept of the connection.
     ConnectionSoFar soFar = left->soFar;
     const std::vector<Segment> pieces =
-        Placed(SplitAtMidnights({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs,
-                                 left->rate}),
-               soFar, left->billing, true);
+        Finished({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs, left->rate},
+                 soFar, left->billing, true);
     pending_.insert(pending_.begin(), pieces.begin(), pieces.end());
     if (pieces.empty()) {
         // Nothing to store; what is open now takes its place (tried again at the next poll).
@@ -76,16 +77,30 @@ bool SessionTracker::Recover() {
 std::vector<Segment> SessionTracker::SplitAtMidnights(const Segment& segment) {
     std::vector<Segment> pieces;
     Segment piece = segment;
+    const auto add = [&pieces](Segment p) {
+        // A record's time text drops whole days: a whole day is kept as two halves.
+        if (p.startMsecs == 0 && p.endMsecs == 0 && p.endDate == p.startDate.addDays(1)) {
+            Segment morning = p;
+            morning.endDate = p.startDate;
+            morning.endMsecs = NoonMsecs;
+            pieces.push_back(morning);
+            p.startMsecs = NoonMsecs;
+        }
+        pieces.push_back(p);
+    };
     while (piece.startDate.isValid() && piece.startDate < segment.endDate) {
-        piece.endDate = piece.startDate;
-        piece.endMsecs = LastMsecOfDay;
-        pieces.push_back(piece);
-        piece.startDate = piece.startDate.addDays(1);
+        // Each day's piece runs up to midnight itself, the first moment of the next date.
+        piece.endDate = piece.startDate.addDays(1);
+        piece.endMsecs = 0;
+        if (AbsoluteMsecs({piece.endDate, 0}) >= AbsoluteMsecs({segment.endDate, segment.endMsecs}))
+            break;
+        add(piece);
+        piece.startDate = piece.endDate;
         piece.startMsecs = 0;
     }
     piece.endDate = segment.endDate;
     piece.endMsecs = segment.endMsecs;
-    pieces.push_back(piece);
+    add(piece);
     // A segment of no time is no record.
     std::erase_if(pieces, [](const Segment& p) {
         return AbsoluteMsecs({p.endDate, p.endMsecs}) <= AbsoluteMsecs({p.startDate, p.startMsecs});
@@ -112,6 +127,28 @@ std::vector<Segment> SessionTracker::Placed(std::vector<Segment> pieces, Connect
     }
     if (endsConnection)
         soFar = {};
+    return pieces;
+}
+
+std::vector<Segment> SessionTracker::Finished(const Segment& segment, ConnectionSoFar& soFar,
+                                              const Billing& billing, bool endsConnection) {
+    std::vector<Segment> pieces = SplitAtMidnights(segment);
+    // A connection that ends with a piece of no time (it ended at the very moment of a split)
+    // is still finished by its terms: a record of no time carries what they add.
+    const bool closing = endsConnection && pieces.empty() && soFar.records > 0;
+    if (closing)
+        pieces.push_back({segment.startDate, segment.startMsecs, segment.startDate,
+                          segment.startMsecs, segment.rate});
+    pieces = Placed(std::move(pieces), soFar, billing, endsConnection);
+    if (closing) {
+        bool adds = false;
+        try {
+            adds = !Decimal::Of(TariffBook::RecordOf(pieces.back()).charge).IsZero();
+        } catch (const Failure&) {
+        }
+        if (!adds)
+            pieces.pop_back();
+    }
     return pieces;
 }
 
@@ -183,9 +220,9 @@ void SessionTracker::WatchTariff() {
     QString rate = currentRate_;
     TryLookup(rate); // when it fails, the rate in force stays, and midnight still splits
     if (now.date > startDate_) {
-        // A new date: the day's segment ends at the last moment of its day and the next
-        // begins at the first moment of the new date, however late this tick comes.
-        EndSegment({now.date.addDays(-1), LastMsecOfDay}, LocalMoment{now.date, 0}, rate);
+        // A new date: the day's segment ends at midnight and the next begins there, however
+        // late this tick comes.
+        EndSegment({now.date, 0}, LocalMoment{now.date, 0}, rate);
         return;
     }
     if (rate == currentRate_)
@@ -266,16 +303,10 @@ std::optional<OpenSegment> SessionTracker::Live() const {
 void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                                 const QString& nextRate) {
     const Segment ended{startDate_, startTime_, end.date, end.msecs, currentRate_};
-    // A segment may run across one midnight, as a connection that ends before the watch
-    // sees the new date; one that would last a day or more is cut at every midnight. Never
-    // a negative duration, whatever the clock did, and a segment of no time is no record.
-    const qint64 span = AbsoluteMsecs(end) - AbsoluteMsecs({startDate_, startTime_});
-    std::vector<Segment> pieces;
-    if (span >= DateTimeValue::MsecsPerDay || end.date > startDate_.addDays(1))
-        pieces = SplitAtMidnights(ended);
-    else if (span > 0)
-        pieces.push_back(ended);
-    for (Segment& piece : Placed(std::move(pieces), soFar_, billing_, !next.has_value()))
+    // Cut at every midnight it runs across, as a connection that ends before the watch sees
+    // the new date: each record holds its own day. Never a negative duration, whatever the
+    // clock did.
+    for (Segment& piece : Finished(ended, soFar_, billing_, !next.has_value()))
         pending_.push_back(std::move(piece));
     segmentOpen_ = next.has_value();
     if (next) {

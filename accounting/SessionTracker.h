@@ -46,18 +46,23 @@ public:
     // How far the wall clock may drift from the monotonic one between two looks before it
     // counts as set or as having slept.
     static constexpr int JumpToleranceMsecs = 1500;
-    // The last moment of a day: a day's segment ends there when the date changes.
-    static constexpr int LastMsecOfDay = 86'399'999;
+    // Where a whole day on line is cut in two: one record's time text holds less than a day.
+    static constexpr int NoonMsecs = 43'200'000;
 
-    // The segment cut at every midnight it runs across: the day's piece ends at the last
-    // moment of its day, the next begins at the first of the next. Pieces of no time are
-    // dropped.
+    // The segment cut at every midnight it runs across: the day's piece ends at midnight
+    // itself (0:00:00 of the next date), the next begins there; a whole day is two pieces,
+    // cut at noon. Pieces of no time are dropped.
     static std::vector<Segment> SplitAtMidnights(const Segment& segment);
     // Gives each piece of a connection its place in it, in order: what the connection stored
     // before it (`soFar`, moved on past each piece) and the terms it is billed by; the final
     // piece is the connection's last when `endsConnection`.
     static std::vector<Segment> Placed(std::vector<Segment> pieces, ConnectionSoFar& soFar,
                                        const Billing& billing, bool endsConnection);
+    // An ended segment as the pieces to store, cut and placed. When it ends the connection
+    // with no time of its own, a piece of no time at its start still carries whatever the
+    // terms add to the connection's last record (its steps, its minimum), if anything.
+    static std::vector<Segment> Finished(const Segment& segment, ConnectionSoFar& soFar,
+                                         const Billing& billing, bool endsConnection);
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
                    RateSource& rates, RecordWriter& writer, TrackerView& view,

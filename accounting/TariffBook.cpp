@@ -1,6 +1,7 @@
 #include "TariffBook.h"
 
 #include "storage/DateTimeValue.h"
+#include "storage/Decimal.h"
 #include "storage/TextForms.h"
 #include "storage/Weekdays.h"
 
@@ -157,29 +158,30 @@ SessionRecord TariffBook::RecordOf(const Segment& s) {
             record.charge = ChargeOfSeconds(seconds + billed - total, s.rate);
     }
     // Amounts are added only where there is something to add: with the default terms every
-    // charge stays the very text of the time at its rate.
-    long double charge = TextForms::ParseNumber(record.charge);
+    // charge stays the very text of the time at its rate. They are added in decimal and
+    // rounded once, so the connection's stored charges come to its minimum exactly.
+    Decimal charge = Decimal::Of(record.charge);
     bool added = false;
     if (s.before.records == 0 && b.fee > 0) {
-        charge += TextForms::ParseNumber(TextForms::NumberText(b.fee));
+        charge = charge + Decimal::Of(TextForms::NumberText(b.fee));
         added = true;
     }
     if (s.last && b.minimum > 0) {
-        const long double minimum = TextForms::ParseNumber(TextForms::NumberText(b.minimum));
-        const long double total = TextForms::ParseNumber(s.before.charges) + charge;
-        if (total < minimum) {
-            charge += minimum - total;
+        const Decimal minimum = Decimal::Of(TextForms::NumberText(b.minimum));
+        const Decimal before = Decimal::Of(s.before.charges);
+        if (before + charge < minimum) {
+            charge = minimum - before;
             added = true;
         }
     }
     if (added)
-        record.charge = TextForms::NumberText(charge);
+        record.charge = charge.NumberText();
     return record;
 }
 
 ConnectionSoFar TariffBook::With(const ConnectionSoFar& soFar, const SessionRecord& record) {
+    // The exact sum of the stored texts: the minimum is made up from what was stored.
     return {soFar.seconds + SecondsOf(record.duration),
-            TextForms::NumberText(TextForms::ParseNumber(soFar.charges) +
-                                  TextForms::ParseNumber(record.charge)),
+            (Decimal::Of(soFar.charges) + Decimal::Of(record.charge)).ExactText(),
             soFar.records + 1};
 }

@@ -54,7 +54,9 @@ void AppState::Checkpoint(const std::optional<OpenSegment>& open) {
         kept();
 }
 
-std::optional<OpenSegment> AppState::LeftOpen() { return Sessions().LeftOpen(); }
+std::optional<OpenSegment> AppState::LeftOpen(const QDate& today, int nowMsecs) {
+    return Sessions().LeftOpen(today, nowMsecs);
+}
 
 void AppState::LoadOptions() { options.LoadOptions(); }
 

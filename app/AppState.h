@@ -39,7 +39,7 @@ public:
 
     void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
     void Checkpoint(const std::optional<OpenSegment>& open) override;
-    std::optional<OpenSegment> LeftOpen() override;
+    std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
     // While nothing shows the status line (the window hidden or minimised), its ticker is
     // held; shown again, the line is brought up to date at once.

@@ -1,5 +1,6 @@
 // The readers of time, date, number and integer texts, and the writers' round trip.
 #include "storage/DateTimeValue.h"
+#include "storage/Decimal.h"
 #include "storage/TextForms.h"
 
 #include <cmath>
@@ -15,6 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString written = TextForms::NumberText(*number);
         const auto again = TextForms::TryParseNumber(written);
         if (!again || TextForms::NumberText(*again) != written)
+            __builtin_trap();
+    }
+    if (const auto amount = Decimal::Parse(text)) {
+        // A kept sum reads back as the same amount, and its number text as a number.
+        const auto again = Decimal::Parse(amount->ExactText());
+        if (!again || *again != *amount)
+            __builtin_trap();
+        const QString rounded = amount->NumberText();
+        if (rounded != QLatin1String("INF") && rounded != QLatin1String("-INF") &&
+            !TextForms::TryParseNumber(rounded))
             __builtin_trap();
     }
     if (size >= sizeof(double)) {

@@ -24,7 +24,8 @@ inline bool Billing::IsSound() const {
 }
 
 // What a connection has stored so far: the sum of its records' durations in whole seconds,
-// the sum of their charges (a number text) and how many there are.
+// the exact sum of their charge texts (every digit, in the number text's form; a number
+// text kept before reads the same) and how many there are.
 struct ConnectionSoFar {
     qint64 seconds = 0;
     QString charges = QStringLiteral("0");

@@ -54,7 +54,8 @@ public:
     virtual void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) = 0;
     // Keeps the open segment (or that there is none). Throws Failure when it cannot.
     virtual void Checkpoint(const std::optional<OpenSegment>& open) = 0;
-    // The segment a crash left open, if any. Throws DamagedSegment when it cannot be read,
-    // Failure when the file cannot be.
-    virtual std::optional<OpenSegment> LeftOpen() = 0;
+    // The segment a crash left open, if any. Throws DamagedSegment when it cannot be read or
+    // cannot be what was on line before the present (`today` at `nowMsecs`), Failure when
+    // the file cannot be read.
+    virtual std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) = 0;
 };

@@ -1,5 +1,6 @@
 #include "SessionTable.h"
 
+#include "Checkpoint.h"
 #include "DayTotalsSql.h"
 #include "Failure.h"
 #include "TableFile.h"
@@ -7,6 +8,7 @@
 #include "platform/FileKind.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <climits>
 #include <sqlite3.h>
 #include <system_error>
@@ -138,7 +140,12 @@ struct SessionTable::Writes {
 };
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)),
+      monotonic_([timer = std::make_shared<QElapsedTimer>()] {
+          if (!timer->isValid())
+              timer->start();
+          return timer->elapsed();
+      }) {
     Open();
     First();
 }
@@ -174,7 +181,7 @@ void SessionTable::Open() {
     totalsChecked_ = false;
     count_.reset();
     fullSync_ = true;
-    checkpointsSinceSync_ = 0;
+    lastFullSync_.reset();
     folderTried_ = false; // started at the first record stored: a reader never needs it
 }
 
@@ -434,51 +441,18 @@ void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) {
     Store(nullptr, open, true);
 }
 
-std::optional<OpenSegment> SessionTable::LeftOpen() {
+std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMsecs) {
     SqliteStatement& s = St().readOpen;
     QStringList fields;
     std::optional<OpenSegment> open;
     try {
         if (s.Step()) {
-            for (int i = 0; i < 11; ++i)
+            QVariantList row;
+            for (int i = 0; i < Checkpoint::Columns; ++i) {
                 fields << s.Text(i);
-            // Every field as the program writes it: ISO dates, whole milliseconds of a day,
-            // rates and charges that are number texts, billing terms in their ranges.
-            const auto integer = [&s](int column, qint64 low, qint64 high) -> std::optional<qint64> {
-                if (!s.IsInteger(column))
-                    return std::nullopt;
-                const qint64 v = s.Int(column);
-                return v >= low && v <= high ? std::optional<qint64>(v) : std::nullopt;
-            };
-            const auto numberText = [](const QString& text) {
-                return TextForms::TryParseNumber(text).has_value() &&
-                       TextForms::NumberText(TextForms::ParseNumber(text)) == text;
-            };
-            const auto amount = [&s](int column) -> std::optional<double> {
-                if (s.IsNull(column) || !TextForms::TryParseNumber(s.Text(column).replace('.', ',')))
-                    return std::nullopt;
-                const double v = s.Double(column);
-                return std::isfinite(v) && v >= 0 ? std::optional<double>(v) : std::nullopt;
-            };
-            const QDate startDate = QDate::fromString(fields[0], Qt::ISODate);
-            const QDate lastDate = QDate::fromString(fields[2], Qt::ISODate);
-            const auto startTime = integer(1, 0, 86'399'999);
-            const auto lastTime = integer(3, 0, 86'399'999);
-            const auto seconds = integer(5, 0, std::numeric_limits<qint64>::max());
-            const auto records = integer(7, 0, INT_MAX);
-            const auto unit = integer(8, Billing::MinUnit, Billing::MaxUnit);
-            const auto fee = amount(9);
-            const auto minimum = amount(10);
-            if (startDate.isValid() && lastDate.isValid() && startTime && lastTime &&
-                numberText(fields[4]) && seconds && numberText(fields[6]) && records && unit &&
-                fee && minimum)
-                open = OpenSegment{startDate,
-                                   int(*startTime),
-                                   lastDate,
-                                   int(*lastTime),
-                                   fields[4],
-                                   {*seconds, fields[6], int(*records)},
-                                   {int(*unit), *fee, *minimum}};
+                row << s.Value(i);
+            }
+            open = Checkpoint::Read(row, today, nowMsecs);
         }
         s.Reset();
     } catch (const SqliteError& error) {
@@ -507,10 +481,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         Fail(QStringLiteral("открыть"), error);
     }
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
-    // of the open connection alone may ride on the next sync, but every twentieth syncs
-    // too, so a power loss costs at most about a minute of it and a crash one poll.
+    // of the open connection alone may ride on the next sync, but one a minute after the
+    // last sync syncs too, so a power loss costs at most about a minute of it and a crash
+    // one poll.
     Writes& w = Wr();
-    const bool fullSync = record || ++checkpointsSinceSync_ >= CheckpointsPerSync;
+    const qint64 now = monotonic_();
+    const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
     qint64 id = 0;
     try {
         SetSynchronous(fullSync);
@@ -550,7 +526,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
         Fail(QStringLiteral("записать в"), error);
     }
     if (fullSync)
-        checkpointsSinceSync_ = 0;
+        lastFullSync_ = now;
     if (!record)
         return;
     recordsStored_ = true;

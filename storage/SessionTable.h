@@ -48,7 +48,7 @@ public:
     // The same, keeping what is still open in the same transaction.
     void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
     void Checkpoint(const std::optional<OpenSegment>& open) override;
-    std::optional<OpenSegment> LeftOpen() override;
+    std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
     // The walk over the rows in view (all, or those the date filter lets through).
     void First();
@@ -77,6 +77,11 @@ public:
     std::vector<SessionRow> ReadRows(qint64 offset, int count) const;
     // The offset in view of a row, or -1 when the view does not hold it.
     qint64 OffsetOf(qint64 id) const;
+
+    // Milliseconds of a clock that nobody sets, for the sync of checkpoints; tests drive
+    // their own. Whether the last commit was made with a full sync.
+    void SetMonotonicClock(std::function<qint64()> msecs) { monotonic_ = std::move(msecs); }
+    bool LastCommitSynced() const { return fullSync_; }
 
     // The range the current view shows, fixed at the newest row stored now.
     SessionRange CurrentRange() const;
@@ -110,8 +115,9 @@ private:
     struct Statements;
     struct Writes;
     enum class Seek { First, Older, Newer, Exact };
-    // A commit of the open segment alone syncs once in so many.
-    static constexpr int CheckpointsPerSync = 20;
+    // A commit of the open segment alone syncs when so long has passed since the last one
+    // that did: what a power loss may cost of a connection, whatever the poll interval.
+    static constexpr qint64 SyncEveryMsecs = 60'000;
 
     void Open();
     // Closes the file open now, its log folded back into it as far as readers allow.
@@ -150,7 +156,8 @@ private:
     qint64 schemaSeen_ = 0;    // its schema version at the last look
     bool emptied_ = false;     // the file open now was emptied under it
     bool fullSync_ = true;
-    int checkpointsSinceSync_ = 0;
+    std::optional<qint64> lastFullSync_; // monotonic; none: the next commit syncs
+    std::function<qint64()> monotonic_;
     bool recordsStored_ = false; // in the file open now
     bool countByScan_ = false;
     mutable bool totalsChecked_ = false;

@@ -145,6 +145,19 @@ bool SqliteStatement::IsNumber(int column) const {
     return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
 }
 
+QVariant SqliteStatement::Value(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return Int(column);
+    case SQLITE_FLOAT:
+        return Double(column);
+    default:
+        return Text(column);
+    }
+}
+
 QString SqliteStatement::Text(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QVariant>
 #include <optional>
 #include <utility>
 
@@ -81,6 +82,9 @@ public:
     QByteArrayView Bytes(int column) const;
     qint64 Int(int column) const;
     double Double(int column) const;
+    // The value as it is stored: qint64, double, QString (a blob as its bytes' text), or an
+    // invalid QVariant for NULL.
+    QVariant Value(int column) const;
 
 private:
     [[noreturn]] void Raise(int code) const;

@@ -108,7 +108,7 @@ public:
         ++checkpoints;
         open = segment;
     }
-    std::optional<OpenSegment> LeftOpen() override {
+    std::optional<OpenSegment> LeftOpen(const QDate&, int) override {
         if (failRead)
             throw Failure(QStringLiteral("data.db is locked"));
         if (damaged)

@@ -9,6 +9,8 @@
 // The charge rule of a connection: each segment at its rate, the connection's time rounded
 // up to whole steps on its last segment, the fee on its first, the minimum made up on its
 // last.
+Q_DECLARE_METATYPE(Billing)
+
 namespace {
 const QDate Dec7(2026, 12, 7);
 const QStringList Up{QStringLiteral("10.1.2.3")};
@@ -117,6 +119,14 @@ private slots:
         QTest::newRow("fee and step on one segment")
             << QStringList{"9:00:00-9:00:10@20"} << 60 << 0.1 << 0.0
             << QStringList{"0,433333333333333"};
+        // Amounts are added in decimal and rounded once, ties to even, as number texts are.
+        QTest::newRow("fee added without a binary tie slip")
+            << QStringList{"9:00:00-9:01:30@20"} << 1 << 0.0521296296296295 << 0.0
+            << QStringList{"0,55212962962963"};
+        // The shortfall comes from the exact sum of the stored texts, not a rounded one.
+        QTest::newRow("minimum from the exact sum")
+            << QStringList{"9:00:00-9:00:01@20", "9:00:01-10:00:01@100", "10:00:01-10:00:02@20"}
+            << 1 << 0.0 << 200.0 << QStringList{"0,00555555555555556", "100", "99,9944444444444"};
         // The user's guide's example.
         QTest::newRow("guide: Monday across 20:00")
             << QStringList{"19:59:30-20:00:00@36", "20:00:00-20:01:10@18"} << 60 << 0.5 << 1.0
@@ -177,22 +187,38 @@ private slots:
                             "0,744444444444444", // 9:00:03-9:00:47, 44 s at 20, and the fee
                             "0,211111111111111", // to 9:01:04, 17 s at 10: 61 s billed 120
                             "0,5",               // 0,5 s: no whole second, the fee alone
-                            "0,588888888888889", // 23:59:43-23:59:59, 16 s at 20, and the fee
-                            "0,244444444444444", // to 0:00:33, 33 s: 49 s billed 60
+                            "0,594444444444444", // 23:59:43 to midnight, 17 s at 20, and the fee
+                            "0,238888888888889", // to 0:00:33, 33 s: 50 s billed 60
                         }));
     }
 
     // A crash ends the connection; the next start charges it by the same rule, from what
-    // the checkpoint kept of it.
+    // the checkpoint kept of it, whatever piece was open: one with time, or the one of no
+    // time just begun at a split (ending the connection live at that moment is the same).
+    void aRecoveredConnectionIsChargedByTheSameRule_data() {
+        QTest::addColumn<Billing>("terms");
+        QTest::addColumn<int>("afterSplitMsecs"); // how long the last piece was on line
+        QTest::addColumn<QString>("last");        // what the restart stores, "" for nothing
+        QTest::newRow("a piece with time")
+            << Billing{60, 0.5, 2} << 9000 << "9:00:07 9:00:16 0:00:09 10 1,47777777777778";
+        QTest::newRow("crash at the split: steps and minimum")
+            << Billing{60, 0.5, 2} << 0 << "9:00:07 9:00:07 0:00:00 10 1,47777777777778";
+        QTest::newRow("crash at the split: steps alone")
+            << Billing{60, 0, 0} << 0 << "9:00:07 9:00:07 0:00:00 10 0,155555555555556";
+        QTest::newRow("crash at the split: default terms add nothing") << Billing{} << 0 << "";
+    }
     void aRecoveredConnectionIsChargedByTheSameRule() {
-        const Billing terms{60, 0.5, 2};
+        QFETCH(Billing, terms);
+        QFETCH(int, afterSplitMsecs);
+        QFETCH(QString, last);
         Rig clean{terms};
         Rig crashed{terms};
         for (Rig* rig : {&clean, &crashed}) {
             rig->Poll(Up); // 9:00:03
             rig->rates.rate = "10";
             rig->Watch(); // 9:00:07 split
-            rig->Poll(Up, 9000);
+            if (afterSplitMsecs > 0)
+                rig->Poll(Up, afterSplitMsecs);
         }
         clean.clock.Advance(0);
         clean.tracker.CloseOpenSegment(); // ends where the crashed one was seen last
@@ -200,9 +226,18 @@ private slots:
         Rig restarted{Billing{}, Dec7, Ms(9, 30, 0)}; // other terms now: the old ones count
         restarted.writer.open = crashed.writer.open;
         restarted.tracker.Start();
+        QCOMPARE(crashed.writer.records.size() + restarted.writer.records.size(),
+                 clean.writer.records.size());
+        QCOMPARE(restarted.writer.open, std::nullopt);
+        if (last.isEmpty()) {
+            QVERIFY(restarted.writer.records.empty());
+            return;
+        }
         QCOMPARE(restarted.writer.records.size(), 1u);
-        QCOMPARE(restarted.writer.records.back(), clean.writer.records.back());
-        QCOMPARE(clean.writer.records.back().charge, QStringLiteral("1,47777777777778"));
+        const SessionRecord& r = restarted.writer.records.back();
+        QCOMPARE(r, clean.writer.records.back());
+        QCOMPARE(QStringList({r.startTime, r.endTime, r.duration, r.rate, r.charge}).join(' '),
+                 last);
     }
 
     // A connection across midnight is two segments of one connection: the fee once, the
@@ -214,11 +249,11 @@ private slots:
         rig.Watch(30'000);      // 0:00:07
         rig.Poll(Down, 38'000); // 0:00:45
         QCOMPARE(rig.writer.records.size(), 2u);
-        QCOMPARE(rig.writer.records[0].duration, QStringLiteral("0:00:26"));
-        QCOMPARE(rig.writer.records[0].charge, QStringLiteral("1,14444444444444"));
+        QCOMPARE(rig.writer.records[0].duration, QStringLiteral("0:00:27"));
+        QCOMPARE(rig.writer.records[0].charge, QStringLiteral("1,15"));
         QCOMPARE(rig.writer.records[1].duration, QStringLiteral("0:00:45"));
-        // 71 s billed 120: 45 + 49 s at 20
-        QCOMPARE(rig.writer.records[1].charge, QStringLiteral("0,522222222222222"));
+        // 72 s billed 120: 45 + 48 s at 20
+        QCOMPARE(rig.writer.records[1].charge, QStringLiteral("0,516666666666666"));
     }
 };
 

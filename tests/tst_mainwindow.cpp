@@ -366,16 +366,17 @@ private slots:
         p.state.tracker->WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
         QCOMPARE(model->rowCount(), 1);
         p.clock.Advance(86'400'000);
-        p.state.tracker->WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec
-        QCOMPARE(model->rowCount(), 2);
+        p.state.tracker->WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec, in two halves
+        QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("08.12.2026"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12:00:00"));
         p.clock.Advance(4000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Poll(); // off line: the third record
-        QCOMPARE(model->rowCount(), 3);
+        p.state.tracker->Poll(); // off line: the last record
+        QCOMPARE(model->rowCount(), 4);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("09.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("0:00:00"));
-        QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("23:59:59"));
+        QCOMPARE(model->index(3, 2).data().toString(), QStringLiteral("0:00:00")); // midnight
     }
 
     void aNewRecordShowsAtOnceAndDeleteRemovesTheCurrentOne() {

@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "storage/Checkpoint.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 
@@ -9,7 +10,7 @@ SessionRecord Record(QDate date, const QString& start) {
     return {date, start, QStringLiteral("10:00:00"), QStringLiteral("1:00:00"),
             QStringLiteral("20"), QStringLiteral("20")};
 }
-const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7);
+const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7), Dec8(2026, 12, 8);
 
 QStringList Walk(SessionTable& table) {
     QStringList starts;
@@ -144,7 +145,7 @@ private slots:
         SessionTable table(dir.path());
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
-        QCOMPARE(table.LeftOpen(), std::nullopt);
+        QCOMPARE(table.LeftOpen(Dec8, 0), std::nullopt);
         QCOMPARE(table.RowCount(), 1); // the kept count starts from the rows there
     }
 
@@ -170,12 +171,12 @@ private slots:
         SessionTable table(dir.path());
         const OpenSegment open{Dec7, 1000, Dec7, 5000, "20"};
         table.Checkpoint(open);
-        QCOMPARE(table.LeftOpen(), open);
+        QCOMPARE(table.LeftOpen(Dec8, 0), open);
         const OpenSegment next{Dec7, 5000, Dec7, 5000, "10"};
         table.Append(Record(Dec7, "split"), next);
-        QCOMPARE(table.LeftOpen(), next);
+        QCOMPARE(table.LeftOpen(Dec8, 0), next);
         table.Append(Record(Dec7, "gone"), std::nullopt);
-        QCOMPARE(table.LeftOpen(), std::nullopt);
+        QCOMPARE(table.LeftOpen(Dec8, 0), std::nullopt);
         QCOMPARE(table.RowCount(), 2);
         // A failed write changes neither the rows nor the open segment.
         table.Checkpoint(open);
@@ -186,7 +187,7 @@ private slots:
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         QCOMPARE(table.RowCount(), 2);
-        QCOMPARE(table.LeftOpen(), open);
+        QCOMPARE(table.LeftOpen(Dec8, 0), open);
     }
 
     void newestRowFirst() {
@@ -617,7 +618,7 @@ private slots:
                "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate) "
                "VALUES(1, " + values + ")");
         SessionTable table(dir.path());
-        const QString message = FailureOf([&] { table.LeftOpen(); });
+        const QString message = FailureOf([&] { table.LeftOpen(Dec8, 0); });
         if (sound) {
             QVERIFY2(message.isEmpty(), qPrintable(message));
             return;
@@ -626,7 +627,7 @@ private slots:
         QVERIFY2(message.contains(QString::fromUtf8(values.split(',').last().trimmed()).remove('\'')),
                  qPrintable(message));
         table.Checkpoint(std::nullopt); // the next checkpoint takes its place
-        QCOMPARE(table.LeftOpen(), std::nullopt);
+        QCOMPARE(table.LeftOpen(Dec8, 0), std::nullopt);
     }
 
     // What the connection stored so far and its terms are checked as well.
@@ -654,11 +655,82 @@ private slots:
         }
         RawSql(dir.filePath("data.db"), "UPDATE open_segment SET " + assignment);
         SessionTable table(dir.path());
-        const QString message = FailureOf([&] { table.LeftOpen(); });
+        const QString message = FailureOf([&] { table.LeftOpen(Dec8, 0); });
         QCOMPARE(message.isEmpty(), sound);
         if (sound)
-            QCOMPARE(table.LeftOpen(),
+            QCOMPARE(table.LeftOpen(Dec8, 0),
                      (OpenSegment{Dec7, 1000, Dec7, 2000, "20", {61, "0,5", 2}, {60, 0.5, 2}}));
+    }
+
+    // The checkpoint's row read back, at 9:00 on 8 December: its fields in their forms and
+    // ranges, terms the tariff file would take, and a segment that can have been on line
+    // before now, cut at every midnight.
+    void aCheckpointRowReads_data() {
+        QTest::addColumn<QVariantList>("change"); // column, value; pairs over a sound row
+        QTest::addColumn<bool>("sound");
+        const QVariant null;
+        QTest::newRow("as written") << QVariantList{} << true;
+        QTest::newRow("old sum text") << QVariantList{6, "5E-5"} << true;
+        QTest::newRow("exact sum text") << QVariantList{6, "100,00555555555555556"} << true;
+        QTest::newRow("sum in words") << QVariantList{6, "много"} << false;
+        QTest::newRow("sum as a real") << QVariantList{6, 0.5} << false;
+        QTest::newRow("start null") << QVariantList{0, null} << false;
+        QTest::newRow("time as a real") << QVariantList{1, 1000.0} << false;
+        QTest::newRow("records past int") << QVariantList{7, qint64(INT_MAX) + 1} << false;
+        QTest::newRow("rate 1E15") << QVariantList{4, "1E15"} << false;
+        QTest::newRow("rate below 1E15") << QVariantList{4, "999999999999999"} << true;
+        QTest::newRow("fee 1E300") << QVariantList{9, 1e300} << false;
+        QTest::newRow("fee just below 1E15") << QVariantList{9, 999999999999999.0} << true;
+        QTest::newRow("minimum 1E15") << QVariantList{10, 1e15} << false;
+        QTest::newRow("minimum NaN") << QVariantList{10, std::nan("")} << false;
+        QTest::newRow("last moment now") << QVariantList{2, "2026-12-08", 3, 32'400'000} << true;
+        QTest::newRow("last moment a millisecond ahead")
+            << QVariantList{2, "2026-12-08", 3, 32'400'001} << false;
+        QTest::newRow("last moment in 2099") << QVariantList{2, "2099-12-31"} << false;
+        QTest::newRow("start after the last moment") << QVariantList{1, 2001} << false;
+        QTest::newRow("start the day before the last moment")
+            << QVariantList{0, "2026-12-06", 1, 86'399'999} << true;
+        QTest::newRow("start two days before") << QVariantList{0, "2026-12-05"} << false;
+        QTest::newRow("start a thousand days before") << QVariantList{0, "2024-03-12"} << false;
+    }
+    void aCheckpointRowReads() {
+        QFETCH(QVariantList, change);
+        QFETCH(bool, sound);
+        QVariantList row{"2026-12-07", qint64(1000), "2026-12-07", qint64(2000), "20", qint64(61),
+                         "0,5",        qint64(2),    qint64(60),   0.5,          2.0};
+        for (int i = 0; i + 1 < change.size(); i += 2) {
+            const QVariant v = change[i + 1];
+            row[change[i].toInt()] = v.typeId() == QMetaType::Int ? QVariant(v.toLongLong()) : v;
+        }
+        const auto read = Checkpoint::Read(row, Dec8, 32'400'000);
+        QCOMPARE(read.has_value(), sound);
+        if (sound && change.isEmpty())
+            QCOMPARE(*read,
+                     (OpenSegment{Dec7, 1000, Dec7, 2000, "20", {61, "0,5", 2}, {60, 0.5, 2}}));
+    }
+
+    // A checkpoint alone commits with a full sync when a minute has passed since the last
+    // commit that synced, whatever the poll interval; a record always syncs.
+    void checkpointsSyncOnceAMinute() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        qint64 now = 0;
+        table.SetMonotonicClock([&now] { return now; });
+        const OpenSegment open{Dec7, 1000, Dec7, 2000, "20"};
+        QStringList synced;
+        const auto at = [&](qint64 msecs, bool record) {
+            now = msecs;
+            record ? table.Append(Record(Dec7, "r"), open) : table.Checkpoint(open);
+            synced << (table.LastCommitSynced() ? "sync" : "-");
+        };
+        at(0, false); // the first after opening
+        at(10'000, false);
+        at(59'999, false);
+        at(60'000, false);
+        at(70'000, true);
+        at(129'999, false);
+        at(130'000, false);
+        QCOMPARE(synced, (QStringList{"sync", "-", "-", "sync", "sync", "-", "sync"}));
     }
 
     // A second-version file keeps its records and its open segment, which reads as a
@@ -682,7 +754,7 @@ private slots:
         SessionTable table(dir.path());
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
-        QCOMPARE(table.LeftOpen(), (OpenSegment{Dec7, 1000, Dec7, 2000, "20"}));
+        QCOMPARE(table.LeftOpen(Dec8, 0), (OpenSegment{Dec7, 1000, Dec7, 2000, "20"}));
         QCOMPARE(QDir(dir.filePath("backup")).entryList({"data-v2-*.db"}, QDir::Files).size(), 1);
         // Built and upgraded files are alike.
         QTemporaryDir fresh;

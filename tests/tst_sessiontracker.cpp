@@ -228,13 +228,15 @@ private slots:
         QVERIFY(rig.writer.records.empty());
         rig.Watch(4000); // 0:00:02 on 8 Dec, same rate
         rig.Poll(Down, 3000);
-        // The day's segment ends at its last moment; the next begins at the new date's first.
-        QCOMPARE(rig.Written(), (QStringList{"07.12 23:59:50 23:59:59 0:00:09 20 0,05",
-                                             "08.12 0:00:00 0:00:05 0:00:05 20 0,0277777777777778"}));
+        // The day's segment ends at midnight itself; the next begins there.
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 23:59:50 0:00:00 0:00:10 20 0,0555555555555556",
+                              "08.12 0:00:00 0:00:05 0:00:05 20 0,0277777777777778"}));
     }
 
     // On line for two days and more at one rate: however late the watch notices a new date,
-    // no record spans a day, and none loses the day it covers.
+    // no record spans a day, and none loses the day it covers: a whole day is 86 400 s and
+    // its price, in two records.
     void dayLongConnectionsAreCutAtEveryMidnight_data() {
         QTest::addColumn<int>("watchLateMsecs"); // how long after midnight the watch looks
         QTest::addColumn<bool>("watchFails");
@@ -258,10 +260,11 @@ private slots:
         }
         rig.Poll(Down, 1000);
         const QStringList written = rig.Written();
-        QCOMPARE(written.size(), 3);
-        QCOMPARE(written[0], QStringLiteral("07.12 0:00:02 23:59:59 23:59:57 20 479,983333333333"));
-        QCOMPARE(written[1], QStringLiteral("08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444"));
-        QVERIFY(written[2].startsWith(QStringLiteral("09.12 0:00:00 0:00:0")));
+        QCOMPARE(written.size(), 4);
+        QCOMPARE(written[0], QStringLiteral("07.12 0:00:02 0:00:00 23:59:57 20 479,983333333333"));
+        QCOMPARE(written[1], QStringLiteral("08.12 0:00:00 12:00:00 12:00:00 20 240"));
+        QCOMPARE(written[2], QStringLiteral("08.12 12:00:00 0:00:00 12:00:00 20 240"));
+        QVERIFY(written[3].startsWith(QStringLiteral("09.12 0:00:00 0:00:0")));
         for (const SessionRecord& r : rig.writer.records)
             QVERIFY(TextForms::ParseTime(r.duration) < 86'400'000);
     }
@@ -270,8 +273,9 @@ private slots:
         Rig rig(false);
         rig.writer.open = OpenSegment{Dec7, 22 * 3600'000, QDate(2026, 12, 9), 3600'000, "20"};
         rig.tracker.Start();
-        QCOMPARE(rig.Written(), (QStringList{"07.12 22:00:00 23:59:59 1:59:59 20 39,9944444444445",
-                                             "08.12 0:00:00 23:59:59 23:59:59 20 479,994444444444",
+        QCOMPARE(rig.Written(), (QStringList{"07.12 22:00:00 0:00:00 2:00:00 20 40",
+                                             "08.12 0:00:00 12:00:00 12:00:00 20 240",
+                                             "08.12 12:00:00 0:00:00 12:00:00 20 240",
                                              "09.12 0:00:00 1:00:00 1:00:00 20 20"}));
         QCOMPARE(rig.writer.open, std::nullopt);
     }
@@ -296,12 +300,40 @@ private slots:
         QCOMPARE(rig.writer.open, std::nullopt);
     }
 
-    void aConnectionEndingAfterMidnightKeepsItsStartDate() {
-        Rig rig;
+    // A connection that ends after midnight before the watch sees the new date: each
+    // record holds its own day, whichever way it ends.
+    void aConnectionEndingAfterMidnightIsSplitThere_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("poll") << "poll";
+        QTest::newRow("close") << "close";
+        QTest::newRow("clock jump") << "jump";
+        QTest::newRow("recovery") << "recovery";
+    }
+    void aConnectionEndingAfterMidnightIsSplitThere() {
+        QFETCH(QString, ending);
+        Rig rig(ending != "recovery");
         rig.clock.Set(Dec7, 23, 59, 58);
-        rig.Poll(Up, 0);
-        rig.Poll(Down, 3000); // no watch tick in between
-        QCOMPARE(rig.Written(), QStringList{"07.12 23:59:58 0:00:01 0:00:03 20 0,0166666666666667"});
+        if (ending == "recovery") {
+            rig.clock.Set(QDate(2026, 12, 8), 0, 0, 5);
+            rig.writer.open = OpenSegment{Dec7, (23 * 3600 + 59 * 60 + 58) * 1000,
+                                          QDate(2026, 12, 8), 1000, "20"};
+            rig.tracker.Start();
+        } else {
+            rig.Poll(Up, 0);
+            rig.clock.Advance(3000); // 0:00:01, no watch tick in between
+            if (ending == "poll") {
+                rig.Poll(Down, 0);
+            } else if (ending == "close") {
+                rig.tracker.CloseOpenSegment();
+            } else {
+                rig.tracker.Tick();
+                rig.clock.Jump(3'600'000);
+                rig.Poll(Down, 0);
+            }
+        }
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 23:59:58 0:00:00 0:00:02 20 0,0111111111111111",
+                              "08.12 0:00:00 0:00:01 0:00:01 20 0,00555555555555556"}));
     }
 
     void aFailedAppendKeepsPollingAndWritesLater() {

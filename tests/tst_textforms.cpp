@@ -1,4 +1,5 @@
 #include "storage/DateTimeValue.h"
+#include "storage/Decimal.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
@@ -87,6 +88,51 @@ private slots:
             const QString text = NumberText(v);
             QCOMPARE(NumberText(ParseNumber(text)), text);
         }
+    }
+
+    // Amounts added in decimal: every digit kept, then rounded once as NumberText rounds
+    // (15 significant digits, a tie to even).
+    void decimalSum_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b"); // subtracted when it begins with "-"
+        QTest::addColumn<QString>("exact");
+        QTest::addColumn<QString>("number"); // empty: a text that does not read
+        const auto row = [](const char* name, const char* a, const char* b, const char* exact,
+                            const char* number) {
+            QTest::newRow(name) << QString(a) << QString(b) << QString(exact) << QString(number);
+        };
+        row("tie up to even", "0,0521296296296295", "0,5", "0,5521296296296295",
+            "0,55212962962963");
+        row("tie down to even", "1,000000000000005", "0", "1,000000000000005", "1");
+        row("more than a tie", "1,0000000000000051", "0", "1,0000000000000051", "1,00000000000001");
+        row("every digit kept", "0,00555555555555556", "100", "100,00555555555555556",
+            "100,005555555556");
+        row("shortfall", "200", "-100,00555555555555556", "99,99444444444444444",
+            "99,9944444444444");
+        row("below zero", "0,5", "-2", "-1,5", "-1,5");
+        row("a number text of before", "5E-5", "0", "0,00005", "5E-5");
+        row("up to 1E15", "999999999999999", "0,6", "999999999999999,6", "1E15");
+        row("36 digits apart kept", "999999999999999", "1E-21",
+            "999999999999999,000000000000000000001", "999999999999999");
+        row("beyond 36 digits apart", "5", "1E-300", "5", "5");
+        row("point", "0.5", "0", "", "");
+        row("blank", " 1", "0", "", "");
+        row("exponent out of reach", "1E99999", "0", "", "");
+    }
+    void decimalSum() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, exact);
+        QFETCH(QString, number);
+        const auto x = Decimal::Parse(a);
+        QCOMPARE(x.has_value(), !number.isEmpty());
+        if (!x)
+            return;
+        const Decimal y = Decimal::Of(b.startsWith('-') ? b.mid(1) : b);
+        const Decimal sum = b.startsWith('-') ? *x - y : *x + y;
+        QCOMPARE(sum.ExactText(), exact);
+        QCOMPARE(sum.NumberText(), number);
+        QCOMPARE(Decimal::Of(exact), sum); // the exact text reads back
     }
 
     void parseNumber_data() {

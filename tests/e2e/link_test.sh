@@ -101,8 +101,11 @@ stop "$p"
 rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT count(DISTINCT Data) FROM session")" -ge 3 ] \
   || fail "expected records on three dates or more"
-[ -z "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE WremN <> '0:00:00' AND Data > '2026-12-07'")" ] \
+# A whole day is two records cut at noon: the first of each later day begins at 0:00:00.
+[ -z "$(sqlite3 "$d/data.db" "SELECT Data FROM session WHERE Data > '2026-12-07' GROUP BY Data HAVING sum(WremN = '0:00:00') = 0")" ] \
   || fail "each later day should begin at 0:00:00"
+[ -z "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE WremN NOT IN ('0:00:00', '12:00:00') AND Data > '2026-12-07'")" ] \
+  || fail "a later day's records should begin at midnight or at noon"
 [ "$(seconds "$d")" -ge $(( 2 * 86400 - 10 )) ] || fail "two days on line stored as $(seconds "$d") s"
 # A copy for the first day, one for a later day, and one of the tariff file made on this
 # first run after the file was.

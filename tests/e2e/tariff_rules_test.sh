@@ -94,16 +94,21 @@ stop "$p"
 rows "$d"; summs "$d"
 [ "$(summs "$d")" = "1,1" ] || fail "the recovered connection should cost 1,1, not $(summs "$d")"
 
-echo "== a damaged checkpoint of the new kind is told and set aside"
-d=$(rules_folder damaged)
-sqlite3 "$d/data.db" "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate, Unit)
-  VALUES(1, '2026-12-07', 1000, '2026-12-07', 9000, '36', 0)"
-link_up
-start "$d" "2026-12-09 15:00:00"; p=$pid
-sleep 5; link_down; sleep 2.5
-stop "$p"
-rows "$d"
-[ "$(count "$d")" = 1 ] || fail "recording should go on past a damaged checkpoint"
-[ "$(summs "$d")" = "1,1" ] || fail "the next connection should cost 1,1, not $(summs "$d")"
+echo "== a damaged checkpoint is told and set aside: a step of 0, a last moment in 2099, a start long before it"
+for values in "'2026-12-07', 1000, '2026-12-07', 9000, '36', 0" \
+              "'2026-12-07', 1000, '2099-12-31', 9000, '36', 1" \
+              "'2024-03-12', 1000, '2026-12-07', 9000, '36', 1"; do
+  n=$((${n:-0} + 1))
+  d=$(rules_folder "damaged-$n")
+  sqlite3 "$d/data.db" "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate, Unit)
+    VALUES(1, $values)"
+  link_up
+  start "$d" "2026-12-09 15:00:00"; p=$pid
+  sleep 5; link_down; sleep 2.5
+  stop "$p"
+  rows "$d"
+  [ "$(count "$d")" = 1 ] || fail "recording should go on past a damaged checkpoint ($values), storing nothing of it"
+  [ "$(summs "$d")" = "1,1" ] || fail "the next connection should cost 1,1, not $(summs "$d")"
+done
 
 echo "All tariff-rule checks passed."

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "TrayIcon.h"
 #include "storage/Failure.h"
+#include "storage/TextForms.h"
 
 SpendWatch::SpendWatch(AppState& state, TrayIcon& tray, QObject* parent)
     : QObject(parent), state_(state), tray_(tray), settings_(state.dataDirectory),
@@ -53,7 +54,15 @@ void SpendWatch::Show(const LocalMoment& now, const BillingPeriod& period,
                          state_.tracker->CurrentRate(), now.date, now.msecs);
     const SpendFigures figures =
         SpendFigures::Of(WithOpen(stored, open), period, budget_, now.date);
-    tip_ = TrayTip(open, figures);
+    // The tip's connection is the whole of it, as the status line counts it: the pieces
+    // already stored at a tariff change or midnight, and the one still open.
+    std::optional<OpenCharge> connection = open;
+    if (connection) {
+        const ConnectionSoFar& before = state_.tracker->SoFar();
+        connection->seconds += before.seconds;
+        connection->money += double(TextForms::TryParseNumber(before.charges).value_or(0));
+    }
+    tip_ = TrayTip(connection, figures);
     tray_.SetToolTip(tip_);
     for (const BudgetAlert& alert :
          alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_))

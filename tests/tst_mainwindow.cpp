@@ -271,6 +271,12 @@ private slots:
         p.state.tracker->Poll();               // the open connection kept, in December
         QVERIFY2(!w.Spending()->Tip().contains(QStringLiteral("100,00")),
                  qPrintable(w.Spending()->Tip()));
+        // Past the midnight split the tip still counts the whole connection, as the status
+        // line does, not only the piece still open.
+        p.state.tracker->WatchTariff();
+        p.state.tracker->Poll();
+        QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("Подключение: 0:10:30")),
+                 qPrintable(w.Spending()->Tip()));
     }
 
     void colourDialogRemembersTheLastColour() {

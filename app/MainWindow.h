@@ -71,6 +71,9 @@ public:
     void ToggleStartAtLogin(); // "Запускать при входе в систему"
     void ChangePassword(); // "Установка пароля..."
     void ShowPollSettings(); // "Настройка..."
+    // The tray's "Восстановить", and a second start in the same folder: the window back
+    // from the tray or from behind others, in front and active.
+    void BringToFront();
     void ShowTariffsFromTray(); // the tray's "Тариф...", behind the access gate as "Тариф" is
     void ChooseFormColour();
     void ChooseGridColour();

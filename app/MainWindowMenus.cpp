@@ -101,13 +101,23 @@ void MainWindow::BuildMenus() {
             &MainWindow::ShowTariffsFromTray);
     AddSeparator(trayMenu_, "N6");
     connect(AddEntry(trayMenu_, "N3", QStringLiteral("Восстановить")), &QAction::triggered, this,
-            [this] {
-                tray_->DeleteTrayIcon();
-                tray_->RestoreMainWindow();
-            });
+            &MainWindow::BringToFront);
     connect(AddEntry(trayMenu_, "N4", QStringLiteral("Закрыть")), &QAction::triggered, this,
             [this] {
                 tray_->DeleteTrayIcon();
                 close();
             });
+}
+
+void MainWindow::BringToFront() {
+    if (tray_->IconShown() || !isVisible()) {
+        tray_->DeleteTrayIcon();
+        tray_->RestoreMainWindow();
+        return;
+    }
+    // On the screen already, minimised or behind others: where it is.
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }

@@ -2,6 +2,7 @@
 #include "ApplicationTitle.h"
 #include "CommandLine.h"
 #include "MainWindow.h"
+#include "RunningCopy.h"
 #include "about/AboutBox.h"
 #include "link/LinkDialog.h"
 #include "platform/MachineFacts.h"
@@ -68,7 +69,11 @@ int main(int argc, char* argv[]) {
                      qPrintable(QStringLiteral("Файл блокировки .kelvora.lock не открывается (%1): "
                                                "запуск второй копии в этой папке не будет замечен.")
                                     .arg(lock.ErrorText())));
+    const QString channel = RunningCopy::ChannelName(QDir::currentPath());
     if (locked == InstanceLock::State::HeldByAnother) {
+        // Started again, from the menu say, while it runs: the running copy shows its window.
+        if (RunningCopy::AskToShow(channel))
+            return 0;
         const QString text =
             QStringLiteral("Программа уже запущена в папке «%1». Вторая копия считала бы каждое "
                            "подключение дважды, поэтому она не запускается.")
@@ -116,6 +121,8 @@ int main(int argc, char* argv[]) {
 
     // Asked from outside to end (a signal, the desktop session ending): close the ordinary
     // way, so the open connection and the window settings are written.
+    RunningCopy runningCopy;
+    runningCopy.Listen(channel, [&mainWindow] { mainWindow.BringToFront(); });
     OnTerminationRequest([&mainWindow] { mainWindow.CloseOnRequest(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
                      [&mainWindow] { mainWindow.CloseDown(false); });

@@ -83,9 +83,23 @@ mkdir -p "$dir"
 (cd "$dir" && exec "$program" >"$dir/first.log" 2>&1) &
 first=$!
 pids+=("$first")
-sleep 2
-check "a running copy blocks a second one" exits 1 "$dir"
+# The first holds the folder once it has made data.db; it answers once its window is made.
+shows_first() {
+  for _ in $(seq 100); do
+    if [ -s "$1/data.db" ] &&
+       (cd "$1" && QT_QPA_PLATFORM=offscreen timeout 20 "$program" >"$1/out" 2>"$1/err"); then
+      return 0
+    fi
+    sleep 0.2
+  done
+  echo "      no answer: $(head -c 300 "$1/err")"
+  return 1
+}
+check "a second start asks the running copy to show itself, and ends" shows_first "$dir"
+kill -STOP "$first" # running, but it cannot answer
+check "a running copy that does not answer still blocks a second one" exits 1 "$dir"
 check "  and says so" said "$dir" "уже запущена"
+kill -CONT "$first"
 kill -9 "$first"
 wait "$first" 2>/dev/null
 check "a copy killed outright blocks nothing" window_runs "$dir"

@@ -78,8 +78,9 @@ sleep 2.5
 before=$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")
 (cd "$d" && QT_QPA_PLATFORM=offscreen ip netns exec "$ns" "$program" >"$d/second.log" 2>&1)
 status=$?
-[ "$status" -ne 0 ] || fail "the second copy should refuse to run"
-grep -q "уже запущена" "$d/second.log" || fail "the second copy should say why"
+# It hands the start to the running copy, which shows its window, and ends at once.
+[ "$status" -eq 0 ] || fail "the second copy should end after the first answered: $(cat "$d/second.log")"
+kill -0 "$p" 2>/dev/null || fail "the running copy ended"
 [ "$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")" = "$before" ] || fail "the second copy touched a file"
 stop "$p"
 

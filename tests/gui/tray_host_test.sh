@@ -53,4 +53,19 @@ wait_state Normal 8 || fail "the tray host went away, but the hidden window is $
 
 kill "$pid" # asked to end: closes the ordinary way
 wait_ended 10 || fail "the program did not end"
-echo "PASSED: the window followed the tray host as it came and went"
+
+# Started again, from the menu say, while it is hidden in the tray: the running copy shows
+# its window and the second start ends at once, without a word.
+trayer --expand false --widthtype pixel --width 64 --heighttype pixel --height 24 \
+  >>"$work/trayer.log" 2>&1 &
+pids+=($!)
+start_program
+wait_state Withdrawn 20 || fail "started minimised beside a tray, the window is $(state)"
+(cd "$work/data" && QT_QPA_PLATFORM=xcb timeout 20 "$bin") >"$work/second.log" 2>&1
+second=$?
+[ "$second" -eq 0 ] || fail "a second start beside the running copy exited $second: $(cat "$work/second.log")"
+wait_state Normal 8 || fail "a second start left the window $(state), not shown"
+kill -0 "$pid" 2>/dev/null || fail "the running copy ended"
+kill "$pid"
+wait_ended 10 || fail "the program did not end"
+echo "PASSED: the window followed the tray host as it came and went, and came back at a second start"

@@ -81,10 +81,14 @@ QString Autostart::EntryText() const {
                                   "Comment[ru]=Учёт времени подключения к Интернету\n"
                                   "Icon=kelvora\n"
                                   "Terminal=false\n");
+    // TryExec: once the program is removed (a package purged), the entry starts nothing at
+    // the next login instead of failing there.
     if (byLauncher) {
         text += QStringLiteral("Exec=%1\n").arg(ExecArgument(launcher));
+        text += QStringLiteral("TryExec=%1\n").arg(StringValue(launcher));
     } else {
         text += QStringLiteral("Exec=%1\n").arg(ExecArgument(program.absoluteFilePath()));
+        text += QStringLiteral("TryExec=%1\n").arg(StringValue(program.absoluteFilePath()));
         text += QStringLiteral("Path=%1\n").arg(StringValue(QDir(dataFolder_).absolutePath()));
     }
     text += QStringLiteral("X-GNOME-Autostart-enabled=true\n");

@@ -17,6 +17,7 @@
 #include "storage/TextForms.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -94,6 +95,11 @@ struct Options {
     QCommandLineOption csv{QStringLiteral("csv"),
                            QStringLiteral("Записать отчёт в CSV («-» — в стандартный вывод)."),
                            QStringLiteral("FILE")};
+    QCommandLineOption data{QStringLiteral("data"),
+                            QStringLiteral("Папка данных программы (по умолчанию — текущая; "
+                                           "запущенная из меню, программа хранит данные в "
+                                           "~/.local/share/kelvora)."),
+                            QStringLiteral("DIR")};
 
     Options() {
         parser.setApplicationDescription(
@@ -101,7 +107,7 @@ struct Options {
                            "Без параметров запускается окно программы; папка, из которой она "
                            "запущена, хранит её таблицы. Параметры Qt (-platform, -session, "
                            "-style и другие) относятся к окну."));
-        parser.addOptions({report, pdf, csv, summary, json});
+        parser.addOptions({report, pdf, csv, summary, json, data});
         parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("Первая дата отчёта."),
                                      QStringLiteral("[FROM"));
         parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("Последняя дата отчёта."),
@@ -172,6 +178,22 @@ std::optional<ConnectedShare> OpenConnection(const QString& path, QStringList& w
     }
 }
 
+// The parser's own words are English and come before any translation is loaded: its three
+// refusals said in Russian.
+QString ParseErrorText(const QCommandLineParser& parser) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("Неизвестный параметр «%1».").arg(parser.unknownOptionNames().first());
+    const QString english = parser.errorText();
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(
+        QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    if (const auto m = missing.match(english); m.hasMatch())
+        return QStringLiteral("После «%1» нет значения.").arg(m.captured(1));
+    if (const auto m = unexpected.match(english); m.hasMatch())
+        return QStringLiteral("У параметра «%1» не бывает значения.").arg(m.captured(1));
+    return english;
+}
+
 CommandRequest Wrong(const QString& message) {
     CommandRequest request;
     request.message = message;
@@ -208,10 +230,9 @@ QStringList OwnArguments(const QStringList& arguments) {
     return own;
 }
 
-CommandRequest ReadCommandLine(const QStringList& own) {
-    Options o;
-    if (!o.parser.parse(QStringList{QStringLiteral("kelvora")} + own))
-        return Wrong(o.parser.errorText() + QLatin1Char('\n') + Usage);
+namespace {
+// What the parsed arguments ask for, but the data folder.
+CommandRequest ReadRequest(Options& o) {
     CommandRequest request;
     if (o.parser.isSet(o.help)) {
         request.what = CommandRequest::What::Help;
@@ -271,6 +292,23 @@ CommandRequest ReadCommandLine(const QStringList& own) {
     request.path = o.parser.value(request.pdf ? o.pdf : o.csv);
     if (request.path.isEmpty())
         return Wrong(QStringLiteral("Не указан файл отчёта.\n") + Usage);
+    return request;
+}
+} // namespace
+
+CommandRequest ReadCommandLine(const QStringList& own) {
+    Options o;
+    if (!o.parser.parse(QStringList{QStringLiteral("kelvora")} + own))
+        return Wrong(ParseErrorText(o.parser) + QLatin1Char('\n') + Usage);
+    if (o.parser.values(o.data).size() > 1)
+        return Wrong(QStringLiteral("Папка данных названа дважды.\n") + Usage);
+    const QString dataDirectory = o.parser.value(o.data);
+    CommandRequest request = ReadRequest(o);
+    if (request.what == CommandRequest::What::Summary ||
+        request.what == CommandRequest::What::Report)
+        request.dataDirectory = dataDirectory;
+    else if (!dataDirectory.isEmpty() && request.what != CommandRequest::What::Wrong)
+        return Wrong(Usage);
     return request;
 }
 
@@ -336,9 +374,19 @@ int RunCommandLine(int argc, char* argv[]) {
         return 2;
     }
 
+    // The tables' folder: the current one, or the one --data names.
+    const QString dir = request.dataDirectory.isEmpty()
+                            ? QDir::currentPath()
+                            : QDir(request.dataDirectory).absolutePath();
+    if (!QFileInfo(dir).isDir()) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("Папки данных «%1» нет.")
+                                    .arg(QDir::toNativeSeparators(dir))));
+        return 1;
+    }
     if (request.what == CommandRequest::What::Summary) {
         QString out;
-        const int code = RunSummary(request, QDir::currentPath(), QDate::currentDate(), out);
+        const int code = RunSummary(request, dir, QDate::currentDate(), out);
         std::fputs(out.toUtf8().constData(), code == 0 ? stdout : stderr);
         if (code != 0)
             std::fputc('\n', stderr);
@@ -365,10 +413,9 @@ int RunCommandLine(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return 1;
     };
-    const QString dir = QDir::currentPath();
     if (!QFileInfo::exists(QDir(dir).filePath(SessionTable::FileName)))
         return fail(QStringLiteral("В папке «%1» нет файла %2: запустите отчёт из папки данных "
-                                   "программы.")
+                                   "программы или назовите её в --data.")
                         .arg(QDir::toNativeSeparators(dir), SessionTable::FileName));
     // int.ini may be beside the program or in the configuration folder: both are kept off.
     QStringList keepOff = DataFiles(dir);

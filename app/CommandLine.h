@@ -4,6 +4,7 @@
 //   kelvora --report 01.12.2026 31.12.2026 --pdf december.pdf
 // and the spending of the billing period (or of a range) for scripts and status bars:
 //   kelvora --summary [FROM TO] [--json]
+// Both read the tables of the current folder, or of the one --data DIR names.
 // Qt's options (-platform, -session, -style, -display, ...) are Qt's: a session manager
 // restores the window program with them, so they never count as ours.
 
@@ -23,6 +24,7 @@ struct CommandRequest {
     bool pdf = false;
     QString path;      // "-" is standard output
     bool json = false; // the summary as one JSON object
+    QString dataDirectory; // --data: the folder of the tables; empty for the current one
     QString message;   // why, when Wrong
 };
 CommandRequest ReadCommandLine(const QStringList& own);

@@ -162,6 +162,18 @@ void MainWindow::SetUp() {
         };
     }
     state_.StartTracker(*this);
+    if (countStart_ == 0) {
+        // The first start: until the paid link is chosen every interface with an address
+        // counts, and until tariffs are entered every record costs 0 ₽. Said once, in a
+        // notification (the tray's message where there is none), never in a box to answer.
+        QTimer::singleShot(0, this, [this] {
+            spend_->Notifier().Notify(
+                QStringLiteral("Kelvora: с чего начать"),
+                QStringLiteral("Сейчас считается любое подключение с адресом, а цены берутся из "
+                               "таблицы тарифов. Выберите подключение, за которое платите, в "
+                               "«Файл → Подключение...», а цены введите в «Файл → Тариф»."));
+        });
+    }
 }
 
 void MainWindow::LookAfterFiles() {

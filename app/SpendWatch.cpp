@@ -66,5 +66,10 @@ void SpendWatch::Show(const LocalMoment& now, const BillingPeriod& period,
     tray_.SetToolTip(tip_);
     for (const BudgetAlert& alert :
          alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_))
-        notifier_.Notify(alert.title, alert.text);
+        // Each new alert of the period's money (or time) takes the place of the last one.
+        notifier_.Notify(alert.title, alert.text,
+                         period.first.toString(Qt::ISODate) +
+                             (alert.kind == BudgetAlert::Kind::Money ? QStringLiteral(" money")
+                                                                     : QStringLiteral(" time")),
+                         alert.used >= 100);
 }

@@ -45,7 +45,7 @@ ReportDialog::ReportDialog(ReportForm& form, Dialogs& dialogs, QWidget* parent)
     setFixedSize(268, 79);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
     // The labels' window-coloured text on the caption gradient, readable in any scheme.
-    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::white);
 
     Label(this, QStringLiteral("Показать с"), {8, 14, 62, 16});
     from_ = Picker(this, "DateTimePicker1", {68, 10, 88, 23});

@@ -20,7 +20,7 @@ void DialogLook(QDialog* dialog, const char* name, const QString& caption, const
     dialog->setWindowTitle(caption);
     dialog->setWindowIcon(Artwork::ApplicationIcon());
     dialog->setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    Contrast::FixColours(dialog, QColor(185, 209, 234), Qt::white);
+    Contrast::FixColours(dialog, Contrast::FormColour, Qt::white);
     dialog->move(geometry.topLeft());
     dialog->setFixedSize(geometry.size());
 }

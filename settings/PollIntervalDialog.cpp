@@ -21,7 +21,7 @@ PollIntervalDialog::PollIntervalDialog(Dialogs& dialogs,
     setWindowTitle(QStringLiteral("Настройка частоты таймера"));
     setWindowIcon(Artwork::ApplicationIcon());
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::white);
     // The place is the outer frame's, as a top-level window's position always is; the size
     // is the inside, 299 x 103 outside with the classic frame.
     move(194, 107);

@@ -9,7 +9,8 @@
 DesktopNotifier::DesktopNotifier(Fallback fallback, QObject* parent)
     : QObject(parent), fallback_(std::move(fallback)) {}
 
-void DesktopNotifier::Notify(const QString& title, const QString& text) {
+void DesktopNotifier::Notify(const QString& title, const QString& text, const QString& group,
+                             bool critical) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     const auto fallBack = [this, title, text] {
         if (fallback_)
@@ -24,20 +25,27 @@ void DesktopNotifier::Notify(const QString& title, const QString& text) {
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    // The desktop entry lets the desktop show the program's name and icon and its own
+    // settings for the program's notifications.
+    const QVariantMap hints{
+        {QStringLiteral("urgency"), QVariant::fromValue(uchar(critical ? 2 : 1))},
+        {QStringLiteral("desktop-entry"), QStringLiteral("org.kelvora.Kelvora")}};
     // app name, replaces id, icon, summary, body, actions, hints, timeout (-1: the server's)
-    call << QStringLiteral("Kelvora") << uint(0) << QStringLiteral("kelvora") << title << text
-         << QStringList() << QVariantMap{{QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}}
-         << int(-1);
+    call << QStringLiteral("Kelvora") << (group.isEmpty() ? uint(0) : lastShown_.value(group))
+         << QStringLiteral("kelvora") << title << text << QStringList() << hints << int(-1);
     // A service that is slow to start still answers in time; one that never does is not
     // waited for long.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, watcher, fallBack](QDBusPendingCallWatcher*) {
+            [this, watcher, fallBack, group](QDBusPendingCallWatcher*) {
                 const QDBusPendingReply<uint> reply = *watcher;
                 watcher->deleteLater();
-                if (reply.isError())
+                if (reply.isError()) {
                     fallBack();
-                else
-                    emit Shown(reply.value());
+                    return;
+                }
+                if (!group.isEmpty())
+                    lastShown_[group] = reply.value();
+                emit Shown(reply.value());
             });
 }

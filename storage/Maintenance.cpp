@@ -1,5 +1,7 @@
 #include "Maintenance.h"
 
+#include "Sqlite.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,7 @@ std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         trouble = QString::fromUtf8(sqlite3_errmsg(target ? target : source));
     } else {
+        SqliteDatabase::OwnerOnly(temporary);
         sqlite3_busy_timeout(source, 5000);
         sqlite3_exec(source, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
         sqlite3_exec(target, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);

@@ -1,5 +1,6 @@
 #include "Sqlite.h"
 
+#include <QFile>
 #include <sqlite3.h>
 
 SqliteDatabase SqliteDatabase::ReadOnly(const QString& path) {
@@ -8,6 +9,10 @@ SqliteDatabase SqliteDatabase::ReadOnly(const QString& path) {
 
 SqliteDatabase::SqliteDatabase(const QString& path, bool create)
     : SqliteDatabase(path, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0)) {}
+
+void SqliteDatabase::OwnerOnly(const QString& path) {
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
 
 SqliteDatabase::SqliteDatabase(const QString& path, int flags) {
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);

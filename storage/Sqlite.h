@@ -31,6 +31,8 @@ public:
     SqliteDatabase(const QString& path, bool create);
     // Opens an existing file for reading only: a reader beside the running program.
     static SqliteDatabase ReadOnly(const QString& path);
+    // Readable and writable by its owner alone (0600), as every database file made here is.
+    static void OwnerOnly(const QString& path);
     SqliteDatabase(SqliteDatabase&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
     SqliteDatabase& operator=(SqliteDatabase&& other) noexcept;
     SqliteDatabase(const SqliteDatabase&) = delete;

@@ -141,8 +141,9 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("создать"), error));
     }
-    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                        QFile::ReadOther);
+    // A person's record of their time on line: the owner's alone, and so are its log and
+    // index, which SQLite makes with the file's own mode.
+    temp.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     // QFile::rename never replaces an existing file: if one appeared meanwhile, use it.
     if (QFile::rename(temp.fileName(), path))
         temp.setAutoRemove(false);

@@ -4,6 +4,7 @@
 #include "storage/Failure.h"
 #include "storage/TariffTable.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
 
 #include <QFormLayout>
@@ -16,13 +17,14 @@
 
 BillingDialog::BillingDialog(Dialogs& dialogs, TariffTable& table, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), table_(table),
-      perSecond_(new QRadioButton(QStringLiteral("посекундно"), this)),
-      perMinute_(new QRadioButton(QStringLiteral("за каждую начатую минуту"), this)),
-      perSeconds_(new QRadioButton(QStringLiteral("за каждые N секунд"), this)),
+      perSecond_(new QRadioButton(QStringLiteral("по&секундно"), this)),
+      perMinute_(new QRadioButton(QStringLiteral("за каждую начатую &минуту"), this)),
+      perSeconds_(new QRadioButton(QStringLiteral("за каждые &N секунд"), this)),
       seconds_(new QLineEdit(this)), fee_(new QLineEdit(this)), minimum_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("BillingDialog"));
     setWindowTitle(QStringLiteral("Тарификация"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::white);
     perSecond_->setObjectName(QStringLiteral("PerSecond"));
     perMinute_->setObjectName(QStringLiteral("PerMinute"));
     perSeconds_->setObjectName(QStringLiteral("PerSeconds"));
@@ -35,7 +37,7 @@ BillingDialog::BillingDialog(Dialogs& dialogs, TariffTable& table, QWidget* pare
     try {
         billing = table_.ReadBilling();
     } catch (const Failure& failure) {
-        dialogs_.Error(this, failure.message()); // shown with the defaults; stored on "Принять"
+        dialogs_.Error(this, failure.message()); // shown with the defaults; stored on "Ок"
     }
     switch (StepChoiceOf(billing)) {
     case StepChoice::Second:
@@ -60,12 +62,15 @@ BillingDialog::BillingDialog(Dialogs& dialogs, TariffTable& table, QWidget* pare
     nSeconds->addWidget(seconds_);
     nSeconds->addStretch();
     auto* amounts = new QFormLayout;
-    amounts->addRow(QStringLiteral("Плата за подключение (руб.)"), fee_);
-    amounts->addRow(QStringLiteral("Минимум за подключение (руб.)"), minimum_);
+    amounts->addRow(QStringLiteral("&Плата за подключение, ₽"), fee_);
+    amounts->addRow(QStringLiteral("Ми&нимум за подключение, ₽"), minimum_);
+    fee_->setAccessibleName(QStringLiteral("Плата за подключение, ₽"));
+    minimum_->setAccessibleName(QStringLiteral("Минимум за подключение, ₽"));
+    seconds_->setAccessibleName(QStringLiteral("N секунд"));
 
-    auto* accept = new QPushButton(QStringLiteral("Принять"), this);
+    auto* accept = new QPushButton(QStringLiteral("Ок"), this);
     accept->setObjectName(QStringLiteral("Accept"));
-    accept->setAutoDefault(false);
+    accept->setDefault(true); // Enter confirms from any field
     auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
     cancel->setObjectName(QStringLiteral("Cancel"));
     cancel->setAutoDefault(false);
@@ -91,9 +96,16 @@ void BillingDialog::AcceptBilling() {
     const StepChoice step = perSecond_->isChecked()   ? StepChoice::Second
                             : perMinute_->isChecked() ? StepChoice::Minute
                                                       : StepChoice::Seconds;
-    const auto billing = BillingFromInput(step, seconds_->text(), fee_->text(), minimum_->text());
+    QString wrong;
+    const auto billing =
+        BillingFromInput(step, seconds_->text(), fee_->text(), minimum_->text(), &wrong);
     if (!billing) {
-        dialogs_.Message(this, QStringLiteral("Ошибка в заполнении формы"));
+        dialogs_.Message(this, QStringLiteral("Ошибка в заполнении формы: поле «%1». %2")
+                                   .arg(wrong, wrong == QStringLiteral("N секунд")
+                                                   ? QStringLiteral("Нужно целое число секунд "
+                                                                    "от 1 до 3600.")
+                                                   : QStringLiteral("Нужна сумма в рублях, "
+                                                                    "например 5, 0,5 или 5 000.")));
         return;
     }
     try {

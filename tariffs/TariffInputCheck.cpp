@@ -3,6 +3,8 @@
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
+#include <QRegularExpression>
+
 namespace {
 // A place past the end of the text reads as a blank.
 char16_t At(const QString& text, int index) {
@@ -42,9 +44,13 @@ TariffPeriod TariffFromInput(const QString& start, const QString& end, const QSt
 }
 
 namespace {
-// Digits with at most one decimal comma, trimmed of blanks; empty is none (0).
+// Digits with at most one decimal comma or point, trimmed of blanks, with the spaces that
+// set thousands apart left out; empty is none (0).
 std::optional<double> Amount(const QString& text) {
-    const QString t = TextForms::TrimBlanks(text);
+    QString t = TextForms::TrimBlanks(text);
+    t.replace(QLatin1Char('.'), QLatin1Char(','));
+    static const QRegularExpression groups(QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
+    t.remove(groups);
     if (t.isEmpty())
         return 0.0;
     if (t.count(QLatin1Char(',')) > 1 || t.startsWith(QLatin1Char(',')) ||
@@ -61,7 +67,12 @@ std::optional<double> Amount(const QString& text) {
 } // namespace
 
 std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds, const QString& fee,
-                                        const QString& minimum) {
+                                        const QString& minimum, QString* wrong) {
+    const auto refuse = [wrong](const char* field) -> std::optional<Billing> {
+        if (wrong)
+            *wrong = QString::fromUtf8(field);
+        return std::nullopt;
+    };
     Billing billing;
     switch (step) {
     case StepChoice::Second:
@@ -73,18 +84,22 @@ std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds,
     case StepChoice::Seconds: {
         const QString t = TextForms::TrimBlanks(seconds);
         if (t.isEmpty() || t.size() > 4)
-            return std::nullopt;
+            return refuse("N секунд");
         for (const QChar c : t)
             if (!c.isDigit())
-                return std::nullopt;
+                return refuse("N секунд");
         billing.unit = t.toInt();
+        if (billing.unit < Billing::MinUnit || billing.unit > Billing::MaxUnit)
+            return refuse("N секунд");
         break;
     }
     }
     const auto f = Amount(fee);
+    if (!f)
+        return refuse("Плата за подключение");
     const auto m = Amount(minimum);
-    if (!f || !m)
-        return std::nullopt;
+    if (!m)
+        return refuse("Минимум за подключение");
     billing.fee = *f;
     billing.minimum = *m;
     return billing.IsSound() ? std::optional<Billing>(billing) : std::nullopt;

@@ -22,10 +22,12 @@ TariffPeriod TariffFromInput(const QString& start, const QString& end, const QSt
 
 // The billing dialog's choices: the step (per second, per started minute, or per started
 // `seconds` seconds, 1 to 3600, digits only), the fee and the minimum per connection (digits
-// and one decimal comma; empty for none). None when any of them is wrong.
+// with one decimal comma or point, thousands may be set apart by spaces: "5 000,50"; empty for
+// none). None when any of them is wrong; then `wrong`, when given, names the first field that
+// is, in the dialog's words.
 enum class StepChoice { Second, Minute, Seconds };
 std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds, const QString& fee,
-                                        const QString& minimum);
+                                        const QString& minimum, QString* wrong = nullptr);
 // The choice and the seconds text that show the stored terms.
 StepChoice StepChoiceOf(const Billing& billing);
 // An amount as the billing dialog shows it for editing: 1,5; empty for none.

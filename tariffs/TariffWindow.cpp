@@ -90,7 +90,7 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     setWindowIcon(Artwork::ApplicationIcon());
     setFixedSize(Width, 335);
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    Contrast::FixColours(this, QColor(185, 209, 234), Qt::white);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::white);
 
     auto* top = new QFrame(this);
     top->setObjectName(QStringLiteral("Panel1"));

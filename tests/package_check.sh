@@ -8,9 +8,18 @@ command -v lintian >/dev/null || { echo "lintian is not installed: skipped"; exi
 command -v cpack >/dev/null || { echo "cpack is not installed: skipped"; exit 77; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; exit 1; }
-deb="$(ls "$work"/kelvora_*.deb)"
+# Every file's time is the last commit's, so two packages of one commit are the same bytes.
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SOURCE_DATE_EPOCH="$(git -C "$top" log -1 --format=%ct 2>/dev/null || echo 1796083200)"
+export SOURCE_DATE_EPOCH
+for round in 1 2; do
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/$round" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; exit 1; }
+  [ "$round" = 1 ] && sleep 1 # a package that took the clock's time would differ
+done
+deb="$(ls "$work"/1/kelvora_*.deb)"
+cmp -s "$deb" "$(ls "$work"/2/kelvora_*.deb)" ||
+  { echo "two packages of the same tree differ"; exit 1; }
 # Pedantic as well: what it finds is printed. Errors and warnings fail the check.
 lintian --pedantic --info --fail-on error,warning "$deb" 2>&1 | grep -v '^running with root' || status=$?
 status="${status:-0}"
@@ -19,6 +28,13 @@ status="${status:-0}"
 lintian --fail-on error,warning "$deb" >/dev/null 2>&1 || { echo "lintian found errors or warnings"; exit 1; }
 mkdir "$work/unpacked"
 dpkg-deb -x "$deb" "$work/unpacked"
+# Hardened as a Debian-built program: full RELRO with immediate binding, a stack protector,
+# fortified calls.
+program="$work/unpacked/usr/bin/kelvora"
+readelf -lW "$program" | grep -q GNU_RELRO || { echo "no RELRO"; exit 1; }
+readelf -dW "$program" | grep -Eq 'BIND_NOW|FLAGS.*NOW' || { echo "not bound at once (-z now)"; exit 1; }
+readelf -sW --dyn-syms "$program" | grep -q '__stack_chk_fail' || { echo "no stack protector"; exit 1; }
+readelf -sW --dyn-syms "$program" | grep -q '__[a-z]*_chk@' || { echo "no fortified calls"; exit 1; }
 appstreamcli validate --no-net "$work/unpacked/usr/share/metainfo/org.kelvora.Kelvora.metainfo.xml"
 grep -q '^Description: ' <(dpkg-deb -f "$deb") || { echo "no description"; exit 1; }
 if dpkg-deb -f "$deb" Description | grep -q ';'; then

@@ -161,6 +161,26 @@ private slots:
         QTRY_COMPARE(shown.count(), 3);
         QCOMPARE(shown.at(0).at(0).toUInt(), 7u);
         QVERIFY(fallback.isEmpty());
+        // The next alert of a group takes the place of the one shown (id 7), with the
+        // program's desktop entry named, and a spent budget as critical; another group
+        // stacks.
+        notifier.Notify("Бюджет периода: 80 %", "текст", "2026-12-15 money");
+        QTRY_COMPARE(held.Count("Notify"), 1);
+        QVERIFY(hung.send(held.calls.takeFirst().createReply(QVariant::fromValue(uint(8)))));
+        QTRY_COMPARE(shown.count(), 4);
+        notifier.Notify("Бюджет периода: 100 %", "текст", "2026-12-15 money", true);
+        notifier.Notify("Время периода: 80 %", "текст", "2026-12-15 time");
+        QTRY_COMPARE(held.Count("Notify"), 2);
+        const QList<QVariant> replacing = held.calls.at(0).arguments();
+        QCOMPARE(replacing.at(1).toUInt(), 8u);
+        const QVariantMap hints = qdbus_cast<QVariantMap>(replacing.at(6));
+        QCOMPARE(hints.value("urgency").value<uchar>(), uchar(2));
+        QCOMPARE(hints.value("desktop-entry").toString(), QString("org.kelvora.Kelvora"));
+        QCOMPARE(held.calls.at(1).arguments().at(1).toUInt(), 0u);
+        QCOMPARE(qdbus_cast<QVariantMap>(held.calls.at(1).arguments().at(6))
+                     .value("urgency")
+                     .value<uchar>(),
+                 uchar(1));
         QDBusConnection::disconnectFromBus("hung"); // the name is free for the next test
     }
 

@@ -48,7 +48,16 @@ private slots:
                                  << int(What::Report) << "-";
         QTest::newRow("help") << QStringList{"--help"} << int(What::Help) << "";
         QTest::newRow("version") << QStringList{"--version"} << int(What::Version) << "";
-        QTest::newRow("unknown option") << QStringList{"--reprot"} << int(What::Wrong) << "reprot";
+        QTest::newRow("unknown option, said in Russian")
+            << QStringList{"--reprot"} << int(What::Wrong) << "Неизвестный параметр «reprot»";
+        QTest::newRow("a value missing, said in Russian")
+            << QStringList{"--summary", "--data"} << int(What::Wrong) << "После «--data» нет";
+        QTest::newRow("a data folder named")
+            << QStringList{"--data", "/srv/kelvora", "--report", "1.12.2026", "2.12.2026",
+                           "--csv", "m.csv"}
+            << int(What::Report) << "m.csv";
+        QTest::newRow("a data folder for the window") << QStringList{"--data", "x"}
+                                                      << int(What::Wrong) << "Использование";
         QTest::newRow("reversed dates")
             << QStringList{"--report", "31.12.2026", "01.12.2026", "--csv", "m.csv"}
             << int(What::Wrong) << "позже";
@@ -93,6 +102,10 @@ private slots:
             QCOMPARE(request.path, said);
         else if (request.what == CommandRequest::What::Summary)
             QCOMPARE(request.json, own.contains("--json"));
+        if (request.what != CommandRequest::What::Wrong)
+            QCOMPARE(request.dataDirectory, own.contains("--data")
+                                                ? own.at(own.indexOf("--data") + 1)
+                                                : QString());
         else
             QVERIFY2(request.message.contains(said), qPrintable(request.message));
     }

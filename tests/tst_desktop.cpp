@@ -450,6 +450,9 @@ private slots:
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY(text.contains("Path=" + QDir(data.path()).absolutePath() + "\n"));
         QVERIFY(text.contains("Exec=")); // the program itself: no launcher beside it
+        if (!program.contains(' ')) // a purged program is not started at login
+            QVERIFY2(text.contains("TryExec=" + QFileInfo(exe).absoluteFilePath() + "\n"),
+                     qPrintable(text));
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
         if (!validator.isEmpty()) {
             int code = 0;

@@ -34,6 +34,11 @@ private slots:
         QCOMPARE(data.front(), QStringLiteral("data-2026-12-04.db"));
         QCOMPARE(data.back(), QStringLiteral("data-2026-12-10.db"));
         QCOMPARE(backup.entryList({"tarif-*.db"}, QDir::Files).size(), 7);
+        for (const QFileInfo& copy : backup.entryInfoList(QDir::Files))
+            QCOMPARE(copy.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                     QFileDevice::Permissions());
+        QCOMPARE(QFile::permissions(dir.filePath("tarif.db")) & QFileDevice::ReadOther,
+                 QFileDevice::Permissions());
         // A copy is a whole database with the rows.
         QCOMPARE(RawSql(backup.filePath("data-2026-12-10.db"), "SELECT WremN FROM session"),
                  QStringList{"9:00:00"});

@@ -194,16 +194,25 @@ private slots:
         QVERIFY(QFileInfo::exists(p.IniPath()));
     }
 
+    // The first start also tells, once and without a box, where the link and the prices are
+    // set; later starts do not.
     void titleBarCloseDoesNotAskAndWritesSettings() {
         Program p;
         MainWindow& w = p.Open();
+        QSignalSpy fellBack(&w.Spending()->Notifier(), &DesktopNotifier::FellBack);
+        QSignalSpy shown(&w.Spending()->Notifier(), &DesktopNotifier::Shown);
         w.show();
+        QTRY_COMPARE(fellBack.count() + shown.count(), 1);
         w.close();
         QCOMPARE(p.dialogs.confirmations, 0);
+        QVERIFY(p.dialogs.errors.isEmpty() && p.dialogs.messages.isEmpty());
         QCOMPARE(WindowSettings(p.IniPath()).ReadCountStart(), 1);
         Program again;
         WriteFile(again.IniPath(), "[START]\nCountStart=41\n[Form1]\nLeft=30\nTop=40\n");
         MainWindow& w2 = again.Open();
+        QSignalSpy told(&w2.Spending()->Notifier(), &DesktopNotifier::FellBack);
+        QCoreApplication::processEvents();
+        QCOMPARE(told.count(), 0);
         QCOMPARE(w2.CountStart(), 41);
         QCOMPARE(w2.pos(), QPoint(30, 40));
     }

@@ -75,6 +75,11 @@ private slots:
                              "Itogo TEXT NOT NULL, Tarif TEXT NOT NULL, Summ TEXT NOT NULL)"});
         QCOMPARE(RawSql(path, "SELECT count(*) FROM open_segment"), QStringList{"0"});
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"data.db"});
+        // Made here: its owner's alone (a file that was there keeps its mode).
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+        if (!empty)
+            QCOMPARE(QFile::permissions(path) & others, QFileDevice::Permissions());
     }
 
     void storesTheContractForms() {

@@ -134,7 +134,15 @@ private slots:
         QTest::newRow("fee with a point") << 1 << ""
                                           << "1.5"
                                           << ""
-                                          << "!";
+                                          << "60 1.5 0";
+        QTest::newRow("thousands set apart") << 1 << ""
+                                             << "5 000,5"
+                                             << "1\u00A0000"
+                                             << "60 5000.5 1000";
+        QTest::newRow("spaces that set no thousands apart") << 1 << ""
+                                                            << "5 00"
+                                                            << ""
+                                                            << "!";
         QTest::newRow("fee negative") << 1 << ""
                                       << "-1"
                                       << ""

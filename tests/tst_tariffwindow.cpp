@@ -525,7 +525,7 @@ private slots:
         QTest::addColumn<QString>("seconds");
         QTest::addColumn<QString>("fee");
         QTest::addColumn<QString>("minimum");
-        QTest::addColumn<QString>("stored"); // unit fee minimum; "!" for refused
+        QTest::addColumn<QString>("stored"); // unit fee minimum; "!" and the field named
         QTest::newRow("per second") << "PerSecond"
                                     << ""
                                     << ""
@@ -545,22 +545,22 @@ private slots:
                                    << ""
                                    << ""
                                    << ""
-                                   << "!";
+                                   << "!N секунд";
         QTest::newRow("N too long") << "PerSeconds"
                                     << "3601"
                                     << ""
                                     << ""
-                                    << "!";
-        QTest::newRow("fee with a point") << "PerMinute"
-                                          << ""
-                                          << "1.5"
-                                          << ""
-                                          << "!";
+                                    << "!N секунд";
+        QTest::newRow("fee with a point, thousands apart") << "PerMinute"
+                                                           << ""
+                                                           << "1.5"
+                                                           << "5 000"
+                                                           << "60 1.5 5000";
         QTest::newRow("negative minimum") << "PerMinute"
                                           << ""
                                           << ""
                                           << "-1"
-                                          << "!";
+                                          << "!Минимум за подключение";
     }
     void billingDialog() {
         QFETCH(QString, step);
@@ -580,8 +580,11 @@ private slots:
         dialog.MinimumInput()->setText(minimum);
         dialog.AcceptBilling();
         const Billing b = w.table.ReadBilling();
-        if (stored == "!") {
-            QCOMPARE(w.dialogs.messages, QStringList{"Ошибка в заполнении формы"});
+        if (stored.startsWith("!")) {
+            QCOMPARE(w.dialogs.messages.size(), 1);
+            QVERIFY2(w.dialogs.messages[0].startsWith("Ошибка в заполнении формы: поле «" +
+                                                      stored.mid(1) + "»"),
+                     qPrintable(w.dialogs.messages[0]));
             QCOMPARE(b, (Billing{20, 2, 4}));
             return;
         }

@@ -202,6 +202,13 @@ if command -v sqlite3 >/dev/null; then
   check "  holds its record" grep -q "^03.12.2026;9:00:00" "$old/out"
   check "--summary of it" exits 0 "$old" --summary 01.12.2026 31.12.2026 --json
   check "  counts it" grep -q '"money":20,' "$old/out"
+  mkdir -p "$work/elsewhere"
+  check "--summary from another folder, with --data" \
+    exits 0 "$work/elsewhere" --summary 01.12.2026 31.12.2026 --json --data "$old"
+  check "  counts the same" grep -q '"money":20,' "$work/elsewhere/out"
+  check "--report with --data, the report where it was asked for" \
+    exits 0 "$work/elsewhere" --data "$old" --report 01.12.2026 31.12.2026 --csv r.csv
+  check "  holds the record" grep -q "^03.12.2026;9:00:00" "$work/elsewhere/r.csv"
   check "  and the file is as it was" test "$(sha256sum <"$old/data.db")" = "$before"
   check "  still of its own format" test "$(sqlite3 "$old/data.db" "PRAGMA user_version")" = 3
   check "  and no copy of it was made" test ! -e "$old/backup"

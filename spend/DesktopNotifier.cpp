@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QFileInfo>
 #include <QVariantMap>
 
 DesktopNotifier::DesktopNotifier(Fallback fallback, QObject* parent)
@@ -11,12 +12,21 @@ DesktopNotifier::DesktopNotifier(Fallback fallback, QObject* parent)
 
 void DesktopNotifier::Notify(const QString& title, const QString& text, const QString& group,
                              bool critical) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
     const auto fallBack = [this, title, text] {
         if (fallback_)
             fallback_(title, text);
         emit FellBack(title);
     };
+    // With no session bus named nor at its usual place, asking for one would have one
+    // started through the X server (autolaunch), waited for on the window's thread: the
+    // fallback serves at once instead.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
+        (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus")))) {
+        fallBack();
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         fallBack();
         return;

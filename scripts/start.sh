@@ -11,7 +11,7 @@ top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KELVORA_START_BUILD:-$top/build-app}"
 log="$build/build.log"
 mkdir -p "$build"
-echo "Building the program in ${build#"$top"/} (a first build takes about 3 minutes on two cores; the log is in ${log#"$top"/})..."
+echo "Building the program in ${build#"$top"/} (a first build takes about 4 minutes on two cores; the log is in ${log#"$top"/})..."
 if ! { cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF &&
        cmake --build "$build" --parallel "$(nproc)" --target kelvora; } >"$log" 2>&1; then
   tail -n 40 "$log" >&2

@@ -49,6 +49,9 @@ QString AlertsText(const QList<int>& alerts) {
 
 std::optional<double> ParseAmount(const QString& text) {
     QString t = text.trimmed();
+    // "5 000": a space of any kind between groups of three digits is left out.
+    static const QRegularExpression groups(QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
+    t.remove(groups);
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double value = t.toDouble(&ok);

@@ -49,20 +49,19 @@ std::vector<BudgetAlert> BudgetAlerts::Passed(const BillingPeriod& period, doubl
         }
         if (!highest)
             return;
-        const QString dates = QStringLiteral("%1 - %2").arg(TextForms::DateText(period.first),
-                                                            TextForms::DateText(period.last));
+        const QString dates = DatesText(period.first, period.last);
         const int shown = int(std::floor(used));
         if (kind == BudgetAlert::Kind::Money)
             alerts.push_back(
-                {kind, *highest, used, QStringLiteral("Бюджет периода: %1 %").arg(*highest),
+                {kind, *highest, used, QStringLiteral("Бюджет периода: %1\u00a0%").arg(*highest),
                  QStringLiteral(
-                     "За период %1 израсходовано %2 ₽ из %3 ₽ (%4 %).")
+                     "За период %1 израсходовано %2 из %3 (%4\u00a0%).")
                      .arg(dates, RublesText(money), RublesText(limit))
                      .arg(shown)});
         else
             alerts.push_back({kind, *highest, used,
-                              QStringLiteral("Время периода: %1 %").arg(*highest),
-                              QStringLiteral("За период %1 в Интернете %2 из %3 ч (%4 %).")
+                              QStringLiteral("Время периода: %1\u00a0%").arg(*highest),
+                              QStringLiteral("За период %1 в Интернете %2 из %3\u00a0ч (%4\u00a0%).")
                                   .arg(dates, TimeText(seconds))
                                   .arg(limit)
                                   .arg(shown)});

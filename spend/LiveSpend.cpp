@@ -29,19 +29,19 @@ SpendTotal WithOpen(SpendTotal total, const std::optional<OpenCharge>& open) {
 QString TrayTip(const std::optional<OpenCharge>& open, const SpendFigures& f) {
     QStringList lines{QStringLiteral("Учет работы в Интернет")};
     if (open)
-        lines << QStringLiteral("Подключение: %1, %2 ₽")
+        lines << QStringLiteral("Подключение: %1, %2")
                      .arg(TimeText(open->seconds), RublesText(open->money));
     const double money = double(f.total.money);
-    QString line = QStringLiteral("За период: %1 ₽").arg(RublesText(money));
+    QString line = QStringLiteral("За период: %1").arg(RublesText(money));
     if (f.budgetMoney)
-        line += QStringLiteral(" из %1 ₽ (%2 %)")
-                    .arg(TextForms::NumberText(*f.budgetMoney))
+        line += QStringLiteral(" из %1 (%2\u00a0%)")
+                    .arg(RublesText(*f.budgetMoney))
                     .arg(int(std::floor(*f.moneyUsedPercent)));
-    line += QStringLiteral(", прогноз %1 ₽").arg(qRound64(f.forecastMoney));
+    line += QStringLiteral(", прогноз %1").arg(RublesText(f.forecastMoney, 0));
     lines << line;
     QString time = QStringLiteral("Время за период: %1").arg(TimeText(f.total.seconds));
     if (f.budgetHours)
-        time += QStringLiteral(" из %1 ч (%2 %)")
+        time += QStringLiteral(" из %1\u00a0ч (%2\u00a0%)")
                     .arg(TextForms::NumberText(*f.budgetHours))
                     .arg(int(std::floor(*f.timeUsedPercent)));
     lines << time;

@@ -52,10 +52,14 @@ QString TimeText(qint64 seconds) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString RublesText(double money) {
-    QLocale russian(QLocale::Russian, QLocale::Russia);
-    russian.setNumberOptions(QLocale::OmitGroupSeparator);
-    return russian.toString(money, 'f', 2);
+QString RublesText(double money, int decimals) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QString text = russian.toString(money, 'f', decimals) + QStringLiteral("\u00a0₽");
+    return text.replace(QLatin1Char(' '), QChar(0x00a0)); // whatever the locale groups by
+}
+
+QString DatesText(const QDate& first, const QDate& last) {
+    return TextForms::DateText(first) + QStringLiteral(" – ") + TextForms::DateText(last);
 }
 
 QJsonObject SummaryJson(const SpendFigures& f) {
@@ -83,23 +87,23 @@ QJsonObject SummaryJson(const SpendFigures& f) {
 }
 
 QString SummaryText(const SpendFigures& f) {
-    QString text = QStringLiteral("Период: %1 - %2\nЗаписей: %3\nВремя: %4\nСумма: %5\n")
-                       .arg(TextForms::DateText(f.range.first), TextForms::DateText(f.range.last))
+    QString text = QStringLiteral("Период: %1\nЗаписей: %2\nВремя: %3\nСумма: %4\n")
+                       .arg(DatesText(f.range.first, f.range.last))
                        .arg(f.total.records)
                        .arg(TimeText(f.total.seconds), MoneyText(f.total.money));
     if (f.connected)
-        text += QStringLiteral("Подключение с %1: %2, %3 ₽\n")
+        text += QStringLiteral("Подключение с %1: %2, %3\n")
                     .arg(f.connected->since.toString(QStringLiteral("dd.MM.yyyy H:mm:ss")),
                          TimeText(f.connected->seconds), RublesText(f.connected->money));
     if (f.budgetMoney)
-        text += QStringLiteral("Бюджет: %1 ₽, использовано %2 %\n")
+        text += QStringLiteral("Бюджет: %1, использовано %2\u00a0%\n")
                     .arg(RublesText(*f.budgetMoney))
                     .arg(std::floor(*f.moneyUsedPercent));
     if (f.budgetHours)
-        text += QStringLiteral("Бюджет времени: %1 ч, использовано %2 %\n")
+        text += QStringLiteral("Бюджет времени: %1\u00a0ч, использовано %2\u00a0%\n")
                     .arg(*f.budgetHours)
                     .arg(std::floor(*f.timeUsedPercent));
-    text += QStringLiteral("Прогноз: %1 ₽, %2\n")
+    text += QStringLiteral("Прогноз: %1, %2\n")
                 .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds));
     return text;
 }

@@ -39,8 +39,11 @@ struct SpendFigures {
 // "312,5", and the program's time text with the hours not reduced: "5:03:20", "26:00:07".
 QString MoneyText(long double money);
 QString TimeText(qint64 seconds);
-// A money amount as the tip and the window show it: "312,50".
-QString RublesText(double money);
+// A money amount as the program's own texts show it: "10 445,50 ₽", two decimals by
+// default, the thousands and the sign held to the number by no-break spaces.
+QString RublesText(double money, int decimals = 2);
+// The range of two dates with a dash: "15.12.2026 – 14.01.2027".
+QString DatesText(const QDate& first, const QDate& last);
 
 // One JSON object for status bars: from, to, records, seconds, time, money (a number, its
 // exact text as money_text), budget_money, budget_used_percent, forecast_money, the same for

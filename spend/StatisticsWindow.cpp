@@ -6,6 +6,7 @@
 #include "SpendFigures.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
+#include "ui/Contrast.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,10 +18,10 @@
 
 namespace {
 QString Hours(double h) {
-    return QLocale(QLocale::Russian).toString(h, 'f', h < 10 ? 1 : 0) + QStringLiteral(" ч");
+    return QLocale(QLocale::Russian).toString(h, 'f', h < 10 ? 1 : 0) + QStringLiteral("\u00a0ч");
 }
 QString Rubles(double r) {
-    return QStringLiteral("%1 ₽").arg(qRound64(r));
+    return RublesText(r, 0);
 }
 } // namespace
 
@@ -32,8 +33,8 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
       periods_(new BarChart(QStringLiteral("Сумма за 12 периодов, ₽"),
                             QColor(120, 80, 160), this)),
       caption_(new QLabel(this)), totals_(new QLabel(this)),
-      earlier_(new QPushButton(QStringLiteral("< Раньше"), this)),
-      later_(new QPushButton(QStringLiteral("Позже >"), this)) {
+      earlier_(new QPushButton(QStringLiteral("< &Раньше"), this)),
+      later_(new QPushButton(QStringLiteral("П&озже >"), this)) {
     setWindowTitle(QStringLiteral("Статистика"));
     setObjectName(QStringLiteral("StatisticsWindow"));
     auto* steps = new QHBoxLayout;
@@ -49,6 +50,7 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
     layout->addWidget(totals_);
     connect(earlier_, &QPushButton::clicked, this, &StatisticsWindow::StepBack);
     connect(later_, &QPushButton::clicked, this, &StatisticsWindow::StepForward);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::black);
     resize(640, 620);
 }
 
@@ -73,8 +75,7 @@ void StatisticsWindow::StepForward() {
 
 void StatisticsWindow::Fill() {
     later_->setEnabled(!period_.Contains(today_));
-    caption_->setText(QStringLiteral("%1 – %2").arg(TextForms::DateText(period_.first),
-                                                    TextForms::DateText(period_.last)));
+    caption_->setText(DatesText(period_.first, period_.last));
     BillingPeriod oldest = period_;
     for (int i = 0; i < 11; ++i)
         oldest = oldest.Previous();
@@ -150,19 +151,19 @@ void StatisticsWindow::Fill() {
 
     QString text =
         QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
-                       "<td>Сумма</td><td>%2 ₽</td><td>Время</td><td>%3</td></tr>")
+                       "<td>Сумма</td><td>%2</td><td>Время</td><td>%3</td></tr>")
             .arg(f.total.records)
             .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
     text +=
-        QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2 ₽</td>"
+        QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2</td>"
                        "<td>Прогноз времени</td><td>%3</td></tr>"
                        "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
-            .arg(f.budgetMoney ? QStringLiteral("%1 ₽ (%2 %)")
+            .arg(f.budgetMoney ? QStringLiteral("%1 (%2\u00a0%)")
                                      .arg(RublesText(*f.budgetMoney))
                                      .arg(int(std::floor(*f.moneyUsedPercent)))
                                : QStringLiteral("нет"))
             .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
-                 f.budgetHours ? QStringLiteral("%1 (%2 %)")
+                 f.budgetHours ? QStringLiteral("%1 (%2\u00a0%)")
                                      .arg(Hours(*f.budgetHours))
                                      .arg(int(std::floor(*f.timeUsedPercent)))
                                : QStringLiteral("нет"));

@@ -69,16 +69,16 @@ private slots:
         QCOMPARE(Told(alerts.Passed(December, 0, 8 * 3600, FiveHundred)), QStringList{"time 80"});
         const auto both = alerts.Passed(December, 450, 10 * 3600, FiveHundred);
         QCOMPARE(Told(both), (QStringList{"money 80", "time 100"}));
-        QVERIFY2(both[0].text.contains("450,00 ₽ из 500,00 ₽ (90 %)"),
+        QVERIFY2(both[0].text.contains("450,00\u00a0₽ из 500,00\u00a0₽ (90\u00a0%)"),
                  qPrintable(both[0].text));
-        QVERIFY2(both[1].text.contains("10:00:00 из 10 ч"), qPrintable(both[1].text));
+        QVERIFY2(both[1].text.contains("10:00:00 из 10\u00a0ч"), qPrintable(both[1].text));
         // No budget, no alerts.
         QVERIFY(alerts.Passed(December, 1e6, 1e6, Budget{}).empty());
         // The smallest budget and the largest spending: the percent stays a number one can
         // read, its highest.
         const auto huge = alerts.Passed(December, 1e12, 0, Budget{15, 0.01, 0, {80, 100}});
         QCOMPARE(Told(huge), QStringList{"money 100"});
-        QVERIFY2(huge[0].text.contains("(1000000 %)"), qPrintable(huge[0].text));
+        QVERIFY2(huge[0].text.contains("(1000000\u00a0%)"), qPrintable(huge[0].text));
     }
 
     void rememberedAcrossARestartUntilTheNextPeriod() {
@@ -201,7 +201,7 @@ private slots:
         DesktopNotifier notifier([&](const QString& title, const QString&) { fallback << title; });
         QSignalSpy shown(&notifier, &DesktopNotifier::Shown);
         notifier.Notify("Бюджет периода: 100 %",
-                        "За период израсходовано 500,00 ₽");
+                        "За период израсходовано 500,00\u00a0₽");
         QTRY_COMPARE_WITH_TIMEOUT(shown.count(), 1, 10000);
         QVERIFY(fallback.isEmpty());
         // What the service received, from its log.

@@ -86,14 +86,14 @@ private slots:
         const QString tip = TrayTip(OpenCharge{750, 2.5}, f);
         const QStringList lines = tip.split('\n');
         QCOMPARE(lines.value(0), QString("Учет работы в Интернет"));
-        QCOMPARE(lines.value(1), QString("Подключение: 0:12:30, 2,50 ₽"));
+        QCOMPARE(lines.value(1), QString("Подключение: 0:12:30, 2,50\u00a0₽"));
         QCOMPARE(
             lines.value(2),
-            QString("За период: 312,50 ₽ из 500 ₽ (62 %), прогноз 1615 ₽"));
+            QString("За период: 312,50\u00a0₽ из 500,00\u00a0₽ (62\u00a0%), прогноз 1\u00a0615\u00a0₽"));
         const QString idle =
             TrayTip(std::nullopt, SpendFigures::Of(total, period, Budget{}, Today));
         QVERIFY(!idle.contains("Подключение"));
-        QVERIFY(idle.contains("За период: 312,50 ₽, прогноз"));
+        QVERIFY(idle.contains("За период: 312,50\u00a0₽, прогноз"));
     }
 
     // A data.db of many records: the window reads a year of day rows from the kept per-day
@@ -147,10 +147,10 @@ private slots:
                                         << "Бюджет на период";
         QTest::newRow("no thresholds") << "500"
                                        << ""
-                                       << "Предупреждения";
+                                       << "Предупреждать при";
         QTest::newRow("threshold of 0") << "500"
                                         << "0, 80"
-                                        << "Предупреждения";
+                                        << "Предупреждать при";
         QTest::newRow("a failed write") << "500"
                                         << "80"
                                         << "не удалось";
@@ -227,7 +227,7 @@ private slots:
                      qPrintable(chart->accessibleDescription()));
         }
         QVERIFY(charts[0]->accessibleDescription().contains("бюджет в день"));
-        QVERIFY2(window.TotalsText().contains("Бюджет времени</td><td>40 ч (5 %)"),
+        QVERIFY2(window.TotalsText().contains("Бюджет времени</td><td>40\u00a0ч (5\u00a0%)"),
                  qPrintable(window.TotalsText()));
         QApplication::setPalette(before);
     }

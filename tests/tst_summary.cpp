@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(RunSummary(ReadCommandLine({"--summary"}), dir.path(), QDate(2026, 12, 21), text),
                  0);
         QVERIFY2(text.contains("Время: 4:30:11\n"), qPrintable(text));
-        QVERIFY2(text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01 ₽"),
+        QVERIFY2(text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01\u00a0₽"),
                  qPrintable(text));
         QCOMPARE(FileDigest(running.FilePath()), dbBefore);
         QCOMPARE(FileDigest(ini), iniBefore);
@@ -140,9 +140,9 @@ private slots:
         QString out;
         QCOMPARE(RunSummary(ReadCommandLine({"--summary"}), dir.path(), QDate(2026, 12, 20), out),
                  0);
-        QVERIFY2(out.contains("Период: 15.12.2026 - 14.01.2027"), qPrintable(out));
+        QVERIFY2(out.contains("Период: 15.12.2026 – 14.01.2027"), qPrintable(out));
         QVERIFY2(out.contains("Сумма: 30,4666666666667"), qPrintable(out));
-        QVERIFY2(out.contains("Бюджет: 500,00 ₽, использовано 6 %"),
+        QVERIFY2(out.contains("Бюджет: 500,00\u00a0₽, использовано 6\u00a0%"),
                  qPrintable(out));
     }
 

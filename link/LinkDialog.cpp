@@ -4,7 +4,9 @@
 #include "LinkRows.h"
 #include "accounting/ConnectionProbe.h"
 #include "ui/Artwork.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -70,6 +72,8 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
     patternsLine->addWidget(patternsLabel);
     patterns_->setObjectName(QStringLiteral("Patterns"));
     patterns_->setAccessibleName(QStringLiteral("Выбранные"));
+    patterns_->setAccessibleDescription(
+        QStringLiteral("Имена интерфейсов через запятую; * заменяет любые знаки"));
     patterns_->setPlaceholderText(QStringLiteral("например: ppp*, wwan*, usb0"));
     patternsLine->addWidget(patterns_);
     layout->addLayout(patternsLine);
@@ -79,6 +83,7 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
 
     table_->setObjectName(QStringLiteral("Interfaces"));
     table_->setAccessibleName(QStringLiteral("Интерфейсы"));
+    table_->setAccessibleDescription(QStringLiteral("Отмеченные интерфейсы считаются подключением"));
     // Tab leaves the table for the buttons; the arrows move between its rows, Space checks.
     table_->setTabKeyNavigation(false);
     table_->setColumnCount(ColumnCount);
@@ -105,6 +110,8 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
     buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("Cancel"));
     layout->addWidget(buttons);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::black);
+    Keyboard::AssignAccessKeys(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &LinkDialog::Accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

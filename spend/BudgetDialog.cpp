@@ -1,6 +1,8 @@
 #include "BudgetDialog.h"
 
 #include "BillingPeriod.h"
+#include "ui/Contrast.h"
+#include "ui/Keyboard.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -18,14 +20,26 @@ BudgetDialog::BudgetDialog(Save save, QWidget* parent)
     setObjectName(QStringLiteral("BudgetDialog"));
     startDay->setRange(BillingPeriod::FirstStartDay, BillingPeriod::LastStartDay);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Период начинается числа:"), startDay);
-    form->addRow(QStringLiteral("Бюджет на период, ₽ (0 - нет):"), money);
-    form->addRow(QStringLiteral("Время на период, ч (0 - нет):"), hours);
-    form->addRow(QStringLiteral("Предупреждать при, %:"), alerts);
+    form->addRow(QStringLiteral("&Период начинается числа:"), startDay);
+    form->addRow(QStringLiteral("&Бюджет на период, ₽ (0 — нет):"), money);
+    form->addRow(QStringLiteral("&Время на период, ч (0 — нет):"), hours);
+    form->addRow(QStringLiteral("П&редупреждать при, %:"), alerts);
+    startDay->setAccessibleName(QStringLiteral("Период начинается числа"));
+    money->setAccessibleName(QStringLiteral("Бюджет на период, ₽"));
+    hours->setAccessibleName(QStringLiteral("Время на период, ч"));
+    alerts->setAccessibleName(QStringLiteral("Предупреждать при, %"));
+    startDay->setAccessibleDescription(QStringLiteral("Число месяца, с которого идет период"));
+    money->setAccessibleDescription(QStringLiteral("Сколько рублей тратить за период; 0 — без "
+                                                   "ограничения"));
+    hours->setAccessibleDescription(QStringLiteral("Сколько часов быть в Интернете за период; "
+                                                   "0 — без ограничения"));
+    alerts->setAccessibleDescription(
+        QStringLiteral("Доли бюджета в процентах, при которых показать предупреждение"));
     problem_->setWordWrap(true);
     problem_->setStyleSheet(QStringLiteral("color: #b00000"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Ок"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true); // Enter in any field saves
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
     connect(buttons, &QDialogButtonBox::accepted, this, &BudgetDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &BudgetDialog::reject);
@@ -33,6 +47,8 @@ BudgetDialog::BudgetDialog(Save save, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(problem_);
     layout->addWidget(buttons);
+    Contrast::FixColours(this, Contrast::FormColour, Qt::black);
+    Keyboard::AssignAccessKeys(this);
 }
 
 void BudgetDialog::Show(const Budget& budget) {
@@ -48,14 +64,14 @@ std::variant<Budget, QString> BudgetDialog::Entered() const {
     b.startDay = startDay->value();
     const auto m = ParseAmount(money->text());
     if (!m)
-        return QStringLiteral("Бюджет на период - число рублей не меньше 0, например 500 или "
-                              "312,50.");
+        return QStringLiteral("Бюджет на период — число рублей не меньше 0, например 500, "
+                              "5 000 или 312,50.");
     const auto h = ParseAmount(hours->text());
     if (!h)
-        return QStringLiteral("Время на период - число часов не меньше 0, например 40.");
+        return QStringLiteral("Время на период — число часов не меньше 0, например 40 или 7,5.");
     const auto a = ParseAlerts(alerts->text());
     if (!a || a->isEmpty())
-        return QStringLiteral("Предупреждения - проценты от 1 до 1000 через запятую, например "
+        return QStringLiteral("Предупреждать при — проценты от 1 до 1000 через запятую, например "
                               "80, 100.");
     b.money = *m;
     b.hours = *h;

@@ -6,6 +6,7 @@
 #include "ui/Centred.h"
 #include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -67,6 +68,10 @@ BillingDialog::BillingDialog(Dialogs& dialogs, TariffTable& table, QWidget* pare
     fee_->setAccessibleName(QStringLiteral("Плата за подключение, ₽"));
     minimum_->setAccessibleName(QStringLiteral("Минимум за подключение, ₽"));
     seconds_->setAccessibleName(QStringLiteral("N секунд"));
+    fee_->setAccessibleDescription(QStringLiteral("Добавляется к цене каждого подключения"));
+    minimum_->setAccessibleDescription(
+        QStringLiteral("Подключение стоит не меньше этой суммы вместе с платой"));
+    seconds_->setAccessibleDescription(QStringLiteral("Время округляется вверх до N секунд"));
 
     auto* accept = new QPushButton(QStringLiteral("Ок"), this);
     accept->setObjectName(QStringLiteral("Accept"));
@@ -89,6 +94,7 @@ BillingDialog::BillingDialog(Dialogs& dialogs, TariffTable& table, QWidget* pare
 
     connect(accept, &QPushButton::clicked, this, &BillingDialog::AcceptBilling);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    Keyboard::AssignAccessKeys(this);
     CentreOnScreen(this);
 }
 

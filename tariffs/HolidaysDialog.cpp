@@ -3,6 +3,7 @@
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
 
 #include <QComboBox>
@@ -46,19 +47,24 @@ HolidaysDialog::HolidaysDialog(Dialogs& dialogs, TariffTable& table, QWidget* pa
     day_->addItems(DayNames);
     day_->setCurrentIndex(6); // Sunday, as a public holiday is priced
 
-    auto* add = new QPushButton(QStringLiteral("Добавить"), this);
+    auto* add = new QPushButton(QStringLiteral("&Добавить"), this);
     add->setObjectName(QStringLiteral("Add"));
-    add->setAutoDefault(false);
-    auto* remove = new QPushButton(QStringLiteral("Удалить"), this);
+    add->setDefault(true); // Enter in the date or the day adds it
+    auto* remove = new QPushButton(QStringLiteral("&Удалить"), this);
     remove->setObjectName(QStringLiteral("Remove"));
     remove->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* close = new QPushButton(QStringLiteral("&Закрыть"), this);
     close->setObjectName(QStringLiteral("Close"));
     close->setAutoDefault(false);
 
     auto* entry = new QHBoxLayout;
+    auto* dateLabel = new QLabel(QStringLiteral("Д&ата:"), this);
+    dateLabel->setBuddy(date_);
+    entry->addWidget(dateLabel);
     entry->addWidget(date_);
-    entry->addWidget(new QLabel(QStringLiteral("считать как"), this));
+    auto* asDayLabel = new QLabel(QStringLiteral("&считать как"), this);
+    asDayLabel->setBuddy(day_);
+    entry->addWidget(asDayLabel);
     entry->addWidget(day_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
@@ -69,6 +75,13 @@ HolidaysDialog::HolidaysDialog(Dialogs& dialogs, TariffTable& table, QWidget* pa
     layout->addWidget(list_);
     layout->addLayout(entry);
     layout->addLayout(buttons);
+    date_->setAccessibleName(QStringLiteral("Дата праздника"));
+    day_->setAccessibleName(QStringLiteral("Считать как"));
+    list_->setAccessibleName(QStringLiteral("Праздники"));
+    date_->setAccessibleDescription(QStringLiteral("Дата, которая тарифицируется как другой день"));
+    day_->setAccessibleDescription(QStringLiteral("День недели, по тарифу которого считать дату"));
+    list_->setAccessibleDescription(QStringLiteral("Даты и дни недели, как которые они считаются"));
+    Contrast::FixColours(this, Contrast::FormColour, Qt::black);
     resize(330, 300);
 
     connect(add, &QPushButton::clicked, this, &HolidaysDialog::AddHoliday);

@@ -7,10 +7,17 @@
 #include "app/Autostart.h"
 #include "app/MainWindow.h"
 #include "app/SessionGrid.h"
+#include "app/TrayIcon.h"
+#include "link/CountedLink.h"
+#include "link/LinkDialog.h"
 #include "platform/MachineFacts.h"
 #include "report/ReportDialog.h"
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
+#include "spend/BudgetDialog.h"
+#include "spend/StatisticsWindow.h"
+#include "tariffs/BillingDialog.h"
+#include "tariffs/HolidaysDialog.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
 #include "ui/Artwork.h"
@@ -79,6 +86,14 @@ struct Program {
     std::unique_ptr<PasswordChangeDialog> change;
     std::unique_ptr<PollIntervalDialog> poll;
     std::unique_ptr<AboutBox> about;
+    // The dialogs beyond the first ones, painted in the same form colour.
+    TariffTable tariffTable{dir.path()};
+    CountedLink link{dir.path()};
+    std::unique_ptr<BudgetDialog> budget;
+    std::unique_ptr<HolidaysDialog> holidays;
+    std::unique_ptr<BillingDialog> billing;
+    std::unique_ptr<StatisticsWindow> statistics;
+    std::unique_ptr<LinkDialog> linkDialog;
 
     Program() {
         clock.Set(Dec7, 9, 0, 0);
@@ -92,13 +107,25 @@ struct Program {
         change = std::make_unique<PasswordChangeDialog>(state.passwords, state.options, dialogs);
         poll = std::make_unique<PollIntervalDialog>(dialogs, [](int) { return std::nullopt; });
         about = std::make_unique<AboutBox>(facts, [](const QUrl&) {});
+        budget = std::make_unique<BudgetDialog>(nullptr);
+        holidays = std::make_unique<HolidaysDialog>(dialogs, tariffTable);
+        billing = std::make_unique<BillingDialog>(dialogs, tariffTable);
+        statistics = std::make_unique<StatisticsWindow>(
+            [](const QDate&, const QDate&) { return std::vector<DayTotal>{}; },
+            [] { return std::pair<qint64, double>{0, 0}; });
+        linkDialog = std::make_unique<LinkDialog>(link, dialogs);
     }
     ~Program() {
         main->CloseDown(false);
     }
     QList<QWidget*> Windows() const {
-        return {main.get(), report.get(), tariffs.get(), newTariff.get(), entry.get(),
-                change.get(), poll.get(), about.get()};
+        return {main.get(),   report.get(),   tariffs.get(),  newTariff.get(),
+                entry.get(),  change.get(),   poll.get(),     about.get(),
+                budget.get(), holidays.get(), billing.get(),  statistics.get(),
+                linkDialog.get()};
+    }
+    QList<QWidget*> LaterDialogs() const {
+        return {budget.get(), holidays.get(), billing.get(), statistics.get(), linkDialog.get()};
     }
 };
 
@@ -137,10 +164,13 @@ QString Describe(const QWidget* w) {
              w->window()->objectName());
 }
 
-bool HasLatinLetters(const QString& text) {
-    for (const QChar c : text)
-        if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')))
+// Latin words other than the captions kept as they were, a formula's N and the names of
+// interfaces given as examples.
+bool HasLatinWords(const QString& text) {
+    static const QSet<QString> kept = {"Ok", "OK", "Close", "N", "ppp", "wwan"};
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]+"));
+    for (const auto& match : word.globalMatch(text))
+        if (!kept.contains(match.captured()))
             return true;
     return false;
 }
@@ -230,6 +260,10 @@ private slots:
                 }
             }
             QVERIFY(checked >= 20);
+            for (QWidget* dialog : p.LaterDialogs())
+                QVERIFY2(dialog->palette().color(QPalette::Window) == Contrast::FormColour &&
+                             dialog->autoFillBackground(),
+                         qPrintable(Describe(dialog)));
             // The arrows of the spin fields show against their buttons' panel, as painted.
             int arrows = 0;
             for (QWidget* window : p.Windows())
@@ -322,9 +356,7 @@ private slots:
                 QVERIFY2(iface, qPrintable(Describe(w)));
                 const QString name = iface->text(QAccessible::Name);
                 QVERIFY2(!name.trimmed().isEmpty(), qPrintable(Describe(w)));
-                // Latin letters only in the captions the program keeps as they were.
-                static const QStringList kept = {"Ok", "OK", "Close"};
-                QVERIFY2(!HasLatinLetters(name) || kept.contains(name),
+                QVERIFY2(!HasLatinWords(name),
                          qPrintable(Describe(w) + ": " + name));
                 const auto* button = qobject_cast<QAbstractButton*>(w);
                 if (!button || button->text().remove('&').trimmed().size() < 2)
@@ -363,6 +395,8 @@ private slots:
         for (QAction* top : p.main->menuBar()->actions())
             if (top->menu())
                 menus << top->menu()->actions();
+        emit p.main->Tray()->Menu()->aboutToShow(); // keys are marked as the menu opens
+        menus << p.main->Tray()->Menu()->actions();
         for (const auto& actions : menus) {
             QSet<QChar> keys;
             for (QAction* action : actions) {
@@ -378,11 +412,15 @@ private slots:
             QSet<QChar> keys;
             for (QWidget* w : OwnWidgets(window)) {
                 auto* button = qobject_cast<QAbstractButton*>(w);
-                if (!button || button->text().size() <= 2) // symbols and the days' toggles
+                auto* label = qobject_cast<QLabel*>(w);
+                const QString text = button ? button->text()
+                                     : label && label->buddy() ? label->text()
+                                                               : QString();
+                if (text.size() <= 2) // symbols and the days' toggles
                     continue;
-                const QChar key = keyOf(button->text());
-                QVERIFY2(!key.isNull(), qPrintable(Describe(w) + " " + button->text()));
-                QVERIFY2(!keys.contains(key), qPrintable(Describe(w) + " " + button->text()));
+                const QChar key = keyOf(text);
+                QVERIFY2(!key.isNull(), qPrintable(Describe(w) + " " + text));
+                QVERIFY2(!keys.contains(key), qPrintable(Describe(w) + " " + text));
                 keys.insert(key);
             }
         }

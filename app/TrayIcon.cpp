@@ -1,12 +1,18 @@
 #include "TrayIcon.h"
 
 #include "ui/Artwork.h"
+#include "ui/Keyboard.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QMainWindow>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+namespace {
+constexpr int ShownMsecs = 10'000;
+constexpr int PlaceLookMsecs = 50;
+} // namespace
 
 TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
     : QObject(window), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this)),
@@ -23,6 +29,10 @@ TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
             icon_->hide();
     });
     connect(&watch_, &QTimer::timeout, this, &TrayIcon::FollowTray);
+    placed_.setInterval(PlaceLookMsecs);
+    connect(&placed_, &QTimer::timeout, this, &TrayIcon::ShowWhenPlaced);
+    // Marked when first shown, once every entry is in: none is left without a key.
+    connect(menu_, &QMenu::aboutToShow, this, [this] { Keyboard::AssignAccessKeys(menu_); });
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         TrayIconNotify(r == QSystemTrayIcon::Trigger       ? Mouse::LeftUp
                        : r == QSystemTrayIcon::Context     ? Mouse::RightUp
@@ -127,12 +137,26 @@ QString TrayIcon::ToolTip() const {
 }
 
 void TrayIcon::ShowMessage(const QString& title, const QString& text) {
-    constexpr int ShownMsecs = 10'000;
     if (!Available())
         return;
     if (!icon_->isVisible()) {
         icon_->show();
-        messageEnd_.start(ShownMsecs + 1000);
+        messageEnd_.start(ShownMsecs + PlaceWaitMsecs + 1000);
     }
-    icon_->showMessage(title, text, QSystemTrayIcon::Information, ShownMsecs);
+    title_ = title;
+    text_ = text;
+    placeLooks_ = 0;
+    ShowWhenPlaced();
+}
+
+void TrayIcon::ShowWhenPlaced() {
+    // Until the tray takes it in, the icon is a window of its own at the screen's corner.
+    const QRect place = icon_->geometry();
+    const bool placed = !place.isEmpty() && place.topLeft() != QPoint(0, 0);
+    if (!placed && placeLooks_++ < PlaceWaitMsecs / PlaceLookMsecs) {
+        placed_.start();
+        return;
+    }
+    placed_.stop();
+    icon_->showMessage(title_, text_, QSystemTrayIcon::Information, ShownMsecs);
 }

@@ -50,19 +50,27 @@ public:
     void SetToolTip(const QString& tip);
     QString ToolTip() const;
     // A message at the icon, for when the desktop shows no notifications of its own. Where
-    // the icon is not shown, it shows for the message's time.
+    // the icon is not shown, it shows for the message's time; the message waits until the
+    // tray has given the icon its place (at most PlaceWaitMsecs), so that it points there
+    // and not at a corner of the screen.
     void ShowMessage(const QString& title, const QString& text);
+    static constexpr int PlaceWaitMsecs = 2000;
 
 signals:
     void MenuShown(); // the tray menu popped up
 
 private:
+    void ShowWhenPlaced();
+
     QMainWindow* window_;
     QMenu* menu_;
     QSystemTrayIcon* icon_;
     QTimer singleClick_; // a left click waits to see whether it becomes a double-click
     QTimer watch_;       // looks at the tray host while it matters
     QTimer messageEnd_;  // hides an icon shown only for a message
+    QTimer placed_;      // looks whether the icon has its place in the tray yet
+    int placeLooks_ = 0;
+    QString title_, text_; // the message waiting for that place
     QRect geometry_;     // where the window was before it was hidden
     std::function<bool()> available_;
     bool hidden_ = false;           // hidden to the tray, the icon shown

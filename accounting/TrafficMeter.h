@@ -1,0 +1,71 @@
+#pragma once
+// The bytes the counted link moved between two polls, from the running counters that the
+// system keeps for each interface, and the rule that shares them among the records a split
+// or a midnight cut between those polls.
+//
+// A counter only ever grows while its interface lives. One that went backwards belongs to
+// an interface made anew under the same name (a dialled link is made for each call), so
+// it is counted from zero; so is an interface first seen after the meter's first reading.
+// What an interface moved after its last reading is lost when it disappears: at most one
+// poll's traffic. Loopback never counts.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+struct Traffic {
+    quint64 rx = 0; // received
+    quint64 tx = 0; // sent
+    Traffic& operator+=(const Traffic& more) {
+        rx += more.rx;
+        tx += more.tx;
+        return *this;
+    }
+    bool operator==(const Traffic&) const = default;
+};
+
+// One interface's counters as read at a poll.
+struct LinkCounters {
+    int index = 0; // the system's number for it
+    QString name;
+    bool loopback = false;
+    Traffic total; // since the interface came to be
+};
+
+class TrafficMeter {
+public:
+    // Faster than any link that is paid for by the megabyte: a counter said to move more in
+    // a poll is taken for a fault of the counter, told, and not counted.
+    static constexpr quint64 MostBytesPerSecond = 12'500'000'000ULL; // 100 Gbit/s
+
+    struct Step {
+        Traffic moved;     // by the counted interfaces since the last reading
+        QStringList jumps; // the interfaces whose counters jumped (not counted)
+    };
+
+    // Reads every interface the system has now; `counted` says which of them are the
+    // connection. `elapsedMsecs` is the time since the last reading. The first reading only
+    // notes where the counters stand.
+    Step Read(const QList<LinkCounters>& interfaces,
+              const std::function<bool(const QString& name)>& counted, qint64 elapsedMsecs);
+    // The next reading notes where the counters stand and counts nothing: after a poll at
+    // which the system could not be asked, so that no interface is taken for a new one.
+    void Forget();
+
+private:
+    struct Seen {
+        int index;
+        QString name;
+        Traffic total;
+    };
+    std::vector<Seen> seen_;
+    bool started_ = false;
+};
+
+// Shares `total` among parts in proportion to their weights (their milliseconds), exactly:
+// the shares add up to the total, each is the proportional one rounded down or up, and the
+// bytes left by rounding down go to the parts with the largest remainders, the later part
+// first among equals. All weights zero: the last part takes everything.
+std::vector<quint64> ShareInProportion(quint64 total, const std::vector<qint64>& weights);

@@ -3,6 +3,7 @@
 #include "Failure.h"
 #include "TextForms.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -151,6 +152,40 @@ Decimal Decimal::operator+(const Decimal& other) const {
     const int shift = std::min(gap, room);
     const __int128 lowPart = DropDigits(low.coefficient_, gap - shift);
     return Decimal(high.coefficient_ * Power(shift) + lowPart, high.exponent_ - shift);
+}
+
+Decimal Decimal::Times(quint64 factor) const {
+    // The magnitude in two limbs of 18 digits, each product of a limb and the factor kept
+    // below 2^127; the product is high * 10^36 + rest.
+    const __int128 limb = Power(18);
+    const __int128 magnitude = coefficient_ < 0 ? -coefficient_ : coefficient_;
+    const __int128 low = (magnitude % limb) * factor;
+    const __int128 upper = (magnitude / limb) * factor + low / limb;
+    const __int128 high = upper / limb;
+    const __int128 rest = (upper % limb) * limb + low % limb;
+    const int sign = coefficient_ < 0 ? -1 : 1;
+    if (high == 0)
+        return Decimal(sign * rest, exponent_);
+    const int extra = DigitsOf(high);
+    const __int128 p = Power(extra);
+    __int128 q = high * Power(MaxDigits - extra) + rest / p;
+    const __int128 twice = rest % p * 2;
+    if (twice > p || (twice == p && q % 2 != 0))
+        ++q;
+    return Decimal(sign * q, exponent_ + extra);
+}
+
+Decimal Decimal::OverPowerOfTwo(int k) const {
+    // 1 / 2^k = 5^k / 10^k; 5^27 still fits in a count.
+    Decimal out = *this;
+    for (; k > 0; k -= std::min(k, 27)) {
+        quint64 five = 1;
+        for (int i = 0; i < std::min(k, 27); ++i)
+            five *= 5;
+        out = out.Times(five);
+        out = Decimal(out.coefficient_, out.exponent_ - std::min(k, 27));
+    }
+    return out;
 }
 
 Decimal Decimal::operator-(const Decimal& other) const {

@@ -21,6 +21,10 @@ public:
 
     Decimal operator+(const Decimal& other) const;
     Decimal operator-(const Decimal& other) const;
+    // Times a count (of bytes), and divided by 2^k: exact while the product's digits fit in
+    // 36, else rounded to 36 digits at each step, ties to even.
+    Decimal Times(quint64 factor) const;
+    Decimal OverPowerOfTwo(int k) const;
     std::strong_ordering operator<=>(const Decimal& other) const;
     bool operator==(const Decimal& other) const { return (*this <=> other) == 0; }
     bool IsZero() const { return coefficient_ == 0; }

@@ -135,6 +135,32 @@ private slots:
         QCOMPARE(Decimal::Of(exact), sum); // the exact text reads back
     }
 
+    // A price per mebibyte times bytes: exact while the digits fit, then rounded to 36.
+    void decimalProduct_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QString>("exact"); // price * bytes / 2^20
+        QTest::newRow("a whole mebibyte") << "1,5" << quint64(1 << 20) << "1,5";
+        QTest::newRow("one byte") << "0,01" << quint64(1) << "0,0000000095367431640625";
+        QTest::newRow("none") << "7" << quint64(0) << "0";
+        QTest::newRow("below zero") << "-2" << quint64(3 << 19) << "-3";
+        QTest::newRow("16 EiB at 1E15")
+            << "1E15" << std::numeric_limits<quint64>::max()
+            << "17592186044415999999046325683,59375";
+        QTest::newRow("beyond 36 digits: rounded at each step")
+            << "123456789012345678901234567890,123456" << quint64(3 << 20)
+            << "370370367037037036703703703670,370368";
+        QTest::newRow("the largest price, rounded to 36 digits")
+            << "99999999999999999999999999999999999,5" << quint64(3 << 20)
+            << "299999999999999999999999999999999998";
+    }
+    void decimalProduct() {
+        QFETCH(QString, price);
+        QFETCH(quint64, bytes);
+        QFETCH(QString, exact);
+        QCOMPARE(Decimal::Of(price).Times(bytes).OverPowerOfTwo(20).ExactText(), exact);
+    }
+
     void parseNumber_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");

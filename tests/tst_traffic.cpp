@@ -102,6 +102,42 @@ private slots:
                  Traffic{});
     }
 
+    // Only what lies beyond the period's package is paid for, at the price of a mebibyte.
+    void charge_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<quint64>("package"); // MiB
+        QTest::addColumn<quint64>("usedBefore");
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QString>("charge");
+        QTest::addColumn<quint64>("leftAfter");
+        const quint64 MiB = TrafficTerms::Mebibyte;
+        QTest::newRow("no price, no package") << "0" << quint64(0) << quint64(0) << 5 * MiB << "0"
+                                              << quint64(0);
+        QTest::newRow("inside the package") << "2" << quint64(100) << 10 * MiB << 50 * MiB << "0"
+                                            << 40 * MiB;
+        QTest::newRow("crossing the package") << "2" << quint64(100) << 90 * MiB << 15 * MiB
+                                              << "10" << quint64(0);
+        QTest::newRow("past the package") << "1,5" << quint64(100) << 200 * MiB << MiB / 2
+                                          << "0,75" << quint64(0);
+        QTest::newRow("one byte past, priced exactly")
+            << "0,5" << quint64(1) << MiB << quint64(1) << "0,000000476837158203125"
+            << quint64(0);
+        QTest::newRow("the package as large as a count holds")
+            << "9" << std::numeric_limits<quint64>::max() << quint64(0) << MiB << "0"
+            << std::numeric_limits<quint64>::max() - MiB;
+    }
+    void charge() {
+        QFETCH(QString, price);
+        QFETCH(quint64, package);
+        QFETCH(quint64, usedBefore);
+        QFETCH(quint64, bytes);
+        QFETCH(QString, charge);
+        QFETCH(quint64, leftAfter);
+        const TrafficTerms terms{price, package};
+        QCOMPARE(TrafficCharge(terms, usedBefore, bytes).ExactText(), charge);
+        QCOMPARE(PackageLeft(terms, usedBefore + bytes), leftAfter);
+    }
+
     void shares_data() {
         QTest::addColumn<quint64>("total");
         QTest::addColumn<Weights>("weights");

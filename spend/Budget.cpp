@@ -4,7 +4,6 @@
 #include "settings/ProgramSettings.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -22,12 +21,37 @@ QString TextOf(const QVariant& value) {
 QString Number(double value) {
     return QString::number(value, 'g', 15);
 }
+
+bool IsSpace(QChar c) {
+    return c.isSpace() || c == QChar(0x202F); // the narrow no-break space too
+}
+
+// "5 000" as "5000": a space between a digit and a group of three digits is left out. Read
+// without a regular expression, so that a start reading the settings compiles none.
+QString WithoutGroupSpaces(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsSpace(text[i]) && i > 0 && text[i - 1].isDigit()) {
+            bool three = i + 3 < text.size();
+            for (qsizetype k = 1; three && k <= 3; ++k)
+                three = text[i + k].isDigit();
+            if (three && (i + 4 >= text.size() || !text[i + 4].isDigit()))
+                continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
 } // namespace
 
 std::optional<QList<int>> ParseAlerts(const QString& text) {
     QList<int> alerts;
-    const QStringList parts =
-        text.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts);
+    QString separated = text;
+    for (QChar& c : separated)
+        if (c == QLatin1Char(';') || IsSpace(c))
+            c = QLatin1Char(',');
+    const QStringList parts = separated.split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         bool ok = false;
         const int percent = part.toInt(&ok);
@@ -48,10 +72,7 @@ QString AlertsText(const QList<int>& alerts) {
 }
 
 std::optional<double> ParseAmount(const QString& text) {
-    QString t = text.trimmed();
-    // "5 000": a space of any kind between groups of three digits is left out.
-    static const QRegularExpression groups(QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
-    t.remove(groups);
+    QString t = WithoutGroupSpaces(text.trimmed());
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double value = t.toDouble(&ok);

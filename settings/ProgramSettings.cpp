@@ -76,8 +76,12 @@ std::optional<QString> ProgramSettings::Save(const QVariantMap& changes) {
         for (const QString& key : current.allKeys())
             next.insert(key, current.value(key));
     }
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        next.insert(it.key(), it.value());
+    for (auto it = changes.begin(); it != changes.end(); ++it) {
+        if (it.value().isValid())
+            next.insert(it.key(), it.value());
+        else
+            next.remove(it.key());
+    }
 
     const QString temporary = path_ + QStringLiteral(".tmp");
     QFile::remove(temporary); // a leftover of a write that was cut short

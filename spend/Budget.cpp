@@ -12,6 +12,7 @@ const QString StartDayKey = QStringLiteral("Period/StartDay");
 const QString MoneyKey = QStringLiteral("Budget/Money");
 const QString TimeKey = QStringLiteral("Budget/Time");
 const QString AlertsKey = QStringLiteral("Budget/Alerts");
+const QString TrafficKey = QStringLiteral("Budget/Traffic");
 
 // QSettings reads an unquoted "80,100" as a list: put it back together.
 QString TextOf(const QVariant& value) {
@@ -108,7 +109,8 @@ BudgetRead ReadBudget(const ProgramSettings& settings) {
             complain(StartDayKey, TextOf(v), QStringLiteral("начало периода 1-го числа"));
     }
     for (const auto& [key, target] :
-         {std::pair{MoneyKey, &read.budget.money}, std::pair{TimeKey, &read.budget.hours}}) {
+         {std::pair{MoneyKey, &read.budget.money}, std::pair{TimeKey, &read.budget.hours},
+          std::pair{TrafficKey, &read.budget.mebibytes}}) {
         if (const QVariant v = settings.Value(key); v.isValid()) {
             if (const auto amount = ParseAmount(TextOf(v)))
                 *target = *amount;
@@ -130,5 +132,8 @@ std::optional<QString> SaveBudget(ProgramSettings& settings, const Budget& budge
                           {MoneyKey, Number(budget.money)},
                           {TimeKey, Number(budget.hours)},
                           // quoted by QSettings as one text, so it reads back as one
-                          {AlertsKey, AlertsText(budget.alerts)}});
+                          {AlertsKey, AlertsText(budget.alerts)},
+                          // only when set, so a file without a traffic budget stays as it was
+                          {TrafficKey, budget.mebibytes > 0 ? QVariant(Number(budget.mebibytes))
+                                                            : QVariant()}});
 }

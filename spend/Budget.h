@@ -4,6 +4,7 @@
 //   [Budget] Money    = rubles a period  (0: none)
 //   [Budget] Time     = hours a period   (0: none)
 //   [Budget] Alerts   = percent thresholds, "80,100"
+//   [Budget] Traffic  = mebibytes a period (0: none), received and sent together
 
 #include <QList>
 #include <QString>
@@ -17,6 +18,7 @@ struct Budget {
     double money = 0;           // rubles; 0 is no budget
     double hours = 0;           // 0 is no budget
     QList<int> alerts{80, 100}; // ascending, each 1..1000
+    double mebibytes = 0;       // traffic; 0 is no budget
 
     bool operator==(const Budget&) const = default;
 };
@@ -26,7 +28,7 @@ struct BudgetRead {
     QStringList problems; // values that could not be understood, and what stands instead
 };
 BudgetRead ReadBudget(const ProgramSettings& settings);
-// Writes the four keys; a message when the file could not be written (then nothing changed).
+// Writes the keys; a message when the file could not be written (then nothing changed).
 std::optional<QString> SaveBudget(ProgramSettings& settings, const Budget& budget);
 
 // "80, 100" or "80 100" to thresholds, ascending and without repeats; none when a part is not

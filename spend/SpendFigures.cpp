@@ -58,6 +58,12 @@ QString RublesText(double money, int decimals) {
     return text.replace(QLatin1Char(' '), QChar(0x00a0)); // whatever the locale groups by
 }
 
+QString MebibytesText(double mebibytes) {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QString text = russian.toString(mebibytes, 'f', mebibytes < 10 ? 2 : 1);
+    return text.replace(QLatin1Char(' '), QChar(0x00a0)) + QStringLiteral("\u00a0МБ");
+}
+
 QString DatesText(const QDate& first, const QDate& last) {
     return TextForms::DateText(first) + QStringLiteral(" – ") + TextForms::DateText(last);
 }

@@ -42,6 +42,8 @@ QString TimeText(qint64 seconds);
 // A money amount as the program's own texts show it: "10 445,50 ₽", two decimals by
 // default, the thousands and the sign held to the number by no-break spaces.
 QString RublesText(double money, int decimals = 2);
+// Traffic in mebibytes, as operators count a megabyte: "1 234,5 МБ", "0,25 МБ".
+QString MebibytesText(double mebibytes);
 // The range of two dates with a dash: "15.12.2026 – 14.01.2027".
 QString DatesText(const QDate& first, const QDate& last);
 

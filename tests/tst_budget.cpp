@@ -168,14 +168,18 @@ private slots:
         WriteFile(dir.filePath("kelvora.ini"), "[Link]\nMode=chosen\nInterfaces=ppp0\n");
         ProgramSettings settings(dir.path());
         settings.Load();
-        const Budget budget{28, 312.5, 40.25, {50, 100, 120}};
-        QCOMPARE(SaveBudget(settings, budget), std::nullopt);
-        ProgramSettings again(dir.path());
-        QCOMPARE(again.Load(), std::nullopt);
-        const BudgetRead read = ReadBudget(again);
-        QVERIFY(read.problems.isEmpty());
-        QCOMPARE(read.budget, budget);
-        QCOMPARE(again.Value("Link/Mode").toString(), QString("chosen"));
+        // A traffic budget is written while set, and taken out of the file when unset.
+        for (const double mebibytes : {2048.5, 0.0}) {
+            const Budget budget{28, 312.5, 40.25, {50, 100, 120}, mebibytes};
+            QCOMPARE(SaveBudget(settings, budget), std::nullopt);
+            ProgramSettings again(dir.path());
+            QCOMPARE(again.Load(), std::nullopt);
+            const BudgetRead read = ReadBudget(again);
+            QVERIFY(read.problems.isEmpty());
+            QCOMPARE(read.budget, budget);
+            QCOMPARE(again.Value("Link/Mode").toString(), QString("chosen"));
+            QCOMPARE(again.Value("Budget/Traffic").isValid(), mebibytes > 0);
+        }
     }
 };
 

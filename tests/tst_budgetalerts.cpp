@@ -23,7 +23,9 @@ QStringList Told(const std::vector<BudgetAlert>& alerts) {
     QStringList told;
     for (const BudgetAlert& a : alerts)
         told << QStringLiteral("%1 %2")
-                    .arg(a.kind == BudgetAlert::Kind::Money ? "money" : "time")
+                    .arg(a.kind == BudgetAlert::Kind::Money  ? "money"
+                         : a.kind == BudgetAlert::Kind::Time ? "time"
+                                                             : "traffic")
                     .arg(a.percent);
     return told;
 }
@@ -72,6 +74,14 @@ private slots:
         QVERIFY2(both[0].text.contains("450,00\u00a0₽ из 500,00\u00a0₽ (90\u00a0%)"),
                  qPrintable(both[0].text));
         QVERIFY2(both[1].text.contains("10:00:00 из 10\u00a0ч"), qPrintable(both[1].text));
+        // Traffic: received and sent together, counted in mebibytes.
+        Budget withTraffic = FiveHundred;
+        withTraffic.mebibytes = 2048;
+        QVERIFY(alerts.Passed(December, 450, 10 * 3600, withTraffic, 1638ULL << 20).empty());
+        const auto traffic = alerts.Passed(December, 450, 10 * 3600, withTraffic, 1639ULL << 20);
+        QCOMPARE(Told(traffic), QStringList{"traffic 80"});
+        QVERIFY2(traffic[0].text.contains("1\u00a0639,0\u00a0МБ из 2\u00a0048,0\u00a0МБ (80\u00a0%)"),
+                 qPrintable(traffic[0].text));
         // No budget, no alerts.
         QVERIFY(alerts.Passed(December, 1e6, 1e6, Budget{}).empty());
         // The smallest budget and the largest spending: the percent stays a number one can

@@ -37,9 +37,12 @@ private slots:
         QTest::addColumn<Moves>("moved"); // after each reading
         QTest::addColumn<QStringList>("jumps");
         const QStringList ppp{"ppp0"};
-        QTest::newRow("the first reading only notes")
-            << ppp << Readings{{{Link(5, "ppp0", 1000, 500)}}, {{Link(5, "ppp0", 1700, 900)}}}
-            << Moves{{0, 0}, {700, 400}} << QStringList{};
+        QTest::newRow("the first reading only notes; a counter standing still moves nothing")
+            << ppp
+            << Readings{{{Link(5, "ppp0", 1000, 500)}},
+                        {{Link(5, "ppp0", 1700, 900)}},
+                        {{Link(5, "ppp0", 1700, 901)}}}
+            << Moves{{0, 0}, {700, 400}, {0, 1}} << QStringList{};
         QTest::newRow("loopback and others never count")
             << ppp
             << Readings{{{Loopback(10), Link(2, "eth0", 0, 0), Link(5, "ppp0", 0, 0)}},

@@ -139,26 +139,31 @@ private slots:
     void decimalProduct_data() {
         QTest::addColumn<QString>("price");
         QTest::addColumn<quint64>("bytes");
-        QTest::addColumn<QString>("exact"); // price * bytes / 2^20
-        QTest::newRow("a whole mebibyte") << "1,5" << quint64(1 << 20) << "1,5";
-        QTest::newRow("one byte") << "0,01" << quint64(1) << "0,0000000095367431640625";
-        QTest::newRow("none") << "7" << quint64(0) << "0";
-        QTest::newRow("below zero") << "-2" << quint64(3 << 19) << "-3";
+        QTest::addColumn<int>("halvings");
+        QTest::addColumn<QString>("exact"); // price * bytes / 2^halvings
+        QTest::newRow("a whole mebibyte") << "1,5" << quint64(1 << 20) << 20 << "1,5";
+        QTest::newRow("one byte") << "0,01" << quint64(1) << 20 << "0,0000000095367431640625";
+        QTest::newRow("none") << "7" << quint64(0) << 20 << "0";
+        QTest::newRow("below zero") << "-2" << quint64(3 << 19) << 20 << "-3";
         QTest::newRow("16 EiB at 1E15")
-            << "1E15" << std::numeric_limits<quint64>::max()
+            << "1E15" << std::numeric_limits<quint64>::max() << 20
             << "17592186044415999999046325683,59375";
         QTest::newRow("beyond 36 digits: rounded at each step")
-            << "123456789012345678901234567890,123456" << quint64(3 << 20)
+            << "123456789012345678901234567890,123456" << quint64(3 << 20) << 20
             << "370370367037037036703703703670,370368";
         QTest::newRow("the largest price, rounded to 36 digits")
-            << "99999999999999999999999999999999999,5" << quint64(3 << 20)
+            << "99999999999999999999999999999999999,5" << quint64(3 << 20) << 20
             << "299999999999999999999999999999999998";
+        QTest::newRow("a tie at the 37th digit, to even")
+            << "200000000000000000000000000000000003" << quint64(5) << 0
+            << "1000000000000000000000000000000000020";
     }
     void decimalProduct() {
         QFETCH(QString, price);
         QFETCH(quint64, bytes);
         QFETCH(QString, exact);
-        QCOMPARE(Decimal::Of(price).Times(bytes).OverPowerOfTwo(20).ExactText(), exact);
+        QFETCH(int, halvings);
+        QCOMPARE(Decimal::Of(price).Times(bytes).OverPowerOfTwo(halvings).ExactText(), exact);
     }
 
     void parseNumber_data() {

@@ -44,6 +44,8 @@ QString Text(const Figure& f, const char* unit) {
 
 void Row(const char* figure, Figure ours, Figure baseline, const char* unit, const QString& target,
          bool met) {
+    if (!target.isEmpty())
+        Verdicts() << Verdict{QString::fromUtf8(figure), met};
     const bool hasBase = baseline.median > 0;
     const QString ratio = hasBase ? QString::number(ours.median / baseline.median, 'f', 2) : "-";
     std::printf("%-46s %22s %22s %6s  %-10s %s\n", figure, qPrintable(Text(ours, unit)),
@@ -57,4 +59,22 @@ void Row(const char* figure, Figure ours, Figure baseline, const char* unit, con
 void Row(const char* figure, double ours, double baseline, const char* unit, const QString& target,
          bool met) {
     Row(figure, Figure{ours, ours, ours}, Figure{baseline, baseline, baseline}, unit, target, met);
+}
+
+QList<Verdict>& Verdicts() {
+    static QList<Verdict> verdicts;
+    return verdicts;
+}
+
+void PrintVerdict() {
+    QStringList missed;
+    for (const Verdict& each : Verdicts())
+        if (!each.met)
+            missed << each.figure;
+    if (missed.isEmpty())
+        std::printf("VERDICT: all %lld targets met\n", qlonglong(Verdicts().size()));
+    else
+        std::printf("VERDICT: %lld of %lld targets NOT MET: %s\n", qlonglong(missed.size()),
+                    qlonglong(Verdicts().size()), qPrintable(missed.join(QStringLiteral("; "))));
+    std::fflush(stdout);
 }

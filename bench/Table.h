@@ -23,3 +23,12 @@ void Row(const char* figure, Figure ours, Figure baseline, const char* unit, con
          bool met);
 void Row(const char* figure, double ours, double baseline, const char* unit, const QString& target,
          bool met);
+
+// Each row with a target, as it was judged, in the order printed.
+struct Verdict {
+    QString figure;
+    bool met = false;
+};
+QList<Verdict>& Verdicts();
+// One line: every target met, or how many were not and which.
+void PrintVerdict();

@@ -1,17 +1,21 @@
 // The benchmark command: every figure of the program beside its baseline, measured in the
 // same run on the same machine, medians of several runs, each heavy run in a fresh process
-// so that its memory is its own. Figures only: nothing here passes or fails.
+// so that its memory is its own. Each figure with a target is judged "met" or "NOT MET",
+// and the last line sums them up; with valgrind, instructions stand beside the times of
+// start-up, grid, poll and append. Nothing here fails a build.
 //
 //   bench all PROGRAM MINIMAL [PART...]   the whole table (PROGRAM: kelvora, MINIMAL:
 //         minimal_qt), or only the named parts: idle hidden syncs offline startup append
-//         grid totals preview pdf poll
+//         grid totals spend preview pdf poll link
 //   bench make DIR N | preview DIR | pdf DIR FILE | qpainter DIR FILE | totals DIR |
 //         scantotals DIR | sqltotals DIR | append DIR | rawappend DIR | grid DIR |
-//         sqlgrid DIR | poll      one measurement
+//         sqlgrid DIR | poll | pollcount MODE | linkscan DIR     one measurement
 
 #include "BenchData.h"
+#include "Instructions.h"
 #include "Measure.h"
 #include "Measurements.h"
+#include "PollBench.h"
 #include "Processes.h"
 #include "Table.h"
 #include "accounting/ConnectionProbe.h"
@@ -116,11 +120,14 @@ template <typename Open> int GridFigures(Open open) {
     const qint64 before = RssKb();
     QTableView* view = nullptr;
     QImage shot;
+    LoadFonts(); // as the running program has them: the time is the grid's own
     const double ms = Millis([&] {
-        view = open();
-        view->resize(600, 300);
-        view->show();
-        shot = view->grab().toImage(); // the first paint
+        Marked([&] {
+            view = open();
+            view->resize(600, 300);
+            view->show();
+            shot = view->grab().toImage(); // the first paint
+        });
     });
     const qint64 opened = RssKb();
     view->scrollToBottom();
@@ -155,61 +162,6 @@ int SqlGrid(const QString& dir) {
         view->setModel(model);
         return view;
     });
-}
-
-// Every interface metered, as NetworkManager's flags stand between its signals: a poll
-// reads them from memory, never from the bus.
-class AllMetered final : public MeteredFlags {
-public:
-    bool Answers() override { return true; }
-    std::optional<Metered> FlagOf(const QString&) override { return Metered::Yes; }
-};
-
-// One poll's connection check, two thousand times: the bare address lookup, then through
-// the link choice in each mode.
-int Poll() {
-    const auto time = [](AddressSource& addresses) {
-        ConnectionProbe probe(addresses);
-        QList<double> runs;
-        for (int i = 0; i < 2000; ++i) {
-            const auto t0 = std::chrono::steady_clock::now();
-            probe.IsConnected();
-            runs << std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
-                                                              t0)
-                        .count();
-        }
-        return Median(runs);
-    };
-    SystemAddresses bare;
-    SystemInterfaces interfaces;
-    AllMetered metered;
-    const auto link = [&](LinkMode mode, QStringList patterns) {
-        return LinkAddresses(interfaces, [&metered]() -> MeteredFlags& { return metered; },
-                             LinkChoice(mode, std::move(patterns)));
-    };
-    LinkAddresses all = link(LinkMode::All, {});
-    LinkAddresses chosen = link(LinkMode::Chosen, {"ppp*", "wwan*", "eth0", "enx*"});
-    LinkAddresses paid = link(LinkMode::Metered, {});
-    Print({time(bare), time(all), time(chosen), time(paid)});
-    return 0;
-}
-
-// The link dialog: made and shown with its first reading of the interfaces, then each
-// reading that follows the machine while it is open.
-int LinkScan(const QString& dir) {
-    CountedLink link(dir);
-    WidgetDialogs dialogs(QStringLiteral("bench"));
-    LinkDialog* dialog = nullptr;
-    const double open = Millis([&] {
-        dialog = new LinkDialog(link, dialogs);
-        dialog->show();
-        (void)dialog->grab();
-    });
-    QList<double> runs;
-    for (int i = 0; i < 200; ++i)
-        runs << Millis([&] { dialog->Refresh(); });
-    Print({open, Median(runs), double(dialog->Table()->rowCount())});
-    return 0;
 }
 
 // --- the whole table ------------------------------------------------------------------------
@@ -247,27 +199,72 @@ QList<QList<Figure>> Interleaved(const QList<QStringList>& commands, int runs = 
     return result;
 }
 
+const QStringList AllParts = {"idle",   "hidden", "syncs",   "offline", "startup", "append", "grid",
+                              "totals", "spend",  "preview", "pdf",     "poll",    "link"};
+
+// The data folders of the parts, each made once in a run of the table.
+QTemporaryDir* workDir = nullptr;
+QHash<QString, QString> made;
+QString Folder(const QString& name, qint64 records) {
+    if (made.contains(name))
+        return made[name];
+    const QString dir = workDir->filePath(name);
+    QDir().mkpath(dir);
+    if (records >= 0)
+        Run({"make", dir, QString::number(records)});
+    return made[name] = dir;
+}
+
+// Instructions beside the times, for the figures that the machine's load moves most.
+void InstructionRows(const QString& part, const QString& program, const QString& minimal) {
+    if (!HaveCallgrind()) {
+        std::printf("%-46s %22s  (needs valgrind)\n", qPrintable(part + ", in instructions"), "-");
+        return;
+    }
+    const auto whole = [](const QStringList& command, const QString& dir) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KELVORA_BENCH_STARTUP", "1"); // the program ends at its first event loop
+        const double n = Instructions(command, dir, false, env);
+        QFile::remove(QDir(dir).filePath(".kelvora.lock"));
+        return n / 1e6;
+    };
+    const auto marked = [](const QStringList& arguments) {
+        return Instructions(QStringList{self} + arguments, workDir->path(), true);
+    };
+    if (part == "startup") {
+        const double ours = whole({program}, Folder("1e6", 1'000'000));
+        const double floor = whole({minimal}, Folder("empty", -1));
+        Row("start-up, 1e6 records, in instructions", ours, floor, "M", "<= 1.25 x",
+            ours > 0 && ours <= 1.25 * floor);
+    } else if (part == "grid") {
+        const QString million = Folder("1e6", 1'000'000);
+        Row("grid open on 1e6 rows, in instructions", marked({"grid", million}) / 1e6,
+            marked({"sqlgrid", million}) / 1e6, "M", "", true);
+    } else if (part == "poll") {
+        for (const char* mode : {"all", "chosen", "metered"}) {
+            const QByteArray label =
+                QStringLiteral("one poll, %1, in instructions").arg(QLatin1String(mode)).toUtf8();
+            Row(label.constData(), marked({"pollcount", mode}) / CountedPolls, 0, "", "", true);
+        }
+    } else if (part == "append") {
+        // Whole runs of 200 appends each, the tables' making included.
+        const auto run = [](const char* command, const QString& dir) {
+            return Instructions({self, command, dir}, dir, false) / 1e6;
+        };
+        Row("200 record appends, a whole run, in instructions",
+            run("append", Folder("append-count", 0)),
+            run("rawappend", Folder("rawappend-count", -1)), "M", "", true);
+    }
+}
+
 int All(const QString& program, const QString& minimal, QStringList parts) {
-    if (parts.isEmpty())
-        parts = QStringList{"idle",   "hidden",  "syncs", "offline", "startup", "append",
-                            "grid",   "totals",  "spend", "preview", "pdf",     "poll",
-                            "link"};
     const int rounds = qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("KELVORA_BENCH_ROUNDS")
                            : 3;
-    QTemporaryDir work;
-    QHash<QString, QString> made;
-    auto folder = [&](const QString& name, qint64 records) {
-        if (made.contains(name))
-            return made[name];
-        const QString dir = work.filePath(name);
-        QDir().mkpath(dir);
-        if (records >= 0)
-            Run({"make", dir, QString::number(records)});
-        return made[name] = dir;
+    QTemporaryDir& work = *workDir;
+    const auto folder = [](const QString& name, qint64 records) {
+        return Folder(name, records);
     };
-    std::printf("%-46s %22s %22s %6s  %-10s %s\n", "figure (median, lowest-highest)", "ours",
-                "baseline", "ratio", "target", "");
     const auto each = [](const QList<Usage>& runs, auto field) {
         QList<double> values;
         for (const Usage& u : runs)
@@ -295,8 +292,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             return u.switches;
         };
         const Figure memory = each(ours, rss), memoryFloor = each(floor, rss);
-        Row("memory after 60 s connected, 1e5 records", memory, memoryFloor, "MB", "<= 1.5 x",
-            memory.median <= 1.5 * memoryFloor.median);
+        Row("memory after 60 s connected, 1e5 records", memory, memoryFloor, "MB", "<= 1.2 x",
+            memory.median <= 1.2 * memoryFloor.median);
         const Figure time = each(ours, cpu), timeFloor = each(floor, cpu);
         Row("CPU time per minute, connected", time, timeFloor, "ms", "<= 1.25 x",
             time.median <= 1.25 * std::max(timeFloor.median, 1.0));
@@ -385,17 +382,20 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             oursEmpty << StartUpOnce(program, none);
         }
         const Figure start = FigureOf(ours), base = FigureOf(floor);
-        Row("start to first event loop, 1e6 records", start, base, "ms", "<= 1.5 x",
-            start.median <= 1.5 * base.median);
+        Row("start to first event loop, 1e6 records", start, base, "ms", "<= 1.25 x",
+            start.median <= 1.25 * base.median);
         Row("start to first event loop, no records", FigureOf(oursEmpty), base, "ms", "", true);
+        InstructionRows("startup", program, minimal);
     }
 
     if (parts.contains("append")) {
         const auto r = Interleaved(
             {{"append", folder("append", 0)}, {"rawappend", folder("rawappend", -1)}}, rounds);
-        Row("record append, median", r[0][0], r[1][0], "ms", "<= 2 x",
-            r[0][0].median <= 2 * r[1][0].median);
-        Row("record append, p99", r[0][1], r[1][1], "ms", "< 5 ms", r[0][1].median < 5);
+        Row("record append, median", r[0][0], r[1][0], "ms", "<= 1.1 x",
+            r[0][0].median <= 1.1 * r[1][0].median);
+        Row("record append, p99", r[0][1], r[1][1], "ms", "<= 1.2 x",
+            r[0][1].median <= 1.2 * r[1][1].median);
+        InstructionRows("append", program, minimal);
     }
 
     if (parts.contains("grid")) {
@@ -411,6 +411,7 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             "<= 10 rows'+1", openMemory.median <= smallMemory.median + 1);
         Row("grid memory growth scrolling to the end", Scaled(r[0][1], 1 / 1024.0),
             Scaled(r[1][1], 1 / 1024.0), "MB", "< 50 MB", r[0][1].median < 50 * 1024);
+        InstructionRows("grid", program, minimal);
     }
 
     if (parts.contains("totals")) {
@@ -439,8 +440,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
         const auto r = Interleaved({{"pdf", hundredK, work.filePath("ours.pdf")},
                                     {"qpainter", hundredK, work.filePath("floor.pdf")}},
                                    rounds);
-        Row("PDF of 1e5 records", r[0][0], r[1][0], "ms", "<= 1.25 x",
-            r[0][0].median <= 1.25 * r[1][0].median);
+        Row("PDF of 1e5 records", r[0][0], r[1][0], "ms", "<= 1.10 x",
+            r[0][0].median <= 1.10 * r[1][0].median);
         Row("PDF peak memory", Scaled(r[0][1], 1 / 1024.0), Scaled(r[1][1], 1 / 1024.0), "MB",
             "< 80 MB", r[0][1].median < 80 * 1024);
     }
@@ -457,14 +458,15 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
 
     if (parts.contains("poll")) {
         const auto poll = Interleaved({{"poll"}}, rounds)[0];
-        Row("one poll, the bare address lookup", poll[0], {}, "us", "< 50 us",
-            poll[0].median < 50);
-        Row("one poll, every link (the default)", poll[1], poll[0], "us", "< 50 us",
-            poll[1].median < 50);
-        // The other modes count IPv6 too, and every interface's flags come with it: the two
-        // netlink dumps of getifaddrs.
-        Row("one poll, chosen links (four patterns)", poll[2], poll[0], "us", "", true);
-        Row("one poll, metered links (flags in memory)", poll[3], poll[0], "us", "", true);
+        Row("one poll, the bare address lookup", poll[0], {}, "us", "< 20 us", poll[0].median < 20);
+        // Every mode reads the interfaces kept in memory; the others count IPv6 too.
+        Row("one poll, every link (the default)", poll[1], poll[0], "us", "< 20 us",
+            poll[1].median < 20);
+        Row("one poll, chosen links (four patterns)", poll[2], poll[0], "us", "< 20 us",
+            poll[2].median < 20);
+        Row("one poll, metered links (flags in memory)", poll[3], poll[0], "us", "< 20 us",
+            poll[3].median < 20);
+        InstructionRows("poll", program, minimal);
     }
 
     if (parts.contains("link")) {
@@ -478,6 +480,31 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
     return 0;
 }
 
+// The whole table, part by part: a part during which the font cache was written (which
+// slows every program that starts meanwhile) is flagged and run once more. Then the verdict.
+int Table(const QString& program, const QString& minimal, QStringList parts) {
+    QTemporaryDir work;
+    workDir = &work;
+    std::printf("%-46s %22s %22s %6s  %-10s %s\n", "figure (median, lowest-highest)", "ours",
+                "baseline", "ratio", "target", "");
+    for (const QString& part : parts.isEmpty() ? AllParts : parts) {
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            const QString fonts = FontCacheStamp();
+            const qsizetype verdicts = Verdicts().size();
+            All(program, minimal, {part});
+            if (FontCacheStamp() == fonts)
+                break;
+            std::printf("^ FONT CACHE REWRITTEN during \"%s\": %s\n", qPrintable(part),
+                        attempt == 1 ? "its figures above are dropped, the part runs again"
+                                     : "again; these figures are not to be trusted either");
+            if (attempt == 1)
+                Verdicts().resize(verdicts);
+        }
+    }
+    PrintVerdict();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -487,7 +514,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = app.arguments().mid(1);
     const QString command = args.value(0);
     if (command == "all" && args.size() >= 3)
-        return All(args[1], args[2], args.mid(3));
+        return Table(args[1], args[2], args.mid(3));
     if (command == "make" && args.size() == 3) {
         MakeSessions(args[1], args[2].toLongLong());
         return 0;
@@ -518,6 +545,8 @@ int main(int argc, char* argv[]) {
         return SqlGrid(args[1]);
     if (command == "poll")
         return Poll();
+    if (command == "pollcount" && args.size() == 2)
+        return PollCount(args[1]);
     if (command == "linkscan" && args.size() == 2)
         return LinkScan(args[1]);
     std::fprintf(stderr, "usage: bench all PROGRAM MINIMAL | make DIR N | preview DIR | ...\n");

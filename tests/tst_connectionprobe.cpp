@@ -116,7 +116,8 @@ private slots:
             // A unique local address is no Internet address.
             {"addr add fd00::5/64 dev kv0 nodad", "kvp|UR| kv0|UR|10.9.0.1/2001:db8::1",
              "kv0|UR|10.9.0.1"},
-            {"addr add 10.9.1.1/24 dev kv0", "kvp|UR| kv0|UR|10.9.0.1/10.9.1.1/2001:db8::1",
+            // A point-to-point address: its own end, not the far one.
+            {"addr add 10.9.1.1 peer 10.9.1.2 dev kv0", "kvp|UR| kv0|UR|10.9.0.1/10.9.1.1/2001:db8::1",
              "kv0|UR|10.9.0.1/10.9.1.1"},
             {"link set kvp down", "kvp|| kv0|U|10.9.0.1/10.9.1.1/2001:db8::1",
              "kv0|U|10.9.0.1/10.9.1.1"},

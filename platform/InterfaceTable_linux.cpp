@@ -37,7 +37,7 @@ template <typename Take> bool Dump(int fd, int type, Take take) {
     request.body.ifi_family = AF_UNSPEC; // both families
     if (::send(fd, &request, request.header.nlmsg_len, 0) < 0)
         return false;
-    static thread_local char buffer[ReceiveRoom];
+    alignas(nlmsghdr) static thread_local char buffer[ReceiveRoom];
     for (;;) {
         const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_TRUNC);
         if (got < 0 && errno == EINTR)
@@ -116,7 +116,7 @@ bool InterfaceTable::ReadWhole() {
 }
 
 bool InterfaceTable::Drain() {
-    static thread_local char buffer[ReceiveRoom];
+    alignas(nlmsghdr) static thread_local char buffer[ReceiveRoom];
     for (;;) {
         sockaddr_nl sender{};
         socklen_t size = sizeof sender;

@@ -24,7 +24,7 @@ QByteArray Raw(const rtattr* attribute) {
 
 // Sends one dump request and hands each message of the answer to `take`; false when the
 // socket fails, the kernel refuses, or the list changed while it was read.
-template <typename Take> bool Dump(int fd, int type, Take take) {
+template <typename Take> bool Dump(int fd, int type, std::vector<char>& buffer, Take take) {
     struct {
         nlmsghdr header;
         ifinfomsg body; // an address dump reads its ifaddrmsg from the first bytes
@@ -37,15 +37,14 @@ template <typename Take> bool Dump(int fd, int type, Take take) {
     request.body.ifi_family = AF_UNSPEC; // both families
     if (::send(fd, &request, request.header.nlmsg_len, 0) < 0)
         return false;
-    alignas(nlmsghdr) static thread_local char buffer[ReceiveRoom];
     for (;;) {
-        const ssize_t got = ::recv(fd, buffer, sizeof buffer, MSG_TRUNC);
+        const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || size_t(got) > sizeof buffer)
+        if (got <= 0 || size_t(got) > buffer.size())
             return false;
         int left = int(got);
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, left);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, left);
              h = NLMSG_NEXT(h, left)) {
             if (h->nlmsg_seq != request.header.nlmsg_seq)
                 continue;
@@ -107,7 +106,7 @@ bool InterfaceTable::ReadWhole() {
         const auto apply = [this](const nlmsghdr* h) {
             Apply(h);
         };
-        read = Dump(fd, RTM_GETLINK, apply) && Dump(fd, RTM_GETADDR, apply);
+        read = Dump(fd, RTM_GETLINK, buffer_, apply) && Dump(fd, RTM_GETADDR, buffer_, apply);
     }
     ::close(fd);
     answers_[0] = answers_[1] = std::nullopt;
@@ -116,12 +115,12 @@ bool InterfaceTable::ReadWhole() {
 }
 
 bool InterfaceTable::Drain() {
-    alignas(nlmsghdr) static thread_local char buffer[ReceiveRoom];
     for (;;) {
         sockaddr_nl sender{};
         socklen_t size = sizeof sender;
-        const ssize_t got = ::recvfrom(events_, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC,
-                                       reinterpret_cast<sockaddr*>(&sender), &size);
+        const ssize_t got =
+            ::recvfrom(events_, buffer_.data(), buffer_.size(), MSG_DONTWAIT | MSG_TRUNC,
+                       reinterpret_cast<sockaddr*>(&sender), &size);
         if (got < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return true; // nothing changed since
@@ -134,7 +133,7 @@ bool InterfaceTable::Drain() {
                 return false;
             continue;
         }
-        if (size_t(got) > sizeof buffer) { // a change cut short: read the table afresh
+        if (size_t(got) > buffer_.size()) { // a change cut short: read the table afresh
             if (!ReadWhole())
                 return false;
             continue;
@@ -142,7 +141,7 @@ bool InterfaceTable::Drain() {
         if (sender.nl_pid != 0)
             continue; // from another process, not the kernel
         int left = int(got);
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, left);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer_.data()); NLMSG_OK(h, left);
              h = NLMSG_NEXT(h, left))
             Apply(h);
     }
@@ -247,6 +246,7 @@ std::optional<QList<NetInterface>> InterfaceTable::Interfaces(bool withIpv6) {
     const std::lock_guard<std::mutex> hold(mutex_);
     if (events_ < 0 && !Open())
         return std::nullopt;
+    buffer_.resize(ReceiveRoom); // once: a vector's storage is aligned for the messages
     if ((!whole_ && !ReadWhole()) || !Drain()) {
         Close(); // opened afresh at the next lookup
         return std::nullopt;

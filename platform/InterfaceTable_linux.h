@@ -10,6 +10,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <optional>
+#include <vector>
 
 class InterfaceTable {
 public:
@@ -41,6 +42,7 @@ private:
     int events_ = -1;    // subscribed to link and address changes, non-blocking
     bool whole_ = false; // the table holds every link and address (no change was lost)
     std::map<int, Link> links_;
+    std::vector<char> buffer_;                      // what one receive takes
     std::optional<QList<NetInterface>> answers_[2]; // built once per change: IPv4 only, all
 };
 

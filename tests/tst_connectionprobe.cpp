@@ -98,8 +98,9 @@ private slots:
     // The interfaces as the system changes them, in a network namespace of the test's own
     // (the rest of the test runs in it too): each change shows at the next lookup.
     void systemInterfacesFollowTheKernel() {
-        if (geteuid() != 0 || ::unshare(CLONE_NEWNET) != 0)
-            QSKIP("needs root for a network namespace of its own");
+        if (geteuid() != 0 || QStandardPaths::findExecutable("ip").isEmpty() ||
+            ::unshare(CLONE_NEWNET) != 0)
+            QSKIP("needs root and iproute2 for a network namespace of its own");
         SystemInterfaces system;
         // kv0 is one end of a pair whose other end, kvp, is up: kv0 has carrier while up.
         const struct {
@@ -107,7 +108,7 @@ private slots:
             const char* all;     // with IPv6, after loopback
             const char* cheap;   // IPv4 only, after loopback
         } steps[] = {
-            {"link add kv0 type veth peer name kvp", "kvp|| kv0||", ""},
+            {"", "kvp|| kv0||", ""}, // made below
             {"link set kvp up", "kvp|U| kv0||", ""},
             {"addr add 10.9.0.1/24 dev kv0", "kvp|U| kv0||10.9.0.1", "kv0||10.9.0.1"},
             {"link set kv0 up", "kvp|UR| kv0|UR|10.9.0.1", "kv0|UR|10.9.0.1"},
@@ -117,8 +118,8 @@ private slots:
             {"addr add fd00::5/64 dev kv0 nodad", "kvp|UR| kv0|UR|10.9.0.1/2001:db8::1",
              "kv0|UR|10.9.0.1"},
             // A point-to-point address: its own end, not the far one.
-            {"addr add 10.9.1.1 peer 10.9.1.2 dev kv0", "kvp|UR| kv0|UR|10.9.0.1/10.9.1.1/2001:db8::1",
-             "kv0|UR|10.9.0.1/10.9.1.1"},
+            {"addr add 10.9.1.1 peer 10.9.1.2 dev kv0",
+             "kvp|UR| kv0|UR|10.9.0.1/10.9.1.1/2001:db8::1", "kv0|UR|10.9.0.1/10.9.1.1"},
             {"link set kvp down", "kvp|| kv0|U|10.9.0.1/10.9.1.1/2001:db8::1",
              "kv0|U|10.9.0.1/10.9.1.1"},
             // Down, its IPv6 addresses go with it.
@@ -131,8 +132,11 @@ private slots:
         QCOMPARE(Shown(system, false), QString());
         QCOMPARE(Ip({"link", "set", "lo", "up"}), 0);
         const QString lo = QStringLiteral("lo|URL|127.0.0.1");
+        if (Ip({"link", "add", "kv0", "type", "veth", "peer", "name", "kvp"}) != 0)
+            QSKIP("no veth in this kernel");
         for (const auto& step : steps) {
-            QCOMPARE(Ip(QString::fromLatin1(step.command).split(' ')), 0);
+            if (*step.command)
+                QCOMPARE(Ip(QString::fromLatin1(step.command).split(' ')), 0);
             const auto after = [&](const char* rest) {
                 return *rest ? lo + ' ' + QString::fromLatin1(rest) : lo;
             };

@@ -24,7 +24,9 @@ QByteArray Raw(const rtattr* attribute) {
 
 // Sends one dump request and hands each message of the answer to `take`; false when the
 // socket fails, the kernel refuses, or the list changed while it was read.
-template <typename Take> bool Dump(int fd, int type, std::vector<char>& buffer, Take take) {
+// Messages of another sequence (what is left of an earlier dump cut short) are passed over.
+template <typename Take>
+bool Dump(int fd, int type, quint32 sequence, std::vector<char>& buffer, Take take) {
     struct {
         nlmsghdr header;
         ifinfomsg body; // an address dump reads its ifaddrmsg from the first bytes
@@ -33,7 +35,7 @@ template <typename Take> bool Dump(int fd, int type, std::vector<char>& buffer, 
         NLMSG_LENGTH(type == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
     request.header.nlmsg_type = quint16(type);
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = quint32(type);
+    request.header.nlmsg_seq = sequence;
     request.body.ifi_family = AF_UNSPEC; // both families
     if (::send(fd, &request, request.header.nlmsg_len, 0) < 0)
         return false;
@@ -106,7 +108,8 @@ bool InterfaceTable::ReadWhole() {
         const auto apply = [this](const nlmsghdr* h) {
             Apply(h);
         };
-        read = Dump(fd, RTM_GETLINK, buffer_, apply) && Dump(fd, RTM_GETADDR, buffer_, apply);
+        read = Dump(fd, RTM_GETLINK, ++sequence_, buffer_, apply) &&
+               Dump(fd, RTM_GETADDR, ++sequence_, buffer_, apply);
     }
     ::close(fd);
     answers_[0] = answers_[1] = std::nullopt;
@@ -115,6 +118,7 @@ bool InterfaceTable::ReadWhole() {
 }
 
 bool InterfaceTable::Drain() {
+    int rereads = 0; // changes that outrun every reading are left to the older way
     for (;;) {
         sockaddr_nl sender{};
         socklen_t size = sizeof sender;
@@ -129,12 +133,12 @@ bool InterfaceTable::Drain() {
             if (errno != ENOBUFS)
                 return false;
             whole_ = false; // changes were lost: the table is read afresh
-            if (!ReadWhole())
+            if (++rereads > DumpAttempts || !ReadWhole())
                 return false;
             continue;
         }
         if (size_t(got) > buffer_.size()) { // a change cut short: read the table afresh
-            if (!ReadWhole())
+            if (++rereads > DumpAttempts || !ReadWhole())
                 return false;
             continue;
         }

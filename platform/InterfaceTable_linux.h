@@ -43,6 +43,7 @@ private:
     bool whole_ = false; // the table holds every link and address (no change was lost)
     std::map<int, Link> links_;
     std::vector<char> buffer_;                      // what one receive takes
+    quint32 sequence_ = 0;                          // of the last dump request
     std::optional<QList<NetInterface>> answers_[2]; // built once per change: IPv4 only, all
 };
 

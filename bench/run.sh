@@ -3,7 +3,9 @@
 # name parts to run alone (idle hidden syncs offline startup append grid totals spend preview
 # pdf poll link);
 # KELVORA_BENCH_ROUNDS sets the rounds of each (3). Other builds on the machine move the
-# figures: the load is printed first.
+# figures: the load is printed first, instructions (with valgrind) stand beside the times
+# that the load moves most, a part during which the font cache was rewritten is flagged and
+# run again, and the last line is the verdict.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/deps.sh" --bench

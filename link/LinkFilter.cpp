@@ -12,6 +12,18 @@ bool MeteredLink(const QString& name, MeteredFlags& metered) {
     const std::optional<Metered> flag = metered.FlagOf(name);
     return flag && CountsAsMetered(*flag);
 }
+
+// An IPv6 address of the Internet, by its text: not unique local (fc00::/7, which a home
+// router hands out whether or not there is a link beyond it), link-local, site-local,
+// multicast, nor one that starts with "::" (loopback, unspecified, IPv4 within).
+bool InternetIpv6(const QString& text) {
+    bool ok = false;
+    const uint group = text.section(QLatin1Char(':'), 0, 0).toUInt(&ok, 16);
+    if (!ok || group > 0xffff)
+        return false;
+    return (group & 0xfe00) != 0xfc00 && (group & 0xffc0) != 0xfe80 && (group & 0xffc0) != 0xfec0 &&
+           (group & 0xff00) != 0xff00;
+}
 } // namespace
 
 bool Counts(const NetInterface& link, const LinkChoice& choice, MeteredFlags& metered) {
@@ -33,13 +45,16 @@ QStringList CountedAddresses(const QList<NetInterface>& interfaces, const LinkCh
                              MeteredFlags& metered) {
     QStringList addresses;
     for (const NetInterface& link : interfaces) {
-        if (link.ipv4.isEmpty() && (choice.mode() == LinkMode::All || link.ipv6.isEmpty()))
+        QStringList ipv6; // a link with only IPv6 is a connection too, except by default
+        if (choice.mode() != LinkMode::All)
+            for (const QString& address : link.ipv6)
+                if (InternetIpv6(address))
+                    ipv6 << address;
+        if (link.ipv4.isEmpty() && ipv6.isEmpty())
             continue; // nothing to count: spare the network manager the question
         if (!Counts(link, choice, metered))
             continue;
-        addresses << link.ipv4;
-        if (choice.mode() != LinkMode::All)
-            addresses << link.ipv6; // a link with only IPv6 is a connection too
+        addresses << link.ipv4 << ipv6;
     }
     return addresses;
 }

@@ -15,6 +15,7 @@ extern const QStringList UsualPaidLinks;
 bool Counts(const NetInterface& link, const LinkChoice& choice, MeteredFlags& metered);
 
 // The counted addresses, interface by interface in the kernel's order: IPv4 first, then,
-// except in the default mode, global IPv6. Empty when none counts.
+// except in the default mode, global IPv6 (a unique local address, fc00::/7, is none, from
+// whatever source it comes). Empty when none counts.
 QStringList CountedAddresses(const QList<NetInterface>& interfaces, const LinkChoice& choice,
                              MeteredFlags& metered);

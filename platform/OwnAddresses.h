@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class AddressSource {
@@ -23,6 +24,11 @@ struct NetInterface {
     bool loopback = false;
     QStringList ipv4; // dotted texts, in the kernel's order
     QStringList ipv6; // global addresses only (no link-local, no loopback)
+    int index = 0;    // the system's number for it; 0 when unknown
+    // Bytes received and sent since the interface came to be, as of the system's last word
+    // about the link (its state or flags changing, or a whole reading); 0 when unknown.
+    quint64 rxBytes = 0;
+    quint64 txBytes = 0;
     bool operator==(const NetInterface&) const = default;
 };
 
@@ -35,9 +41,19 @@ public:
     virtual std::optional<QList<NetInterface>> Interfaces(bool withIpv6) = 0;
 };
 
+class InterfaceTable;
+
+// On Linux, kept in memory and followed through the kernel's change messages, so that a
+// lookup with nothing changed asks the system once; read the older way (a list of addresses
+// and flags) when that cannot be had.
 class SystemInterfaces final : public InterfaceSource {
 public:
+    SystemInterfaces();
+    ~SystemInterfaces() override;
     std::optional<QList<NetInterface>> Interfaces(bool withIpv6) override;
+
+private:
+    std::unique_ptr<InterfaceTable> table_;
 };
 
 // What the kind of an interface is judged by; read from the system for the link dialog only.

@@ -1,5 +1,7 @@
 #include "OwnAddresses.h"
 
+#include "InterfaceTable_linux.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,14 +39,6 @@ void SetFlags(NetInterface& entry, unsigned flags) {
     entry.up = flags & IFF_UP;
     entry.running = flags & IFF_RUNNING;
     entry.loopback = flags & IFF_LOOPBACK;
-}
-
-// An Internet address: not link-local, loopback, site-local or unique local (fc00::/7,
-// which a home router hands out whether or not there is a link beyond it).
-bool GlobalIpv6(const in6_addr& a) {
-    return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) &&
-           !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a) &&
-           !IN6_IS_ADDR_SITELOCAL(&a) && (a.s6_addr[0] & 0xfe) != 0xfc;
 }
 
 // Entries the address list was last read into whole; the list rarely changes its length, so
@@ -140,7 +134,12 @@ QByteArray SysFile(const QString& name, const char* file) {
 }
 } // namespace
 
+SystemInterfaces::SystemInterfaces() : table_(std::make_unique<InterfaceTable>()) {}
+SystemInterfaces::~SystemInterfaces() = default;
+
 std::optional<QList<NetInterface>> SystemInterfaces::Interfaces(bool withIpv6) {
+    if (auto held = table_->Interfaces(withIpv6))
+        return held;
     return withIpv6 ? AllInterfaces() : Ipv4Interfaces();
 }
 

@@ -24,6 +24,10 @@ std::optional<QStringList> SystemAddresses::OwnAddresses() {
     return addresses;
 }
 
+class InterfaceTable {};
+SystemInterfaces::SystemInterfaces() = default;
+SystemInterfaces::~SystemInterfaces() = default;
+
 // The resolver knows no interfaces: its addresses stand as one that is always up, so the
 // default mode answers as the resolver does; choosing interfaces by name needs the Linux build.
 std::optional<QList<NetInterface>> SystemInterfaces::Interfaces(bool) {

@@ -9,8 +9,9 @@ packages=(
   fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
 )
 if [ "${1:-}" = "--bench" ]; then
-  # The floors of the benchmarks: a query model's grid, and the sync calls counted.
-  packages+=(libqt6sql6-sqlite strace iproute2)
+  # The floors of the benchmarks: a query model's grid, the sync calls and the instructions
+  # counted.
+  packages+=(libqt6sql6-sqlite strace iproute2 valgrind)
 fi
 if [ "${1:-}" = "--tests" ]; then
   packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev

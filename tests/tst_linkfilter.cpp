@@ -125,6 +125,18 @@ private slots:
             << "chosen wwan*" << v6only << "2001:db8::77" << true;
         QTest::newRow("metered: a link with only IPv6 counts")
             << "metered" << v6only << "2001:db8::77" << true;
+        QTest::newRow("chosen: a unique local address is no Internet address")
+            << "chosen eth0"
+            << "eth0|UR|fd00::5/fe80::5/fdff::1/fc00::1/fec0::1/::1/ff02::1"
+            << "127.0.0.1" << false;
+        QTest::newRow("metered: a unique local address is no Internet address")
+            << "metered"
+            << "wwan0|UR|fd12:3456::1 eth0|UR|2001:db8::5"
+            << "127.0.0.1" << false;
+        QTest::newRow("chosen: a global address beside a unique local one")
+            << "chosen wwan0"
+            << "wwan0|UR|fd12:3456::1/2001:db8::77/fbff::1"
+            << "2001:db8::77,fbff::1" << true;
         QTest::newRow("chosen: IPv4 before IPv6, interface by interface")
             << "chosen *"
             << "a|UR|2001:db8::1/10.0.0.1 b|UR|10.0.0.2"

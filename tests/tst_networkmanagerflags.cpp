@@ -139,7 +139,8 @@ private slots:
         QTRY_COMPARE(flags_->FlagOf("ppp0"), std::optional(Metered::GuessYes));
         QCOMPARE(Counted(), QStringLiteral("10.64.0.2"));
 
-        // A start in the metered mode while the manager runs: asked at once, not at the poll.
+        // A start in the metered mode while the manager runs with its devices: every device
+        // and its flag read at once, with no change to announce them and before any poll.
         QTemporaryDir dir;
         QFile ini(dir.filePath("kelvora.ini"));
         QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[Link]\nMode=metered\n") > 0);
@@ -149,6 +150,9 @@ private slots:
             QSignalSpy read(&link.NetworkManager(), &NetworkManagerFlags::Changed);
             QTRY_VERIFY(!read.isEmpty());
             QTRY_COMPARE(link.NetworkManager().FlagOf("ppp0"), std::optional(Metered::GuessYes));
+            QTRY_COMPARE(link.NetworkManager().FlagOf("wlan0"), std::optional(Metered::GuessNo));
+            QCOMPARE(link.NetworkManager().FlagOf("ttyUSB2"), std::optional(Metered::GuessYes));
+            QCOMPARE(link.Addresses().OwnAddresses()->join(','), QStringLiteral("10.64.0.2"));
         }
 
         // The Wi-Fi device goes away.

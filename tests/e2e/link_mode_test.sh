@@ -84,6 +84,20 @@ for choice in "chosen ppp*" "chosen ppp0, wwan*" "metered"; do
     || fail "$choice: each record should last about one call"
 done
 
+echo "== chosen wlan0: an address given and taken away while the program runs"
+d=$(folder chosen wlan0)
+in_ns ip addr del 192.168.77.2/24 dev wlan0
+start "$d"; p=$pid
+sleep 2.5; in_ns ip addr add 192.168.77.3/24 dev wlan0
+sleep 3; in_ns ip addr del 192.168.77.3/24 dev wlan0
+sleep 2.5
+stop "$p"
+in_ns ip addr add 192.168.77.2/24 dev wlan0
+rows "$d"
+[ "$(count "$d")" = 1 ] || fail "chosen wlan0: expected one record, while the address was held"
+[ "$(sqlite3 "$d/data.db" "SELECT count(*) FROM session WHERE Itogo BETWEEN '0:00:02' AND '0:00:04'")" = 1 ] \
+  || fail "chosen wlan0: the record should last about as long as the address"
+
 echo "== chosen wlan0: counted while up, not once the cable is out"
 d=$(folder chosen wlan0)
 start "$d"; p=$pid

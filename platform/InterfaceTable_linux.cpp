@@ -1,0 +1,274 @@
+#include "InterfaceTable_linux.h"
+
+#include <arpa/inet.h>
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+// Room for one receive: a dump sends up to a page or 32 KiB at a time, a change one message.
+constexpr size_t ReceiveRoom = 64 * 1024;
+// Asked of the kernel for the changes' socket; it grants what its limit allows.
+constexpr int EventRoom = 1 << 20;
+constexpr int DumpAttempts = 4; // a dump that changes under way is taken again
+
+QByteArray Raw(const rtattr* attribute) {
+    return QByteArray(static_cast<const char*>(RTA_DATA(attribute)), int(RTA_PAYLOAD(attribute)));
+}
+
+// Sends one dump request and hands each message of the answer to `take`; false when the
+// socket fails, the kernel refuses, or the list changed while it was read.
+// Messages of another sequence (what is left of an earlier dump cut short) are passed over.
+template <typename Take>
+bool Dump(int fd, int type, quint32 sequence, std::vector<char>& buffer, Take take) {
+    struct {
+        nlmsghdr header;
+        ifinfomsg body; // an address dump reads its ifaddrmsg from the first bytes
+    } request{};
+    request.header.nlmsg_len =
+        NLMSG_LENGTH(type == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
+    request.header.nlmsg_type = quint16(type);
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = sequence;
+    request.body.ifi_family = AF_UNSPEC; // both families
+    if (::send(fd, &request, request.header.nlmsg_len, 0) < 0)
+        return false;
+    for (;;) {
+        const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || size_t(got) > buffer.size())
+            return false;
+        int left = int(got);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, left);
+             h = NLMSG_NEXT(h, left)) {
+            if (h->nlmsg_seq != request.header.nlmsg_seq)
+                continue;
+            if ((h->nlmsg_flags & NLM_F_DUMP_INTR) || h->nlmsg_type == NLMSG_ERROR)
+                return false;
+            if (h->nlmsg_type == NLMSG_DONE)
+                return true;
+            take(h);
+        }
+    }
+}
+} // namespace
+
+// An Internet address: not link-local, loopback, site-local or unique local (fc00::/7,
+// which a home router hands out whether or not there is a link beyond it).
+bool GlobalIpv6(const in6_addr& a) {
+    return !IN6_IS_ADDR_LINKLOCAL(&a) && !IN6_IS_ADDR_LOOPBACK(&a) &&
+           !IN6_IS_ADDR_UNSPECIFIED(&a) && !IN6_IS_ADDR_MULTICAST(&a) &&
+           !IN6_IS_ADDR_SITELOCAL(&a) && (a.s6_addr[0] & 0xfe) != 0xfc;
+}
+
+InterfaceTable::~InterfaceTable() {
+    Close();
+}
+
+bool InterfaceTable::Open() {
+    events_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
+    if (events_ < 0)
+        return false;
+    ::setsockopt(events_, SOL_SOCKET, SO_RCVBUF, &EventRoom, sizeof EventRoom);
+    sockaddr_nl local{};
+    local.nl_family = AF_NETLINK;
+    local.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR;
+    if (::bind(events_, reinterpret_cast<sockaddr*>(&local), sizeof local) < 0) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void InterfaceTable::Close() {
+    if (events_ >= 0)
+        ::close(events_);
+    events_ = -1;
+    whole_ = false;
+}
+
+// Links first, then their addresses, on a socket of its own: what changes meanwhile is
+// announced on the other and applied after, which leaves the table as the kernel ends up.
+bool InterfaceTable::ReadWhole() {
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (fd < 0)
+        return false;
+    const timeval patience{2, 0}; // the kernel answers at once; never hang a poll on it
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    bool read = false;
+    for (int attempt = 0; attempt < DumpAttempts && !read; ++attempt) {
+        links_.clear();
+        const auto apply = [this](const nlmsghdr* h) {
+            Apply(h);
+        };
+        read = Dump(fd, RTM_GETLINK, ++sequence_, buffer_, apply) &&
+               Dump(fd, RTM_GETADDR, ++sequence_, buffer_, apply);
+    }
+    ::close(fd);
+    answers_[0] = answers_[1] = std::nullopt;
+    whole_ = read;
+    return read;
+}
+
+bool InterfaceTable::Drain() {
+    int rereads = 0; // changes that outrun every reading are left to the older way
+    for (;;) {
+        sockaddr_nl sender{};
+        socklen_t size = sizeof sender;
+        const ssize_t got =
+            ::recvfrom(events_, buffer_.data(), buffer_.size(), MSG_DONTWAIT | MSG_TRUNC,
+                       reinterpret_cast<sockaddr*>(&sender), &size);
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return true; // nothing changed since
+            if (errno == EINTR)
+                continue;
+            if (errno != ENOBUFS)
+                return false;
+            whole_ = false; // changes were lost: the table is read afresh
+            if (++rereads > DumpAttempts || !ReadWhole())
+                return false;
+            continue;
+        }
+        if (size_t(got) > buffer_.size()) { // a change cut short: read the table afresh
+            if (++rereads > DumpAttempts || !ReadWhole())
+                return false;
+            continue;
+        }
+        if (sender.nl_pid != 0)
+            continue; // from another process, not the kernel
+        int left = int(got);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer_.data()); NLMSG_OK(h, left);
+             h = NLMSG_NEXT(h, left))
+            Apply(h);
+    }
+}
+
+void InterfaceTable::Apply(const void* message) {
+    const auto* h = static_cast<const nlmsghdr*>(message);
+    switch (h->nlmsg_type) {
+    case RTM_NEWLINK:
+    case RTM_DELLINK:
+        ApplyLink(h, h->nlmsg_type == RTM_DELLINK);
+        break;
+    case RTM_NEWADDR:
+    case RTM_DELADDR:
+        ApplyAddress(h, h->nlmsg_type == RTM_DELADDR);
+        break;
+    default:
+        return;
+    }
+}
+
+void InterfaceTable::ApplyLink(const void* message, bool gone) {
+    const auto* h = static_cast<const nlmsghdr*>(message);
+    if (h->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return;
+    const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(h));
+    if (info->ifi_family != AF_UNSPEC)
+        return; // a bridge's word about its port, not about the link
+    answers_[0] = answers_[1] = std::nullopt;
+    if (gone) {
+        links_.erase(info->ifi_index);
+        return;
+    }
+    NetInterface& entry = links_[info->ifi_index].entry;
+    entry.index = info->ifi_index;
+    entry.up = info->ifi_flags & IFF_UP;
+    entry.running = info->ifi_flags & IFF_RUNNING;
+    entry.loopback = info->ifi_flags & IFF_LOOPBACK;
+    int left = int(IFLA_PAYLOAD(h));
+    for (const rtattr* a = IFLA_RTA(info); RTA_OK(a, left); a = RTA_NEXT(a, left)) {
+        if (a->rta_type == IFLA_IFNAME) {
+            entry.name = QString::fromLocal8Bit(
+                static_cast<const char*>(RTA_DATA(a)),
+                qsizetype(strnlen(static_cast<const char*>(RTA_DATA(a)), RTA_PAYLOAD(a))));
+        } else if (a->rta_type == IFLA_STATS64 && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats64)) {
+            rtnl_link_stats64 stats; // the attribute is aligned to 4 bytes only
+            std::memcpy(&stats, RTA_DATA(a), sizeof stats);
+            entry.rxBytes = stats.rx_bytes;
+            entry.txBytes = stats.tx_bytes;
+        }
+    }
+}
+
+void InterfaceTable::ApplyAddress(const void* message, bool gone) {
+    const auto* h = static_cast<const nlmsghdr*>(message);
+    if (h->nlmsg_len < NLMSG_LENGTH(sizeof(ifaddrmsg)))
+        return;
+    const auto* info = static_cast<const ifaddrmsg*>(NLMSG_DATA(h));
+    const size_t size = info->ifa_family == AF_INET    ? sizeof(in_addr)
+                        : info->ifa_family == AF_INET6 ? sizeof(in6_addr)
+                                                       : 0;
+    if (size == 0)
+        return;
+    // The own end: IFA_LOCAL where there is one (a point-to-point link's IFA_ADDRESS is the
+    // far end), IFA_ADDRESS otherwise.
+    QByteArray address, local;
+    int left = int(IFA_PAYLOAD(h));
+    for (const rtattr* a = IFA_RTA(info); RTA_OK(a, left); a = RTA_NEXT(a, left))
+        if ((a->rta_type == IFA_ADDRESS || a->rta_type == IFA_LOCAL) && RTA_PAYLOAD(a) == size)
+            (a->rta_type == IFA_LOCAL ? local : address) = Raw(a);
+    const QByteArray raw = local.isEmpty() ? address : local;
+    if (raw.isEmpty())
+        return;
+    if (info->ifa_family == AF_INET6 &&
+        !GlobalIpv6(*reinterpret_cast<const in6_addr*>(raw.constData())))
+        return;
+    const auto link = links_.find(int(info->ifa_index));
+    if (gone && link == links_.end())
+        return;
+    Link& held = gone ? link->second : links_[int(info->ifa_index)];
+    held.entry.index = int(info->ifa_index);
+    const bool four = info->ifa_family == AF_INET;
+    QList<QByteArray>& raws = four ? held.ipv4 : held.ipv6;
+    QStringList& texts = four ? held.entry.ipv4 : held.entry.ipv6;
+    const qsizetype at = raws.indexOf(raw);
+    if (gone == (at < 0))
+        return; // a known address again, or one never held goes
+    answers_[0] = answers_[1] = std::nullopt;
+    if (gone) {
+        raws.removeAt(at);
+        texts.removeAt(at);
+        return;
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    if (!inet_ntop(info->ifa_family, raw.constData(), text, sizeof text))
+        return;
+    raws << raw;
+    texts << QString::fromLatin1(text);
+}
+
+std::optional<QList<NetInterface>> InterfaceTable::Interfaces(bool withIpv6) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (events_ < 0 && !Open())
+        return std::nullopt;
+    buffer_.resize(ReceiveRoom); // once: a vector's storage is aligned for the messages
+    if ((!whole_ && !ReadWhole()) || !Drain()) {
+        Close(); // opened afresh at the next lookup
+        return std::nullopt;
+    }
+    std::optional<QList<NetInterface>>& answer = answers_[withIpv6];
+    if (answer)
+        return answer; // shared, not copied
+    answer.emplace();
+    for (const auto& [index, link] : links_) {
+        if (link.entry.name.isEmpty())
+            continue; // an address announced before its link
+        if (withIpv6) {
+            answer->append(link.entry);
+        } else if (!link.entry.ipv4.isEmpty()) {
+            NetInterface cheap = link.entry;
+            cheap.ipv6.clear();
+            answer->append(cheap);
+        }
+    }
+    return answer;
+}

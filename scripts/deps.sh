@@ -14,7 +14,7 @@ if [ "${1:-}" = "--bench" ]; then
   packages+=(libqt6sql6-sqlite strace iproute2 valgrind)
 fi
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev
+  packages+=(xvfb xauth poppler-utils faketime iproute2 clang libclang-rt-14-dev clang-format
              python3-dbusmock dbus-daemon
              desktop-file-utils appstream file openbox trayer xdotool x11-utils lintian)
 fi

@@ -1,5 +1,5 @@
 #include "GuiFakes.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "report/PdfLoader.h"
 #include "report/PreviewWindow.h"
 #include "report/ReportDialog.h"

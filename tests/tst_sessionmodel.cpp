@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "storage/SessionModel.h"
 
 #include <QAbstractItemModelTester>

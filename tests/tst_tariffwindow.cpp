@@ -11,6 +11,7 @@
 #include "tariffs/TariffWindow.h"
 #include "tariffs/TimeMaskEdit.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -36,6 +37,9 @@ struct Windows {
     FakeDialogs dialogs;
     TariffWindow window{dialogs};
     NewTariffDialog dialog{dialogs, &window};
+    // Every change the grid's model announces is checked against the model's contract.
+    QAbstractItemModelTester modelCheck{window.Model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest};
 
     Windows() {
         window.SetNewTariffDialog(&dialog);

@@ -148,7 +148,7 @@ void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress
                                ReportLayout::PaintPage(
                                    painter, sheet,
                                    ReportLayout::PageAt(report.Records(), page), records,
-                                   report.Summary());
+                                   report.Summary(), report.Measures());
                            });
     }
     output.Commit();

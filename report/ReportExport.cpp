@@ -146,9 +146,8 @@ void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress
                                if (page > 0)
                                    writer.newPage();
                                ReportLayout::PaintPage(
-                                   painter, sheet,
-                                   ReportLayout::PageAt(report.Records(), page), records,
-                                   report.Summary(), report.Measures());
+                                   painter, sheet, ReportLayout::PageAt(report.Records(), page),
+                                   records, report.Summary(), report.Measures());
                            });
     }
     output.Commit();

@@ -16,9 +16,7 @@ class FakeClock final : public Clock {
 public:
     LocalMoment Now() const override { return now; }
     qint64 MonotonicMsecs() const override { return monotonic; }
-    void Set(QDate date, int h, int m, int s, int ms = 0) {
-        now = {date, Ms(h, m, s, ms)};
-    }
+    void Set(QDate date, int h, int m, int s, int ms = 0) { now = {date, Ms(h, m, s, ms)}; }
     // Time passes: both clocks move.
     void Advance(int msecs) {
         monotonic += msecs;

@@ -3,6 +3,7 @@
 #include "PdfLoader.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
+#include "ReportPrint.h"
 #include "ProgressWindow.h"
 #include "platform/FileKind.h"
 #include "storage/Failure.h"

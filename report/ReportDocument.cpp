@@ -35,7 +35,7 @@ void ReportDocument::Paint(QPainter& painter, qint64 page, const QRectF& target)
     if (page < 0 || page >= pages_)
         return;
     ReportLayout::PaintPage(painter, target, ReportLayout::PageAt(records_, page), RecordsOf(page),
-                            summary_);
+                            summary_, measures_);
 }
 
 void ReportDocument::ForEachPage(

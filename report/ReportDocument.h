@@ -18,6 +18,7 @@ public:
     qint64 PageCount() const override { return pages_; }
     void Paint(QPainter& painter, qint64 page, const QRectF& target) override;
     const ReportLayout::Summary& Summary() const { return summary_; }
+    ReportLayout::TextMeasures& Measures() { return measures_; }
 
     // The records of pages first..last in order, read through once (for printing and saving).
     void ForEachPage(qint64 first, qint64 last,
@@ -36,4 +37,5 @@ private:
     qint64 pages_;
     std::map<qint64, std::vector<SessionRecord>> cache_; // a few pages, for paging to and fro
     std::list<qint64> recent_;
+    ReportLayout::TextMeasures measures_; // for as long as the report is open
 };

@@ -4,9 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class QPrinter;
 class ExportProgress;
-class PageSource;
 class ReportDocument;
 
 namespace ReportExport {
@@ -45,9 +43,5 @@ inline void WriteCsv(const ReportDocument& report, const QString& path,
                      ExportProgress* progress = nullptr) {
     WriteCsv(report, ReportTarget{path, {}, {}}, progress);
 }
-
-// Prints the pages the printer's range asks for (all when it asks for none); a stop asked
-// for by `progress` aborts the print job.
-void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress = nullptr);
 
 } // namespace ReportExport

@@ -49,6 +49,13 @@ QFont ReportFont() {
     return font;
 }
 
+TextMeasures::InFont& TextMeasures::In(const QFont& font, const QPaintDevice* device) {
+    QString key = font.key();
+    if (device)
+        key += QStringLiteral("@%1/%2").arg(device->devType()).arg(device->logicalDpiY());
+    return byFont_[key];
+}
+
 namespace {
 
 struct Column {
@@ -85,7 +92,8 @@ bool MayOverflow(const QString& s) {
 } // namespace
 
 void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
-               const std::vector<SessionRecord>& records, const Summary& summary) {
+               const std::vector<SessionRecord>& records, const Summary& summary,
+               TextMeasures& measures) {
     const double unit = target.width() / PageWidth; // device units per tenth of a mm
     auto x = [&](int tenths) { return target.left() + (Margin + tenths) * unit; };
     auto y = [&](int tenths) { return target.top() + (Margin + tenths) * unit; };
@@ -102,10 +110,19 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
     // is cut at its edge, which our texts hardly ever reach; the others are as wide as
     // their text.
     const QFontMetricsF metrics(font, painter.device());
-    const double ascent = metrics.ascent();
+    TextMeasures::InFont& measured = measures.In(font, painter.device());
+    if (!measured.ascent)
+        measured.ascent = metrics.ascent();
+    const double ascent = *measured.ascent;
+    auto widthOf = [&](const QString& s) {
+        auto known = measured.widths.constFind(s);
+        if (known == measured.widths.cend())
+            known = measured.widths.insert(s, metrics.horizontalAdvance(s));
+        return *known;
+    };
     auto text = [&](int left, int width, int top, const QString& s) {
         const QPointF at(x(left), y(top) + ascent);
-        if (width && MayOverflow(s) && metrics.horizontalAdvance(s) > width * unit) {
+        if (width && MayOverflow(s) && widthOf(s) > width * unit) {
             painter.save();
             painter.setClipRect(QRectF(x(left), y(top), width * unit, textHeight),
                                 Qt::IntersectClip);

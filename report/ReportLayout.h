@@ -6,10 +6,13 @@
 #include "storage/SessionRecord.h"
 
 #include <QFont>
+#include <QHash>
 #include <QRectF>
 #include <QString>
+#include <optional>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 
 namespace ReportLayout {
@@ -45,9 +48,26 @@ struct Summary {
 // The report's face: Arial 8 pt, or the metric-compatible face this system has.
 QFont ReportFont();
 
+// What a report has measured of its font, in each size and resolution once: the ascent, and
+// the width of each text measured. Each measurement looks up the font's face afresh, and
+// measuring a text shapes it, which cost about as much as painting it.
+class TextMeasures {
+public:
+    struct InFont {
+        std::optional<double> ascent;
+        QHash<QString, double> widths;
+    };
+    // Those of `font` on a device of the kind and resolution of `device`.
+    InFont& In(const QFont& font, const QPaintDevice* device);
+
+private:
+    QHash<QString, InFont> byFont_;
+};
+
 // Paints one page into `target` (the whole sheet, in device units of the painter), with the
-// records of that page in order.
+// records of that page in order; the font is measured through `measures`.
 void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
-               const std::vector<SessionRecord>& records, const Summary& summary);
+               const std::vector<SessionRecord>& records, const Summary& summary,
+               TextMeasures& measures);
 
 } // namespace ReportLayout

@@ -14,7 +14,7 @@ const QString Empty = QStringLiteral("  :  :  ");
 
 TimeMaskEdit::TimeMaskEdit(QWidget* parent) : QLineEdit(parent), places_(Empty) {
     setMaxLength(8);
-    Show();
+    ShowPlacesAndCursor();
 }
 
 void TimeMaskEdit::SetMaskText(const QString& text) {
@@ -25,7 +25,7 @@ void TimeMaskEdit::SetMaskText(const QString& text) {
     changed_ = false;
     held_ = false;
     cursor_ = 0;
-    Show();
+    ShowPlacesAndCursor();
 }
 
 void TimeMaskEdit::Clear() { SetMaskText(Empty); }
@@ -37,7 +37,7 @@ bool TimeMaskEdit::Complete() const {
     return true;
 }
 
-void TimeMaskEdit::Show() {
+void TimeMaskEdit::ShowPlacesAndCursor() {
     QString shown = places_;
     if (hasFocus())
         for (int i = 0; i < 8; ++i)
@@ -74,13 +74,13 @@ void TimeMaskEdit::Type(QChar c) {
             // A colon typed inside a part moves on to the next part.
             cursor_ = cursor_ < 3 ? 3 : 6;
         } // right after a colon it is the colon already there
-        Show();
+        ShowPlacesAndCursor();
         return;
     }
     places_[cursor_] = c;
     changed_ = true;
     cursor_ = NextEditable(cursor_);
-    Show();
+    ShowPlacesAndCursor();
 }
 
 void TimeMaskEdit::keyPressEvent(QKeyEvent* event) {
@@ -92,7 +92,7 @@ void TimeMaskEdit::keyPressEvent(QKeyEvent* event) {
             changed_ = false;
             held_ = false;
             cursor_ = 0;
-            Show();
+            ShowPlacesAndCursor();
             return;
         }
         return QLineEdit::keyPressEvent(event);
@@ -102,13 +102,13 @@ void TimeMaskEdit::keyPressEvent(QKeyEvent* event) {
             places_[cursor_] = QLatin1Char(' ');
             changed_ = true;
         }
-        return Show();
+        return ShowPlacesAndCursor();
     case Qt::Key_Delete:
         if (cursor_ < 8 && Editable(cursor_)) {
             places_[cursor_] = QLatin1Char(' ');
             changed_ = true;
         }
-        return Show();
+        return ShowPlacesAndCursor();
     case Qt::Key_Left:
     case Qt::Key_Right:
     case Qt::Key_Home:
@@ -149,7 +149,7 @@ void TimeMaskEdit::focusInEvent(QFocusEvent* event) {
         changed_ = false;
     }
     cursor_ = 0;
-    Show();
+    ShowPlacesAndCursor();
 }
 
 void TimeMaskEdit::focusOutEvent(QFocusEvent* event) {
@@ -172,5 +172,5 @@ void TimeMaskEdit::focusOutEvent(QFocusEvent* event) {
     } else if (userMovedOn && !refusing_) {
         held_ = false; // let go complete or untouched
     }
-    Show();
+    ShowPlacesAndCursor();
 }

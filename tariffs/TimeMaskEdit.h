@@ -35,7 +35,9 @@ protected:
 private:
     static bool Editable(int place) { return place != 2 && place != 5; }
     void Type(QChar c);
-    void Show();
+    // Writes the places into the line, "_" in an empty one while it has the focus, and puts
+    // the cursor back at its place.
+    void ShowPlacesAndCursor();
     int NextEditable(int place) const;
     int PriorEditable(int place) const;
 

@@ -2,6 +2,7 @@
 // Hand-driven stand-ins for the clock, the timers, the address list, the rate, the record
 // store and the window, so the tracker runs without sleeping and without a network.
 
+#include "TimeOfDay.h"
 #include "accounting/Clock.h"
 #include "accounting/SessionTracker.h"
 #include "accounting/Timer.h"
@@ -15,9 +16,7 @@ class FakeClock final : public Clock {
 public:
     LocalMoment Now() const override { return now; }
     qint64 MonotonicMsecs() const override { return monotonic; }
-    void Set(QDate date, int h, int m, int s, int ms = 0) {
-        now = {date, ((h * 60 + m) * 60 + s) * 1000 + ms};
-    }
+    void Set(QDate date, int h, int m, int s, int ms = 0) { now = {date, Ms(h, m, s, ms)}; }
     // Time passes: both clocks move.
     void Advance(int msecs) {
         monotonic += msecs;

@@ -1,4 +1,5 @@
 #include "Fakes.h"
+#include "TimeOfDay.h"
 #include "accounting/SessionTracker.h"
 #include "accounting/TariffBook.h"
 #include "storage/DateTimeValue.h"
@@ -15,10 +16,6 @@ namespace {
 const QDate Dec7(2026, 12, 7);
 const QStringList Up{QStringLiteral("10.1.2.3")};
 const QStringList Down{QStringLiteral("127.0.0.1")};
-
-int Ms(int h, int m, int s, int ms = 0) {
-    return ((h * 60 + m) * 60 + s) * 1000 + ms;
-}
 
 // "9:00:00-9:10:00@20": a piece of 7 December at its rate.
 Segment Piece(const QString& text) {

@@ -1,5 +1,5 @@
 #include "HeldCalls.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "settings/ProgramSettings.h"
 #include "spend/BudgetAlerts.h"
 #include "spend/DesktopNotifier.h"

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "storage/DayTotals.h"
 #include "storage/SessionTable.h"
 #include "storage/Sqlite.h"

@@ -1,5 +1,5 @@
 #include "GuiFakes.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "link/LinkDialog.h"
 
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "storage/Maintenance.h"
 #include "storage/SessionTable.h"
 #include "storage/TariffTable.h"

@@ -1,6 +1,6 @@
 #include "Fakes.h"
 #include "GuiFakes.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "app/ApplicationTitle.h"
 #include "app/MainWindow.h"
 #include "app/SessionGrid.h"

@@ -1,7 +1,7 @@
 #include "Fakes.h"
 #include "GuiFakes.h"
 #include "LabelsFit.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "app/MainWindow.h"
 #include "app/TrayIcon.h"
 #include "settings/IntegerSpinEdit.h"

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "link/LinkChoice.h"
 #include "settings/ProgramSettings.h"
 

@@ -1,5 +1,5 @@
 #include "GuiFakes.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "report/PdfLoader.h"
 #include "report/PreviewWindow.h"
 #include "report/ReportDialog.h"
@@ -10,6 +10,8 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -249,6 +251,21 @@ private slots:
         ReportDocument report(table, table.CurrentRange(), {"60", "Общ. время работы - 1:0:0"});
         const QString path = dir.filePath("two-pages.pdf");
         ReportExport::WritePdf(report, path);
+        // What the report measured of its font serves only the same size on the same kind of
+        // sheet: at twice the resolution the same point size is twice as many pixels.
+        auto painted = [](ReportDocument& document, int dpi) {
+            QImage sheet(210 * dpi / 96, 297 * dpi / 96, QImage::Format_RGB32);
+            sheet.setDotsPerMeterX(qRound(dpi / 0.0254));
+            sheet.setDotsPerMeterY(qRound(dpi / 0.0254));
+            sheet.fill(Qt::white);
+            QPainter painter(&sheet);
+            document.Paint(painter, 0, sheet.rect());
+            return sheet;
+        };
+        for (int dpi : {96, 192, 96}) {
+            ReportDocument fresh(table, table.CurrentRange(), report.Summary());
+            QCOMPARE(painted(report, dpi), painted(fresh, dpi));
+        }
         const QString text = PdfText(path);
         if (text.isEmpty())
             QSKIP("pdftotext is not installed");
@@ -260,6 +277,32 @@ private slots:
         QVERIFY(pages[1].contains("Итого"));
         QCOMPARE(pages[0].count("07.12.2026"), 46);
         QCOMPARE(pages[1].count("07.12.2026"), 14);
+    }
+
+    // A text wider than its field stops at the field's edge, however often it is painted.
+    void aTextWiderThanItsFieldIsCut() {
+        QTemporaryDir dir;
+        SessionTable table(dir.path());
+        table.Append({Dec7, QString(30, '1'), "b", "0:01:00", "1", "1"});
+        ReportDocument report(table, table.CurrentRange(), {"1", "Общ. время работы - 0:1:0"});
+        QImage sheet(420, 594, QImage::Format_RGB32); // 0.2 pixels to a tenth of a millimetre
+        for (int time = 0; time < 2; ++time) {
+            sheet.fill(Qt::white);
+            QPainter painter(&sheet);
+            report.Paint(painter, 0, sheet.rect());
+            painter.end();
+            // The start time's field is 10 + 25.9 to 10 + 44.7 mm from the left, the end
+            // time's begins at 10 + 51.6 mm; the first line's band is 16.1 to 21.9 mm down.
+            auto inked = [&](int from, int to) {
+                int dots = 0;
+                for (int x = from; x < to; ++x)
+                    for (int y = 33; y < 43; ++y)
+                        dots += sheet.pixel(x, y) != qRgb(255, 255, 255);
+                return dots;
+            };
+            QVERIFY(inked(73, 109) > 0);
+            QCOMPARE(inked(111, 122), 0);
+        }
     }
 
     void savingFromThePreview_data() {

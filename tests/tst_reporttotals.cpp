@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "report/ReportLayout.h"
 #include "report/ReportTotals.h"
 #include "storage/Failure.h"

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "storage/SessionModel.h"
 
 #include <QAbstractItemModelTester>
@@ -58,6 +58,8 @@ private slots:
         SessionTable table(dir.path());
         table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"});
         SessionModel model(table);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QStringList titles;
         for (int c = 0; c < model.columnCount(); ++c)
             titles << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();

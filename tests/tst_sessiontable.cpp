@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "storage/Checkpoint.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"

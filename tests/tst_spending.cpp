@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "settings/ProgramSettings.h"
 #include "spend/BudgetAlerts.h"
 #include "spend/BarChart.h"

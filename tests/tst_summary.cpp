@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "app/CommandLine.h"
 #include "storage/SessionTable.h"
 

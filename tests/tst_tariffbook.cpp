@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "TestFiles.h"
+#include "TimeOfDay.h"
 #include "accounting/TariffBook.h"
 #include "storage/DateTimeValue.h"
 #include "storage/Failure.h"
@@ -10,7 +11,6 @@
 #include <limits>
 
 namespace {
-int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
 double Days(int h, int m, int s, int ms = 0) { return DateTimeValue::FromMsecs(Ms(h, m, s, ms)); }
 TariffRow Period(std::optional<int> from, std::optional<int> to, std::optional<double> cost) {
     return {0, {from, to, cost}};

@@ -1,11 +1,8 @@
+#include "TimeOfDay.h"
 #include "storage/Failure.h"
 #include "tariffs/TariffInputCheck.h"
 
 #include <QtTest>
-
-namespace {
-int Ms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 1000; }
-}
 
 class TestTariffInputCheck : public QObject {
     Q_OBJECT

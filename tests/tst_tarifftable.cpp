@@ -1,4 +1,5 @@
-#include "TempDir.h"
+#include "TestFiles.h"
+#include "TimeOfDay.h"
 #include "storage/Failure.h"
 #include "Fakes.h"
 #include "accounting/TariffBook.h"
@@ -8,10 +9,6 @@
 #include <cmath>
 
 Q_DECLARE_METATYPE(Billing)
-
-namespace {
-int Ms(int h, int m, int s, int ms = 0) { return ((h * 60 + m) * 60 + s) * 1000 + ms; }
-}
 
 class TestTariffTable : public QObject {
     Q_OBJECT

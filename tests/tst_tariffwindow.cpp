@@ -1,6 +1,7 @@
 #include "GuiFakes.h"
 #include "LabelsFit.h"
-#include "TempDir.h"
+#include "TestFiles.h"
+#include "TimeOfDay.h"
 #include "accounting/TariffBook.h"
 #include "tariffs/BillingDialog.h"
 #include "tariffs/DaysToggles.h"
@@ -10,6 +11,7 @@
 #include "tariffs/TariffWindow.h"
 #include "tariffs/TimeMaskEdit.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -22,8 +24,6 @@
 #include <QtTest>
 
 namespace {
-int Ms(int h, int m, int s) { return ((h * 60 + m) * 60 + s) * 1000; }
-
 // The text of the cell's editor, or nothing while no editor is open.
 std::optional<QString> EditorText(QTableView* grid, const QModelIndex& cell) {
     auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(cell));
@@ -37,6 +37,9 @@ struct Windows {
     FakeDialogs dialogs;
     TariffWindow window{dialogs};
     NewTariffDialog dialog{dialogs, &window};
+    // Every change the grid's model announces is checked against the model's contract.
+    QAbstractItemModelTester modelCheck{window.Model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest};
 
     Windows() {
         window.SetNewTariffDialog(&dialog);

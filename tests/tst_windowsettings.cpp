@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "settings/WindowSettings.h"
 #include "storage/Failure.h"
 

@@ -1,48 +1,48 @@
 #include "MainWindow.h"
 
-#include "ui/Artwork.h"
-#include "ui/Contrast.h"
-#include "ui/Navigator.h"
 #include "Autostart.h"
 #include "SessionGrid.h"
 #include "SpendWatch.h"
 #include "TrayIcon.h"
-#include "ui/UiFonts.h"
 #include "about/AboutBox.h"
 #include "report/ReportDialog.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
-#include "tariffs/TariffWindow.h"
 #include "spend/BudgetDialog.h"
 #include "spend/StatisticsWindow.h"
 #include "storage/Failure.h"
-#include "storage/Maintenance.h"
+#include "storage/MaintenanceSchedule.h"
 #include "storage/SessionModel.h"
+#include "tariffs/TariffWindow.h"
+#include "ui/Artwork.h"
+#include "ui/Contrast.h"
+#include "ui/Navigator.h"
+#include "ui/UiFonts.h"
 
 #include <QApplication>
-#include <QScreen>
-#include <QStandardPaths>
-#include <QWindow>
 #include <QCloseEvent>
 #include <QDir>
-#include <QPointer>
-#include <QThreadPool>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 const QColor MainWindow::Background(166, 202, 240);
 
-MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
-                       QWidget* parent)
+MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), settings_(std::move(settings)),
-      errors_(this, state.title), status_(new StatusLine(this)),
-      lastFont_{UiFonts::Font(UiFonts::SansFamilies(), 11),
-                QApplication::palette().color(QPalette::WindowText)} {
+      errors_(this, state.Title()),
+      status_(new StatusLine(this)), lastFont_{
+                                         UiFonts::Font(UiFonts::SansFamilies(), 11),
+                                         QApplication::palette().color(QPalette::WindowText)} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zuzevize"));
     setWindowIcon(Artwork::ApplicationIcon());
@@ -60,20 +60,21 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     tray_ = new TrayIcon(this, trayMenu_);
     BuildSpending();
     BuildMenus();
+    connect(&state_, &AppState::StartMinimisedRead, this, [this](bool on) {
+        startMinimised_->setChecked(on);
+        if (on)
+            tray_->HideToTray();
+    });
+    connect(&state_, &AppState::PollIntervalRead, this, [this](int seconds) {
+        if (windows_.poll.Made())
+            PollDialog()->Field()->SetValue(seconds);
+    });
     SetUp();
 }
 
 void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
-    // At every record stored or deleted; at a poll that only keeps the open connection, from
-    // the stored totals read last; and once a minute whatever happens, so that the period's
-    // figures show off line too and a new period is seen.
-    state_.written = [this] { spend_->Look(); };
-    state_.kept = [this] { spend_->LookAgain(); };
-    auto* minute = new QTimer(this);
-    connect(minute, &QTimer::timeout, spend_, &SpendWatch::Look);
-    minute->start(60'000);
-    QTimer::singleShot(0, spend_, &SpendWatch::Look);
+    QTimer::singleShot(0, spend_, &SpendWatch::RereadAndUpdate);
 }
 
 // The statistics window and the budget dialog are made when first asked for: nothing at
@@ -83,17 +84,12 @@ StatisticsWindow* MainWindow::Statistics() {
         return statistics_;
     statistics_ = new StatisticsWindow(
         [this](const QDate& from, const QDate& to) {
-            if (!state_.sessions)
+            if (!state_.Sessions())
                 throw Failure(QStringLiteral("Файл data.db не открыт."));
-            return state_.sessions->DayTotalsIn(from, to);
+            return state_.Sessions()->DayTotalsIn(from, to);
         },
         [this]() -> std::pair<qint64, double> {
-            const LocalMoment now = state_.clock.Now();
-            if (!state_.tracker || !state_.tracker->SegmentOpen())
-                return {0, 0};
-            const auto open =
-                OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),
-                          state_.tracker->CurrentRate(), now.date, now.msecs);
+            const auto open = state_.OpenSegmentAt(state_.TheClock().Now());
             return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
         },
         this);
@@ -116,7 +112,7 @@ BudgetDialog* MainWindow::BudgetWindow() {
 }
 
 void MainWindow::ShowStatistics() {
-    Statistics()->ShowPeriod(spend_->CurrentBudget(), state_.clock.Now().date);
+    Statistics()->ShowPeriod(spend_->CurrentBudget(), state_.TheClock().Now().date);
     Statistics()->exec();
 }
 
@@ -150,16 +146,16 @@ void MainWindow::SetUp() {
         state_.OpenSessionTable();
         BuildGrid();
         LookAfterFiles();
-        connect(state_.sessions.get(), &SessionTable::Removed, spend_, &SpendWatch::Look);
+        connect(state_.Sessions(), &SessionTable::Removed, spend_, &SpendWatch::RereadAndUpdate);
     } catch (const Failure& failure) {
         // The program goes on: connections are timed and kept, and stored once data.db
         // can be opened again; the grid comes then.
         ShowError(failure.message());
         setCentralWidget(new QWidget(this));
-        state_.sessionsOpened = [this] {
+        connect(&state_, &AppState::SessionsOpened, this, [this] {
             BuildGrid();
             LookAfterFiles();
-        };
+        });
     }
     state_.StartTracker(*this);
     if (countStart_ == 0) {
@@ -178,52 +174,12 @@ void MainWindow::SetUp() {
 
 void MainWindow::LookAfterFiles() {
     // SQLite's quick check and the daily copies read the whole files: off the user's way,
-    // on a worker thread with connections of their own.
-    const QString dir = state_.dataDirectory;
-    const QString path = state_.sessions->FilePath();
-    QPointer<MainWindow> window(this);
-    const auto tell = [window](const QString& message) {
-        QMetaObject::invokeMethod(
-            qApp, [window, message] {
-                if (window)
-                    window->ShowError(message);
-            },
-            Qt::QueuedConnection);
-    };
-    const auto backUp = [this, dir, tell] {
-        const QDate today = state_.clock.Now().date;
-        QThreadPool::globalInstance()->start([dir, today, tell] {
-            if (const auto trouble = BackUpDaily(dir, today))
-                tell(*trouble);
-        });
-    };
-    const auto checkAndCopy = [path, tell, backUp, window] {
-        const QString check = QuickCheck(path);
-        if (check != QStringLiteral("ok")) {
-            tell(QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
-                                "файла; чтобы восстановить его из папки backup, сначала "
-                                "закройте программу.")
-                     .arg(QDir::toNativeSeparators(path), check));
-            return;
-        }
-        // Only a sound file is copied: once now, again when the tariff file has been made
-        // on a first run, and then whenever a new day has no copy yet.
-        QMetaObject::invokeMethod(
-            qApp, [window, backUp] {
-                if (!window)
-                    return;
-                backUp();
-                QTimer::singleShot(BackupRetryMsecs, window, backUp);
-                auto* daily = new QTimer(window);
-                connect(daily, &QTimer::timeout, window, backUp);
-                daily->start(BackupCheckMsecs);
-            },
-            Qt::QueuedConnection);
-    };
-    // Begun once the window is up: the check reads the whole file, which the first paint
-    // does not need.
-    QTimer::singleShot(QuickCheckDelayMsecs, this,
-                       [checkAndCopy] { QThreadPool::globalInstance()->start(checkAndCopy); });
+    // on a worker thread with connections of their own, and not at every start.
+    auto* schedule = new MaintenanceSchedule(
+        state_.DataDirectory(), state_.Sessions()->FilePath(),
+        [this] { return state_.TheClock().Now().date; }, state_.LastRunLeftDataOpen(), this);
+    connect(schedule, &MaintenanceSchedule::Trouble, this, &MainWindow::ShowError);
+    schedule->Start();
 }
 
 QWidget* MainWindow::BuildToolBar() {
@@ -271,7 +227,7 @@ void MainWindow::BuildGrid() {
     if (grid_)
         return;
     BuildToolBar();
-    model_ = new SessionModel(*state_.sessions, this);
+    model_ = new SessionModel(*state_.Sessions(), this);
     grid_ = new SessionGrid(model_, this);
     grid_->setObjectName(QStringLiteral("DBGrid1"));
     grid_->setAccessibleName(QStringLiteral("Записи о подключениях"));
@@ -314,14 +270,14 @@ void MainWindow::OnCurrentRowChanged(int row) {
     if (row >= 0) {
         const qint64 id = model_->IdAt(row);
         if (id >= 0)
-            state_.sessions->MoveTo(id);
+            state_.Sessions()->MoveTo(id);
     }
     model_->SetCurrentRow(row);
     navigator_->SetPosition(row, model_->TotalRows());
 }
 
 void MainWindow::FollowTableCursor() {
-    const auto id = state_.sessions->CurrentId();
+    const auto id = state_.Sessions()->CurrentId();
     MoveToRow(id ? model_->RowOf(*id) : 0);
 }
 
@@ -371,22 +327,10 @@ void MainWindow::ShowAbout() {
 void MainWindow::SetWindows(const Windows& windows) {
     windows_ = windows;
     if (windows_.passwordEntry)
-        gate_ = std::make_unique<AccessGate>(
-            state_.passwords, [this]() -> PasswordEntryDialog& { return *windows_.passwordEntry; });
-    state_.options.SetHooks({
-        [this] { return startMinimised_->isChecked(); },
-        [this](bool on) { startMinimised_->setChecked(on); },
-        [this] { tray_->HideToTray(); },
-        [this] { return windows_.poll ? windows_.poll->Field()->Value() : 0; },
-        [this](int seconds) {
-            if (windows_.poll)
-                windows_.poll->Field()->SetValue(seconds);
-        },
-        [this](int seconds) {
-            if (state_.tracker)
-                state_.tracker->ApplyPollInterval(seconds);
-        },
-    });
+        gate_ =
+            std::make_unique<AccessGate>(state_.ThePasswords(), [this]() -> PasswordEntryDialog& {
+                return *windows_.passwordEntry;
+            });
 }
 
 void MainWindow::Guarded(const std::function<void()>& command) {
@@ -394,20 +338,20 @@ void MainWindow::Guarded(const std::function<void()>& command) {
         return command();
     if (gate_->Ask())
         command();
-    else if (!state_.passwords.entered.isEmpty())
+    else if (!state_.ThePasswords().entered.isEmpty())
         dialogs_.Message(this, QStringLiteral("Нет прав доступа"));
 }
 
 void MainWindow::ShowTariffs() {
     Guarded([this] {
         if (windows_.tariffs)
-            windows_.tariffs->Open(state_.tariffs.get());
+            windows_.tariffs->Open(state_.Tariffs());
     });
 }
 
 void MainWindow::ToggleStartMinimised() {
     try {
-        state_.options.SaveOptions();
+        state_.SetStartMinimised(startMinimised_->isChecked());
     } catch (const Failure& failure) {
         startMinimised_->setChecked(!startMinimised_->isChecked()); // as the file still says
         ShowError(failure.message());
@@ -416,7 +360,7 @@ void MainWindow::ToggleStartMinimised() {
 
 Autostart MainWindow::LoginStart() const {
     return Autostart(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                     QCoreApplication::applicationFilePath(), state_.dataDirectory);
+                     QCoreApplication::applicationFilePath(), state_.DataDirectory());
 }
 
 void MainWindow::ToggleStartAtLogin() {
@@ -441,15 +385,30 @@ void MainWindow::ChangePassword() {
 
 void MainWindow::ShowPollSettings() {
     Guarded([this] {
-        if (windows_.poll)
-            windows_.poll->exec();
+        if (!windows_.poll)
+            return;
+        PollDialog()->exec();
     });
+}
+
+PollIntervalDialog* MainWindow::PollDialog() {
+    PollIntervalDialog* dialog = windows_.poll.get();
+    if (dialog && !pollFieldTied_) {
+        // First used now, the field shows the setting; what is typed there is the setting
+        // from then on, "Отмена" or not.
+        pollFieldTied_ = true;
+        IntegerSpinEdit* field = dialog->Field();
+        field->SetValue(state_.CurrentOptions().pollSeconds);
+        connect(field->Editor(), &QLineEdit::textChanged, this,
+                [this, field] { state_.KeepPollField(field->Value()); });
+    }
+    return dialog;
 }
 
 void MainWindow::ShowReportDialog() {
     if (!windows_.report)
         return;
-    windows_.report->SetTable(state_.sessions.get());
+    windows_.report->SetTable(state_.Sessions());
     windows_.report->exec();
 }
 
@@ -459,15 +418,15 @@ void MainWindow::ShowTariffsFromTray() {
 }
 
 void MainWindow::DeleteRecord() {
-    if (!state_.sessions)
+    if (!state_.Sessions())
         return;
     // Behind the password: the first click only asks; the click after a right entry deletes.
-    if (gate_ && !state_.passwords.Open()) {
+    if (gate_ && !state_.ThePasswords().Open()) {
         gate_->Ask();
         return;
     }
     try {
-        state_.sessions->DeleteCurrent();
+        state_.Sessions()->DeleteCurrent();
     } catch (const Failure& failure) {
         ShowError(failure.message());
         return;
@@ -529,7 +488,7 @@ void MainWindow::CloseDown(bool interactive) {
         return;
     closed_ = true;
     // A connection still being timed is written as a record that ends now, first.
-    if (state_.tracker && !state_.tracker->CloseOpenSegment()) {
+    if (!state_.CloseOpenConnection()) {
         const QString text = QStringLiteral("Не все записи о подключении удалось сохранить: "
                                             "последние подключения не записаны.");
         if (interactive)

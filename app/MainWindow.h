@@ -34,11 +34,6 @@ class BudgetDialog;
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
 public:
-    // The daily copies are looked at again this long after start, and every hour after.
-    static constexpr int BackupRetryMsecs = 10'000;
-    static constexpr int BackupCheckMsecs = 3'600'000;
-    // SQLite's quick check begins this long after start, once the window is up.
-    static constexpr int QuickCheckDelayMsecs = 1000;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
@@ -115,6 +110,7 @@ private:
     // Runs a guarded command behind the password: "Нет прав доступа" when a wrong text was
     // confirmed, nothing when the entry was cancelled.
     void Guarded(const std::function<void()>& command);
+    PollIntervalDialog* PollDialog(); // made and tied to the options when first asked for
     WindowGeometry Geometry() const;
     // Once the window manager reports the frame, the inside is sized so that the outer
     // size is the one read at start.
@@ -147,4 +143,5 @@ private:
     WindowGeometry asked_;      // the outer geometry read at start, fitted to the screen
     bool closed_ = false;
     bool requested_ = false; // closing on a request from outside: no boxes
+    bool pollFieldTied_ = false;
 };

@@ -88,8 +88,8 @@ struct Program {
         report = std::make_unique<ReportDialog>(*form, dialogs);
         tariffs = std::make_unique<TariffWindow>(dialogs);
         newTariff = std::make_unique<NewTariffDialog>(dialogs);
-        entry = std::make_unique<PasswordEntryDialog>(state.passwords);
-        change = std::make_unique<PasswordChangeDialog>(state.passwords, state.options, dialogs);
+        entry = std::make_unique<PasswordEntryDialog>(state.ThePasswords());
+        change = std::make_unique<PasswordChangeDialog>(state.ThePasswords(), state, dialogs);
         poll = std::make_unique<PollIntervalDialog>(dialogs, [](int) { return std::nullopt; });
         about = std::make_unique<AboutBox>(facts, [](const QUrl&) {});
     }

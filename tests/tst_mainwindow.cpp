@@ -30,7 +30,8 @@ struct Program {
     FakeClock clock;
     ScriptedAddresses addresses;
     FakeDialogs dialogs;
-    AppState state{dir.path(), "kelvora", clock, addresses};
+    FakeTimers timers;
+    AppState state{dir.path(), "kelvora", clock, addresses, timers};
     std::unique_ptr<MainWindow> window;
 
     Program() {
@@ -42,6 +43,11 @@ struct Program {
         return *window;
     }
     QString IniPath() const { return dir.filePath("int.ini"); }
+    // The tracker's timers going off.
+    void StartUp() { timers.Of(SessionTracker::StartupMsecs).Fire(); }
+    void Poll() { timers.Of(SessionTracker::DefaultPollMsecs).Fire(); }
+    void WatchTariff() { timers.Of(SessionTracker::WatchMsecs).Fire(); }
+    bool TrackerStarted() const { return timers.Of(SessionTracker::StartupMsecs).IsEnabled(); }
     QAction* Action(const char* name) const {
         return window->findChild<QAction*>(QString::fromLatin1(name));
     }
@@ -135,7 +141,7 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Zuzevize"));
         QCOMPARE(w.pos(), QPoint(202, 110));
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния..."));
-        QVERIFY(p.state.tracker);
+        QVERIFY(p.TrackerStarted());
         QVERIFY(QFileInfo::exists(p.dir.filePath("data.db")));
     }
 
@@ -222,9 +228,9 @@ private slots:
     void aFailedCloseIsToldThroughTheDialogs() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll();
+        p.Poll();
         p.clock.Advance(9000);
         // Another program holds data.db for writing, and int.ini's place is a folder.
         sqlite3* other = nullptr;
@@ -242,9 +248,9 @@ private slots:
     void closingWhileConnectedWritesTheRecord() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll(); // 9:00:00 on line
+        p.Poll(); // 9:00:00 on line
         p.clock.Advance(90'000);
         w.show();
         w.close();
@@ -263,27 +269,27 @@ private slots:
         Program p;
         p.clock.Set(QDate(2026, 11, 30), 23, 50, 0);
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         RawSql(p.dir.filePath("data.db"),
                "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
                "VALUES('2026-11-30', '9:00:00', '10:00:00', '1:00:00', '100', '100')");
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll(); // connected; the open connection kept
-        w.Spending()->Look();    // as the minute's look does
+        p.Poll(); // connected; the open connection kept
+        p.timers.Of(SpendWatch::RereadMsecs).Pass(SpendWatch::RereadMsecs); // the minute passes
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
                  qPrintable(w.Spending()->Tip()));
         p.clock.Advance(3000);
-        p.state.tracker->Poll();
+        p.Poll();
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
                  qPrintable(w.Spending()->Tip()));
         p.clock.Advance(10 * 60'000 + 27'000); // 0:00:30 on December 1
-        p.state.tracker->Poll();               // the open connection kept, in December
+        p.Poll();                              // the open connection kept, in December
         QVERIFY2(!w.Spending()->Tip().contains(QStringLiteral("100,00")),
                  qPrintable(w.Spending()->Tip()));
         // Past the midnight split the tip still counts the whole connection, as the status
         // line does, not only the piece still open.
-        p.state.tracker->WatchTariff();
-        p.state.tracker->Poll();
+        p.WatchTariff();
+        p.Poll();
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("Подключение: 0:10:30")),
                  qPrintable(w.Spending()->Tip()));
     }
@@ -326,9 +332,11 @@ private slots:
 
     void navigatorHasFourButtonsThatMoveTheRecord() {
         Program p;
-        for (const char* start : {"1", "2", "3"})
-            p.state.OpenSessionTable(), p.state.sessions->Append({Dec7, start, "", "", "", ""});
-        p.state.sessions.reset();
+        {
+            SessionTable table(p.dir.path());
+            for (const char* start : {"1", "2", "3"})
+                table.Append({Dec7, start, "", "", "", ""});
+        }
         MainWindow& w = p.Open();
         const auto buttons = w.findChild<QWidget*>("DBNavigator1")->findChildren<QToolButton*>();
         QStringList names;
@@ -336,7 +344,7 @@ private slots:
             names << b->objectName();
         QCOMPARE(names, (QStringList{"nbFirst", "nbPrior", "nbNext", "nbLast"}));
         auto current = [&] {
-            return p.state.sessions->FieldText("WremN");
+            return p.state.Sessions()->FieldText("WremN");
         };
         QCOMPARE(current(), QStringLiteral("3"));
         buttons[3]->click();
@@ -353,7 +361,7 @@ private slots:
     void gridRefusesEdits() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.sessions->Append(
+        p.state.Sessions()->Append(
             {Dec7, "9:00:00", "9:01:00", "0:01:00", "20", "0,333333333333333"});
         w.show();
         SessionGrid* grid = w.Grid();
@@ -372,22 +380,22 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
         p.clock.Set(Dec7, 23, 59, 50);
         p.clock.Advance(0);
-        p.state.tracker->Poll(); // on line at 23:59:50
+        p.Poll(); // on line at 23:59:50
         p.clock.Advance(12'000);
-        p.state.tracker->WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
+        p.WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
         QCOMPARE(model->rowCount(), 1);
         p.clock.Advance(86'400'000);
-        p.state.tracker->WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec, in two halves
+        p.WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec, in two halves
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("08.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12:00:00"));
         p.clock.Advance(4000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Poll(); // off line: the last record
+        p.Poll(); // off line: the last record
         QCOMPARE(model->rowCount(), 4);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("09.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("0:00:00"));
@@ -401,8 +409,8 @@ private slots:
         w.DeleteRecord(); // empty table: says so, changes nothing
         QCOMPARE(w.Errors().ShownMessages(),
                  QStringList{"Cannot perform this operation on an empty dataset"});
-        p.state.sessions->Append({Dec7, "old", "", "", "", ""});
-        p.state.sessions->Append({Dec7, "new", "", "", "", ""});
+        p.state.Sessions()->Append({Dec7, "old", "", "", "", ""});
+        p.state.Sessions()->Append({Dec7, "new", "", "", "", ""});
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("new"));
         w.Grid()->setCurrentIndex(model->index(1, 0));
@@ -410,7 +418,7 @@ private slots:
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
                  QStringList{"new"});
         QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("new"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("new"));
     }
 
     // When the grid's model has fallen behind the table (a row stored that it was not told
@@ -421,7 +429,7 @@ private slots:
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
         for (const char* time : {"a", "b", "c"})
-            p.state.sessions->Append({Dec7, time, "", "", "", ""});
+            p.state.Sessions()->Append({Dec7, time, "", "", "", ""});
         QCOMPARE(model->rowCount(), 3);
         for (int row = 0; row < 3; ++row)
             model->index(row, 1).data(); // the model has read them
@@ -430,11 +438,11 @@ private slots:
                "VALUES ('2026-12-07', 'd', '', '', '', '')");
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         MoveTo(w, 2); // "a", the oldest
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("a"));
         w.DeleteRecord();
         QCOMPARE(resets.count(), 1);
         QCOMPARE(model->rowCount(), 3);
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("b"));
         QCOMPARE(w.Grid()->currentIndex().row(), 2);
         QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("b"));
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
@@ -447,12 +455,12 @@ private slots:
         MainWindow& w = p.Open();
         w.show();
         p.addresses.Always({"192.0.2.2"});
-        p.state.tracker->StartUp();
-        p.state.tracker->Poll(); // connected: the ticker runs
+        p.StartUp();
+        p.Poll(); // connected: the ticker runs
         QVERIFY(!p.state.TickerHeld());
         w.hide();
         QVERIFY(p.state.TickerHeld());
-        QTest::qWait(1100);
+        p.timers.Of(SessionTracker::TickMsecs).Pass(1100);
         QVERIFY(!w.StatusText().contains(QStringLiteral("0:00:01")));
         w.show();
         QVERIFY(!p.state.TickerHeld());
@@ -463,15 +471,23 @@ private slots:
         QVERIFY(!p.state.TickerHeld());
     }
 
-    // The dialogs are made when first used: none at start, and the poll-interval dialog
-    // when the start-up step loads options.dn into its field, which then holds the value.
-    void dialogsAreMadeWhenFirstUsed() {
+    // options.dn takes effect in its lines' order at the start-up step; the dialogs are made
+    // when first used, the poll-interval dialog then showing the interval in force.
+    void optionsApplyInOrderAndDialogsWaitUntilUsed() {
         Program p;
-        QFile options(p.dir.filePath(OptionsFile::FileName));
-        QVERIFY(options.open(QIODevice::WriteOnly));
-        options.write(JoinOptions(false, QString(), 7));
-        options.close();
+        WriteFile(p.dir.filePath(OptionsFile::FileName), JoinOptions(true, "abc", 7));
         MainWindow& w = p.Open();
+        QStringList effects;
+        connect(&p.state, &AppState::StartMinimisedRead, this, [&](bool on) {
+            effects << QStringLiteral("flag %1, password '%2'")
+                           .arg(on)
+                           .arg(p.state.ThePasswords().stored);
+        });
+        connect(&p.state, &AppState::PollIntervalRead, this, [&](int seconds) {
+            effects << QStringLiteral("interval %1, polled every %2 ms")
+                           .arg(seconds)
+                           .arg(p.timers.Of(SessionTracker::DefaultPollMsecs).Interval());
+        });
         int made = 0;
         PollIntervalDialog* poll = nullptr;
         MainWindow::Windows windows;
@@ -481,12 +497,24 @@ private slots:
                        p.dialogs, [](int) { return std::optional<QString>(); }, &w);
         };
         w.SetWindows(windows);
+        p.StartUp(); // the start-up step: LoadOptions
+        QCOMPARE(effects, (QStringList{"flag 1, password ''", "interval 7, polled every 7000 ms"}));
+        QVERIFY(p.Action("N9")->isChecked());
         QCOMPARE(made, 0);
-        p.state.tracker->StartUp(); // the start-up step: LoadOptions
+        QTimer::singleShot(0, &w, [&] { poll->reject(); });
+        w.ShowPollSettings();
         QCOMPARE(made, 1);
         QCOMPARE(poll->Field()->Value(), 7);
-        p.state.options.SaveOptions(); // reads the field back: the same dialog
+        poll->Field()->SetValue(9); // typed, then "Отмена": the field keeps it
+        QTimer::singleShot(0, &w, [&] { poll->reject(); });
+        w.ShowPollSettings();
         QCOMPARE(made, 1);
+        QCOMPARE(poll->Field()->Value(), 9);
+        QCOMPARE(p.timers.Of(SessionTracker::DefaultPollMsecs).Interval(), 7000); // not applied
+        p.state.SaveOptions(); // the field holds the setting: as typed
+        QFile saved(p.state.OptionsPath());
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), JoinOptions(true, "abc", 9));
     }
 
     void hideAndRestoreKeepTheGeometry() {
@@ -593,19 +621,19 @@ private slots:
         QCOMPARE(FileDigest(p.dir.filePath("data.db")),
                  QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
         // Connections are still timed, and kept while nothing can be stored.
-        QVERIFY(p.state.tracker);
-        p.state.tracker->StartUp();
+        QVERIFY(p.TrackerStarted());
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll();
+        p.Poll();
         p.clock.Advance(60'000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Poll();
-        QCOMPARE(p.state.tracker->Pending().size(), 1u);
+        p.Poll();
+        QCOMPARE(p.state.UnstoredSegments(), 1u);
         QVERIFY(!w.Grid());
         // The user moves the other file away: the record is stored, and the grid comes.
         QFile::rename(p.dir.filePath("data.db"), p.dir.filePath("other.db"));
-        p.state.tracker->Poll();
-        QVERIFY(p.state.tracker->Pending().empty());
+        p.Poll();
+        QVERIFY(p.state.UnstoredSegments() == 0);
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT Itogo FROM session"),
                  QStringList{"0:01:00"});
         QVERIFY(w.Grid());

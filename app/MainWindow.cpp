@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "Autostart.h"
+#include "ObjectNames.h"
+#include "RecordsPane.h"
 #include "SessionGrid.h"
 #include "SpendWatch.h"
 #include "TrayIcon.h"
@@ -13,37 +15,27 @@
 #include "spend/StatisticsWindow.h"
 #include "storage/Failure.h"
 #include "storage/MaintenanceSchedule.h"
-#include "storage/SessionModel.h"
 #include "tariffs/TariffWindow.h"
 #include "ui/Artwork.h"
 #include "ui/Contrast.h"
-#include "ui/Navigator.h"
 #include "ui/UiFonts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QWindow>
 
 const QColor MainWindow::Background(166, 202, 240);
 
 MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), settings_(std::move(settings)),
-      errors_(this, state.Title()),
-      status_(new StatusLine(this)), lastFont_{
-                                         UiFonts::Font(UiFonts::SansFamilies(), 11),
-                                         QApplication::palette().color(QPalette::WindowText)} {
-    setObjectName(QStringLiteral("Form1"));
+      errors_(this, state.Title()), status_(new StatusLine(this)) {
+    setObjectName(QString::fromLatin1(ObjectName::MainForm));
     setWindowTitle(QStringLiteral("Zuzevize"));
     setWindowIcon(Artwork::ApplicationIcon());
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
@@ -56,7 +48,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     statusBar()->setFixedHeight(19);
 
     trayMenu_ = new QMenu(this);
-    trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
+    trayMenu_->setObjectName(QString::fromLatin1(ObjectName::TrayMenu));
     tray_ = new TrayIcon(this, trayMenu_);
     BuildSpending();
     BuildMenus();
@@ -123,13 +115,7 @@ void MainWindow::ShowBudgetDialog() {
     });
 }
 
-MainWindow::~MainWindow() {
-    // The grid and the model go after this object; what they say on the way is not for us.
-    if (model_)
-        disconnect(model_, nullptr, this, nullptr);
-    if (grid_)
-        disconnect(grid_->selectionModel(), nullptr, this, nullptr);
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::SetUp() {
     countStart_ = settings_.ReadCountStart();
@@ -137,10 +123,10 @@ void MainWindow::SetUp() {
     const QScreen* screen = QGuiApplication::screenAt(QPoint(read.left, read.top));
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    asked_ = WindowSettings::FitInto(read, screen ? screen->availableGeometry() : QRect());
-    move(asked_.left, asked_.top); // a window's position is its frame's
-    resize(asked_.width, asked_.height); // made smaller by the frame once the frame is known
-    framePending_ = true;
+    frame_.Ask(read, screen ? screen->availableGeometry() : QRect());
+    move(frame_.Asked().left, frame_.Asked().top); // a window's position is its frame's
+    // made smaller by the frame once the frame is known
+    resize(frame_.Asked().width, frame_.Asked().height);
 
     try {
         state_.OpenSessionTable();
@@ -172,6 +158,14 @@ void MainWindow::SetUp() {
     }
 }
 
+void MainWindow::BuildGrid() {
+    if (records_)
+        return;
+    records_ = new RecordsPane(*this, *state_.Sessions(), dialogs_);
+    connect(records_, &RecordsPane::DeleteAsked, this, &MainWindow::DeleteRecord);
+    connect(records_, &RecordsPane::ReadFailed, this, &MainWindow::ShowError);
+}
+
 void MainWindow::LookAfterFiles() {
     // SQLite's quick check and the daily copies read the whole files: off the user's way,
     // on a worker thread with connections of their own, and not at every start.
@@ -182,103 +176,8 @@ void MainWindow::LookAfterFiles() {
     schedule->Start();
 }
 
-QWidget* MainWindow::BuildToolBar() {
-    auto* toolbar = new QToolBar(this);
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->setFixedHeight(25);
-    toolbar->setContentsMargins(0, 0, 0, 0);
-    toolbar->setStyleSheet(
-        QStringLiteral("QToolBar { background-color: rgb(185, 209, 234); border: 0px;"
-                       " spacing: 0px; padding: 1px; }"));
-    addToolBar(Qt::TopToolBarArea, toolbar);
-
-    navigator_ = new Navigator(400, false, toolbar);
-    navigator_->setObjectName(QStringLiteral("DBNavigator1"));
-    toolbar->addWidget(navigator_);
-
-    deleteButton_ = new QPushButton(QStringLiteral("-"), toolbar);
-    deleteButton_->setObjectName(QStringLiteral("Button1"));
-    deleteButton_->setFixedSize(89, 23);
-    QFont dash = UiFonts::Font({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Mono")},
-                               40);
-    dash.setFixedPitch(true);
-    deleteButton_->setFont(dash);
-    deleteButton_->setToolTip(QStringLiteral("стереть запись"));
-    deleteButton_->setAccessibleName(QStringLiteral("Стереть запись"));
-    deleteButton_->setAccessibleDescription(
-        QStringLiteral("Удаляет текущую запись о подключении; если задан пароль, сначала "
-                       "спрашивает его"));
-    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::DeleteRecord);
-    toolbar->addWidget(deleteButton_);
-
-    // Only the top-left corner of the picture shows, unscaled.
-    auto* picture = new QLabel(toolbar);
-    picture->setObjectName(QStringLiteral("Image2"));
-    picture->setFixedSize(112, 23);
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(Artwork::ToolbarStrip());
-    toolbar->addWidget(picture);
-    return toolbar;
-}
-
-void MainWindow::BuildGrid() {
-    if (grid_)
-        return;
-    BuildToolBar();
-    model_ = new SessionModel(*state_.Sessions(), this);
-    grid_ = new SessionGrid(model_, this);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setAccessibleName(QStringLiteral("Записи о подключениях"));
-    grid_->setAccessibleDescription(
-        QStringLiteral("Дата, время входа и выхода, продолжительность, тариф и сумма каждого "
-                       "подключения, новые сверху"));
-    setCentralWidget(grid_);
-    connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
-    // A reset (a new filter, or the model catching up with the table) keeps the table's
-    // current row: a filter has put it on the first row already, a delete on the next one.
-    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
-    connect(model_, &QAbstractItemModel::rowsInserted, this,
-            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->TotalRows()); });
-    connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
-    connect(navigator_, &Navigator::Prior, this, [this] { MoveToRow(model_->CurrentRow() - 1); });
-    connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
-    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->TotalRows() - 1); });
-    MoveToRow(0);
-}
-
-void MainWindow::MoveToRow(int row) {
-    const int count = model_->TotalRows();
-    if (count == 0) {
-        model_->SetCurrentRow(-1);
-        navigator_->SetPosition(-1, 0);
-        return;
-    }
-    row = std::clamp(row, 0, count - 1);
-    model_->ShowThrough(row);
-    const QModelIndex index = model_->index(row, std::max(0, grid_->currentIndex().column()));
-    grid_->setCurrentIndex(index);
-    grid_->scrollTo(index);
-    OnCurrentRowChanged(row);
-}
-
-void MainWindow::OnCurrentRowChanged(int row) {
-    // The grid's row is the table's current row: the one the delete button removes.
-    if (row >= 0) {
-        const qint64 id = model_->IdAt(row);
-        if (id >= 0)
-            state_.Sessions()->MoveTo(id);
-    }
-    model_->SetCurrentRow(row);
-    navigator_->SetPosition(row, model_->TotalRows());
-}
-
-void MainWindow::FollowTableCursor() {
-    const auto id = state_.Sessions()->CurrentId();
-    MoveToRow(id ? model_->RowOf(*id) : 0);
+SessionGrid* MainWindow::Grid() const {
+    return records_ ? records_->Grid() : nullptr;
 }
 
 void MainWindow::ShowStatus(const QString& text) { status_->setText(text); }
@@ -293,30 +192,18 @@ void MainWindow::ExitWithConfirmation() {
 void MainWindow::HideWindow() { tray_->HideToTray(); }
 
 void MainWindow::ChooseFormColour() {
-    if (!grid_)
-        return;
-    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
-        lastColor_ = *color;
-        grid_->SetCellColor(*color);
-    }
+    if (records_)
+        records_->ChooseFormColour();
 }
 
 void MainWindow::ChooseGridColour() {
-    if (!grid_)
-        return;
-    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
-        lastColor_ = *color;
-        grid_->SetFixedColor(*color);
-    }
+    if (records_)
+        records_->ChooseGridColour();
 }
 
 void MainWindow::ChooseFont() {
-    if (!grid_)
-        return;
-    if (const auto font = dialogs_.ChooseFont(this, lastFont_)) {
-        lastFont_ = *font;
-        grid_->SetTitleFont(*font);
-    }
+    if (records_)
+        records_->ChooseFont();
 }
 
 void MainWindow::ShowAbout() {
@@ -418,7 +305,7 @@ void MainWindow::ShowTariffsFromTray() {
 }
 
 void MainWindow::DeleteRecord() {
-    if (!state_.Sessions())
+    if (!records_)
         return;
     // Behind the password: the first click only asks; the click after a right entry deletes.
     if (gate_ && !state_.ThePasswords().Open()) {
@@ -426,33 +313,22 @@ void MainWindow::DeleteRecord() {
         return;
     }
     try {
-        state_.Sessions()->DeleteCurrent();
+        records_->DeleteCurrent();
     } catch (const Failure& failure) {
         ShowError(failure.message());
-        return;
     }
-    FollowTableCursor();
 }
 
 WindowGeometry MainWindow::Geometry() const {
-    // Until the window manager has put its frame around the window, the outer geometry is
-    // the one asked for: what was read at start is what is written at close.
-    if (framePending_)
-        return asked_;
-    const QRect outer = frameGeometry();
-    return {outer.left(), outer.top(), outer.width(), outer.height()};
+    return frame_.Outer(frameGeometry());
 }
 
 void MainWindow::TakeFrame() {
-    if (!framePending_ || !isVisible() || isMinimized() || isMaximized() || isFullScreen())
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
         return;
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull())
-        return; // not yet: a window manager frames the window some time after it is shown
-    framePending_ = false;
-    // The stored size is the outer one: the inside is smaller by the frame.
-    resize(asked_.width - frame.left() - frame.right(),
-           asked_.height - frame.top() - frame.bottom());
+    if (const auto inside =
+            frame_.Framed(windowHandle() ? windowHandle()->frameMargins() : QMargins()))
+        resize(*inside);
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -466,7 +342,7 @@ bool MainWindow::event(QEvent* event) {
     default:
         break;
     }
-    if (framePending_) {
+    if (frame_.FramePending()) {
         switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:

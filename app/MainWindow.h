@@ -1,19 +1,18 @@
 #pragma once
-// The main window: the session records in a read-only grid with the navigator and the
-// delete button, the status line the tracker writes, the menus, and the program's close.
+// The main window: the frame around the records pane, with the menus, the status line the
+// tracker writes, the tray icon, and the program's close.
 
 #include "AppState.h"
 #include "Later.h"
+#include "settings/FramedGeometry.h"
+#include "settings/WindowSettings.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBox.h"
 #include "ui/StatusLine.h"
-#include "settings/WindowSettings.h"
 
 #include <QMainWindow>
 
-class QLabel;
 class QMenu;
-class QPushButton;
 class AboutBox;
 class TariffWindow;
 class ReportDialog;
@@ -22,9 +21,8 @@ class PasswordChangeDialog;
 class PollIntervalDialog;
 class AccessGate;
 class QDialog;
-class Navigator;
+class RecordsPane;
 class SessionGrid;
-class SessionModel;
 class TrayIcon;
 class Autostart;
 class SpendWatch;
@@ -87,7 +85,7 @@ public:
     // Closes without asking anything, for a request from outside (a signal).
     void CloseOnRequest();
 
-    SessionGrid* Grid() const { return grid_; }
+    SessionGrid* Grid() const;
     TrayIcon* Tray() const { return tray_; }
     ErrorBox& Errors() { return errors_; }
     int CountStart() const { return countStart_; }
@@ -101,12 +99,8 @@ private:
     Autostart LoginStart() const;
     void BuildMenus();
     void BuildSpending();
-    QWidget* BuildToolBar();
     void BuildGrid();
     void LookAfterFiles();
-    void MoveToRow(int row);
-    void OnCurrentRowChanged(int row);
-    void FollowTableCursor();
     // Runs a guarded command behind the password: "Нет прав доступа" when a wrong text was
     // confirmed, nothing when the entry was cancelled.
     void Guarded(const std::function<void()>& command);
@@ -117,16 +111,13 @@ private:
     void TakeFrame();
 
     // First of all members: event() reads it while the members below make child widgets.
-    bool framePending_ = false; // the frame is not known yet
+    FramedGeometry frame_;
     AppState& state_;
     Dialogs& dialogs_;
     WindowSettings settings_;
     ErrorBox errors_;
     StatusLine* status_;
-    SessionModel* model_ = nullptr;
-    SessionGrid* grid_ = nullptr;
-    Navigator* navigator_ = nullptr;
-    QPushButton* deleteButton_ = nullptr;
+    RecordsPane* records_ = nullptr; // once data.db is open
     QMenu* trayMenu_ = nullptr;
     TrayIcon* tray_ = nullptr;
     Windows windows_;
@@ -137,10 +128,7 @@ private:
     StatisticsWindow* statistics_ = nullptr;
     BudgetDialog* budget_ = nullptr;
 
-    QColor lastColor_ = Qt::black; // shared by both colour commands
-    FontChoice lastFont_;
     int countStart_ = 0;
-    WindowGeometry asked_;      // the outer geometry read at start, fitted to the screen
     bool closed_ = false;
     bool requested_ = false; // closing on a request from outside: no boxes
     bool pollFieldTied_ = false;

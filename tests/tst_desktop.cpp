@@ -6,6 +6,7 @@
 #include "about/AboutBox.h"
 #include "app/Autostart.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/SessionGrid.h"
 #include "platform/MachineFacts.h"
 #include "report/ReportDialog.h"
@@ -499,9 +500,9 @@ private slots:
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         {
             Program p;
-            QMenu* file = p.main->findChild<QAction*>("N1")->menu();
+            QMenu* file = p.main->findChild<QAction*>(ObjectName::FileMenu)->menu();
             const QList<QAction*> entries = file->actions();
-            QAction* entry = p.main->findChild<QAction*>("Autostart1");
+            QAction* entry = p.main->findChild<QAction*>(ObjectName::StartAtLoginEntry);
             QVERIFY(entry);
             QCOMPARE(entries.indexOf(entry), 1);
             QCOMPARE(entries.at(0)->objectName(), QStringLiteral("N9"));
@@ -531,7 +532,7 @@ private slots:
             QFile::remove(config.filePath("autostart"));
             Autostart(config.path(), "/usr/bin/kelvora", config.path()).TurnOn();
             Program p;
-            QVERIFY(p.main->findChild<QAction*>("Autostart1")->isChecked());
+            QVERIFY(p.main->findChild<QAction*>(ObjectName::StartAtLoginEntry)->isChecked());
         }
         qputenv("XDG_CONFIG_HOME", before);
         if (before.isEmpty())

@@ -3,14 +3,15 @@
 #include "TempDir.h"
 #include "app/ApplicationTitle.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/SessionGrid.h"
 #include "app/SpendWatch.h"
 #include "app/TrayIcon.h"
-#include "ui/ProgramStyle.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/OptionsFile.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/SessionModel.h"
+#include "ui/ProgramStyle.h"
 
 #include <QHeaderView>
 #include <QMenuBar>
@@ -150,14 +151,14 @@ private slots:
         MainWindow& w = p.Open();
         QCOMPARE(Captions(w.menuBar()->actions()),
                  (QStringList{"Файл", "Обо всём", "Изменить цвет", "Сайты", "Выход"}));
-        QCOMPARE(Captions(p.Action("N1")->menu()->actions()),
-                 (QStringList{"Запускать в свернутом виде", "Запускать при входе в систему",
-                              "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...",
-                              "Бюджет...", "Установка пароля...", "Настройка...",
-                              "Подключение...", "-", "Выход"}));
-        QCOMPARE(Captions(p.Action("N17")->menu()->actions()),
+        QCOMPARE(
+            Captions(p.Action(ObjectName::FileMenu)->menu()->actions()),
+            (QStringList{"Запускать в свернутом виде", "Запускать при входе в систему",
+                         "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...", "Бюджет...",
+                         "Установка пароля...", "Настройка...", "Подключение...", "-", "Выход"}));
+        QCOMPARE(Captions(p.Action(ObjectName::ColourMenu)->menu()->actions()),
                  (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта"}));
-        QCOMPARE(Captions(p.Action("N18")->menu()->actions()),
+        QCOMPARE(Captions(p.Action(ObjectName::SitesMenu)->menu()->actions()),
                  (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone", "Borland",
                               "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт", "Narod"}));
         QCOMPARE(
@@ -169,7 +170,7 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         const QRect before = w.geometry();
-        const auto sites = p.Action("N18")->menu()->actions();
+        const auto sites = p.Action(ObjectName::SitesMenu)->menu()->actions();
         for (QAction* site : sites)
             site->trigger();
         QCOMPARE(p.dialogs.opened.size(), sites.size());
@@ -182,8 +183,8 @@ private slots:
 
     void exitAsksAndOnlyYesCloses_data() {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("Файл / Выход") << "N7";
-        QTest::newRow("Выход on the bar") << "N22";
+        QTest::newRow("Файл / Выход") << ObjectName::FileExitEntry;
+        QTest::newRow("Выход on the bar") << ObjectName::BarExitEntry;
     }
     void exitAsksAndOnlyYesCloses() {
         QFETCH(QString, entry);
@@ -299,15 +300,15 @@ private slots:
         MainWindow& w = p.Open();
         SessionGrid* grid = w.Grid();
         p.dialogs.colorAnswer = QColor(Qt::red);
-        p.Action("N19")->trigger();
+        p.Action(ObjectName::FormColourEntry)->trigger();
         QCOMPARE(grid->CellColor(), QColor(Qt::red));
         QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
         p.dialogs.colorAnswer.reset(); // cancelled
-        p.Action("N20")->trigger();
+        p.Action(ObjectName::GridColourEntry)->trigger();
         QCOMPARE(p.dialogs.colorInitials, (QList<QColor>{Qt::black, Qt::red}));
         QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
         p.dialogs.colorAnswer = QColor(Qt::green);
-        p.Action("N20")->trigger();
+        p.Action(ObjectName::GridColourEntry)->trigger();
         QCOMPARE(grid->FixedColor(), QColor(Qt::green));
         QCOMPARE(grid->CellColor(), QColor(Qt::red));
     }
@@ -320,8 +321,8 @@ private slots:
         chosen.setPixelSize(20);
         chosen.setUnderline(true);
         p.dialogs.fontAnswer = FontChoice{chosen, Qt::darkGreen};
-        p.Action("N21")->trigger();
-        p.Action("N21")->trigger();
+        p.Action(ObjectName::FontColourEntry)->trigger();
+        p.Action(ObjectName::FontColourEntry)->trigger();
         QCOMPARE(p.dialogs.fontInitials.size(), 2);
         QCOMPARE(p.dialogs.fontInitials[0].font.pixelSize(), 11);
         QCOMPARE(p.dialogs.fontInitials[1].font.pixelSize(), 20);
@@ -338,7 +339,8 @@ private slots:
                 table.Append({Dec7, start, "", "", "", ""});
         }
         MainWindow& w = p.Open();
-        const auto buttons = w.findChild<QWidget*>("DBNavigator1")->findChildren<QToolButton*>();
+        const auto buttons =
+            w.findChild<QWidget*>(ObjectName::Navigator)->findChildren<QToolButton*>();
         QStringList names;
         for (auto* b : buttons)
             names << b->objectName();
@@ -499,7 +501,7 @@ private slots:
         w.SetWindows(windows);
         p.StartUp(); // the start-up step: LoadOptions
         QCOMPARE(effects, (QStringList{"flag 1, password ''", "interval 7, polled every 7000 ms"}));
-        QVERIFY(p.Action("N9")->isChecked());
+        QVERIFY(p.Action(ObjectName::StartMinimisedEntry)->isChecked());
         QCOMPARE(made, 0);
         QTimer::singleShot(0, &w, [&] { poll->reject(); });
         w.ShowPollSettings();
@@ -524,7 +526,7 @@ private slots:
         w.show();
         w.setGeometry(150, 120, 640, 300);
         const QRect before = w.geometry();
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(w.Tray()->IconShown() || !QSystemTrayIcon::isSystemTrayAvailable());
         w.Tray()->TrayIconNotify(TrayIcon::Mouse::Other);
@@ -540,7 +542,7 @@ private slots:
         MainWindow& w = p.Open();
         w.Tray()->SetAvailable(false);
         w.show();
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isVisible());
         QVERIFY(w.isMinimized());
     }
@@ -555,7 +557,7 @@ private slots:
         tray->SetAvailability([&host] { return host; });
         w.show();
         QVERIFY(!tray->Watching()); // nothing to follow while shown
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isMinimized());
         QVERIFY(tray->Watching());
         host = true; // a panel starts
@@ -569,7 +571,7 @@ private slots:
         QVERIFY(!tray->Watching());
 
         // Brought back by the user before a tray came: it stays where the user put it.
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isMinimized());
         w.showNormal();
         host = true;
@@ -579,7 +581,7 @@ private slots:
         QVERIFY(!tray->Watching());
 
         // With a tray at hand it hides at once; the restore stops the watch.
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(tray->Watching());
         tray->TrayIconNotify(TrayIcon::Mouse::LeftDoubleClick);
@@ -605,8 +607,8 @@ private slots:
         MainWindow& w = p.Open();
         w.Tray()->SetAvailable(true);
         w.show();
-        p.Action("N15")->trigger();
-        p.Action("N4")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
+        p.Action(ObjectName::TrayCloseEntry)->trigger();
         QCOMPARE(p.dialogs.confirmations, 0);
         QVERIFY(!w.Tray()->IconShown());
         QCOMPARE(WindowSettings(p.IniPath()).ReadCountStart(), 1);

@@ -3,6 +3,7 @@
 #include "LabelsFit.h"
 #include "TempDir.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/TrayIcon.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/PasswordDialogs.h"
@@ -141,7 +142,7 @@ private slots:
         QFETCH(bool, open);
         QFETCH(QStringList, said);
         // The main menu's "Тариф" and the tray menu's "Тариф..." ask the same gate.
-        for (const char* entry : {"N2", "N8"}) {
+        for (const char* entry : {ObjectName::TariffEntry, ObjectName::TrayTariffEntry}) {
             Program p;
             p.state.ThePasswords() = {stored, enteredBefore};
             p.answers = {{Leave(leave), typed}};
@@ -198,7 +199,7 @@ private slots:
         early.window.DeleteRecord();
         QCOMPARE(early.asked, 1);
         QCOMPARE(early.Rows(), 1);
-        for (const char* entry : {"N2", "N8"})
+        for (const char* entry : {ObjectName::TariffEntry, ObjectName::TrayTariffEntry})
             early.window.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
         QCOMPARE(early.asked, 3);
         QVERIFY(!early.state.ThePasswords().Open());
@@ -282,7 +283,7 @@ private slots:
 
     void startMinimisedToggleSavesAtOnce() {
         Program p;
-        QAction* n9 = p.window.findChild<QAction*>("N9");
+        QAction* n9 = p.window.findChild<QAction*>(ObjectName::StartMinimisedEntry);
         n9->trigger();
         QCOMPARE(p.OptionsBytes(), QByteArray("1\r\n\r\n0\r\n"));
         n9->trigger();

@@ -314,9 +314,10 @@ void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment
         startDate_ = next->date;
         currentRate_ = nextRate;
     }
-    // The next poll comes one full interval after the write.
+    // The next poll comes one full interval after the write. With no record to write (the
+    // segment had no time), what the table keeps open still changes: the next, or none.
     timers_.poll.Disable();
-    WritePending();
+    Keep();
     timers_.poll.Enable();
 }
 

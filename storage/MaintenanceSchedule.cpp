@@ -53,18 +53,18 @@ MaintenanceSchedule::MaintenanceSchedule(QString dataDir, QString path,
     : QObject(parent), dataDir_(std::move(dataDir)), path_(std::move(path)),
       today_(std::move(today)), checkNext_(leftOpen) {
     hourly_.setInterval(HourlyMsecs);
-    connect(&hourly_, &QTimer::timeout, this, &MaintenanceSchedule::Look);
+    connect(&hourly_, &QTimer::timeout, this, &MaintenanceSchedule::LookAfterFilesNow);
 }
 
 void MaintenanceSchedule::Start() {
     QTimer::singleShot(FirstLookMsecs, this, [this] {
-        Look();
-        QTimer::singleShot(RetryMsecs, this, &MaintenanceSchedule::Look);
+        LookAfterFilesNow();
+        QTimer::singleShot(RetryMsecs, this, &MaintenanceSchedule::LookAfterFilesNow);
         hourly_.start();
     });
 }
 
-void MaintenanceSchedule::Look() {
+void MaintenanceSchedule::LookAfterFilesNow() {
     if (busy_ || damaged_)
         return;
     busy_ = true;

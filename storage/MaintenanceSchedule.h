@@ -50,7 +50,7 @@ signals:
     void Trouble(const QString& message);
 
 private:
-    void Look();
+    void LookAfterFilesNow();
 
     const QString dataDir_;
     const QString path_;

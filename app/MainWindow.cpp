@@ -5,14 +5,13 @@
 #include "RecordsPane.h"
 #include "SessionGrid.h"
 #include "SpendWatch.h"
+#include "SpendWindows.h"
 #include "TrayIcon.h"
 #include "about/AboutBox.h"
 #include "report/ReportDialog.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
-#include "spend/BudgetDialog.h"
-#include "spend/StatisticsWindow.h"
 #include "storage/Failure.h"
 #include "storage/MaintenanceSchedule.h"
 #include "tariffs/TariffWindow.h"
@@ -66,53 +65,17 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
 
 void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
+    spendWindows_ = new SpendWindows(state_, *spend_, *this,
+                                     [this](const QString& problem) { ShowError(problem); });
     QTimer::singleShot(0, spend_, &SpendWatch::RereadAndUpdate);
 }
 
-// The statistics window and the budget dialog are made when first asked for: nothing at
-// start-up waits for them.
-StatisticsWindow* MainWindow::Statistics() {
-    if (statistics_)
-        return statistics_;
-    statistics_ = new StatisticsWindow(
-        [this](const QDate& from, const QDate& to) {
-            if (!state_.Sessions())
-                throw Failure(QStringLiteral("Файл data.db не открыт."));
-            return state_.Sessions()->DayTotalsIn(from, to);
-        },
-        [this]() -> std::pair<qint64, double> {
-            const auto open = state_.OpenSegmentAt(state_.TheClock().Now());
-            return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
-        },
-        this);
-    return statistics_;
-}
-
-BudgetDialog* MainWindow::BudgetWindow() {
-    if (budget_)
-        return budget_;
-    budget_ = new BudgetDialog(
-        [this](const Budget& budget) -> std::optional<QString> {
-            if (auto trouble = SaveBudget(spend_->Settings(), budget))
-                return trouble;
-            for (const QString& problem : spend_->Reload())
-                ShowError(problem);
-            return std::nullopt;
-        },
-        this);
-    return budget_;
-}
-
 void MainWindow::ShowStatistics() {
-    Statistics()->ShowPeriod(spend_->CurrentBudget(), state_.TheClock().Now().date);
-    Statistics()->exec();
+    spendWindows_->ShowStatistics();
 }
 
 void MainWindow::ShowBudgetDialog() {
-    Guarded([this] {
-        BudgetWindow()->Show(spend_->CurrentBudget());
-        BudgetWindow()->exec();
-    });
+    Guarded([this] { spendWindows_->ShowBudget(); });
 }
 
 MainWindow::~MainWindow() = default;

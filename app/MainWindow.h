@@ -26,8 +26,7 @@ class SessionGrid;
 class TrayIcon;
 class Autostart;
 class SpendWatch;
-class StatisticsWindow;
-class BudgetDialog;
+class SpendWindows;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
@@ -77,8 +76,6 @@ public:
     void ShowBudgetDialog();     // "Бюджет...", behind the access gate
 
     SpendWatch* Spending() const { return spend_; }
-    StatisticsWindow* Statistics();
-    BudgetDialog* BudgetWindow();
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
     void CloseDown(bool interactive);
@@ -125,8 +122,7 @@ private:
     QAction* startMinimised_ = nullptr;
     QAction* startAtLogin_ = nullptr;
     SpendWatch* spend_ = nullptr;
-    StatisticsWindow* statistics_ = nullptr;
-    BudgetDialog* budget_ = nullptr;
+    SpendWindows* spendWindows_ = nullptr;
 
     int countStart_ = 0;
     bool closed_ = false;

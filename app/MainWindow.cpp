@@ -48,7 +48,7 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
 
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName(QString::fromLatin1(ObjectName::TrayMenu));
-    tray_ = new TrayIcon(this, trayMenu_);
+    tray_ = new TrayIcon(this, trayMenu_, state_.Timers());
     BuildSpending();
     BuildMenus();
     connect(&state_, &AppState::StartMinimisedRead, this, [this](bool on) {

@@ -8,21 +8,20 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
+TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu, TimerMaker& timers)
     : QObject(window), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this)),
+      watch_(timers.Make(WatchMsecs, [this] { FollowTray(); })),
       available_(&QSystemTrayIcon::isSystemTrayAvailable) {
     icon_->setIcon(Artwork::ApplicationIcon());
     icon_->setToolTip(QStringLiteral("Учет работы в Интернет"));
     singleClick_.setSingleShot(true);
     singleClick_.setInterval(QApplication::doubleClickInterval());
     connect(&singleClick_, &QTimer::timeout, this, &TrayIcon::PopupTrayMenu);
-    watch_.setInterval(WatchMsecs);
     messageEnd_.setSingleShot(true);
     connect(&messageEnd_, &QTimer::timeout, this, [this] {
         if (!hidden_)
             icon_->hide();
     });
-    connect(&watch_, &QTimer::timeout, this, &TrayIcon::FollowTray);
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         TrayIconNotify(r == QSystemTrayIcon::Trigger       ? Mouse::LeftUp
                        : r == QSystemTrayIcon::Context     ? Mouse::RightUp
@@ -31,12 +30,19 @@ TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
     });
 }
 
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::WatchAfresh() {
+    watch_->Disable(); // a timer enabled again starts its interval afresh
+    watch_->Enable();
+}
+
 void TrayIcon::HideToTray() {
     // Asked afresh each time: a tray host started after the program counts.
     if (!Available()) {
         window_->showMinimized();
         minimisedInstead_ = true;
-        watch_.start();
+        WatchAfresh();
         return;
     }
     HideMainWindow();
@@ -53,7 +59,7 @@ void TrayIcon::AddTrayIcon() {
     icon_->show();
     hidden_ = true;
     minimisedInstead_ = false;
-    watch_.start();
+    WatchAfresh();
 }
 
 void TrayIcon::DeleteTrayIcon() {
@@ -61,7 +67,7 @@ void TrayIcon::DeleteTrayIcon() {
     icon_->hide();
     hidden_ = false;
     if (!minimisedInstead_)
-        watch_.stop();
+        watch_->Disable();
 }
 
 void TrayIcon::RestoreMainWindow() {
@@ -87,7 +93,7 @@ void TrayIcon::FollowTray() {
         RestoreMainWindow();
     }
     if (!hidden_ && !minimisedInstead_)
-        watch_.stop();
+        watch_->Disable();
 }
 
 void TrayIcon::PopupTrayMenu() {

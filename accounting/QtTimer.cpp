@@ -2,6 +2,17 @@
 
 #include <climits>
 
+TimerMaker& QtTimers() {
+    struct Maker final : TimerMaker {
+        std::unique_ptr<HoldableTimer> Make(int msecs, std::function<void()> handler,
+                                            std::function<void(int)> caughtUp) override {
+            return std::make_unique<QtTimer>(msecs, std::move(handler), std::move(caughtUp));
+        }
+    };
+    static Maker maker;
+    return maker;
+}
+
 QtTimer::QtTimer(int msecs, std::function<void()> handler, std::function<void(int missed)> caughtUp)
     : handler_(std::move(handler)), caughtUp_(std::move(caughtUp)), interval_(msecs) {
     timer_.setInterval(msecs);

@@ -67,7 +67,7 @@ bool SessionTracker::Recover() {
     if (pieces.empty()) {
         // Nothing to store; what is open now takes its place (tried again at the next poll).
         try {
-            writer_.Checkpoint(Live());
+            writer_.Checkpoint(OpenSegmentNow());
         } catch (const Failure&) {
         }
     }
@@ -172,7 +172,7 @@ void SessionTracker::StartUp() {
 void SessionTracker::Poll() {
     WritePending(); // segments an earlier append could not store
     const bool connected = probe_.IsConnected();
-    const LocalMoment now = Look(connected);
+    const LocalMoment now = CheckClocks(connected);
     if (connected) {
         if (rereadRate_) {
             // Time is never lost to the tariff file: when it cannot be read, the connection
@@ -191,7 +191,7 @@ void SessionTracker::Poll() {
         }
         awaitingStart_ = false;
         segmentOpen_ = true;
-        Keep();
+        StoreProgress();
     } else {
         timers_.ticker.Disable();
         timers_.watch.Disable();
@@ -206,7 +206,7 @@ void SessionTracker::Poll() {
 }
 
 void SessionTracker::Tick(int ticks) {
-    Look(true);
+    CheckClocks(true);
     elapsed_ += ticks;
     view_.ShowStatus(Online + TextForms::TimeText(DateTimeValue::FromMsecs(elapsed_ * 1000LL)));
 }
@@ -214,7 +214,7 @@ void SessionTracker::Tick(int ticks) {
 void SessionTracker::WatchTariff() {
     if (!segmentOpen_)
         return;
-    const LocalMoment now = Look(true);
+    const LocalMoment now = CheckClocks(true);
     if (!segmentOpen_)
         return;
     QString rate = currentRate_;
@@ -243,7 +243,7 @@ void SessionTracker::ApplyPollInterval(int seconds) {
 
 bool SessionTracker::CloseOpenSegment() {
     if (segmentOpen_) {
-        const LocalMoment now = Look(true);
+        const LocalMoment now = CheckClocks(true);
         if (segmentOpen_)
             EndSegment(now, std::nullopt, {});
         segmentOpen_ = false;
@@ -269,7 +269,7 @@ bool SessionTracker::TryLookup(QString& rate) {
     return false;
 }
 
-LocalMoment SessionTracker::Look(bool stillConnected) {
+LocalMoment SessionTracker::CheckClocks(bool stillConnected) {
     const LocalMoment now = clock_.Now();
     const qint64 monotonic = clock_.MonotonicMsecs();
     if (looked_ && segmentOpen_) {
@@ -293,7 +293,7 @@ LocalMoment SessionTracker::Look(bool stillConnected) {
     return now;
 }
 
-std::optional<OpenSegment> SessionTracker::Live() const {
+std::optional<OpenSegment> SessionTracker::OpenSegmentNow() const {
     if (!segmentOpen_)
         return std::nullopt;
     return OpenSegment{startDate_,   startTime_, lastSeen_.date, lastSeen_.msecs,
@@ -314,9 +314,10 @@ void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment
         startDate_ = next->date;
         currentRate_ = nextRate;
     }
-    // The next poll comes one full interval after the write.
+    // The next poll comes one full interval after the write. With no record to write (the
+    // segment had no time), what the table keeps open still changes: the next, or none.
     timers_.poll.Disable();
-    WritePending();
+    StoreProgress();
     timers_.poll.Enable();
 }
 
@@ -344,7 +345,7 @@ void SessionTracker::WritePending() {
         try {
             // Each record goes with what is still open, in one transaction: after a crash
             // nothing is stored twice and the open segment is where it was.
-            writer_.Append(*record, Live());
+            writer_.Append(*record, OpenSegmentNow());
         } catch (const Failure& failure) {
             // Kept, and tried again at the next poll; told once until a write succeeds.
             Report(Trouble::Append, failure.message());
@@ -355,7 +356,7 @@ void SessionTracker::WritePending() {
     }
 }
 
-void SessionTracker::Keep() {
+void SessionTracker::StoreProgress() {
     // Each record carries the open segment; with none to write, it is kept alone.
     if (!pending_.empty())
         return WritePending();
@@ -364,7 +365,7 @@ void SessionTracker::Keep() {
     if (!pending_.empty())
         return WritePending();
     try {
-        writer_.Checkpoint(Live());
+        writer_.Checkpoint(OpenSegmentNow());
         Cleared(Trouble::Append);
     } catch (const Failure& failure) {
         Report(Trouble::Append, failure.message());

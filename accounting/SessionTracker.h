@@ -102,18 +102,21 @@ private:
     void Report(Trouble trouble, const QString& message);
     void Cleared(Trouble trouble) { reported_[int(trouble)] = false; }
     bool TryLookup(QString& rate);
-    // Looks at the clocks: ends the open segment at the last moment seen when the wall
-    // clock jumped, and begins the next at `now` when `stillConnected`.
-    LocalMoment Look(bool stillConnected);
+    // Reads both clocks and gives the wall clock's moment; ends the open segment at the
+    // last moment seen when the wall clock jumped, and begins the next at `now` when
+    // `stillConnected`.
+    LocalMoment CheckClocks(bool stillConnected);
     // Ends the open segment at `end`; the next begins at `next` at `nextRate` (none: off line).
     void EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                     const QString& nextRate);
-    std::optional<OpenSegment> Live() const;
+    std::optional<OpenSegment> OpenSegmentNow() const; // as the table keeps it; none off line
     // Reads the segment a crash left open, once, before anything is written: false while
     // the file cannot be read.
     bool Recover();
     void WritePending();
-    void Keep(); // the open segment into the table
+    // Stores the records waiting, each carrying the open segment, or with none waiting the
+    // open segment alone.
+    void StoreProgress();
 
     const Clock& clock_;
     TrackerTimers timers_;

@@ -1,24 +1,40 @@
 #include "AppState.h"
 
+#include "storage/Failure.h"
+#include "storage/MaintenanceSchedule.h"
+#include "storage/TextForms.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
 AppState::AppState(QString dataDirectory, QString title, const Clock& clock,
-                   AddressSource& addresses)
-    : dataDirectory(std::move(dataDirectory)), title(std::move(title)),
-      options(this->dataDirectory, passwords, {}), clock(clock),
-      probe(addresses), tariffBook(clock),
-      poll_(SessionTracker::DefaultPollMsecs, [this] { tracker->Poll(); }),
-      ticker_(SessionTracker::TickMsecs, [this] { tracker->Tick(); },
-              [this](int missed) { tracker->Tick(missed); }),
-      watch_(SessionTracker::WatchMsecs, [this] { tracker->WatchTariff(); }),
-      startup_(SessionTracker::StartupMsecs, [this] { tracker->StartUp(); }) {
+                   AddressSource& addresses, TimerMaker& timers)
+    : dataDirectory_(std::move(dataDirectory)), title_(std::move(title)),
+      optionsFile_(dataDirectory_), clock_(clock), timers_(timers), probe_(addresses),
+      tariffBook_(clock),
+      poll_(timers.Make(SessionTracker::DefaultPollMsecs, [this] { tracker_->Poll(); })),
+      ticker_(timers.Make(
+          SessionTracker::TickMsecs, [this] { tracker_->Tick(); },
+          [this](int missed) { tracker_->Tick(missed); })),
+      watch_(timers.Make(SessionTracker::WatchMsecs, [this] { tracker_->WatchTariff(); })),
+      startup_(timers.Make(SessionTracker::StartupMsecs, [this] { tracker_->StartUp(); })) {
     // The gate stands from the first event a window can receive; the rest of the options
     // waits for the start-up step.
-    options.ReadPassword();
+    if (const auto password = optionsFile_.ReadPassword())
+        passwords_.stored = *password;
 }
 
+AppState::~AppState() = default;
+
 void AppState::OpenSessionTable() {
-    sessions = std::make_unique<SessionTable>(dataDirectory);
+    if (!openTried_) {
+        openTried_ = true;
+        lastRunLeftDataOpen_ =
+            LeftOpenByLastRun(QDir(dataDirectory_).filePath(SessionTable::FileName));
+    }
+    sessions_ = std::make_unique<SessionTable>(dataDirectory_);
     // The file was replaced or moved away and opened again: the tracker's window says so.
-    QObject::connect(sessions.get(), &SessionTable::Notice, sessions.get(),
+    QObject::connect(sessions_.get(), &SessionTable::Notice, sessions_.get(),
                      [this](const QString& message) {
                          if (view_)
                              view_->ShowError(message);
@@ -27,45 +43,110 @@ void AppState::OpenSessionTable() {
 
 void AppState::StartTracker(TrackerView& view) {
     view_ = &view;
-    tracker = std::make_unique<SessionTracker>(
-        clock, TrackerTimers{poll_, ticker_, watch_, startup_}, probe, tariffBook, *this, view,
-        *this);
-    tracker->Start();
+    tracker_ = std::make_unique<SessionTracker>(clock_,
+                                                TrackerTimers{*poll_, *ticker_, *watch_, *startup_},
+                                                probe_, tariffBook_, *this, view, *this);
+    tracker_->Start();
 }
 
-SessionTable& AppState::Sessions() {
-    if (!sessions) {
-        OpenSessionTable();
-        if (sessionsOpened)
-            sessionsOpened();
+std::optional<OpenCharge> AppState::OpenSegmentAt(const LocalMoment& now) const {
+    if (!tracker_ || !tracker_->SegmentOpen())
+        return std::nullopt;
+    return OpenSoFar(tracker_->StartDate(), tracker_->StartTime(), tracker_->CurrentRate(),
+                     now.date, now.msecs);
+}
+
+std::optional<OpenCharge> AppState::ConnectionAt(const LocalMoment& now) const {
+    std::optional<OpenCharge> connection = OpenSegmentAt(now);
+    if (connection) {
+        const ConnectionSoFar& before = tracker_->SoFar();
+        connection->seconds += before.seconds;
+        connection->money += double(TextForms::TryParseNumber(before.charges).value_or(0));
     }
-    return *sessions;
+    return connection;
+}
+
+bool AppState::CloseOpenConnection() {
+    return !tracker_ || tracker_->CloseOpenSegment();
+}
+
+SessionTable& AppState::OpenedSessions() {
+    if (!sessions_) {
+        OpenSessionTable();
+        emit SessionsOpened();
+    }
+    return *sessions_;
 }
 
 void AppState::Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) {
-    Sessions().Append(record, stillOpen);
-    if (written)
-        written();
+    OpenedSessions().Append(record, stillOpen);
+    emit Written();
 }
 
 void AppState::Checkpoint(const std::optional<OpenSegment>& open) {
-    Sessions().Checkpoint(open);
-    if (kept)
-        kept();
+    OpenedSessions().Checkpoint(open);
+    emit Kept();
 }
 
 std::optional<OpenSegment> AppState::LeftOpen(const QDate& today, int nowMsecs) {
-    return Sessions().LeftOpen(today, nowMsecs);
+    return OpenedSessions().LeftOpen(today, nowMsecs);
 }
 
-void AppState::LoadOptions() { options.LoadOptions(); }
+void AppState::LoadOptions() {
+    // Queued input, painting and timer events run before the file is read.
+    QCoreApplication::processEvents();
+    const LoadedOptions loaded = optionsFile_.Load();
+    if (loaded.startMinimised) {
+        options_.startMinimised = *loaded.startMinimised;
+        emit StartMinimisedRead(options_.startMinimised);
+    }
+    if (loaded.password)
+        passwords_.stored = *loaded.password;
+    if (loaded.pollSeconds) {
+        options_.pollSeconds = *loaded.pollSeconds;
+        if (tracker_)
+            tracker_->ApplyPollInterval(options_.pollSeconds);
+        emit PollIntervalRead(options_.pollSeconds);
+    }
+    if (loaded.failure)
+        throw Failure(*loaded.failure);
+}
+
+Options AppState::CurrentOptions() const {
+    Options options = options_;
+    options.password = passwords_.stored;
+    return options;
+}
+
+void AppState::SaveOptions() {
+    optionsFile_.Save(CurrentOptions());
+}
+
+void AppState::SetStartMinimised(bool on) {
+    Options options = CurrentOptions();
+    options.startMinimised = on;
+    optionsFile_.Save(options); // throws, and the flag stays as the file still says
+    options_.startMinimised = on;
+}
+
+std::optional<QString> AppState::ApplyPollInterval(int seconds) {
+    options_.pollSeconds = seconds;
+    if (tracker_)
+        tracker_->ApplyPollInterval(seconds);
+    try {
+        SaveOptions();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return std::nullopt;
+}
 
 void AppState::OpenTariffTable() {
     // A file that cannot be opened now is tried again at every lookup: one put in its
     // place later is read from then on.
     QString failure;
-    tariffs = std::make_unique<TariffTable>(dataDirectory, &failure);
-    tariffBook.SetTable(tariffs.get());
+    tariffs_ = std::make_unique<TariffTable>(dataDirectory_, &failure);
+    tariffBook_.SetTable(tariffs_.get());
     if (!failure.isEmpty())
         throw Failure(failure);
 }

@@ -1,66 +1,121 @@
 #pragma once
-// What the windows share for the life of the program: the data directory, the passwords,
-// the two tables, and the tracker with its clock, probe and timers.
+// What the windows share for the life of the program: the data directory, the passwords and
+// options, the two tables, and the tracker with its clock, probe and timers. It alone reaches
+// the tracker; the windows ask it what they need to show.
 
 #include "accounting/ConnectionProbe.h"
 #include "accounting/QtTimer.h"
 #include "accounting/SessionTracker.h"
 #include "accounting/TariffBook.h"
 #include "platform/OwnAddresses.h"
-#include "storage/SessionTable.h"
 #include "settings/OptionsFile.h"
+#include "spend/LiveSpend.h"
+#include "storage/SessionTable.h"
 #include "storage/TariffTable.h"
 
-#include <functional>
+#include <QObject>
 #include <memory>
 
 // The tracker writes through it: while data.db cannot be opened (another program's file, a
 // locked or damaged one), every write tries to open it again, so what was kept in memory is
 // stored once it can be.
-class AppState final : public StartupSteps, public RecordWriter {
+class AppState final : public QObject,
+                       public StartupSteps,
+                       public RecordWriter,
+                       public OptionsStore {
+    Q_OBJECT
 public:
-    // The clock and the address source are the system's in the program, fakes in tests.
-    AppState(QString dataDirectory, QString title, const Clock& clock, AddressSource& addresses);
+    // The clock, the address source and the timers are the system's in the program, fakes
+    // in tests.
+    AppState(QString dataDirectory, QString title, const Clock& clock, AddressSource& addresses,
+             TimerMaker& timers = QtTimers());
+    ~AppState() override;
+
+    const QString& DataDirectory() const { return dataDirectory_; }
+    const QString& Title() const { return title_; }
+    const Clock& TheClock() const { return clock_; }
+    TimerMaker& Timers() const { return timers_; }
+    Passwords& ThePasswords() { return passwords_; }
 
     // Opens data.db; throws Failure naming the file and the reason.
     void OpenSessionTable();
     // Builds the tracker and puts it in its initial state; it runs whether or not data.db
     // could be opened.
     void StartTracker(TrackerView& view);
-    // Called once when data.db opens after a failed first try.
-    std::function<void()> sessionsOpened;
-    // Called after a record has gone in.
-    std::function<void()> written;
-    // Called after the open connection alone was kept: the stored records did not change.
-    std::function<void()> kept;
+    // The run before this one ended without closing data.db (found at the first open).
+    bool LastRunLeftDataOpen() const { return lastRunLeftDataOpen_; }
+    // data.db and tarif.db while they are open, else null.
+    SessionTable* Sessions() const { return sessions_.get(); }
+    TariffTable* Tariffs() const { return tariffs_.get(); }
 
+    // The segment being timed, priced up to `now`; nothing while off line.
+    std::optional<OpenCharge> OpenSegmentAt(const LocalMoment& now) const;
+    // The whole connection being timed up to `now`, as the status line counts it: its pieces
+    // stored at a tariff change or midnight, and the one still open.
+    std::optional<OpenCharge> ConnectionAt(const LocalMoment& now) const;
+    // At program close: the open segment written as a record that ends now. True when
+    // nothing is left unwritten.
+    bool CloseOpenConnection();
+    // Segments timed but not stored yet: data.db could not take them.
+    std::size_t UnstoredSegments() const { return tracker_ ? tracker_->Pending().size() : 0; }
+
+    // options.dn, applied in the file's order: the flag (StartMinimisedRead), the password,
+    // the interval (to the tracker, then PollIntervalRead). Throws the file's refusal after
+    // what was read before it took effect. Queued events run before the file is read.
     void LoadOptions() override;
-    void OpenTariffTable() override;
+    void SaveOptions() override;
+    // The options as they are now, the stored password with them.
+    Options CurrentOptions() const;
+    QString OptionsPath() const { return optionsFile_.Path(); }
+    // The flag saved; throws Failure and keeps the old flag when it could not be.
+    void SetStartMinimised(bool on);
+    // The poll-interval dialog's field as typed: between loading and saving it holds the
+    // setting, so the options save it; only "Ok" applies it.
+    void KeepPollField(int seconds) { options_.pollSeconds = seconds; }
+    // "Ok" of the poll-interval dialog: the interval applied to the tracker, then saved; the
+    // message when it could not be saved.
+    std::optional<QString> ApplyPollInterval(int seconds);
 
+    void OpenTariffTable() override;
     void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
     void Checkpoint(const std::optional<OpenSegment>& open) override;
     std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
     // While nothing shows the status line (the window hidden or minimised), its ticker is
     // held; shown again, the line is brought up to date at once.
-    void SetStatusShown(bool shown) { ticker_.SetHeld(!shown); }
-    bool TickerHeld() const { return ticker_.Held(); }
+    void SetStatusShown(bool shown) { ticker_->SetHeld(!shown); }
+    bool TickerHeld() const { return ticker_->Held(); }
 
-    const QString dataDirectory;
-    const QString title;
-    Passwords passwords; // StoredPassword and EnteredPassword
-    OptionsFile options;
-
-    const Clock& clock;
-    ConnectionProbe probe;
-    TariffBook tariffBook;
-    std::unique_ptr<SessionTable> sessions;
-    std::unique_ptr<TariffTable> tariffs;
-    std::unique_ptr<SessionTracker> tracker;
+signals:
+    // data.db opened after a failed first try.
+    void SessionsOpened();
+    // A record has gone in.
+    void Written();
+    // Only the open connection was kept: the stored records did not change.
+    void Kept();
+    // The first line of options.dn was read: "1" also hides the window to the tray.
+    void StartMinimisedRead(bool on);
+    // The third line was read and applied.
+    void PollIntervalRead(int seconds);
 
 private:
-    SessionTable& Sessions(); // opens data.db when it is not open yet; throws Failure
+    SessionTable& OpenedSessions(); // opens data.db when it is not open yet; throws Failure
 
-    QtTimer poll_, ticker_, watch_, startup_;
+    const QString dataDirectory_;
+    const QString title_;
+    Passwords passwords_; // StoredPassword and EnteredPassword
+    OptionsFile optionsFile_;
+    Options options_; // the flag and the interval; the password lives in passwords_
+
+    const Clock& clock_;
+    TimerMaker& timers_;
+    ConnectionProbe probe_;
+    TariffBook tariffBook_;
+    std::unique_ptr<SessionTable> sessions_;
+    std::unique_ptr<TariffTable> tariffs_;
+    std::unique_ptr<HoldableTimer> poll_, ticker_, watch_, startup_;
+    std::unique_ptr<SessionTracker> tracker_;
     TrackerView* view_ = nullptr;
+    bool lastRunLeftDataOpen_ = false;
+    bool openTried_ = false;
 };

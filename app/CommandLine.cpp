@@ -76,7 +76,7 @@ std::optional<QDate> ParseDate(const QString& text) {
     return std::nullopt;
 }
 
-struct Options {
+struct CommandOptions {
     QCommandLineParser parser;
     QCommandLineOption help = parser.addHelpOption();
     QCommandLineOption version = parser.addVersionOption();
@@ -101,7 +101,7 @@ struct Options {
                                            "~/.local/share/kelvora)."),
                             QStringLiteral("DIR")};
 
-    Options() {
+    CommandOptions() {
         parser.setApplicationDescription(
             QStringLiteral("Учёт времени работы в Интернете и его стоимости.\n"
                            "Без параметров запускается окно программы; папка, из которой она "
@@ -232,7 +232,7 @@ QStringList OwnArguments(const QStringList& arguments) {
 
 namespace {
 // What the parsed arguments ask for, but the data folder.
-CommandRequest ReadRequest(Options& o) {
+CommandRequest ReadRequest(CommandOptions& o) {
     CommandRequest request;
     if (o.parser.isSet(o.help)) {
         request.what = CommandRequest::What::Help;
@@ -297,7 +297,7 @@ CommandRequest ReadRequest(Options& o) {
 } // namespace
 
 CommandRequest ReadCommandLine(const QStringList& own) {
-    Options o;
+    CommandOptions o;
     if (!o.parser.parse(QStringList{QStringLiteral("kelvora")} + own))
         return Wrong(ParseErrorText(o.parser) + QLatin1Char('\n') + Usage);
     if (o.parser.values(o.data).size() > 1)
@@ -401,7 +401,7 @@ int RunCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("kelvora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
     if (request.what != CommandRequest::What::Report) {
-        Options o;
+        CommandOptions o;
         o.parser.process(QStringList{arguments.value(0)} +
                          QStringList{request.what == CommandRequest::What::Help
                                          ? QStringLiteral("--help")

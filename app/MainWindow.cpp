@@ -1,49 +1,40 @@
 #include "MainWindow.h"
 
-#include "ui/Artwork.h"
-#include "ui/Contrast.h"
-#include "ui/Navigator.h"
 #include "Autostart.h"
+#include "ObjectNames.h"
+#include "RecordsPane.h"
 #include "SessionGrid.h"
 #include "SpendWatch.h"
+#include "SpendWindows.h"
 #include "TrayIcon.h"
-#include "ui/UiFonts.h"
 #include "about/AboutBox.h"
 #include "report/ReportDialog.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
-#include "tariffs/TariffWindow.h"
-#include "spend/BudgetDialog.h"
-#include "spend/StatisticsWindow.h"
 #include "storage/Failure.h"
-#include "storage/Maintenance.h"
-#include "storage/SessionModel.h"
+#include "storage/MaintenanceSchedule.h"
+#include "tariffs/TariffWindow.h"
+#include "ui/Artwork.h"
+#include "ui/Contrast.h"
+#include "ui/UiFonts.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QWindow>
-#include <QCloseEvent>
-#include <QDir>
-#include <QPointer>
-#include <QThreadPool>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
+#include <QWindow>
 
 const QColor MainWindow::Background(166, 202, 240);
 
-MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
-                       QWidget* parent)
+MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings, QWidget* parent)
     : QMainWindow(parent), state_(state), dialogs_(dialogs), settings_(std::move(settings)),
-      errors_(this, state.title), status_(new StatusLine(this)),
-      lastFont_{UiFonts::Font(UiFonts::SansFamilies(), 11),
-                QApplication::palette().color(QPalette::WindowText)} {
-    setObjectName(QStringLiteral("Form1"));
+      errors_(this, state.Title()), status_(new StatusLine(this)) {
+    setObjectName(QString::fromLatin1(ObjectName::MainForm));
     setWindowTitle(QStringLiteral("Zuzevize"));
     setWindowIcon(Artwork::ApplicationIcon());
     setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
@@ -56,84 +47,38 @@ MainWindow::MainWindow(AppState& state, Dialogs& dialogs, WindowSettings setting
     statusBar()->setFixedHeight(19);
 
     trayMenu_ = new QMenu(this);
-    trayMenu_->setObjectName(QStringLiteral("TrayMenu"));
-    tray_ = new TrayIcon(this, trayMenu_);
+    trayMenu_->setObjectName(QString::fromLatin1(ObjectName::TrayMenu));
+    tray_ = new TrayIcon(this, trayMenu_, state_.Timers());
     BuildSpending();
     BuildMenus();
+    connect(&state_, &AppState::StartMinimisedRead, this, [this](bool on) {
+        startMinimised_->setChecked(on);
+        if (on)
+            tray_->HideToTray();
+    });
+    connect(&state_, &AppState::PollIntervalRead, this, [this](int seconds) {
+        if (windows_.poll.Made())
+            PollDialog()->Field()->SetValue(seconds);
+    });
     SetUp();
 }
 
 void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
-    // At every record stored or deleted; at a poll that only keeps the open connection, from
-    // the stored totals read last; and once a minute whatever happens, so that the period's
-    // figures show off line too and a new period is seen.
-    state_.written = [this] { spend_->Look(); };
-    state_.kept = [this] { spend_->LookAgain(); };
-    auto* minute = new QTimer(this);
-    connect(minute, &QTimer::timeout, spend_, &SpendWatch::Look);
-    minute->start(60'000);
-    QTimer::singleShot(0, spend_, &SpendWatch::Look);
-}
-
-// The statistics window and the budget dialog are made when first asked for: nothing at
-// start-up waits for them.
-StatisticsWindow* MainWindow::Statistics() {
-    if (statistics_)
-        return statistics_;
-    statistics_ = new StatisticsWindow(
-        [this](const QDate& from, const QDate& to) {
-            if (!state_.sessions)
-                throw Failure(QStringLiteral("Файл data.db не открыт."));
-            return state_.sessions->DayTotalsIn(from, to);
-        },
-        [this]() -> std::pair<qint64, double> {
-            const LocalMoment now = state_.clock.Now();
-            if (!state_.tracker || !state_.tracker->SegmentOpen())
-                return {0, 0};
-            const auto open =
-                OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),
-                          state_.tracker->CurrentRate(), now.date, now.msecs);
-            return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
-        },
-        this);
-    return statistics_;
-}
-
-BudgetDialog* MainWindow::BudgetWindow() {
-    if (budget_)
-        return budget_;
-    budget_ = new BudgetDialog(
-        [this](const Budget& budget) -> std::optional<QString> {
-            if (auto trouble = SaveBudget(spend_->Settings(), budget))
-                return trouble;
-            for (const QString& problem : spend_->Reload())
-                ShowError(problem);
-            return std::nullopt;
-        },
-        this);
-    return budget_;
+    spendWindows_ = new SpendWindows(state_, *spend_, *this,
+                                     [this](const QString& problem) { ShowError(problem); });
+    QTimer::singleShot(0, spend_, &SpendWatch::RereadAndUpdate);
 }
 
 void MainWindow::ShowStatistics() {
-    Statistics()->ShowPeriod(spend_->CurrentBudget(), state_.clock.Now().date);
-    Statistics()->exec();
+    spendWindows_->ShowStatistics();
 }
 
 void MainWindow::ShowBudgetDialog() {
-    Guarded([this] {
-        BudgetWindow()->Show(spend_->CurrentBudget());
-        BudgetWindow()->exec();
-    });
+    Guarded([this] { spendWindows_->ShowBudget(); });
 }
 
-MainWindow::~MainWindow() {
-    // The grid and the model go after this object; what they say on the way is not for us.
-    if (model_)
-        disconnect(model_, nullptr, this, nullptr);
-    if (grid_)
-        disconnect(grid_->selectionModel(), nullptr, this, nullptr);
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::SetUp() {
     countStart_ = settings_.ReadCountStart();
@@ -141,25 +86,25 @@ void MainWindow::SetUp() {
     const QScreen* screen = QGuiApplication::screenAt(QPoint(read.left, read.top));
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    asked_ = WindowSettings::FitInto(read, screen ? screen->availableGeometry() : QRect());
-    move(asked_.left, asked_.top); // a window's position is its frame's
-    resize(asked_.width, asked_.height); // made smaller by the frame once the frame is known
-    framePending_ = true;
+    frame_.Ask(read, screen ? screen->availableGeometry() : QRect());
+    move(frame_.Asked().left, frame_.Asked().top); // a window's position is its frame's
+    // made smaller by the frame once the frame is known
+    resize(frame_.Asked().width, frame_.Asked().height);
 
     try {
         state_.OpenSessionTable();
         BuildGrid();
         LookAfterFiles();
-        connect(state_.sessions.get(), &SessionTable::Removed, spend_, &SpendWatch::Look);
+        connect(state_.Sessions(), &SessionTable::Removed, spend_, &SpendWatch::RereadAndUpdate);
     } catch (const Failure& failure) {
         // The program goes on: connections are timed and kept, and stored once data.db
         // can be opened again; the grid comes then.
         ShowError(failure.message());
         setCentralWidget(new QWidget(this));
-        state_.sessionsOpened = [this] {
+        connect(&state_, &AppState::SessionsOpened, this, [this] {
             BuildGrid();
             LookAfterFiles();
-        };
+        });
     }
     state_.StartTracker(*this);
     if (countStart_ == 0) {
@@ -176,153 +121,26 @@ void MainWindow::SetUp() {
     }
 }
 
+void MainWindow::BuildGrid() {
+    if (records_)
+        return;
+    records_ = new RecordsPane(*this, *state_.Sessions(), dialogs_);
+    connect(records_, &RecordsPane::DeleteAsked, this, &MainWindow::DeleteRecord);
+    connect(records_, &RecordsPane::ReadFailed, this, &MainWindow::ShowError);
+}
+
 void MainWindow::LookAfterFiles() {
     // SQLite's quick check and the daily copies read the whole files: off the user's way,
-    // on a worker thread with connections of their own.
-    const QString dir = state_.dataDirectory;
-    const QString path = state_.sessions->FilePath();
-    QPointer<MainWindow> window(this);
-    const auto tell = [window](const QString& message) {
-        QMetaObject::invokeMethod(
-            qApp, [window, message] {
-                if (window)
-                    window->ShowError(message);
-            },
-            Qt::QueuedConnection);
-    };
-    const auto backUp = [this, dir, tell] {
-        const QDate today = state_.clock.Now().date;
-        QThreadPool::globalInstance()->start([dir, today, tell] {
-            if (const auto trouble = BackUpDaily(dir, today))
-                tell(*trouble);
-        });
-    };
-    const auto checkAndCopy = [path, tell, backUp, window] {
-        const QString check = QuickCheck(path);
-        if (check != QStringLiteral("ok")) {
-            tell(QStringLiteral("Проверка файла «%1» нашла повреждения: %2. Сделайте копию "
-                                "файла; чтобы восстановить его из папки backup, сначала "
-                                "закройте программу.")
-                     .arg(QDir::toNativeSeparators(path), check));
-            return;
-        }
-        // Only a sound file is copied: once now, again when the tariff file has been made
-        // on a first run, and then whenever a new day has no copy yet.
-        QMetaObject::invokeMethod(
-            qApp, [window, backUp] {
-                if (!window)
-                    return;
-                backUp();
-                QTimer::singleShot(BackupRetryMsecs, window, backUp);
-                auto* daily = new QTimer(window);
-                connect(daily, &QTimer::timeout, window, backUp);
-                daily->start(BackupCheckMsecs);
-            },
-            Qt::QueuedConnection);
-    };
-    // Begun once the window is up: the check reads the whole file, which the first paint
-    // does not need.
-    QTimer::singleShot(QuickCheckDelayMsecs, this,
-                       [checkAndCopy] { QThreadPool::globalInstance()->start(checkAndCopy); });
+    // on a worker thread with connections of their own, and not at every start.
+    auto* schedule = new MaintenanceSchedule(
+        state_.DataDirectory(), state_.Sessions()->FilePath(),
+        [this] { return state_.TheClock().Now().date; }, state_.LastRunLeftDataOpen(), this);
+    connect(schedule, &MaintenanceSchedule::Trouble, this, &MainWindow::ShowError);
+    schedule->Start();
 }
 
-QWidget* MainWindow::BuildToolBar() {
-    auto* toolbar = new QToolBar(this);
-    toolbar->setObjectName(QStringLiteral("ToolBar1"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->setFixedHeight(25);
-    toolbar->setContentsMargins(0, 0, 0, 0);
-    toolbar->setStyleSheet(
-        QStringLiteral("QToolBar { background-color: rgb(185, 209, 234); border: 0px;"
-                       " spacing: 0px; padding: 1px; }"));
-    addToolBar(Qt::TopToolBarArea, toolbar);
-
-    navigator_ = new Navigator(400, false, toolbar);
-    navigator_->setObjectName(QStringLiteral("DBNavigator1"));
-    toolbar->addWidget(navigator_);
-
-    deleteButton_ = new QPushButton(QStringLiteral("-"), toolbar);
-    deleteButton_->setObjectName(QStringLiteral("Button1"));
-    deleteButton_->setFixedSize(89, 23);
-    QFont dash = UiFonts::Font({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Mono")},
-                               40);
-    dash.setFixedPitch(true);
-    deleteButton_->setFont(dash);
-    deleteButton_->setToolTip(QStringLiteral("стереть запись"));
-    deleteButton_->setAccessibleName(QStringLiteral("Стереть запись"));
-    deleteButton_->setAccessibleDescription(
-        QStringLiteral("Удаляет текущую запись о подключении; если задан пароль, сначала "
-                       "спрашивает его"));
-    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::DeleteRecord);
-    toolbar->addWidget(deleteButton_);
-
-    // Only the top-left corner of the picture shows, unscaled.
-    auto* picture = new QLabel(toolbar);
-    picture->setObjectName(QStringLiteral("Image2"));
-    picture->setFixedSize(112, 23);
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(Artwork::ToolbarStrip());
-    toolbar->addWidget(picture);
-    return toolbar;
-}
-
-void MainWindow::BuildGrid() {
-    if (grid_)
-        return;
-    BuildToolBar();
-    model_ = new SessionModel(*state_.sessions, this);
-    grid_ = new SessionGrid(model_, this);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setAccessibleName(QStringLiteral("Записи о подключениях"));
-    grid_->setAccessibleDescription(
-        QStringLiteral("Дата, время входа и выхода, продолжительность, тариф и сумма каждого "
-                       "подключения, новые сверху"));
-    setCentralWidget(grid_);
-    connect(model_, &SessionModel::ReadFailed, this, &MainWindow::ShowError);
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { OnCurrentRowChanged(current.row()); });
-    // A reset (a new filter, or the model catching up with the table) keeps the table's
-    // current row: a filter has put it on the first row already, a delete on the next one.
-    connect(model_, &QAbstractItemModel::modelReset, this, &MainWindow::FollowTableCursor);
-    connect(model_, &QAbstractItemModel::rowsInserted, this,
-            [this] { navigator_->SetPosition(model_->CurrentRow(), model_->TotalRows()); });
-    connect(navigator_, &Navigator::First, this, [this] { MoveToRow(0); });
-    connect(navigator_, &Navigator::Prior, this, [this] { MoveToRow(model_->CurrentRow() - 1); });
-    connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
-    connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->TotalRows() - 1); });
-    MoveToRow(0);
-}
-
-void MainWindow::MoveToRow(int row) {
-    const int count = model_->TotalRows();
-    if (count == 0) {
-        model_->SetCurrentRow(-1);
-        navigator_->SetPosition(-1, 0);
-        return;
-    }
-    row = std::clamp(row, 0, count - 1);
-    model_->ShowThrough(row);
-    const QModelIndex index = model_->index(row, std::max(0, grid_->currentIndex().column()));
-    grid_->setCurrentIndex(index);
-    grid_->scrollTo(index);
-    OnCurrentRowChanged(row);
-}
-
-void MainWindow::OnCurrentRowChanged(int row) {
-    // The grid's row is the table's current row: the one the delete button removes.
-    if (row >= 0) {
-        const qint64 id = model_->IdAt(row);
-        if (id >= 0)
-            state_.sessions->MoveTo(id);
-    }
-    model_->SetCurrentRow(row);
-    navigator_->SetPosition(row, model_->TotalRows());
-}
-
-void MainWindow::FollowTableCursor() {
-    const auto id = state_.sessions->CurrentId();
-    MoveToRow(id ? model_->RowOf(*id) : 0);
+SessionGrid* MainWindow::Grid() const {
+    return records_ ? records_->Grid() : nullptr;
 }
 
 void MainWindow::ShowStatus(const QString& text) { status_->setText(text); }
@@ -337,30 +155,18 @@ void MainWindow::ExitWithConfirmation() {
 void MainWindow::HideWindow() { tray_->HideToTray(); }
 
 void MainWindow::ChooseFormColour() {
-    if (!grid_)
-        return;
-    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
-        lastColor_ = *color;
-        grid_->SetCellColor(*color);
-    }
+    if (records_)
+        records_->ChooseFormColour();
 }
 
 void MainWindow::ChooseGridColour() {
-    if (!grid_)
-        return;
-    if (const auto color = dialogs_.ChooseColor(this, lastColor_)) {
-        lastColor_ = *color;
-        grid_->SetFixedColor(*color);
-    }
+    if (records_)
+        records_->ChooseGridColour();
 }
 
 void MainWindow::ChooseFont() {
-    if (!grid_)
-        return;
-    if (const auto font = dialogs_.ChooseFont(this, lastFont_)) {
-        lastFont_ = *font;
-        grid_->SetTitleFont(*font);
-    }
+    if (records_)
+        records_->ChooseFont();
 }
 
 void MainWindow::ShowAbout() {
@@ -371,22 +177,10 @@ void MainWindow::ShowAbout() {
 void MainWindow::SetWindows(const Windows& windows) {
     windows_ = windows;
     if (windows_.passwordEntry)
-        gate_ = std::make_unique<AccessGate>(
-            state_.passwords, [this]() -> PasswordEntryDialog& { return *windows_.passwordEntry; });
-    state_.options.SetHooks({
-        [this] { return startMinimised_->isChecked(); },
-        [this](bool on) { startMinimised_->setChecked(on); },
-        [this] { tray_->HideToTray(); },
-        [this] { return windows_.poll ? windows_.poll->Field()->Value() : 0; },
-        [this](int seconds) {
-            if (windows_.poll)
-                windows_.poll->Field()->SetValue(seconds);
-        },
-        [this](int seconds) {
-            if (state_.tracker)
-                state_.tracker->ApplyPollInterval(seconds);
-        },
-    });
+        gate_ =
+            std::make_unique<AccessGate>(state_.ThePasswords(), [this]() -> PasswordEntryDialog& {
+                return *windows_.passwordEntry;
+            });
 }
 
 void MainWindow::Guarded(const std::function<void()>& command) {
@@ -394,20 +188,20 @@ void MainWindow::Guarded(const std::function<void()>& command) {
         return command();
     if (gate_->Ask())
         command();
-    else if (!state_.passwords.entered.isEmpty())
+    else if (!state_.ThePasswords().entered.isEmpty())
         dialogs_.Message(this, QStringLiteral("Нет прав доступа"));
 }
 
 void MainWindow::ShowTariffs() {
     Guarded([this] {
         if (windows_.tariffs)
-            windows_.tariffs->Open(state_.tariffs.get());
+            windows_.tariffs->Open(state_.Tariffs());
     });
 }
 
 void MainWindow::ToggleStartMinimised() {
     try {
-        state_.options.SaveOptions();
+        state_.SetStartMinimised(startMinimised_->isChecked());
     } catch (const Failure& failure) {
         startMinimised_->setChecked(!startMinimised_->isChecked()); // as the file still says
         ShowError(failure.message());
@@ -416,7 +210,7 @@ void MainWindow::ToggleStartMinimised() {
 
 Autostart MainWindow::LoginStart() const {
     return Autostart(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                     QCoreApplication::applicationFilePath(), state_.dataDirectory);
+                     QCoreApplication::applicationFilePath(), state_.DataDirectory());
 }
 
 void MainWindow::ToggleStartAtLogin() {
@@ -441,15 +235,30 @@ void MainWindow::ChangePassword() {
 
 void MainWindow::ShowPollSettings() {
     Guarded([this] {
-        if (windows_.poll)
-            windows_.poll->exec();
+        if (!windows_.poll)
+            return;
+        PollDialog()->exec();
     });
+}
+
+PollIntervalDialog* MainWindow::PollDialog() {
+    PollIntervalDialog* dialog = windows_.poll.get();
+    if (dialog && !pollFieldTied_) {
+        // First used now, the field shows the setting; what is typed there is the setting
+        // from then on, "Отмена" or not.
+        pollFieldTied_ = true;
+        IntegerSpinEdit* field = dialog->Field();
+        field->SetValue(state_.CurrentOptions().pollSeconds);
+        connect(field->Editor(), &QLineEdit::textChanged, this,
+                [this, field] { state_.KeepPollField(field->Value()); });
+    }
+    return dialog;
 }
 
 void MainWindow::ShowReportDialog() {
     if (!windows_.report)
         return;
-    windows_.report->SetTable(state_.sessions.get());
+    windows_.report->SetTable(state_.Sessions());
     windows_.report->exec();
 }
 
@@ -459,41 +268,30 @@ void MainWindow::ShowTariffsFromTray() {
 }
 
 void MainWindow::DeleteRecord() {
-    if (!state_.sessions)
+    if (!records_)
         return;
     // Behind the password: the first click only asks; the click after a right entry deletes.
-    if (gate_ && !state_.passwords.Open()) {
+    if (gate_ && !state_.ThePasswords().Open()) {
         gate_->Ask();
         return;
     }
     try {
-        state_.sessions->DeleteCurrent();
+        records_->DeleteCurrent();
     } catch (const Failure& failure) {
         ShowError(failure.message());
-        return;
     }
-    FollowTableCursor();
 }
 
 WindowGeometry MainWindow::Geometry() const {
-    // Until the window manager has put its frame around the window, the outer geometry is
-    // the one asked for: what was read at start is what is written at close.
-    if (framePending_)
-        return asked_;
-    const QRect outer = frameGeometry();
-    return {outer.left(), outer.top(), outer.width(), outer.height()};
+    return frame_.Outer(frameGeometry());
 }
 
 void MainWindow::TakeFrame() {
-    if (!framePending_ || !isVisible() || isMinimized() || isMaximized() || isFullScreen())
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
         return;
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull())
-        return; // not yet: a window manager frames the window some time after it is shown
-    framePending_ = false;
-    // The stored size is the outer one: the inside is smaller by the frame.
-    resize(asked_.width - frame.left() - frame.right(),
-           asked_.height - frame.top() - frame.bottom());
+    if (const auto inside =
+            frame_.Framed(windowHandle() ? windowHandle()->frameMargins() : QMargins()))
+        resize(*inside);
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -507,7 +305,7 @@ bool MainWindow::event(QEvent* event) {
     default:
         break;
     }
-    if (framePending_) {
+    if (frame_.FramePending()) {
         switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:
@@ -529,7 +327,7 @@ void MainWindow::CloseDown(bool interactive) {
         return;
     closed_ = true;
     // A connection still being timed is written as a record that ends now, first.
-    if (state_.tracker && !state_.tracker->CloseOpenSegment()) {
+    if (!state_.CloseOpenConnection()) {
         const QString text = QStringLiteral("Не все записи о подключении удалось сохранить: "
                                             "последние подключения не записаны.");
         if (interactive)

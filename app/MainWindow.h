@@ -1,19 +1,18 @@
 #pragma once
-// The main window: the session records in a read-only grid with the navigator and the
-// delete button, the status line the tracker writes, the menus, and the program's close.
+// The main window: the frame around the records pane, with the menus, the status line the
+// tracker writes, the tray icon, and the program's close.
 
 #include "AppState.h"
 #include "Later.h"
+#include "settings/FramedGeometry.h"
+#include "settings/WindowSettings.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorBox.h"
 #include "ui/StatusLine.h"
-#include "settings/WindowSettings.h"
 
 #include <QMainWindow>
 
-class QLabel;
 class QMenu;
-class QPushButton;
 class AboutBox;
 class TariffWindow;
 class ReportDialog;
@@ -22,23 +21,16 @@ class PasswordChangeDialog;
 class PollIntervalDialog;
 class AccessGate;
 class QDialog;
-class Navigator;
+class RecordsPane;
 class SessionGrid;
-class SessionModel;
 class TrayIcon;
 class Autostart;
 class SpendWatch;
-class StatisticsWindow;
-class BudgetDialog;
+class SpendWindows;
 
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
 public:
-    // The daily copies are looked at again this long after start, and every hour after.
-    static constexpr int BackupRetryMsecs = 10'000;
-    static constexpr int BackupCheckMsecs = 3'600'000;
-    // SQLite's quick check begins this long after start, once the window is up.
-    static constexpr int QuickCheckDelayMsecs = 1000;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
@@ -84,15 +76,13 @@ public:
     void ShowBudgetDialog();     // "Бюджет...", behind the access gate
 
     SpendWatch* Spending() const { return spend_; }
-    StatisticsWindow* Statistics();
-    BudgetDialog* BudgetWindow();
 
     // Writes the open segment and the window settings, once, whichever way the program ends.
     void CloseDown(bool interactive);
     // Closes without asking anything, for a request from outside (a signal).
     void CloseOnRequest();
 
-    SessionGrid* Grid() const { return grid_; }
+    SessionGrid* Grid() const;
     TrayIcon* Tray() const { return tray_; }
     ErrorBox& Errors() { return errors_; }
     int CountStart() const { return countStart_; }
@@ -106,31 +96,25 @@ private:
     Autostart LoginStart() const;
     void BuildMenus();
     void BuildSpending();
-    QWidget* BuildToolBar();
     void BuildGrid();
     void LookAfterFiles();
-    void MoveToRow(int row);
-    void OnCurrentRowChanged(int row);
-    void FollowTableCursor();
     // Runs a guarded command behind the password: "Нет прав доступа" when a wrong text was
     // confirmed, nothing when the entry was cancelled.
     void Guarded(const std::function<void()>& command);
+    PollIntervalDialog* PollDialog(); // made and tied to the options when first asked for
     WindowGeometry Geometry() const;
     // Once the window manager reports the frame, the inside is sized so that the outer
     // size is the one read at start.
     void TakeFrame();
 
     // First of all members: event() reads it while the members below make child widgets.
-    bool framePending_ = false; // the frame is not known yet
+    FramedGeometry frame_;
     AppState& state_;
     Dialogs& dialogs_;
     WindowSettings settings_;
     ErrorBox errors_;
     StatusLine* status_;
-    SessionModel* model_ = nullptr;
-    SessionGrid* grid_ = nullptr;
-    Navigator* navigator_ = nullptr;
-    QPushButton* deleteButton_ = nullptr;
+    RecordsPane* records_ = nullptr; // once data.db is open
     QMenu* trayMenu_ = nullptr;
     TrayIcon* tray_ = nullptr;
     Windows windows_;
@@ -138,13 +122,10 @@ private:
     QAction* startMinimised_ = nullptr;
     QAction* startAtLogin_ = nullptr;
     SpendWatch* spend_ = nullptr;
-    StatisticsWindow* statistics_ = nullptr;
-    BudgetDialog* budget_ = nullptr;
+    SpendWindows* spendWindows_ = nullptr;
 
-    QColor lastColor_ = Qt::black; // shared by both colour commands
-    FontChoice lastFont_;
     int countStart_ = 0;
-    WindowGeometry asked_;      // the outer geometry read at start, fitted to the screen
     bool closed_ = false;
     bool requested_ = false; // closing on a request from outside: no boxes
+    bool pollFieldTied_ = false;
 };

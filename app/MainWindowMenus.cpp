@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "Autostart.h"
+#include "ObjectNames.h"
 #include "Sites.h"
 #include "TrayIcon.h"
 #include "ui/Artwork.h"
@@ -32,55 +33,61 @@ void MainWindow::BuildMenus() {
     barPalette.setColor(QPalette::ButtonText, Contrast::ReadableOn(Background, Qt::black));
     bar->setPalette(barPalette);
     QMenu* file = bar->addMenu(QStringLiteral("Файл"));
-    file->menuAction()->setObjectName(QStringLiteral("N1"));
-    startMinimised_ = AddEntry(file, "N9", QStringLiteral("Запускать в свернутом виде"));
+    file->menuAction()->setObjectName(QString::fromLatin1(ObjectName::FileMenu));
+    startMinimised_ = AddEntry(file, ObjectName::StartMinimisedEntry,
+                               QStringLiteral("Запускать в свернутом виде"));
     startMinimised_->setCheckable(true);
     connect(startMinimised_, &QAction::triggered, this, &MainWindow::ToggleStartMinimised);
-    startAtLogin_ = AddEntry(file, "Autostart1", QStringLiteral("Запускать при входе в систему"));
+    startAtLogin_ = AddEntry(file, ObjectName::StartAtLoginEntry,
+                             QStringLiteral("Запускать при входе в систему"));
     startAtLogin_->setCheckable(true);
     startAtLogin_->setChecked(LoginStart().IsOn());
     connect(startAtLogin_, &QAction::triggered, this, &MainWindow::ToggleStartAtLogin);
-    connect(AddEntry(file, "N15", QStringLiteral("Скрыть окно")), &QAction::triggered, this,
-            &MainWindow::HideWindow);
-    AddSeparator(file, "N11");
-    QAction* tariffEntry = AddEntry(file, "N2", QStringLiteral("Тариф"));
+    connect(AddEntry(file, ObjectName::HideEntry, QStringLiteral("Скрыть окно")),
+            &QAction::triggered, this, &MainWindow::HideWindow);
+    AddSeparator(file, ObjectName::FileSeparator);
+    QAction* tariffEntry = AddEntry(file, ObjectName::TariffEntry, QStringLiteral("Тариф"));
     tariffEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Tariff));
     connect(tariffEntry, &QAction::triggered, this, &MainWindow::ShowTariffs);
-    QAction* reportEntry = AddEntry(file, "N5", QStringLiteral("Отчет..."));
+    QAction* reportEntry = AddEntry(file, ObjectName::ReportEntry, QStringLiteral("Отчет..."));
     reportEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::Report));
     connect(reportEntry, &QAction::triggered, this, &MainWindow::ShowReportDialog);
-    connect(AddEntry(file, "Statistics1", QStringLiteral("Статистика...")), &QAction::triggered,
-            this, &MainWindow::ShowStatistics);
-    connect(AddEntry(file, "Budget1", QStringLiteral("Бюджет...")), &QAction::triggered, this,
-            &MainWindow::ShowBudgetDialog);
-    connect(AddEntry(file, "N13", QStringLiteral("Установка пароля...")), &QAction::triggered,
-            this, &MainWindow::ChangePassword);
-    connect(AddEntry(file, "N14", QStringLiteral("Настройка...")), &QAction::triggered, this,
-            &MainWindow::ShowPollSettings);
-    connect(AddEntry(file, "N23", QStringLiteral("Подключение...")), &QAction::triggered, this,
+    connect(AddEntry(file, ObjectName::StatisticsEntry, QStringLiteral("Статистика...")),
+            &QAction::triggered, this, &MainWindow::ShowStatistics);
+    connect(AddEntry(file, ObjectName::BudgetEntry, QStringLiteral("Бюджет...")),
+            &QAction::triggered, this, &MainWindow::ShowBudgetDialog);
+    connect(AddEntry(file, ObjectName::PasswordEntry, QStringLiteral("Установка пароля...")),
+            &QAction::triggered, this, &MainWindow::ChangePassword);
+    connect(AddEntry(file, ObjectName::PollEntry, QStringLiteral("Настройка...")),
+            &QAction::triggered, this, &MainWindow::ShowPollSettings);
+    connect(AddEntry(file, ObjectName::LinkEntry, QStringLiteral("Подключение...")),
+            &QAction::triggered, this,
             [this] { Guarded([this] { windows_.link ? void(windows_.link->exec()) : void(); }); });
-    AddSeparator(file, "N12");
-    connect(AddEntry(file, "N7", QStringLiteral("Выход")), &QAction::triggered, this,
-            &MainWindow::ExitWithConfirmation);
+    AddSeparator(file, ObjectName::ExitSeparator);
+    connect(AddEntry(file, ObjectName::FileExitEntry, QStringLiteral("Выход")), &QAction::triggered,
+            this, &MainWindow::ExitWithConfirmation);
 
     QAction* about = bar->addAction(QStringLiteral("Обо всём"));
-    about->setObjectName(QStringLiteral("About1"));
+    about->setObjectName(QString::fromLatin1(ObjectName::AboutEntry));
     connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 
     QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
-    colours->menuAction()->setObjectName(QStringLiteral("N17"));
-    QAction* formColourEntry = AddEntry(colours, "N19", QStringLiteral("Цвет формы"));
+    colours->menuAction()->setObjectName(QString::fromLatin1(ObjectName::ColourMenu));
+    QAction* formColourEntry =
+        AddEntry(colours, ObjectName::FormColourEntry, QStringLiteral("Цвет формы"));
     formColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
     connect(formColourEntry, &QAction::triggered, this, &MainWindow::ChooseFormColour);
-    QAction* gridColourEntry = AddEntry(colours, "N20", QStringLiteral("Цвет таблицы"));
+    QAction* gridColourEntry =
+        AddEntry(colours, ObjectName::GridColourEntry, QStringLiteral("Цвет таблицы"));
     gridColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
     connect(gridColourEntry, &QAction::triggered, this, &MainWindow::ChooseGridColour);
-    QAction* fontColourEntry = AddEntry(colours, "N21", QStringLiteral("Цвет шрифта"));
+    QAction* fontColourEntry =
+        AddEntry(colours, ObjectName::FontColourEntry, QStringLiteral("Цвет шрифта"));
     fontColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
     connect(fontColourEntry, &QAction::triggered, this, &MainWindow::ChooseFont);
 
     QMenu* sites = bar->addMenu(QStringLiteral("Сайты"));
-    sites->menuAction()->setObjectName(QStringLiteral("N18"));
+    sites->menuAction()->setObjectName(QString::fromLatin1(ObjectName::SitesMenu));
     for (const Site& site : Sites()) {
         const QUrl url(site.address);
         connect(AddEntry(sites, site.name, site.caption), &QAction::triggered, this,
@@ -88,22 +95,22 @@ void MainWindow::BuildMenus() {
     }
 
     QAction* exit = bar->addAction(QStringLiteral("Выход"));
-    exit->setObjectName(QStringLiteral("N22"));
+    exit->setObjectName(QString::fromLatin1(ObjectName::BarExitEntry));
     connect(exit, &QAction::triggered, this, &MainWindow::ExitWithConfirmation);
     Keyboard::AssignAccessKeys(bar);
     new Keyboard::MenuBarKeys(bar);
 
-    connect(AddEntry(trayMenu_, "N10", QStringLiteral("Отчет...")), &QAction::triggered, this,
-            &MainWindow::ShowReportDialog);
-    connect(AddEntry(trayMenu_, "Statistics2", QStringLiteral("Статистика...")),
+    connect(AddEntry(trayMenu_, ObjectName::TrayReportEntry, QStringLiteral("Отчет...")),
+            &QAction::triggered, this, &MainWindow::ShowReportDialog);
+    connect(AddEntry(trayMenu_, ObjectName::TrayStatisticsEntry, QStringLiteral("Статистика...")),
             &QAction::triggered, this, &MainWindow::ShowStatistics);
-    connect(AddEntry(trayMenu_, "N8", QStringLiteral("Тариф...")), &QAction::triggered, this,
-            &MainWindow::ShowTariffsFromTray);
-    AddSeparator(trayMenu_, "N6");
-    connect(AddEntry(trayMenu_, "N3", QStringLiteral("Восстановить")), &QAction::triggered, this,
-            &MainWindow::BringToFront);
-    connect(AddEntry(trayMenu_, "N4", QStringLiteral("Закрыть")), &QAction::triggered, this,
-            [this] {
+    connect(AddEntry(trayMenu_, ObjectName::TrayTariffEntry, QStringLiteral("Тариф...")),
+            &QAction::triggered, this, &MainWindow::ShowTariffsFromTray);
+    AddSeparator(trayMenu_, ObjectName::TraySeparator);
+    connect(AddEntry(trayMenu_, ObjectName::TrayRestoreEntry, QStringLiteral("Восстановить")),
+            &QAction::triggered, this, &MainWindow::BringToFront);
+    connect(AddEntry(trayMenu_, ObjectName::TrayCloseEntry, QStringLiteral("Закрыть")),
+            &QAction::triggered, this, [this] {
                 tray_->DeleteTrayIcon();
                 close();
             });

@@ -3,15 +3,20 @@
 #include "AppState.h"
 #include "TrayIcon.h"
 #include "storage/Failure.h"
-#include "storage/TextForms.h"
 
 SpendWatch::SpendWatch(AppState& state, TrayIcon& tray, QObject* parent)
-    : QObject(parent), state_(state), tray_(tray), settings_(state.dataDirectory),
+    : QObject(parent), state_(state), tray_(tray), settings_(state.DataDirectory()),
       alerts_((settings_.Load(), settings_)),
       notifier_(
           [this](const QString& title, const QString& text) { tray_.ShowMessage(title, text); }) {
     budget_ = ReadBudget(settings_).budget;
+    connect(&state_, &AppState::Written, this, &SpendWatch::RereadAndUpdate);
+    connect(&state_, &AppState::Kept, this, &SpendWatch::Update);
+    reread_ = state_.Timers().Make(RereadMsecs, [this] { RereadAndUpdate(); });
+    reread_->Enable();
 }
+
+SpendWatch::~SpendWatch() = default;
 
 QStringList SpendWatch::Reload() {
     QStringList problems;
@@ -20,49 +25,38 @@ QStringList SpendWatch::Reload() {
     const BudgetRead read = ReadBudget(settings_);
     budget_ = read.budget;
     problems << read.problems;
-    Look();
+    RereadAndUpdate();
     return problems;
 }
 
-void SpendWatch::Look() {
+void SpendWatch::RereadAndUpdate() {
     stored_.reset();
-    LookAgain();
+    Update();
 }
 
-void SpendWatch::LookAgain() {
-    if (!state_.sessions)
+void SpendWatch::Update() {
+    if (!state_.Sessions())
         return;
-    const LocalMoment now = state_.clock.Now();
+    const LocalMoment now = state_.TheClock().Now();
     const BillingPeriod period = BillingPeriod::Containing(now.date, budget_.startDay);
     if (!stored_ || !(stored_->first == period)) {
         try {
-            stored_.emplace(period,
-                            SpendTotal::Of(state_.sessions->DayTotalsIn(period.first, period.last)));
+            stored_.emplace(
+                period, SpendTotal::Of(state_.Sessions()->DayTotalsIn(period.first, period.last)));
         } catch (const Failure&) {
             stored_.reset();
             return; // the tracker's own write or read tells what is wrong with the file
         }
     }
-    Show(now, period, stored_->second);
+    UpdateTipAndAlerts(now, period, stored_->second);
 }
 
-void SpendWatch::Show(const LocalMoment& now, const BillingPeriod& period,
-                      const SpendTotal& stored) {
-    std::optional<OpenCharge> open;
-    if (state_.tracker && state_.tracker->SegmentOpen())
-        open = OpenSoFar(state_.tracker->StartDate(), state_.tracker->StartTime(),
-                         state_.tracker->CurrentRate(), now.date, now.msecs);
+void SpendWatch::UpdateTipAndAlerts(const LocalMoment& now, const BillingPeriod& period,
+                                    const SpendTotal& stored) {
     const SpendFigures figures =
-        SpendFigures::Of(WithOpen(stored, open), period, budget_, now.date);
-    // The tip's connection is the whole of it, as the status line counts it: the pieces
-    // already stored at a tariff change or midnight, and the one still open.
-    std::optional<OpenCharge> connection = open;
-    if (connection) {
-        const ConnectionSoFar& before = state_.tracker->SoFar();
-        connection->seconds += before.seconds;
-        connection->money += double(TextForms::TryParseNumber(before.charges).value_or(0));
-    }
-    tip_ = TrayTip(connection, figures);
+        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now)), period, budget_, now.date);
+    // The tip's connection is the whole of it, as the status line counts it.
+    tip_ = TrayTip(state_.ConnectionAt(now), figures);
     tray_.SetToolTip(tip_);
     for (const BudgetAlert& alert :
          alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_))

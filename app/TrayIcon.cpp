@@ -14,21 +14,20 @@ constexpr int ShownMsecs = 10'000;
 constexpr int PlaceLookMsecs = 50;
 } // namespace
 
-TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
+TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu, TimerMaker& timers)
     : QObject(window), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this)),
+      watch_(timers.Make(WatchMsecs, [this] { FollowTray(); })),
       available_(&QSystemTrayIcon::isSystemTrayAvailable) {
     icon_->setIcon(Artwork::ApplicationIcon());
     icon_->setToolTip(QStringLiteral("Учет работы в Интернет"));
     singleClick_.setSingleShot(true);
     singleClick_.setInterval(QApplication::doubleClickInterval());
     connect(&singleClick_, &QTimer::timeout, this, &TrayIcon::PopupTrayMenu);
-    watch_.setInterval(WatchMsecs);
     messageEnd_.setSingleShot(true);
     connect(&messageEnd_, &QTimer::timeout, this, [this] {
         if (!hidden_)
             icon_->hide();
     });
-    connect(&watch_, &QTimer::timeout, this, &TrayIcon::FollowTray);
     placed_.setInterval(PlaceLookMsecs);
     connect(&placed_, &QTimer::timeout, this, &TrayIcon::ShowWhenPlaced);
     // Marked when first shown, once every entry is in: none is left without a key.
@@ -41,12 +40,19 @@ TrayIcon::TrayIcon(QMainWindow* window, QMenu* menu)
     });
 }
 
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::WatchAfresh() {
+    watch_->Disable(); // a timer enabled again starts its interval afresh
+    watch_->Enable();
+}
+
 void TrayIcon::HideToTray() {
     // Asked afresh each time: a tray host started after the program counts.
     if (!Available()) {
         window_->showMinimized();
         minimisedInstead_ = true;
-        watch_.start();
+        WatchAfresh();
         return;
     }
     HideMainWindow();
@@ -63,7 +69,7 @@ void TrayIcon::AddTrayIcon() {
     icon_->show();
     hidden_ = true;
     minimisedInstead_ = false;
-    watch_.start();
+    WatchAfresh();
 }
 
 void TrayIcon::DeleteTrayIcon() {
@@ -71,7 +77,7 @@ void TrayIcon::DeleteTrayIcon() {
     icon_->hide();
     hidden_ = false;
     if (!minimisedInstead_)
-        watch_.stop();
+        watch_->Disable();
 }
 
 void TrayIcon::RestoreMainWindow() {
@@ -97,7 +103,7 @@ void TrayIcon::FollowTray() {
         RestoreMainWindow();
     }
     if (!hidden_ && !minimisedInstead_)
-        watch_.stop();
+        watch_->Disable();
 }
 
 void TrayIcon::PopupTrayMenu() {

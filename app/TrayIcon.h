@@ -5,10 +5,13 @@
 // closed): while it matters, the icon follows it, and a hidden window whose tray is gone
 // comes back on the screen.
 
+#include "accounting/QtTimer.h"
 #include <QObject>
 #include <QRect>
+
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 class QMainWindow;
 class QMenu;
@@ -21,7 +24,8 @@ public:
     // The mouse actions the icon reports.
     enum class Mouse { LeftUp, RightUp, LeftDoubleClick, Other };
 
-    TrayIcon(QMainWindow* window, QMenu* menu);
+    TrayIcon(QMainWindow* window, QMenu* menu, TimerMaker& timers = QtTimers());
+    ~TrayIcon() override;
 
     // "Скрыть окно" and the start-minimised option.
     void HideToTray();
@@ -43,7 +47,7 @@ public:
     // Looks at the tray host again and follows it: run by the watch while the window is
     // hidden to the tray or was minimised for want of one.
     void FollowTray();
-    bool Watching() const { return watch_.isActive(); }
+    bool Watching() const { return watch_->IsEnabled(); }
     static constexpr int WatchMsecs = 2000;
     QMenu* Menu() const { return menu_; }
     // The tip's text; the spending watch keeps it live.
@@ -61,12 +65,13 @@ signals:
 
 private:
     void ShowWhenPlaced();
+    void WatchAfresh();
 
     QMainWindow* window_;
     QMenu* menu_;
     QSystemTrayIcon* icon_;
     QTimer singleClick_; // a left click waits to see whether it becomes a double-click
-    QTimer watch_;       // looks at the tray host while it matters
+    std::unique_ptr<HoldableTimer> watch_; // looks at the tray host while it matters
     QTimer messageEnd_;  // hides an icon shown only for a message
     QTimer placed_;      // looks whether the icon has its place in the tray yet
     int placeLooks_ = 0;

@@ -25,22 +25,6 @@
 #include <cstdlib>
 #include <QStandardPaths>
 
-namespace {
-// "Ok" of the poll-interval dialog: the interval applied to the poll timer, then saved.
-std::function<std::optional<QString>(int)> ApplyAndSave(AppState& state) {
-    return [&state](int seconds) -> std::optional<QString> {
-        if (state.tracker)
-            state.tracker->ApplyPollInterval(seconds);
-        try {
-            state.options.SaveOptions();
-        } catch (const Failure& failure) {
-            return failure.message();
-        }
-        return std::nullopt;
-    };
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
     // Qt's options (-session from a session manager, -platform, -style) are left to Qt; any
     // other argument is the command line's.
@@ -89,7 +73,7 @@ int main(int argc, char* argv[]) {
     CountedLink link(QDir::currentPath()); // kelvora.ini: which interfaces count
     AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])), clock,
                    link.Addresses());
-    WidgetDialogs dialogs(state.title);
+    WidgetDialogs dialogs(state.Title());
     SystemFacts facts;
     WindowSettings settings(WindowSettings::Locate(
         QCoreApplication::applicationDirPath(),
@@ -105,11 +89,13 @@ int main(int argc, char* argv[]) {
             tariffWindow->SetNewTariffDialog(new NewTariffDialog(dialogs, tariffWindow));
             return tariffWindow;
         },
-        [&] { return new PasswordEntryDialog(state.passwords, &mainWindow); },
+        [&] { return new PasswordEntryDialog(state.ThePasswords(), &mainWindow); },
+        [&] { return new PasswordChangeDialog(state.ThePasswords(), state, dialogs, &mainWindow); },
         [&] {
-            return new PasswordChangeDialog(state.passwords, state.options, dialogs, &mainWindow);
+            return new PollIntervalDialog(
+                dialogs, [&state](int seconds) { return state.ApplyPollInterval(seconds); },
+                &mainWindow);
         },
-        [&] { return new PollIntervalDialog(dialogs, ApplyAndSave(state), &mainWindow); },
         [&] {
             return new AboutBox(
                 facts, [&dialogs](const QUrl& url) { dialogs.OpenUrl(url); }, &mainWindow);

@@ -44,10 +44,10 @@ private:
 };
 } // namespace
 
-LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
+LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent, TimerMaker& timers)
     : QDialog(parent), link_(link), dialogs_(dialogs), modes_(new QButtonGroup(this)),
       patterns_(new QLineEdit(this)), note_(new QLabel(this)), table_(new QTableWidget(this)),
-      live_(new QLabel(this)), refresh_(new QTimer(this)) {
+      live_(new QLabel(this)), refresh_(timers.Make(RefreshMsecs, [this] { Refresh(); })) {
     setObjectName(QStringLiteral("LinkDialog"));
     setWindowTitle(QStringLiteral("Подключение"));
     setWindowIcon(Artwork::ApplicationIcon());
@@ -124,13 +124,13 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent)
         if (!filling_ && item->column() == Box)
             OnBoxChanged(item->row());
     });
-    refresh_->setInterval(RefreshMsecs);
-    connect(refresh_, &QTimer::timeout, this, &LinkDialog::Refresh);
     connect(&link_.NetworkManager(), &NetworkManagerFlags::Changed, this, [this] {
         if (isVisible())
             Show(shown_);
     });
 }
+
+LinkDialog::~LinkDialog() = default;
 
 void LinkDialog::showEvent(QShowEvent* event) {
     // Each opening starts from the choice in force.
@@ -139,14 +139,14 @@ void LinkDialog::showEvent(QShowEvent* event) {
     patterns_->setText(link_.Choice().patterns().join(QStringLiteral(", ")));
     filling_ = false;
     Refresh();
-    refresh_->start();
+    refresh_->Enable();
     QDialog::showEvent(event);
     // The keyboard starts at the mode in force, not in the table.
     modes_->checkedButton()->setFocus(Qt::TabFocusReason);
 }
 
 void LinkDialog::hideEvent(QHideEvent* event) {
-    refresh_->stop();
+    refresh_->Disable();
     QDialog::hideEvent(event);
 }
 

@@ -5,22 +5,25 @@
 // it stands in the dialog. The list follows the machine while the dialog is open.
 
 #include "CountedLink.h"
+#include "accounting/QtTimer.h"
 
 #include <QDialog>
+#include <memory>
 
 class Dialogs;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
-class QTimer;
 
 class LinkDialog final : public QDialog {
     Q_OBJECT
 public:
     static constexpr int RefreshMsecs = 2000;
 
-    LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent = nullptr);
+    LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent = nullptr,
+               TimerMaker& timers = QtTimers());
+    ~LinkDialog() override;
 
     // The choice as it stands in the dialog.
     LinkChoice Pending() const;
@@ -48,7 +51,7 @@ private:
     QLabel* note_;
     QTableWidget* table_;
     QLabel* live_;
-    QTimer* refresh_;
+    std::unique_ptr<HoldableTimer> refresh_; // while shown
     QList<NetInterface> shown_;
     bool filling_ = false;
 };

@@ -60,6 +60,10 @@ OptionsLines SplitOptions(const QByteArray& bytes) {
     return result;
 }
 
+QByteArray JoinOptions(const Options& options) {
+    return JoinOptions(options.startMinimised, options.password, options.pollSeconds);
+}
+
 QByteArray JoinOptions(bool startMinimised, const QString& password, int interval) {
     return QByteArray(startMinimised ? "1" : "0") + "\r\n" +
            ShiftCodesUp(ToWindows1251(password)) + "\r\n" + QByteArray::number(interval) +
@@ -111,9 +115,8 @@ std::optional<qint64> WideIntegerIn(QStringView text) {
     return negative ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
 }
 
-OptionsFile::OptionsFile(const QString& dataDirectory, Passwords& passwords, OptionsHooks hooks)
-    : path_(QDir(dataDirectory).filePath(FileName)), passwords_(passwords),
-      hooks_(std::move(hooks)) {}
+OptionsFile::OptionsFile(const QString& dataDirectory)
+    : path_(QDir(dataDirectory).filePath(FileName)) {}
 
 namespace {
 // The file's bytes, or nothing when there is no file or it cannot be opened (then nothing
@@ -141,7 +144,7 @@ std::optional<QByteArray> OptionsBytes(const QString& path) {
 }
 } // namespace
 
-void OptionsFile::ReadPassword() {
+std::optional<QString> OptionsFile::ReadPassword() const {
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     // A file others could read, from an older copy or a copy by hand: the owner's alone now,
@@ -152,40 +155,47 @@ void OptionsFile::ReadPassword() {
                        (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     try {
         if (const auto bytes = OptionsBytes(path_))
-            passwords_.stored = FromWindows1251(ShiftCodesDown(SplitOptions(*bytes).password));
+            return FromWindows1251(ShiftCodesDown(SplitOptions(*bytes).password));
     } catch (const Failure&) {
         // told when the whole file is loaded
     }
+    return std::nullopt;
 }
 
-void OptionsFile::LoadOptions() {
-    // Queued input, painting and timer events run before the file is read.
-    QCoreApplication::processEvents();
-    const auto bytes = OptionsBytes(path_);
-    if (!bytes)
-        return;
-    const OptionsLines lines = SplitOptions(*bytes);
-    if (lines.flag == "0") {
-        hooks_.setStartMinimised(false);
-    } else if (lines.flag == "1") {
-        hooks_.setStartMinimised(true);
-        hooks_.hideToTray();
+LoadedOptions OptionsFile::Load() const {
+    LoadedOptions loaded;
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = OptionsBytes(path_);
+    } catch (const Failure& failure) {
+        loaded.failure = failure.message();
     }
-    passwords_.stored = FromWindows1251(ShiftCodesDown(lines.password));
+    if (!bytes)
+        return loaded;
+    const OptionsLines lines = SplitOptions(*bytes);
+    if (lines.flag == "0" || lines.flag == "1")
+        loaded.startMinimised = lines.flag == "1";
+    loaded.password = FromWindows1251(ShiftCodesDown(lines.password));
     const QString interval = FromWindows1251(lines.interval);
     const auto wide = WideIntegerIn(interval);
-    if (!wide)
-        TextForms::ParseInteger(interval); // throws, naming the text
+    if (!wide) {
+        try {
+            TextForms::ParseInteger(interval); // throws, naming the text
+        } catch (const Failure& failure) {
+            loaded.failure = failure.message();
+        }
+        return loaded;
+    }
     if (const auto refusal = PollIntervalRefusal(*wide))
-        throw Failure(*refusal + QStringLiteral(" (файл «%1»)").arg(QDir::toNativeSeparators(path_)));
-    const int seconds = int(*wide);
-    hooks_.setPollField(seconds);
-    hooks_.applyPollInterval(seconds);
+        loaded.failure =
+            *refusal + QStringLiteral(" (файл «%1»)").arg(QDir::toNativeSeparators(path_));
+    else
+        loaded.pollSeconds = int(*wide);
+    return loaded;
 }
 
-void OptionsFile::SaveOptions() {
-    const QByteArray bytes =
-        JoinOptions(hooks_.startMinimised(), passwords_.stored, hooks_.pollField());
+void OptionsFile::Save(const Options& options) const {
+    const QByteArray bytes = JoinOptions(options);
     QSaveFile file(path_);
     // The new file replaces the old one, so its permissions are the ones that count; they
     // are set before a byte of the password is in it.

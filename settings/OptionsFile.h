@@ -38,42 +38,55 @@ std::optional<qint64> WideIntegerIn(QStringView text);
 constexpr qint64 LargestOptionsFile = 64 * 1024;
 constexpr int LongestPollSeconds = 2147483; // its milliseconds still fit a signed 32-bit int
 
-// What loading and saving reach in the program around them.
-struct OptionsHooks {
-    std::function<bool()> startMinimised; // the check mark of "Запускать в свернутом виде"
-    std::function<void(bool)> setStartMinimised;
-    std::function<void()> hideToTray;
-    std::function<int()> pollField; // the poll-interval dialog's field
-    std::function<void(int)> setPollField;
-    std::function<void(int)> applyPollInterval;
+// What options.dn holds, as the program keeps it between loading and saving.
+struct Options {
+    bool startMinimised = false; // "Запускать в свернутом виде"
+    QString password;            // the stored password; empty: none
+    // As the poll-interval dialog shows it: 0 until a file sets it, while the tracker polls at
+    // its own default; saved so, a file made by the other two settings holds "0".
+    int pollSeconds = 0;
+};
+QByteArray JoinOptions(const Options& options);
+
+// What one reading of options.dn found. Its lines count in order: a refusal of the third line
+// leaves the first two read; a file that is no settings file of ours leaves all three unread.
+struct LoadedOptions {
+    std::optional<bool> startMinimised; // the first line was "0" or "1"
+    std::optional<QString> password;
+    std::optional<int> pollSeconds;
+    std::optional<QString> failure; // why the file or its third line was refused
+};
+
+// The options as the program holds them, loaded from the file and saved back whole; each
+// throws Failure naming the file and the reason.
+class OptionsStore {
+public:
+    virtual ~OptionsStore() = default;
+    virtual void LoadOptions() = 0;
+    virtual void SaveOptions() = 0;
 };
 
 class OptionsFile {
 public:
     static const QString FileName; // "options.dn"
 
-    OptionsFile(const QString& dataDirectory, Passwords& passwords, OptionsHooks hooks);
+    explicit OptionsFile(const QString& dataDirectory);
     const QString& Path() const { return path_; }
-    void SetHooks(OptionsHooks hooks) { hooks_ = std::move(hooks); }
 
-    // Applies the file in order: the flag (hiding to the tray when it is "1"), the password,
-    // the interval. A file that cannot be opened changes nothing, silently. Throws Failure
-    // "'%s' is not a valid integer value" for a third line that is no integer, or the refusal
-    // of an interval out of range; the first two lines have taken effect by then. A file too
-    // large to be one of ours, or one that is no regular file (a pipe, a device, a folder),
-    // changes nothing, is not opened, and throws Failure naming it.
-    void LoadOptions();
+    // Reads the three lines. A file that cannot be opened reads as nothing, silently. A third
+    // line that is no integer is refused with "'%s' is not a valid integer value", one out of
+    // range with its refusal. A file too large to be one of ours, or one that is no regular
+    // file (a pipe, a device, a folder), is not opened and is refused naming it.
+    LoadedOptions Load() const;
     // The password line alone, read before any window takes input, so that the gate is
-    // closed from the start; nothing else is applied and nothing is told (LoadOptions tells).
+    // closed from the start; nothing when there is no file to read (Load tells why).
     // A file that others may read or write is made the owner's alone first.
-    void ReadPassword();
-    // Writes the three settings as they are in memory, with permissions for the owner only
-    // (the password line is merely disguised). Throws Failure naming the file and the reason
-    // when it cannot be written; the old file then stays as it was.
-    void SaveOptions();
+    std::optional<QString> ReadPassword() const;
+    // Writes the three settings, with permissions for the owner only (the password line is
+    // merely disguised). Throws Failure naming the file and the reason when it cannot be
+    // written; the old file then stays as it was.
+    void Save(const Options& options) const;
 
 private:
     QString path_;
-    Passwords& passwords_;
-    OptionsHooks hooks_;
 };

@@ -108,7 +108,7 @@ bool AccessGate::Ask() {
     return passwords_.Open();
 }
 
-PasswordChangeDialog::PasswordChangeDialog(Passwords& passwords, OptionsFile& options,
+PasswordChangeDialog::PasswordChangeDialog(Passwords& passwords, OptionsStore& options,
                                            Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), passwords_(passwords), options_(options), dialogs_(dialogs) {
     DialogLook(this, "Form7", QStringLiteral("Установка пароля"), {248, 201, 243, 130});

@@ -9,7 +9,7 @@
 
 class QLineEdit;
 class Dialogs;
-class OptionsFile;
+class OptionsStore;
 
 // "Ввод пароля. ": "Ок" confirms the typed text, "Отмена" empties the confirmed text, and the
 // title-bar close leaves it as it was.
@@ -50,7 +50,7 @@ private:
 class PasswordChangeDialog final : public QDialog {
     Q_OBJECT
 public:
-    PasswordChangeDialog(Passwords& passwords, OptionsFile& options, Dialogs& dialogs,
+    PasswordChangeDialog(Passwords& passwords, OptionsStore& options, Dialogs& dialogs,
                          QWidget* parent = nullptr);
     void ClearFields();
     void Confirm(); // "Ок"
@@ -64,7 +64,7 @@ protected:
 
 private:
     Passwords& passwords_;
-    OptionsFile& options_;
+    OptionsStore& options_;
     Dialogs& dialogs_;
     QLineEdit* old_;
     QLineEdit* new_;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <sqlite3.h>
 
 QString QuickCheck(const QString& path) {
@@ -35,8 +36,12 @@ QString QuickCheck(const QString& path) {
 }
 
 namespace {
-// One file copied page by page through SQLite's backup interface, then moved into place.
-std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
+// One file copied a few pages at a time through SQLite's backup interface, yielding between
+// steps so that the program's own work never waits long behind it, then moved into place.
+// The source is read in one transaction: what the program writes meanwhile goes to its log
+// and neither joins the copy half-way nor starts it over.
+std::optional<QString> CopyDatabase(const QString& from, const QString& to,
+                                    const std::function<void()>& betweenSteps = {}) {
     const QString temporary = to + QStringLiteral(".part");
     QFile::remove(temporary);
     sqlite3* source = nullptr;
@@ -51,18 +56,27 @@ std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
         sqlite3_busy_timeout(source, 5000);
         sqlite3_exec(source, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
         sqlite3_exec(target, "PRAGMA cache_size = -128", nullptr, nullptr, nullptr);
-        sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
-        if (!backup) {
-            trouble = QString::fromUtf8(sqlite3_errmsg(target));
+        sqlite3_backup* backup = nullptr;
+        if (sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
+                         nullptr) != SQLITE_OK ||
+            !(backup = sqlite3_backup_init(target, "main", source, "main"))) {
+            trouble = QString::fromUtf8(sqlite3_errmsg(backup ? source : target));
         } else {
             int rc;
-            while ((rc = sqlite3_backup_step(backup, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
-                   rc == SQLITE_LOCKED)
-                sqlite3_sleep(rc == SQLITE_OK ? 0 : 50);
+            while ((rc = sqlite3_backup_step(backup, CopyStepPages)) == SQLITE_OK ||
+                   rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+                if (rc != SQLITE_OK)
+                    sqlite3_sleep(50);
+                else if (betweenSteps)
+                    betweenSteps();
+                else
+                    QThread::yieldCurrentThread();
+            }
             if (rc != SQLITE_DONE)
                 trouble = QString::fromUtf8(sqlite3_errstr(rc));
             sqlite3_backup_finish(backup);
         }
+        sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
     }
     sqlite3_close(source);
     sqlite3_close(target);
@@ -77,7 +91,8 @@ std::optional<QString> CopyDatabase(const QString& from, const QString& to) {
 }
 } // namespace
 
-std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep) {
+std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep,
+                                   const std::function<void()>& betweenSteps) {
     const QDir data(dataDir);
     const QString folder = data.filePath(QStringLiteral("backup"));
     QStringList troubles;
@@ -93,7 +108,7 @@ std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, i
         const QString copy = QDir(folder).filePath(
             QStringLiteral("%1-%2.db").arg(base, today.toString(Qt::ISODate)));
         if (!QFileInfo::exists(copy)) {
-            if (const auto trouble = CopyDatabase(source, copy))
+            if (const auto trouble = CopyDatabase(source, copy, betweenSteps))
                 troubles << *trouble;
         }
         // The newest `keep` copies up to today stay; their names sort by date. Copies dated

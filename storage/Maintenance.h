@@ -5,7 +5,11 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <optional>
+
+// Pages a copy takes at a time; between steps it yields (or calls `betweenSteps`).
+constexpr int CopyStepPages = 64;
 
 // "ok", or what SQLite's quick check found wrong. Throws nothing: a file it cannot read
 // gives the reason instead.
@@ -15,7 +19,8 @@ QString QuickCheck(const QString& path);
 // tarif-YYYY-MM-DD.db, unless today's copies are there already, and keeps the seven newest
 // of each dated up to today (copies dated later are left alone). Returns a message when
 // something could not be copied.
-std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep = 7);
+std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, int keep = 7,
+                                   const std::function<void()>& betweenSteps = {});
 
 // Copies the file at `path` (of format `version`) into backup/ beside it as
 // NAME-vVERSION-YYYYMMDD-HHMMSS.db, before an upgrade changes it. Daily copies never remove

@@ -6,6 +6,7 @@
 #include "about/AboutBox.h"
 #include "app/Autostart.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/SessionGrid.h"
 #include "app/TrayIcon.h"
 #include "link/CountedLink.h"
@@ -103,8 +104,8 @@ struct Program {
         report = std::make_unique<ReportDialog>(*form, dialogs);
         tariffs = std::make_unique<TariffWindow>(dialogs);
         newTariff = std::make_unique<NewTariffDialog>(dialogs);
-        entry = std::make_unique<PasswordEntryDialog>(state.passwords);
-        change = std::make_unique<PasswordChangeDialog>(state.passwords, state.options, dialogs);
+        entry = std::make_unique<PasswordEntryDialog>(state.ThePasswords());
+        change = std::make_unique<PasswordChangeDialog>(state.ThePasswords(), state, dialogs);
         poll = std::make_unique<PollIntervalDialog>(dialogs, [](int) { return std::nullopt; });
         about = std::make_unique<AboutBox>(facts, [](const QUrl&) {});
         budget = std::make_unique<BudgetDialog>(nullptr);
@@ -537,9 +538,9 @@ private slots:
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         {
             Program p;
-            QMenu* file = p.main->findChild<QAction*>("N1")->menu();
+            QMenu* file = p.main->findChild<QAction*>(ObjectName::FileMenu)->menu();
             const QList<QAction*> entries = file->actions();
-            QAction* entry = p.main->findChild<QAction*>("Autostart1");
+            QAction* entry = p.main->findChild<QAction*>(ObjectName::StartAtLoginEntry);
             QVERIFY(entry);
             QCOMPARE(entries.indexOf(entry), 1);
             QCOMPARE(entries.at(0)->objectName(), QStringLiteral("N9"));
@@ -569,7 +570,7 @@ private slots:
             QFile::remove(config.filePath("autostart"));
             Autostart(config.path(), "/usr/bin/kelvora", config.path()).TurnOn();
             Program p;
-            QVERIFY(p.main->findChild<QAction*>("Autostart1")->isChecked());
+            QVERIFY(p.main->findChild<QAction*>(ObjectName::StartAtLoginEntry)->isChecked());
         }
         qputenv("XDG_CONFIG_HOME", before);
         if (before.isEmpty())

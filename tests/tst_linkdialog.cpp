@@ -188,17 +188,27 @@ private slots:
     void listFollowsTheMachine() {
         CountedLink link(dir_.path(), &interfaces_);
         FakeDialogs dialogs;
-        LinkDialog dialog(link, dialogs);
+        FakeTimers timers;
+        LinkDialog dialog(link, dialogs, nullptr, timers);
+        FakeTimers::Made& refresh = timers.Of(LinkDialog::RefreshMsecs);
         dialog.show();
         dialog.SetMode(LinkMode::Chosen);
         dialog.Patterns()->setText("usb0");
         QCOMPARE(dialog.LiveText(), QStringLiteral("Сейчас: нет подключения"));
         interfaces_.Add("usb0", true, {"192.168.42.10"}); // a phone's tethering plugged in
-        QTRY_COMPARE_WITH_TIMEOUT(dialog.Table()->rowCount(), 4, 3 * LinkDialog::RefreshMsecs);
+        refresh.Pass(LinkDialog::RefreshMsecs - 1);
+        QCOMPARE(dialog.Table()->rowCount(), 3); // not yet
+        refresh.Pass(1);
+        QCOMPARE(dialog.Table()->rowCount(), 4);
         QCOMPARE(dialog.LiveText(), QStringLiteral("Сейчас: подключено"));
         interfaces_.list.removeLast();
-        QTRY_COMPARE_WITH_TIMEOUT(dialog.Table()->rowCount(), 3, 3 * LinkDialog::RefreshMsecs);
+        refresh.Pass(LinkDialog::RefreshMsecs);
+        QCOMPARE(dialog.Table()->rowCount(), 3);
         QCOMPARE(dialog.LiveText(), QStringLiteral("Сейчас: нет подключения"));
+        dialog.hide(); // closed, the list rests
+        interfaces_.Add("usb0", true, {"192.168.42.10"});
+        refresh.Pass(LinkDialog::RefreshMsecs);
+        QCOMPARE(dialog.Table()->rowCount(), 3);
     }
 
     // For the user's guide: the dialog on this machine's own interfaces.

@@ -3,14 +3,15 @@
 #include "TestFiles.h"
 #include "app/ApplicationTitle.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/SessionGrid.h"
 #include "app/SpendWatch.h"
 #include "app/TrayIcon.h"
-#include "ui/ProgramStyle.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/OptionsFile.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/SessionModel.h"
+#include "ui/ProgramStyle.h"
 
 #include <QHeaderView>
 #include <QMenuBar>
@@ -30,7 +31,8 @@ struct Program {
     FakeClock clock;
     ScriptedAddresses addresses;
     FakeDialogs dialogs;
-    AppState state{dir.path(), "kelvora", clock, addresses};
+    FakeTimers timers;
+    AppState state{dir.path(), "kelvora", clock, addresses, timers};
     std::unique_ptr<MainWindow> window;
 
     Program() {
@@ -42,6 +44,11 @@ struct Program {
         return *window;
     }
     QString IniPath() const { return dir.filePath("int.ini"); }
+    // The tracker's timers going off.
+    void StartUp() { timers.Of(SessionTracker::StartupMsecs).Fire(); }
+    void Poll() { timers.Of(SessionTracker::DefaultPollMsecs).Fire(); }
+    void WatchTariff() { timers.Of(SessionTracker::WatchMsecs).Fire(); }
+    bool TrackerStarted() const { return timers.Of(SessionTracker::StartupMsecs).IsEnabled(); }
     QAction* Action(const char* name) const {
         return window->findChild<QAction*>(QString::fromLatin1(name));
     }
@@ -135,7 +142,7 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Zuzevize"));
         QCOMPARE(w.pos(), QPoint(202, 110));
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния..."));
-        QVERIFY(p.state.tracker);
+        QVERIFY(p.TrackerStarted());
         QVERIFY(QFileInfo::exists(p.dir.filePath("data.db")));
     }
 
@@ -144,14 +151,14 @@ private slots:
         MainWindow& w = p.Open();
         QCOMPARE(Captions(w.menuBar()->actions()),
                  (QStringList{"Файл", "Обо всём", "Изменить цвет", "Сайты", "Выход"}));
-        QCOMPARE(Captions(p.Action("N1")->menu()->actions()),
-                 (QStringList{"Запускать в свернутом виде", "Запускать при входе в систему",
-                              "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...",
-                              "Бюджет...", "Установка пароля...", "Настройка...",
-                              "Подключение...", "-", "Выход"}));
-        QCOMPARE(Captions(p.Action("N17")->menu()->actions()),
+        QCOMPARE(
+            Captions(p.Action(ObjectName::FileMenu)->menu()->actions()),
+            (QStringList{"Запускать в свернутом виде", "Запускать при входе в систему",
+                         "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...", "Бюджет...",
+                         "Установка пароля...", "Настройка...", "Подключение...", "-", "Выход"}));
+        QCOMPARE(Captions(p.Action(ObjectName::ColourMenu)->menu()->actions()),
                  (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта"}));
-        QCOMPARE(Captions(p.Action("N18")->menu()->actions()),
+        QCOMPARE(Captions(p.Action(ObjectName::SitesMenu)->menu()->actions()),
                  (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone", "Borland",
                               "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт", "Narod"}));
         QCOMPARE(
@@ -163,7 +170,7 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         const QRect before = w.geometry();
-        const auto sites = p.Action("N18")->menu()->actions();
+        const auto sites = p.Action(ObjectName::SitesMenu)->menu()->actions();
         for (QAction* site : sites)
             site->trigger();
         QCOMPARE(p.dialogs.opened.size(), sites.size());
@@ -176,8 +183,8 @@ private slots:
 
     void exitAsksAndOnlyYesCloses_data() {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("Файл / Выход") << "N7";
-        QTest::newRow("Выход on the bar") << "N22";
+        QTest::newRow("Файл / Выход") << ObjectName::FileExitEntry;
+        QTest::newRow("Выход on the bar") << ObjectName::BarExitEntry;
     }
     void exitAsksAndOnlyYesCloses() {
         QFETCH(QString, entry);
@@ -222,9 +229,9 @@ private slots:
     void aFailedCloseIsToldThroughTheDialogs() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll();
+        p.Poll();
         p.clock.Advance(9000);
         // Another program holds data.db for writing, and int.ini's place is a folder.
         sqlite3* other = nullptr;
@@ -242,9 +249,9 @@ private slots:
     void closingWhileConnectedWritesTheRecord() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll(); // 9:00:00 on line
+        p.Poll(); // 9:00:00 on line
         p.clock.Advance(90'000);
         w.show();
         w.close();
@@ -263,27 +270,27 @@ private slots:
         Program p;
         p.clock.Set(QDate(2026, 11, 30), 23, 50, 0);
         MainWindow& w = p.Open();
-        p.state.tracker->StartUp();
+        p.StartUp();
         RawSql(p.dir.filePath("data.db"),
                "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
                "VALUES('2026-11-30', '9:00:00', '10:00:00', '1:00:00', '100', '100')");
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll(); // connected; the open connection kept
-        w.Spending()->Look();    // as the minute's look does
+        p.Poll(); // connected; the open connection kept
+        p.timers.Of(SpendWatch::RereadMsecs).Pass(SpendWatch::RereadMsecs); // the minute passes
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
                  qPrintable(w.Spending()->Tip()));
         p.clock.Advance(3000);
-        p.state.tracker->Poll();
+        p.Poll();
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("За период: 100,00")),
                  qPrintable(w.Spending()->Tip()));
         p.clock.Advance(10 * 60'000 + 27'000); // 0:00:30 on December 1
-        p.state.tracker->Poll();               // the open connection kept, in December
+        p.Poll();                              // the open connection kept, in December
         QVERIFY2(!w.Spending()->Tip().contains(QStringLiteral("100,00")),
                  qPrintable(w.Spending()->Tip()));
         // Past the midnight split the tip still counts the whole connection, as the status
         // line does, not only the piece still open.
-        p.state.tracker->WatchTariff();
-        p.state.tracker->Poll();
+        p.WatchTariff();
+        p.Poll();
         QVERIFY2(w.Spending()->Tip().contains(QStringLiteral("Подключение: 0:10:30")),
                  qPrintable(w.Spending()->Tip()));
     }
@@ -293,15 +300,15 @@ private slots:
         MainWindow& w = p.Open();
         SessionGrid* grid = w.Grid();
         p.dialogs.colorAnswer = QColor(Qt::red);
-        p.Action("N19")->trigger();
+        p.Action(ObjectName::FormColourEntry)->trigger();
         QCOMPARE(grid->CellColor(), QColor(Qt::red));
         QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
         p.dialogs.colorAnswer.reset(); // cancelled
-        p.Action("N20")->trigger();
+        p.Action(ObjectName::GridColourEntry)->trigger();
         QCOMPARE(p.dialogs.colorInitials, (QList<QColor>{Qt::black, Qt::red}));
         QCOMPARE(grid->FixedColor(), SessionGrid::DefaultFixedColor);
         p.dialogs.colorAnswer = QColor(Qt::green);
-        p.Action("N20")->trigger();
+        p.Action(ObjectName::GridColourEntry)->trigger();
         QCOMPARE(grid->FixedColor(), QColor(Qt::green));
         QCOMPARE(grid->CellColor(), QColor(Qt::red));
     }
@@ -314,8 +321,8 @@ private slots:
         chosen.setPixelSize(20);
         chosen.setUnderline(true);
         p.dialogs.fontAnswer = FontChoice{chosen, Qt::darkGreen};
-        p.Action("N21")->trigger();
-        p.Action("N21")->trigger();
+        p.Action(ObjectName::FontColourEntry)->trigger();
+        p.Action(ObjectName::FontColourEntry)->trigger();
         QCOMPARE(p.dialogs.fontInitials.size(), 2);
         QCOMPARE(p.dialogs.fontInitials[0].font.pixelSize(), 11);
         QCOMPARE(p.dialogs.fontInitials[1].font.pixelSize(), 20);
@@ -326,17 +333,20 @@ private slots:
 
     void navigatorHasFourButtonsThatMoveTheRecord() {
         Program p;
-        for (const char* start : {"1", "2", "3"})
-            p.state.OpenSessionTable(), p.state.sessions->Append({Dec7, start, "", "", "", ""});
-        p.state.sessions.reset();
+        {
+            SessionTable table(p.dir.path());
+            for (const char* start : {"1", "2", "3"})
+                table.Append({Dec7, start, "", "", "", ""});
+        }
         MainWindow& w = p.Open();
-        const auto buttons = w.findChild<QWidget*>("DBNavigator1")->findChildren<QToolButton*>();
+        const auto buttons =
+            w.findChild<QWidget*>(ObjectName::Navigator)->findChildren<QToolButton*>();
         QStringList names;
         for (auto* b : buttons)
             names << b->objectName();
         QCOMPARE(names, (QStringList{"nbFirst", "nbPrior", "nbNext", "nbLast"}));
         auto current = [&] {
-            return p.state.sessions->FieldText("WremN");
+            return p.state.Sessions()->FieldText("WremN");
         };
         QCOMPARE(current(), QStringLiteral("3"));
         buttons[3]->click();
@@ -353,7 +363,7 @@ private slots:
     void gridRefusesEdits() {
         Program p;
         MainWindow& w = p.Open();
-        p.state.sessions->Append(
+        p.state.Sessions()->Append(
             {Dec7, "9:00:00", "9:01:00", "0:01:00", "20", "0,333333333333333"});
         w.show();
         SessionGrid* grid = w.Grid();
@@ -372,22 +382,22 @@ private slots:
         Program p;
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
-        p.state.tracker->StartUp();
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
         p.clock.Set(Dec7, 23, 59, 50);
         p.clock.Advance(0);
-        p.state.tracker->Poll(); // on line at 23:59:50
+        p.Poll(); // on line at 23:59:50
         p.clock.Advance(12'000);
-        p.state.tracker->WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
+        p.WatchTariff(); // 0:00:02 on 8 Dec: the day's segment is stored
         QCOMPARE(model->rowCount(), 1);
         p.clock.Advance(86'400'000);
-        p.state.tracker->WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec, in two halves
+        p.WatchTariff(); // 0:00:02 on 9 Dec: the whole of 8 Dec, in two halves
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("08.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("12:00:00"));
         p.clock.Advance(4000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Poll(); // off line: the last record
+        p.Poll(); // off line: the last record
         QCOMPARE(model->rowCount(), 4);
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("09.12.2026"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("0:00:00"));
@@ -401,8 +411,8 @@ private slots:
         w.DeleteRecord(); // empty table: says so, changes nothing
         QCOMPARE(w.Errors().ShownMessages(),
                  QStringList{"Cannot perform this operation on an empty dataset"});
-        p.state.sessions->Append({Dec7, "old", "", "", "", ""});
-        p.state.sessions->Append({Dec7, "new", "", "", "", ""});
+        p.state.Sessions()->Append({Dec7, "old", "", "", "", ""});
+        p.state.Sessions()->Append({Dec7, "new", "", "", "", ""});
         QCOMPARE(model->rowCount(), 2);
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("new"));
         w.Grid()->setCurrentIndex(model->index(1, 0));
@@ -410,7 +420,7 @@ private slots:
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT WremN FROM session"),
                  QStringList{"new"});
         QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("new"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("new"));
     }
 
     // When the grid's model has fallen behind the table (a row stored that it was not told
@@ -421,7 +431,7 @@ private slots:
         MainWindow& w = p.Open();
         SessionModel* model = w.Grid()->Sessions();
         for (const char* time : {"a", "b", "c"})
-            p.state.sessions->Append({Dec7, time, "", "", "", ""});
+            p.state.Sessions()->Append({Dec7, time, "", "", "", ""});
         QCOMPARE(model->rowCount(), 3);
         for (int row = 0; row < 3; ++row)
             model->index(row, 1).data(); // the model has read them
@@ -430,11 +440,11 @@ private slots:
                "VALUES ('2026-12-07', 'd', '', '', '', '')");
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
         MoveTo(w, 2); // "a", the oldest
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("a"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("a"));
         w.DeleteRecord();
         QCOMPARE(resets.count(), 1);
         QCOMPARE(model->rowCount(), 3);
-        QCOMPARE(p.state.sessions->FieldText("WremN"), QStringLiteral("b"));
+        QCOMPARE(p.state.Sessions()->FieldText("WremN"), QStringLiteral("b"));
         QCOMPARE(w.Grid()->currentIndex().row(), 2);
         QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("b"));
         QCOMPARE(w.StatusText(), QStringLiteral("Анализ состояния...")); // as it was
@@ -447,12 +457,12 @@ private slots:
         MainWindow& w = p.Open();
         w.show();
         p.addresses.Always({"192.0.2.2"});
-        p.state.tracker->StartUp();
-        p.state.tracker->Poll(); // connected: the ticker runs
+        p.StartUp();
+        p.Poll(); // connected: the ticker runs
         QVERIFY(!p.state.TickerHeld());
         w.hide();
         QVERIFY(p.state.TickerHeld());
-        QTest::qWait(1100);
+        p.timers.Of(SessionTracker::TickMsecs).Pass(1100);
         QVERIFY(!w.StatusText().contains(QStringLiteral("0:00:01")));
         w.show();
         QVERIFY(!p.state.TickerHeld());
@@ -463,15 +473,23 @@ private slots:
         QVERIFY(!p.state.TickerHeld());
     }
 
-    // The dialogs are made when first used: none at start, and the poll-interval dialog
-    // when the start-up step loads options.dn into its field, which then holds the value.
-    void dialogsAreMadeWhenFirstUsed() {
+    // options.dn takes effect in its lines' order at the start-up step; the dialogs are made
+    // when first used, the poll-interval dialog then showing the interval in force.
+    void optionsApplyInOrderAndDialogsWaitUntilUsed() {
         Program p;
-        QFile options(p.dir.filePath(OptionsFile::FileName));
-        QVERIFY(options.open(QIODevice::WriteOnly));
-        options.write(JoinOptions(false, QString(), 7));
-        options.close();
+        WriteFile(p.dir.filePath(OptionsFile::FileName), JoinOptions(true, "abc", 7));
         MainWindow& w = p.Open();
+        QStringList effects;
+        connect(&p.state, &AppState::StartMinimisedRead, this, [&](bool on) {
+            effects << QStringLiteral("flag %1, password '%2'")
+                           .arg(on)
+                           .arg(p.state.ThePasswords().stored);
+        });
+        connect(&p.state, &AppState::PollIntervalRead, this, [&](int seconds) {
+            effects << QStringLiteral("interval %1, polled every %2 ms")
+                           .arg(seconds)
+                           .arg(p.timers.Of(SessionTracker::DefaultPollMsecs).Interval());
+        });
         int made = 0;
         PollIntervalDialog* poll = nullptr;
         MainWindow::Windows windows;
@@ -481,12 +499,24 @@ private slots:
                        p.dialogs, [](int) { return std::optional<QString>(); }, &w);
         };
         w.SetWindows(windows);
+        p.StartUp(); // the start-up step: LoadOptions
+        QCOMPARE(effects, (QStringList{"flag 1, password ''", "interval 7, polled every 7000 ms"}));
+        QVERIFY(p.Action(ObjectName::StartMinimisedEntry)->isChecked());
         QCOMPARE(made, 0);
-        p.state.tracker->StartUp(); // the start-up step: LoadOptions
+        QTimer::singleShot(0, &w, [&] { poll->reject(); });
+        w.ShowPollSettings();
         QCOMPARE(made, 1);
         QCOMPARE(poll->Field()->Value(), 7);
-        p.state.options.SaveOptions(); // reads the field back: the same dialog
+        poll->Field()->SetValue(9); // typed, then "Отмена": the field keeps it
+        QTimer::singleShot(0, &w, [&] { poll->reject(); });
+        w.ShowPollSettings();
         QCOMPARE(made, 1);
+        QCOMPARE(poll->Field()->Value(), 9);
+        QCOMPARE(p.timers.Of(SessionTracker::DefaultPollMsecs).Interval(), 7000); // not applied
+        p.state.SaveOptions(); // the field holds the setting: as typed
+        QFile saved(p.state.OptionsPath());
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), JoinOptions(true, "abc", 9));
     }
 
     void hideAndRestoreKeepTheGeometry() {
@@ -496,7 +526,7 @@ private slots:
         w.show();
         w.setGeometry(150, 120, 640, 300);
         const QRect before = w.geometry();
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(w.Tray()->IconShown() || !QSystemTrayIcon::isSystemTrayAvailable());
         w.Tray()->TrayIconNotify(TrayIcon::Mouse::Other);
@@ -512,7 +542,7 @@ private slots:
         MainWindow& w = p.Open();
         w.Tray()->SetAvailable(false);
         w.show();
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isVisible());
         QVERIFY(w.isMinimized());
     }
@@ -527,11 +557,14 @@ private slots:
         tray->SetAvailability([&host] { return host; });
         w.show();
         QVERIFY(!tray->Watching()); // nothing to follow while shown
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isMinimized());
         QVERIFY(tray->Watching());
         host = true; // a panel starts
-        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 3 * TrayIcon::WatchMsecs);
+        p.timers.Of(TrayIcon::WatchMsecs).Pass(TrayIcon::WatchMsecs - 1);
+        QVERIFY(w.isVisible()); // not seen yet
+        p.timers.Of(TrayIcon::WatchMsecs).Pass(1);
+        QVERIFY(!w.isVisible());
         QVERIFY(tray->IconShown());
         host = false; // and goes away again
         tray->FollowTray();
@@ -541,7 +574,7 @@ private slots:
         QVERIFY(!tray->Watching());
 
         // Brought back by the user before a tray came: it stays where the user put it.
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(w.isMinimized());
         w.showNormal();
         host = true;
@@ -551,7 +584,7 @@ private slots:
         QVERIFY(!tray->Watching());
 
         // With a tray at hand it hides at once; the restore stops the watch.
-        p.Action("N15")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
         QVERIFY(!w.isVisible());
         QVERIFY(tray->Watching());
         tray->TrayIconNotify(TrayIcon::Mouse::LeftDoubleClick);
@@ -577,8 +610,8 @@ private slots:
         MainWindow& w = p.Open();
         w.Tray()->SetAvailable(true);
         w.show();
-        p.Action("N15")->trigger();
-        p.Action("N4")->trigger();
+        p.Action(ObjectName::HideEntry)->trigger();
+        p.Action(ObjectName::TrayCloseEntry)->trigger();
         QCOMPARE(p.dialogs.confirmations, 0);
         QVERIFY(!w.Tray()->IconShown());
         QCOMPARE(WindowSettings(p.IniPath()).ReadCountStart(), 1);
@@ -593,19 +626,19 @@ private slots:
         QCOMPARE(FileDigest(p.dir.filePath("data.db")),
                  QCryptographicHash::hash("not a database", QCryptographicHash::Sha256));
         // Connections are still timed, and kept while nothing can be stored.
-        QVERIFY(p.state.tracker);
-        p.state.tracker->StartUp();
+        QVERIFY(p.TrackerStarted());
+        p.StartUp();
         p.addresses.Always({"10.1.2.3"});
-        p.state.tracker->Poll();
+        p.Poll();
         p.clock.Advance(60'000);
         p.addresses.Always({"127.0.0.1"});
-        p.state.tracker->Poll();
-        QCOMPARE(p.state.tracker->Pending().size(), 1u);
+        p.Poll();
+        QCOMPARE(p.state.UnstoredSegments(), 1u);
         QVERIFY(!w.Grid());
         // The user moves the other file away: the record is stored, and the grid comes.
         QFile::rename(p.dir.filePath("data.db"), p.dir.filePath("other.db"));
-        p.state.tracker->Poll();
-        QVERIFY(p.state.tracker->Pending().empty());
+        p.Poll();
+        QVERIFY(p.state.UnstoredSegments() == 0);
         QCOMPARE(RawSql(p.dir.filePath("data.db"), "SELECT Itogo FROM session"),
                  QStringList{"0:01:00"});
         QVERIFY(w.Grid());

@@ -6,26 +6,10 @@
 #include <sys/stat.h>
 
 namespace {
-// Records what loading the options did, in order.
+// options.dn in a throw-away folder.
 struct Program {
     QTemporaryDir dir;
-    Passwords passwords;
-    QStringList calls;
-    bool startMinimised = false;
-    int field = 0;
-    OptionsFile options{dir.path(), passwords,
-                        {[this] { return startMinimised; },
-                         [this](bool on) {
-                             startMinimised = on;
-                             calls << QStringLiteral("flag %1").arg(on);
-                         },
-                         [this] { calls << "hide" << "password now " + passwords.stored; },
-                         [this] { return field; },
-                         [this](int s) {
-                             field = s;
-                             calls << QStringLiteral("field %1").arg(s);
-                         },
-                         [this](int s) { calls << QStringLiteral("apply %1").arg(s); }}};
+    OptionsFile options{dir.path()};
 
     void Write(const QByteArray& bytes) { WriteFile(options.Path(), bytes); }
     QByteArray Read() const {
@@ -33,6 +17,10 @@ struct Program {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
+
+bool NothingRead(const LoadedOptions& loaded) {
+    return !loaded.startMinimised && !loaded.password && !loaded.pollSeconds;
+}
 } // namespace
 
 class TestOptions : public QObject {
@@ -117,32 +105,34 @@ private slots:
         QCOMPARE(lines.intervalMissing, missing);
     }
 
-    void loadingAppliesEachLineInOrder() {
+    void loadingReadsEachLine() {
         Program p;
         p.Write("1\r\ncde\r\n10\r\n");
-        p.options.LoadOptions();
-        QCOMPARE(p.calls, (QStringList{"flag 1", "hide", "password now ", "field 10", "apply 10"}));
-        QCOMPARE(p.passwords.stored, QStringLiteral("abc"));
+        const LoadedOptions loaded = p.options.Load();
+        QCOMPARE(loaded.startMinimised, std::optional<bool>(true));
+        QCOMPARE(loaded.password, std::optional<QString>("abc"));
+        QCOMPARE(loaded.pollSeconds, std::optional<int>(10));
+        QVERIFY(!loaded.failure);
     }
 
-    // A first line of "0" clears a mark that was set; "1" sets it.
+    // A first line of "0" clears the mark, "1" sets it; any other leaves it as it is.
     void theFirstLineSetsAndClearsTheMark_data() {
-        QTest::addColumn<bool>("before");
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("after");
-        QTest::newRow("0 clears") << true << QByteArray("0\r\n\r\n3\r\n") << false;
-        QTest::newRow("1 sets") << false << QByteArray("1\r\n\r\n3\r\n") << true;
-        QTest::newRow("0 keeps it clear") << false << QByteArray("0\r\n\r\n3\r\n") << false;
+        QTest::addColumn<int>("flag"); // -1: not read
+        QTest::newRow("0 clears") << QByteArray("0\r\n\r\n3\r\n") << 0;
+        QTest::newRow("1 sets") << QByteArray("1\r\n\r\n3\r\n") << 1;
+        QTest::newRow("a blank before 1 leaves it") << QByteArray(" 1\n\n3\n") << -1;
+        QTest::newRow("empty leaves it") << QByteArray("\n\n3\n") << -1;
     }
     void theFirstLineSetsAndClearsTheMark() {
-        QFETCH(bool, before);
         QFETCH(QByteArray, file);
-        QFETCH(bool, after);
+        QFETCH(int, flag);
         Program p;
-        p.startMinimised = before;
         p.Write(file);
-        p.options.LoadOptions();
-        QCOMPARE(p.startMinimised, after);
+        const LoadedOptions loaded = p.options.Load();
+        QCOMPARE(loaded.startMinimised,
+                 flag < 0 ? std::optional<bool>() : std::optional<bool>(flag == 1));
+        QCOMPARE(loaded.pollSeconds, std::optional<int>(3));
     }
 
     void lineThree_data() {
@@ -172,19 +162,17 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, error);
         Program p;
-        p.passwords.stored = "old";
-        p.field = 4;
         p.Write(file);
-        const QString failure = FailureOf([&] { p.options.LoadOptions(); });
+        const LoadedOptions loaded = p.options.Load();
         if (error.isEmpty()) {
-            QCOMPARE(failure, QString());
-            QCOMPARE(p.field, 10);
-            QVERIFY(p.calls.contains("apply 10"));
+            QCOMPARE(loaded.failure, std::optional<QString>());
+            QCOMPARE(loaded.pollSeconds, std::optional<int>(10));
         } else {
-            QVERIFY2(failure.contains(error), qPrintable(failure));
-            QCOMPARE(p.field, 4); // unchanged, and nothing applied
-            QVERIFY(!p.calls.join(' ').contains("apply"));
-            QCOMPARE(p.passwords.stored, QString()); // lines 1 and 2 took effect before
+            QVERIFY2(loaded.failure && loaded.failure->contains(error),
+                     qPrintable(loaded.failure.value_or("nothing")));
+            QVERIFY(!loaded.pollSeconds);                          // nothing to apply
+            QCOMPARE(loaded.password, std::optional<QString>("")); // lines 1 and 2 read before
+            QCOMPARE(loaded.startMinimised, std::optional<bool>(false));
         }
     }
 
@@ -236,35 +224,36 @@ private slots:
     // is named, and it stays as it was. The largest password the field takes still reads.
     void oversizedFileIsNotRead() {
         Program p;
-        p.passwords.stored = "kept";
         {
             QFile f(p.options.Path());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("1\r\ncde\r\n10\r\n");
             QVERIFY(f.resize(8 * 1024 * 1024)); // sparse: costs no disk
         }
-        const QString failure = FailureOf([&] { p.options.LoadOptions(); });
+        const LoadedOptions large = p.options.Load();
+        const QString failure = large.failure.value_or(QString());
         QVERIFY2(failure.contains(QDir::toNativeSeparators(p.options.Path())), qPrintable(failure));
         QVERIFY2(failure.contains("повреждён"), qPrintable(failure));
-        QVERIFY(p.calls.isEmpty());
-        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
+        QVERIFY(NothingRead(large));
+        QCOMPARE(p.options.ReadPassword(), std::optional<QString>());
         QCOMPARE(QFileInfo(p.options.Path()).size(), 8 * 1024 * 1024);
 
         // A pipe by that name, with no writer: not waited on, and named.
         QVERIFY(QFile::remove(p.options.Path()));
         QCOMPARE(::mkfifo(QFile::encodeName(p.options.Path()).constData(), 0600), 0);
-        p.options.ReadPassword();
-        const QString pipe = FailureOf([&] { p.options.LoadOptions(); });
-        QVERIFY2(pipe.contains(QDir::toNativeSeparators(p.options.Path())), qPrintable(pipe));
-        QVERIFY(p.calls.isEmpty());
-        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
+        QCOMPARE(p.options.ReadPassword(), std::optional<QString>());
+        const LoadedOptions pipe = p.options.Load();
+        QVERIFY2(pipe.failure && pipe.failure->contains(QDir::toNativeSeparators(p.options.Path())),
+                 qPrintable(pipe.failure.value_or("nothing")));
+        QVERIFY(NothingRead(pipe));
         QVERIFY(QFile::remove(p.options.Path()));
 
         const QString longest(32767, QLatin1Char('w'));
         p.Write(JoinOptions(false, longest, 7));
-        QCOMPARE(FailureOf([&] { p.options.LoadOptions(); }), QString());
-        QCOMPARE(p.passwords.stored, longest);
-        QCOMPARE(p.field, 7);
+        const LoadedOptions read = p.options.Load();
+        QVERIFY(!read.failure);
+        QCOMPARE(read.password, std::optional<QString>(longest));
+        QCOMPARE(read.pollSeconds, std::optional<int>(7));
     }
 
     // The password line is only disguised: the file is the owner's alone, whether it is new
@@ -278,48 +267,32 @@ private slots:
         QVERIFY(QFile::setPermissions(p.options.Path(), QFile::ReadOwner | QFile::WriteOwner |
                                                             QFileDevice::ReadGroup |
                                                             QFileDevice::ReadOther));
-        p.options.ReadPassword();
+        QCOMPARE(p.options.ReadPassword(), std::optional<QString>("secret"));
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::permissions(p.options.Path()) & QFileDevice::WriteOwner);
-        QCOMPARE(p.passwords.stored, QStringLiteral("secret"));
-        QVERIFY(p.calls.isEmpty());
         QVERIFY(QFile::remove(p.options.Path()));
-        p.passwords.stored.clear();
-        p.options.SaveOptions();
+        p.options.Save(Options{});
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::setPermissions(p.options.Path(), QFile::permissions(p.options.Path()) |
                                                              QFileDevice::ReadGroup |
                                                              QFileDevice::ReadOther));
-        p.passwords.stored = "secret";
-        p.options.SaveOptions();
+        p.options.Save(Options{false, "secret", 0});
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::permissions(p.options.Path()) & QFileDevice::ReadOwner);
         QCOMPARE(p.Read(), QByteArray("0\r\nugetgv\r\n0\r\n"));
     }
 
-    void noFileChangesNothing() {
+    void noFileReadsNothing() {
         Program p;
-        p.passwords.stored = "kept";
-        p.options.LoadOptions();
-        QVERIFY(p.calls.isEmpty());
-        QCOMPARE(p.passwords.stored, QStringLiteral("kept"));
-    }
-
-    void flagOtherThanZeroOrOneLeavesIt() {
-        Program p;
-        p.startMinimised = true;
-        p.Write(" 1\n\n3\n");
-        p.options.LoadOptions();
-        QVERIFY(p.startMinimised);
-        QVERIFY(!p.calls.contains("hide"));
+        const LoadedOptions loaded = p.options.Load();
+        QVERIFY(NothingRead(loaded));
+        QVERIFY(!loaded.failure);
+        QCOMPARE(p.options.ReadPassword(), std::optional<QString>());
     }
 
     void savingWritesWholeOrNothing() {
         Program p;
-        p.startMinimised = true;
-        p.passwords.stored = "я";
-        p.field = 20;
-        p.options.SaveOptions();
+        p.options.Save(Options{true, "я", 20});
         QCOMPARE(p.Read(), QByteArray("1\r\n\x01\r\n20\r\n"));
         // A folder where the temporary file would go: refused, said, and the file stays.
         QFile::setPermissions(p.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
@@ -329,7 +302,7 @@ private slots:
             QFile::remove(p.options.Path());
             QDir().mkpath(p.options.Path());
         }
-        const QString failure = FailureOf([&] { p.options.SaveOptions(); });
+        const QString failure = FailureOf([&] { p.options.Save(Options{}); });
         QVERIFY2(failure.contains(p.options.Path()), qPrintable(failure));
     }
 

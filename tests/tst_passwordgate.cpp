@@ -3,6 +3,7 @@
 #include "LabelsFit.h"
 #include "TestFiles.h"
 #include "app/MainWindow.h"
+#include "app/ObjectNames.h"
 #include "app/TrayIcon.h"
 #include "settings/IntegerSpinEdit.h"
 #include "settings/PasswordDialogs.h"
@@ -36,13 +37,15 @@ struct Program {
     FakeClock clock;
     ScriptedAddresses addresses;
     FakeDialogs dialogs;
-    AppState state{dir.path(), "kelvora", clock, addresses};
+    FakeTimers timers;
+    AppState state{dir.path(), "kelvora", clock, addresses, timers};
     MainWindow window{state, dialogs, WindowSettings(dir.filePath("int.ini"))};
-    PasswordEntryDialog entry{state.passwords, &window};
-    PasswordChangeDialog change{state.passwords, state.options, dialogs, &window};
+    PasswordEntryDialog entry{state.ThePasswords(), &window};
+    PasswordChangeDialog change{state.ThePasswords(), state, dialogs, &window};
     PollIntervalDialog poll{dialogs, [this](int s) -> std::optional<QString> {
                                 applied << s;
-                                state.options.SaveOptions();
+                                state.KeepPollField(s);
+                                state.SaveOptions();
                                 return std::nullopt;
                             },
                             &window};
@@ -67,10 +70,10 @@ struct Program {
         return bytes;
     }
     QByteArray OptionsBytes() const {
-        QFile f(state.options.Path());
+        QFile f(state.OptionsPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    qint64 Rows() const { return state.sessions->RowCount(); }
+    qint64 Rows() const { return state.Sessions()->RowCount(); }
 };
 } // namespace
 
@@ -139,13 +142,13 @@ private slots:
         QFETCH(bool, open);
         QFETCH(QStringList, said);
         // The main menu's "Тариф" and the tray menu's "Тариф..." ask the same gate.
-        for (const char* entry : {"N2", "N8"}) {
+        for (const char* entry : {ObjectName::TariffEntry, ObjectName::TrayTariffEntry}) {
             Program p;
-            p.state.passwords = {stored, enteredBefore};
+            p.state.ThePasswords() = {stored, enteredBefore};
             p.answers = {{Leave(leave), typed}};
             p.window.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
             QCOMPARE(p.asked, 1);
-            QCOMPARE(p.state.passwords.Open(), open);
+            QCOMPARE(p.state.ThePasswords().Open(), open);
             QCOMPARE(p.dialogs.messages, said);
             QVERIFY(p.entry.Field()->text() == typed || leave != int(Leave::Ok));
         }
@@ -153,7 +156,7 @@ private slots:
 
     void theGateAsksEveryTimeAndClearsTheField() {
         Program p;
-        p.state.passwords = {"1", "1"};
+        p.state.ThePasswords() = {"1", "1"};
         p.entry.Field()->setText("left over");
         p.answers = {{Leave::TitleBar, ""}, {Leave::TitleBar, ""}};
         p.window.ShowTariffs();
@@ -165,14 +168,14 @@ private slots:
     void deleteButtonClicksTwiceBehindAPassword() {
         Program p;
         for (const char* start : {"1", "2", "3"})
-            p.state.sessions->Append({Dec7, start, "", "", "", ""});
-        p.state.sessions->First();
+            p.state.Sessions()->Append({Dec7, start, "", "", "", ""});
+        p.state.Sessions()->First();
         // No password and nothing confirmed: deletes at once, without asking.
         p.window.DeleteRecord();
         QCOMPARE(p.asked, 0);
         QCOMPARE(p.Rows(), 2);
         // A password: the first click only asks, the second deletes.
-        p.state.passwords.stored = "x";
+        p.state.ThePasswords().stored = "x";
         p.answers = {{Leave::Ok, "x"}};
         p.window.DeleteRecord();
         QCOMPARE(p.asked, 1);
@@ -182,7 +185,7 @@ private slots:
         QCOMPARE(p.asked, 1);
         QCOMPARE(p.Rows(), 1);
         // A wrong entry: asks, deletes nothing, says nothing.
-        p.state.passwords.entered.clear();
+        p.state.ThePasswords().entered.clear();
         p.answers = {{Leave::Ok, "y"}};
         p.window.DeleteRecord();
         QCOMPARE(p.Rows(), 1);
@@ -191,15 +194,15 @@ private slots:
         // Before the start-up step has loaded the options: the file's password stands
         // already, for the delete button and the guarded menu entries alike.
         Program early(JoinOptions(false, "x", 3));
-        early.state.sessions->Append({Dec7, "1", "", "", "", ""});
-        early.state.sessions->First();
+        early.state.Sessions()->Append({Dec7, "1", "", "", "", ""});
+        early.state.Sessions()->First();
         early.window.DeleteRecord();
         QCOMPARE(early.asked, 1);
         QCOMPARE(early.Rows(), 1);
-        for (const char* entry : {"N2", "N8"})
+        for (const char* entry : {ObjectName::TariffEntry, ObjectName::TrayTariffEntry})
             early.window.findChild<QAction*>(QString::fromLatin1(entry))->trigger();
         QCOMPARE(early.asked, 3);
-        QVERIFY(!early.state.passwords.Open());
+        QVERIFY(!early.state.ThePasswords().Open());
     }
 
     void passwordChange_data() {
@@ -224,7 +227,7 @@ private slots:
         QFETCH(QString, said);
         QFETCH(QString, storedAfter);
         Program p;
-        p.state.passwords = {stored, "entered"};
+        p.state.ThePasswords() = {stored, "entered"};
         p.change.ClearFields();
         p.change.show();
         p.change.OldField()->setText(typed[0]);
@@ -233,8 +236,8 @@ private slots:
         p.change.Confirm();
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY2(p.dialogs.messages[0].contains(said), qPrintable(p.dialogs.messages[0]));
-        QCOMPARE(p.state.passwords.stored, storedAfter);
-        QCOMPARE(p.state.passwords.entered, QStringLiteral("entered")); // never touched
+        QCOMPARE(p.state.ThePasswords().stored, storedAfter);
+        QCOMPARE(p.state.ThePasswords().entered, QStringLiteral("entered")); // never touched
         const bool changed = said.startsWith("Пароль успешно");
         QCOMPARE(p.change.isVisible(), !changed);
         if (changed)
@@ -244,11 +247,11 @@ private slots:
 
     void aChangeThatCannotBeSavedIsNotTaken() {
         Program p;
-        QDir().mkpath(p.state.options.Path()); // a folder where options.dn would go
+        QDir().mkpath(p.state.OptionsPath()); // a folder where options.dn would go
         p.change.NewField()->setText("new");
         p.change.ConfirmField()->setText("new");
         p.change.Confirm();
-        QCOMPARE(p.state.passwords.stored, QString());
+        QCOMPARE(p.state.ThePasswords().stored, QString());
         QVERIFY(p.dialogs.messages.isEmpty()); // no word of success
         QCOMPARE(p.dialogs.errors.size(), 1);
         QVERIFY(p.dialogs.errors[0].contains("options.dn"));
@@ -258,8 +261,8 @@ private slots:
         Program p;
         p.window.Tray()->SetAvailable(false);
         p.window.show();
-        WriteFile(p.state.options.Path(), "1\r\ncde\r\n7\r\n"); // "abc", 7 s, hidden at start
-        p.state.passwords.stored = "in memory only";
+        WriteFile(p.state.OptionsPath(), "1\r\ncde\r\n7\r\n"); // "abc", 7 s, hidden at start
+        p.state.ThePasswords().stored = "in memory only";
         p.change.OldField()->setText("abc");
         p.change.NewField()->setText("x");
         p.change.ConfirmField()->setText("x");
@@ -272,7 +275,7 @@ private slots:
 
     void aBadThirdLineStopsTheChange() {
         Program p;
-        WriteFile(p.state.options.Path(), "0\r\n\r\nten\r\n");
+        WriteFile(p.state.OptionsPath(), "0\r\n\r\nten\r\n");
         p.change.Confirm();
         QCOMPARE(p.dialogs.errors, QStringList{"'ten' is not a valid integer value"});
         QVERIFY(p.dialogs.messages.isEmpty());
@@ -280,14 +283,14 @@ private slots:
 
     void startMinimisedToggleSavesAtOnce() {
         Program p;
-        QAction* n9 = p.window.findChild<QAction*>("N9");
+        QAction* n9 = p.window.findChild<QAction*>(ObjectName::StartMinimisedEntry);
         n9->trigger();
         QCOMPARE(p.OptionsBytes(), QByteArray("1\r\n\r\n0\r\n"));
         n9->trigger();
         QCOMPARE(p.OptionsBytes(), QByteArray("0\r\n\r\n0\r\n"));
         QDir().mkpath(p.dir.filePath("blocker"));
-        QFile::remove(p.state.options.Path());
-        QDir().mkpath(p.state.options.Path());
+        QFile::remove(p.state.OptionsPath());
+        QDir().mkpath(p.state.OptionsPath());
         n9->trigger();
         QVERIFY(!n9->isChecked()); // back as the file says, and the user is told
         QCOMPARE(p.window.Errors().ShownMessages().size(), 1);

@@ -280,22 +280,36 @@ private slots:
         QCOMPARE(rig.writer.open, std::nullopt);
     }
 
-    // A segment of no time is no record, on every path.
+    // A segment of no time is no record, on every path: left open by a crash (`left`), or
+    // a connection that ends the moment it began, off line at the next poll or at close.
     void noRecordOfNoTime_data() {
         QTest::addColumn<OpenSegment>("left");
+        QTest::addColumn<QString>("ending"); // "": recovered at start
         QTest::addColumn<int>("records");
-        QTest::newRow("recovered, no time") << OpenSegment{Dec7, 1000, Dec7, 1000, "20"} << 0;
+        QTest::newRow("recovered, no time") << OpenSegment{Dec7, 1000, Dec7, 1000, "20"} << "" << 0;
         QTest::newRow("recovered, ends at midnight")
-            << OpenSegment{Dec7, 1000, QDate(2026, 12, 8), 0, "20"} << 1;
+            << OpenSegment{Dec7, 1000, QDate(2026, 12, 8), 0, "20"} << "" << 1;
         QTest::newRow("recovered, ends before it began")
-            << OpenSegment{Dec7, 5000, Dec7, 1000, "20"} << 0;
+            << OpenSegment{Dec7, 5000, Dec7, 1000, "20"} << "" << 0;
+        QTest::newRow("off line at the same moment") << OpenSegment{} << "poll" << 0;
+        QTest::newRow("closed at the same moment") << OpenSegment{} << "close" << 0;
+        QTest::newRow("off line a millisecond later") << OpenSegment{} << "poll 1" << 1;
     }
     void noRecordOfNoTime() {
         QFETCH(OpenSegment, left);
+        QFETCH(QString, ending);
         QFETCH(int, records);
-        Rig rig(false);
-        rig.writer.open = left;
-        rig.tracker.Start();
+        Rig rig(ending.isEmpty() ? false : true);
+        if (ending.isEmpty()) {
+            rig.writer.open = left;
+            rig.tracker.Start();
+        } else {
+            rig.Poll(Up); // on line at 9:00:03
+            if (ending == "close")
+                QVERIFY(rig.tracker.CloseOpenSegment());
+            else
+                rig.Poll(Down, ending.section(' ', 1).toInt());
+        }
         QCOMPARE(int(rig.writer.records.size()), records);
         QCOMPARE(rig.writer.open, std::nullopt);
     }
@@ -497,6 +511,17 @@ private slots:
                            "07.12 17:00:09 17:00:12 0:00:03 20 0,0166666666666667"};
         QTest::newRow("a second of drift is no jump")
             << 1000LL << QStringList{"07.12 9:00:03 9:00:13 0:00:10 20 0,0555555555555556"};
+        // 9:00:03 to 9:00:13.5 and to 9:00:10.5: a record's times count whole seconds.
+        QTest::newRow("exactly the tolerance ahead is no jump")
+            << qint64(SessionTracker::JumpToleranceMsecs)
+            << QStringList{"07.12 9:00:03 9:00:13 0:00:10 20 0,0555555555555556"};
+        QTest::newRow("exactly the tolerance back is no jump")
+            << -qint64(SessionTracker::JumpToleranceMsecs)
+            << QStringList{"07.12 9:00:03 9:00:10 0:00:07 20 0,0388888888888889"};
+        QTest::newRow("a millisecond past the tolerance is a jump")
+            << qint64(SessionTracker::JumpToleranceMsecs) + 1
+            << QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                           "07.12 9:00:10 9:00:13 0:00:03 20 0,0166666666666667"};
     }
     void clockJumps() {
         QFETCH(qint64, jump);

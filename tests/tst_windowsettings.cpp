@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "settings/FramedGeometry.h"
 #include "settings/WindowSettings.h"
 #include "storage/Failure.h"
 
@@ -172,6 +173,31 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(bool, installed);
         QCOMPARE(WindowSettings::Installed(folder), installed);
+    }
+
+    // Until the window manager's frame is known, what is written is what was read; once it
+    // is, the inside is the read size less the frame, taken once.
+    void theFrameIsTakenOnceKnown_data() {
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QSize>("inside"); // empty: not taken
+        QTest::newRow("no frame yet") << QMargins() << QSize();
+        QTest::newRow("a title bar and borders") << QMargins(1, 23, 1, 2) << QSize(611, 328);
+        QTest::newRow("a title bar alone") << QMargins(0, 20, 0, 0) << QSize(613, 333);
+    }
+    void theFrameIsTakenOnceKnown() {
+        QFETCH(QMargins, frame);
+        QFETCH(QSize, inside);
+        FramedGeometry framed;
+        framed.Ask(WindowGeometry{}, QRect(0, 0, 1920, 1080));
+        const QRect moved(10, 20, 300, 200);
+        QCOMPARE(framed.Outer(moved), WindowGeometry{});
+        const auto taken = framed.Framed(frame);
+        QCOMPARE(taken.value_or(QSize()), inside);
+        QCOMPARE(framed.FramePending(), inside.isEmpty());
+        const WindowGeometry outer =
+            inside.isEmpty() ? WindowGeometry{} : WindowGeometry{10, 20, 300, 200};
+        QCOMPARE(framed.Outer(moved), outer);
+        QVERIFY(!framed.Framed(QMargins(5, 5, 5, 5)) || inside.isEmpty());
     }
 };
 

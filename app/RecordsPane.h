@@ -1,0 +1,53 @@
+#pragma once
+// The main window's records: the read-only grid over data.db with the navigator and the
+// delete button on the toolbar above it, the grid's row kept as the table's current row,
+// and the colour and font chosen for the grid.
+
+#include "ui/Dialogs.h"
+
+#include <QColor>
+#include <QObject>
+
+class QMainWindow;
+class QPushButton;
+class Navigator;
+class SessionGrid;
+class SessionModel;
+class SessionTable;
+
+class RecordsPane final : public QObject {
+    Q_OBJECT
+public:
+    // Puts the toolbar and the grid into `window` over `table`.
+    RecordsPane(QMainWindow& window, SessionTable& table, Dialogs& dialogs);
+    ~RecordsPane() override;
+
+    SessionGrid* Grid() const { return grid_; }
+    // Deletes the table's current record; the grid then shows the row the table moved to.
+    // Throws Failure.
+    void DeleteCurrent();
+
+    void ChooseFormColour(); // "Цвет формы": the cells
+    void ChooseGridColour(); // "Цвет таблицы": the fixed row and column
+    void ChooseFont();       // "Цвет шрифта": the titles' font and colour
+
+signals:
+    void DeleteAsked(); // the "-" button
+    void ReadFailed(const QString& message);
+
+private:
+    void BuildToolBar(QMainWindow& window);
+    void MoveToRow(int row);
+    void OnCurrentRowChanged(int row);
+    void FollowTableCursor();
+
+    QWidget& window_;
+    SessionTable& table_;
+    Dialogs& dialogs_;
+    SessionModel* model_ = nullptr;
+    SessionGrid* grid_ = nullptr;
+    Navigator* navigator_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QColor lastColor_ = Qt::black; // shared by both colour commands
+    FontChoice lastFont_;
+};

@@ -175,6 +175,18 @@ void SessionTable::Open() {
     }
     st_ = std::move(statements); // finalized before their connection closes
     db_ = std::move(db);
+    // The log's size after each commit, for the fold-back; it also stops SQLite folding the
+    // log back itself in the middle of a commit.
+    sqlite3_wal_hook(
+        db_.handle(),
+        [](void* table, sqlite3*, const char*, int pages) {
+            static_cast<SessionTable*>(table)->logPages_ = pages;
+            return SQLITE_OK;
+        },
+        this);
+    logPages_ = 0;
+    foldOwed_ = false;
+    lastFold_.reset();
     identity_ = identity;
     logFiles_ = LogFilesOf(path_);
     schemaSeen_ = schema;
@@ -527,18 +539,11 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     }
     if (fullSync)
         lastFullSync_ = now;
+    if (record)
+        recordsStored_ = foldOwed_ = true;
+    FoldBackWhenDue(now);
     if (!record)
         return;
-    recordsStored_ = true;
-    // Stored records go back into the file itself soon, on the fold-back's own thread (what
-    // a reader holds back stays for the next time): the file alone, copied or moved away,
-    // holds every record.
-    if (!folderTried_) {
-        folderTried_ = true;
-        folder_ = StartFolder();
-    }
-    if (folder_)
-        folder_->Wake();
     // Stored: nothing from here on may say otherwise, or the record would be stored again.
     count_.reset();
     try {
@@ -548,6 +553,30 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     } catch (const Failure&) {
         // A view that cannot read the new row now catches up at its next read.
     }
+}
+
+void SessionTable::FoldBackWhenDue(qint64 now) {
+    // Stored records go back into the file itself on the fold-back's own thread (what a
+    // reader holds back stays for the next time): the first at once, later ones when the log
+    // has grown or a minute has passed, at a record or a poll's checkpoint, and what is left
+    // at the close. Not after every record: the fold-back's two syncs would compete with the
+    // next commit's. The file alone, copied or moved away, holds every record but the last
+    // minute's. A log grown by checkpoints alone is folded back too.
+    const bool due =
+        logPages_ >= FoldPages || (foldOwed_ && (!lastFold_ || now - *lastFold_ >= FoldEveryMsecs));
+    if (!due)
+        return;
+    if (!folderTried_) {
+        folderTried_ = true;
+        folder_ = StartFolder();
+    }
+    if (folder_)
+        folder_->Wake();
+    else if (logPages_ >= FoldPages) // without a thread of its own, here, as SQLite would
+        db_.FoldLogBack();
+    foldOwed_ = false;
+    lastFold_ = now;
+    ++foldsAsked_;
 }
 
 void SessionTable::SetSynchronous(bool full) {

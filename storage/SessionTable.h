@@ -98,8 +98,10 @@ public:
     // per-day totals (a walk over the records while those cannot be trusted).
     std::vector<DayTotal> DayTotalsIn(const QDate& from, const QDate& to) const;
     bool DaysByScan() const;
-    // The fold-backs run so far for the file open now (none while it cannot be written).
+    // The fold-backs run so far for the file open now (none while it cannot be written), and
+    // those asked for since the table was made.
     quint64 FoldsRun() const { return folder_ ? folder_->Folds() : 0; }
+    quint64 FoldsAsked() const { return foldsAsked_; }
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);
@@ -118,6 +120,10 @@ private:
     // A commit of the open segment alone syncs when so long has passed since the last one
     // that did: what a power loss may cost of a connection, whatever the poll interval.
     static constexpr qint64 SyncEveryMsecs = 60'000;
+    // Stored records are folded back into the file when the log has grown to so many pages
+    // (SQLite's own default), and otherwise a minute after the last fold-back at most.
+    static constexpr int FoldPages = 1000;
+    static constexpr qint64 FoldEveryMsecs = 60'000;
 
     void Open();
     // Closes the file open now, its log folded back into it as far as readers allow.
@@ -146,6 +152,8 @@ private:
     void BindFilter(SqliteStatement& statement) const;
     void SetCurrent(std::optional<SessionRow> row);
     void Store(const SessionRecord* record, const std::optional<OpenSegment>& open, bool keepOpen);
+    // Asks for a fold-back of the records stored when one is due.
+    void FoldBackWhenDue(qint64 now);
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
 
     QString dir_;
@@ -167,6 +175,10 @@ private:
     // Closed before db_, and before the file's log is removed: it checkpoints the same file.
     std::unique_ptr<LogFolder> folder_;
     bool folderTried_ = false; // for the file open now
+    int logPages_ = 0;         // in the log after the last commit
+    bool foldOwed_ = false;    // records stored since the last fold-back asked for
+    std::optional<qint64> lastFold_; // monotonic; none: the next record asks at once
+    quint64 foldsAsked_ = 0;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;
     bool eof_ = true;

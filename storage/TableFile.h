@@ -35,9 +35,9 @@ LogFiles LogFilesOf(const QString& path);
 
 // After the connection to a file that was moved away, deleted or replaced is closed: SQLite
 // leaves that file's write-ahead log where it was, and would read it as the log of whatever
-// file comes next under the name. Records are folded back into their file soon after they
-// are stored, and what is left at the close, so such a log holds nothing that is not kept
-// elsewhere. Only the files noted while it was open go: a log that came with the new file
+// file comes next under the name. Records are folded back into their file within a minute
+// of being stored, or sooner when the log grows, and what is left is folded back at the close,
+// before this is called, so such a log holds nothing that is not kept elsewhere. Only the files noted while it was open go: a log that came with the new file
 // holds that file's last changes.
 void DropLogOfReplacedFile(const QString& path, const LogFiles& noted);
 

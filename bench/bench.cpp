@@ -246,12 +246,14 @@ int Append(const QString& dir) {
 }
 
 // Raw SQLite with the journal and sync settings of a stored record (write-ahead log, full
-// sync): one insert per transaction.
+// sync): one insert per transaction, its log folded back when it passes the pages the program
+// folds it back at (SQLite's own default), in the committing thread.
 int RawAppend(const QString& dir) {
     { SessionTable create(dir); }
     sqlite3* db = nullptr;
     sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA wal_autocheckpoint=1000",
+                 nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
@@ -753,9 +755,10 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
     if (parts.contains("append")) {
         const auto r = Interleaved(
             {{"append", folder("append", 0)}, {"rawappend", folder("rawappend", -1)}}, rounds);
-        Row("record append, median", r[0][0], r[1][0], "ms", "<= 2 x",
-            r[0][0].median <= 2 * r[1][0].median);
-        Row("record append, p99", r[0][1], r[1][1], "ms", "< 5 ms", r[0][1].median < 5);
+        Row("record append, median", r[0][0], r[1][0], "ms", "<= 1.1 x",
+            r[0][0].median <= 1.1 * r[1][0].median);
+        Row("record append, p99", r[0][1], r[1][1], "ms", "<= 1.2 x",
+            r[0][1].median <= 1.2 * r[1][1].median);
     }
 
     if (parts.contains("grid")) {

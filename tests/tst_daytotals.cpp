@@ -195,7 +195,17 @@ private slots:
         QFETCH(QString, damage);
         QTemporaryDir dir;
         StoreRandomRecords(dir.path(), 3, 50);
-        RawSql(dir.filePath("data.db"), damage.toUtf8().constData());
+        const QString path = dir.filePath("data.db");
+        RawSql(path, damage.toUtf8().constData());
+        // A reader beside the program (--summary) counts every record of the damaged file.
+        qint64 records = 0, seconds = 0;
+        for (const auto& [day, total] : Expected(path)) {
+            records += total.records;
+            seconds += total.seconds;
+        }
+        const SpendTotal read = SpendTotal::Of(DayTotals::ReadFile(path, Dec1, Dec1.addDays(40)));
+        QCOMPARE(read.records, records);
+        QCOMPARE(read.seconds, seconds);
         std::unique_ptr<SessionTable> opened;
         const QString failure =
             FailureOf([&] { opened = std::make_unique<SessionTable>(dir.path()); });

@@ -1,3 +1,5 @@
+// The session table's cursor, as the grid and its delete button use it: the current row,
+// the date filter, the delete.
 #include "SessionStatements.h"
 #include "Failure.h"
 #include "TextForms.h"
@@ -12,43 +14,26 @@ void SessionTable::BindFilter(SqliteStatement& statement) const {
 }
 
 std::optional<SessionRow> SessionTable::Fetch(Seek seek, qint64 id) const {
-    SqliteStatement& s = seek == Seek::First   ? St().first
-                         : seek == Seek::Older ? St().older
-                         : seek == Seek::Newer ? St().newer
-                                               : St().exact;
-    try {
+    Statements& read = ReadStatements();
+    SqliteStatement& s = seek == Seek::First   ? read.first
+                         : seek == Seek::Older ? read.older
+                         : seek == Seek::Newer ? read.newer
+                                               : read.exact;
+    return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse use(s);
         BindFilter(s);
         if (seek != Seek::First)
             s.Bind(3, id);
-        std::optional<SessionRow> row;
-        if (s.Step())
-            row = SessionSql::ReadRow(s);
-        s.Reset();
-        return row;
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+        return s.Step() ? std::optional<SessionRow>(SessionSql::ReadRow(s)) : std::nullopt;
+    });
 }
 
 void SessionTable::SetCurrent(std::optional<SessionRow> row) {
     current_ = std::move(row);
-    eof_ = !current_;
 }
 
 void SessionTable::First() {
     SetCurrent(Fetch(Seek::First, 0));
-}
-
-void SessionTable::Next() {
-    if (!current_) {
-        eof_ = true;
-        return;
-    }
-    if (auto next = Fetch(Seek::Older, current_->id))
-        current_ = std::move(next);
-    else
-        eof_ = true; // the last row stays current, as after any walk past the end
 }
 
 std::optional<qint64> SessionTable::CurrentId() const {
@@ -61,10 +46,7 @@ void SessionTable::MoveTo(qint64 id) {
 }
 
 int SessionTable::FieldIndex(const QString& name) {
-    for (int i = 0; i < FieldNames.size(); ++i)
-        if (FieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+    return FieldIndexIn(FieldNames, name);
 }
 
 QString SessionTable::FieldText(const QString& name) const {
@@ -80,32 +62,22 @@ void SessionTable::DeleteCurrent() {
     if (!StillTheOpenFile()) {
         // The row on screen belongs to the file that was there before: never delete a row of
         // another file by its number.
-        try {
-            ReopenIfReplaced();
-        } catch (const SqliteError& error) {
-            Fail(QStringLiteral("открыть"), error);
-        }
+        file_.Guarded(QStringLiteral("открыть"), [this] { ReopenIfReplaced(); });
         throw Failure(QStringLiteral("Запись не удалена: файл «%1» был заменён во время работы "
                                      "программы. Список записей обновлён.")
-                          .arg(QDir::toNativeSeparators(path_)));
+                          .arg(QDir::toNativeSeparators(FilePath())));
     }
     const qint64 id = current_->id;
     const qint64 offset = OffsetOf(id);
-    try {
-        OwnTablesChanged();
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("удалить запись из"), error);
-    }
-    Writes& w = Wr();
-    try {
-        SqliteTransaction transaction(db_);
-        w.remove.Bind(1, id);
-        w.remove.Run();
+    const QString action = QStringLiteral("удалить запись из");
+    file_.Guarded(action, [this] { OwnTablesChanged(); });
+    SqliteStatement& remove = WriteStatements().remove;
+    file_.Guarded(action, [&] {
+        const StatementUse use(remove);
+        SqliteTransaction transaction(file_.Db());
+        remove.Bind(1, id).Step();
         transaction.Commit();
-    } catch (const SqliteError& error) {
-        w.remove.Reset();
-        Fail(QStringLiteral("удалить запись из"), error);
-    }
+    });
     // Deleted: nothing from here on may say otherwise.
     count_.reset();
     try {

@@ -1,3 +1,5 @@
+// The session table's reads for display and reports: the view's pages and count, a report's
+// fixed ranges, the per-day totals.
 #include "SessionStatements.h"
 #include "Failure.h"
 
@@ -9,74 +11,46 @@ bool SessionTable::DaysByScan() const {
     return daysByScan_;
 }
 
-SessionTable::Writes& SessionTable::Wr() {
-    St();
-    if (!writes_) {
-        CheckTotals();
-        try {
-            writes_ = std::make_unique<Writes>(db_);
-        } catch (const SqliteError& error) {
-            Fail(QStringLiteral("открыть"), error);
-        }
-    }
-    return *writes_;
-}
-
 std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& to) const {
-    St();
+    ReadStatements();
     CheckTotals();
-    try {
-        return DayTotals::Read(db_, from, to, daysByScan_);
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    return file_.Guarded(QStringLiteral("прочитать"),
+                         [&] { return DayTotals::Read(file_.Db(), from, to, daysByScan_); });
 }
 
 qint64 SessionTable::RowCount() const {
     if (!count_) {
-        try {
-            BindFilter(St().count);
-            St().count.Bind(3, qint64(countByScan_));
-            St().count.Step();
-            count_ = St().count.Int(0);
-            St().count.Reset();
-        } catch (const SqliteError& error) {
-            St().count.Reset();
-            Fail(QStringLiteral("прочитать"), error);
-        }
+        const StatementUse s(ReadStatements().count);
+        count_ = file_.Guarded(QStringLiteral("прочитать"), [&] {
+            BindFilter(*s);
+            s->Bind(3, qint64(countByScan_)).Step();
+            return s->Int(0);
+        });
     }
     return *count_;
 }
 
 std::vector<SessionRow> SessionTable::ReadRows(qint64 offset, int count) const {
     std::vector<SessionRow> rows;
-    try {
-        BindFilter(St().page);
-        St().page.Bind(3, qint64(count)).Bind(4, offset);
-        while (St().page.Step())
-            rows.push_back(SessionSql::ReadRow(St().page));
-        St().page.Reset();
-    } catch (const SqliteError& error) {
-        St().page.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    const StatementUse s(ReadStatements().page);
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        BindFilter(*s);
+        s->Bind(3, qint64(count)).Bind(4, offset);
+        while (s->Step())
+            rows.push_back(SessionSql::ReadRow(*s));
+    });
     return rows;
 }
 
 qint64 SessionTable::OffsetOf(qint64 id) const {
     if (!Fetch(Seek::Exact, id))
         return -1;
-    try {
-        BindFilter(St().offsetOf);
-        St().offsetOf.Bind(3, id);
-        St().offsetOf.Step();
-        const qint64 offset = St().offsetOf.Int(0);
-        St().offsetOf.Reset();
-        return offset;
-    } catch (const SqliteError& error) {
-        St().offsetOf.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    const StatementUse s(ReadStatements().offsetOf);
+    return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        BindFilter(*s);
+        s->Bind(3, id).Step();
+        return s->Int(0);
+    });
 }
 
 namespace {
@@ -96,45 +70,33 @@ SessionRange SessionTable::CurrentRange() const {
         range.from = filter_->first;
         range.to = filter_->second;
     }
-    try {
-        St().maxId.Step();
-        range.maxId = St().maxId.Int(0);
-        St().maxId.Reset();
-    } catch (const SqliteError& error) {
-        St().maxId.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    const StatementUse s(ReadStatements().maxId);
+    range.maxId = file_.Guarded(QStringLiteral("прочитать"), [&] {
+        s->Step();
+        return s->Int(0);
+    });
     return range;
 }
 
 qint64 SessionTable::CountIn(const SessionRange& range) const {
-    SqliteStatement& s = St().rangeCount;
-    try {
-        BindRange(s, range);
-        s.Step();
-        const qint64 count = s.Int(0);
-        s.Reset();
-        return count;
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    const StatementUse s(ReadStatements().rangeCount);
+    return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        BindRange(*s, range);
+        s->Step();
+        return s->Int(0);
+    });
 }
 
 std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 offset,
                                              int count) const {
-    SqliteStatement& s = St().rangePage;
+    const StatementUse s(ReadStatements().rangePage);
     std::vector<SessionRow> rows;
-    try {
-        BindRange(s, range);
-        s.Bind(4, qint64(count)).Bind(5, offset);
-        while (s.Step())
-            rows.push_back(SessionSql::ReadRow(s));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        BindRange(*s, range);
+        s->Bind(4, qint64(count)).Bind(5, offset);
+        while (s->Step())
+            rows.push_back(SessionSql::ReadRow(*s));
+    });
     return rows;
 }
 
@@ -149,17 +111,10 @@ std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint6
 void SessionTable::ForEachChargeIn(
     const SessionRange& range,
     const std::function<void(QByteArrayView, QByteArrayView)>& visit) const {
-    SqliteStatement& s = St().rangeCharges;
-    try {
-        BindRange(s, range);
-        while (s.Step())
-            visit(s.Bytes(0), s.Bytes(1));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    } catch (...) {
-        s.Reset();
-        throw;
-    }
+    const StatementUse s(ReadStatements().rangeCharges); // reset also when `visit` throws
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        BindRange(*s, range);
+        while (s->Step())
+            visit(s->Bytes(0), s->Bytes(1));
+    });
 }

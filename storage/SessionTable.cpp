@@ -92,7 +92,7 @@ const TableSchema Schema{
 } // namespace
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)),
+    : QObject(parent), file_(dir, Schema),
       monotonic_([timer = std::make_shared<QElapsedTimer>()] {
           if (!timer->isValid())
               timer->start();
@@ -104,33 +104,23 @@ SessionTable::SessionTable(const QString& dir, QObject* parent)
 
 void SessionTable::Open() {
     // The file open before is closed first: its write-ahead log beside it, under the same
-    // name, must be folded back into it and gone before another file is opened there.
-    const bool replaced = st_ != nullptr;
+    // name, must be folded back into it and gone before another file is opened there (its
+    // log, dropped then, held no more than the open segment, kept anew).
     Close();
-    if (replaced) // it held no more than the open segment, kept anew
-        DropLogOfReplacedFile(path_, logFiles_);
-    logFiles_ = {};
-    SqliteDatabase db = OpenTableFile(dir_, Schema);
-    const auto identity = FactsOf(path_).identity;
-    std::unique_ptr<Statements> statements;
     qint64 schema = 0;
-    try {
+    file_.Open([&](SqliteDatabase& db) {
         try {
             schema = KeepOwnTables(db);
         } catch (const SqliteError&) {
             // A file that cannot be written now: looked at again before the first write.
         }
         countByScan_ = !CountIsSound(db);
-        statements = std::make_unique<Statements>(db);
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("открыть"), error);
-    }
-    st_ = std::move(statements); // finalized before their connection closes
-    db_ = std::move(db);
+        st_ = std::make_unique<Statements>(db); // finalized before their connection closes
+    });
     // The log's size after each commit, for the fold-back; it also stops SQLite folding the
     // log back itself in the middle of a commit.
     sqlite3_wal_hook(
-        db_.handle(),
+        file_.Db().handle(),
         [](void* table, sqlite3*, const char*, int pages) {
             static_cast<SessionTable*>(table)->logPages_ = pages;
             return SQLITE_OK;
@@ -139,8 +129,6 @@ void SessionTable::Open() {
     logPages_ = 0;
     foldOwed_ = false;
     lastFold_.reset();
-    identity_ = identity;
-    logFiles_ = LogFilesOf(path_);
     schemaSeen_ = schema;
     totalsChecked_ = false;
     count_.reset();
@@ -151,10 +139,11 @@ void SessionTable::Open() {
 
 std::unique_ptr<LogFolder> SessionTable::StartFolder() const {
     try {
-        SqliteDatabase db(path_, false);
+        SqliteDatabase db(FilePath(), false);
         // A file SQLite opened for reading only is not folded back; nor one that took the
         // place of the file just opened, which is not this table's to touch.
-        if (sqlite3_db_readonly(db.handle(), "main") != 0 || FactsOf(path_).identity != identity_)
+        if (sqlite3_db_readonly(db.handle(), "main") != 0 ||
+            !file_.IsTheOneOpen(file_.IdentityNow()))
             return nullptr;
         // A connection learns that the file has a log at its first read; until then it
         // would fold nothing back.
@@ -178,16 +167,16 @@ void SessionTable::Close() {
     // file at close). A table that stored nothing (a report beside the program) leaves the
     // file as it was.
     if (st_ && recordsStored_ && !emptied_)
-        db_.FoldLogBack();
+        file_.Db().FoldLogBack();
     // Nor is anything written back into a file emptied under it: what SQLite would fold
     // back at the close is a few pages, no database.
     if (st_ && emptied_)
-        sqlite3_db_config(db_.handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_db_config(file_.Db().handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     emptied_ = false;
     recordsStored_ = false;
     writes_.reset(); // statements are finalized before their connection closes
     st_.reset();
-    db_ = SqliteDatabase();
+    file_.Close();
 }
 
 bool SessionTable::CountIsSound(SqliteDatabase& db) {
@@ -243,19 +232,22 @@ qint64 SessionTable::KeepOwnTables(SqliteDatabase& db) {
 }
 
 bool SessionTable::OwnTablesChanged() {
-    SqliteStatement& s = St().schemaVersion;
-    s.Step();
-    const qint64 now = s.Int(0);
-    s.Reset();
+    qint64 now = 0;
+    {
+        const StatementUse s(ReadStatements().schemaVersion); // done with before any change
+        s->Step();
+        now = s->Int(0);
+    }
     if (now == schemaSeen_)
         return false;
-    schemaSeen_ = KeepOwnTables(db_);
+    SqliteDatabase& db = file_.Db();
+    schemaSeen_ = KeepOwnTables(db);
     count_.reset();
-    countByScan_ = !CountIsSound(db_);
+    countByScan_ = !CountIsSound(db);
     totalsChecked_ = false;
     CheckTotals();
     // The count or the totals rebuilt change the schema too: only another change counts.
-    SqliteStatement again(db_, "PRAGMA schema_version");
+    SqliteStatement again(db, "PRAGMA schema_version");
     again.Step();
     schemaSeen_ = again.Int(0);
     return true;
@@ -277,25 +269,38 @@ void SessionTable::CheckTotals() const {
     if (totalsChecked_ || !st_)
         return;
     // Rebuilding damaged totals changes no record: the table stays the same to its readers.
-    daysByScan_ = !DayTotalsAreSound(const_cast<SqliteDatabase&>(db_));
+    daysByScan_ = !DayTotalsAreSound(const_cast<SqliteDatabase&>(file_.Db()));
     totalsChecked_ = true;
 }
 
 
-bool SessionTable::StillTheOpenFile() const {
-    return st_ && FactsOf(path_).identity == identity_ && !NoLongerADatabase(db_, path_);
+SessionTable::Writes& SessionTable::WriteStatements() {
+    ReadStatements();
+    if (!writes_) {
+        CheckTotals();
+        writes_ = file_.Guarded(QStringLiteral("открыть"),
+                                [this] { return std::make_unique<Writes>(file_.Db()); });
+    }
+    return *writes_;
 }
 
-SessionTable::Statements& SessionTable::St() const {
+bool SessionTable::StillTheOpenFile() const {
+    return st_ && file_.IsTheOneOpen(file_.IdentityNow()) &&
+           !NoLongerADatabase(file_.Db(), FilePath());
+}
+
+SessionTable::Statements& SessionTable::ReadStatements() const {
     if (!st_)
-        throw Failure(QStringLiteral("Файл «%1» не открыт.").arg(QDir::toNativeSeparators(path_)));
+        throw Failure(
+            QStringLiteral("Файл «%1» не открыт.").arg(QDir::toNativeSeparators(FilePath())));
     return *st_;
 }
 
 void SessionTable::ReopenIfReplaced() {
-    const auto now = FactsOf(path_).identity;
-    emptied_ = st_ && now && now == identity_ && NoLongerADatabase(db_, path_);
-    if (st_ && now && now == identity_ && !emptied_)
+    const auto now = file_.IdentityNow();
+    const bool same = st_ && file_.IsTheOneOpen(now);
+    emptied_ = same && NoLongerADatabase(file_.Db(), FilePath());
+    if (same && !emptied_)
         return;
     if (!st_) { // a reopening that failed before: try again, quietly until it works
         Open();
@@ -303,7 +308,7 @@ void SessionTable::ReopenIfReplaced() {
         emit ViewChanged();
         return;
     }
-    const QString where = QDir::toNativeSeparators(path_);
+    const QString where = QDir::toNativeSeparators(FilePath());
     const QString cause =
         emptied_ ? QStringLiteral("Файл «%1» был очищен другой программой во время работы "
                                   "программы. Программа записывает в него заново; прежние записи "
@@ -319,7 +324,6 @@ void SessionTable::ReopenIfReplaced() {
                   .arg(where);
     Open(); // throws Failure when the new file cannot be used; tried again at the next write
     current_.reset();
-    eof_ = true;
     First();
     emit ViewChanged();
     emit Notice(cause);
@@ -327,10 +331,6 @@ void SessionTable::ReopenIfReplaced() {
 
 SessionTable::~SessionTable() {
     Close();
-}
-
-void SessionTable::Fail(const QString& action, const SqliteError& error) const {
-    throw Failure(TableFailureText(path_, action, error));
 }
 
 
@@ -348,23 +348,19 @@ void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) {
 }
 
 std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMsecs) {
-    SqliteStatement& s = St().readOpen;
     QStringList fields;
     std::optional<OpenSegment> open;
-    try {
-        if (s.Step()) {
-            QVariantList row;
-            for (int i = 0; i < Checkpoint::Columns; ++i) {
-                fields << s.Text(i);
-                row << s.Value(i);
-            }
-            open = Checkpoint::Read(row, today, nowMsecs);
+    const StatementUse s(ReadStatements().readOpen);
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        if (!s->Step())
+            return;
+        QVariantList row;
+        for (int i = 0; i < Checkpoint::Columns; ++i) {
+            fields << s->Text(i);
+            row << s->Value(i);
         }
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+        open = Checkpoint::Read(row, today, nowMsecs);
+    });
     if (!fields.isEmpty() && !open)
         throw DamagedSegment(
             QStringLiteral("В файле «%1» незавершённое подключение записано с ошибкой и не может "
@@ -372,7 +368,7 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
                            "до него %7 с на сумму %8 в %9 записях, тарификация: шаг %10 с, плата "
                            "за подключение %11, минимум %12. "
                            "Оно отложено, запись остальных подключений продолжается.")
-                .arg(QDir::toNativeSeparators(path_), fields[0], fields[1], fields[2], fields[3],
+                .arg(QDir::toNativeSeparators(FilePath()), fields[0], fields[1], fields[2], fields[3],
                      fields[4], fields[5], fields[6], fields[7])
                 .arg(fields[8], fields[9], fields[10]));
     return open;
@@ -380,23 +376,23 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
 
 void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
                          bool keepOpen) {
-    try {
+    file_.Guarded(QStringLiteral("открыть"), [this] {
         ReopenIfReplaced();
         OwnTablesChanged();
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("открыть"), error);
-    }
+    });
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
     // of the open connection alone may ride on the next sync, but one a minute after the
     // last sync syncs too, so a power loss costs at most about a minute of it and a crash
     // one poll.
-    Writes& w = Wr();
+    Writes& w = WriteStatements();
     const qint64 now = monotonic_();
     const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
-    qint64 id = 0;
-    try {
+    const qint64 id = file_.Guarded(QStringLiteral("записать в"), [&] {
+        const StatementUse insert(w.insert), keepOpenRow(w.keepOpen), closeOpen(w.closeOpen);
         SetSynchronous(fullSync);
-        SqliteTransaction transaction(db_);
+        SqliteDatabase& db = file_.Db();
+        SqliteTransaction transaction(db);
+        qint64 inserted = 0;
         if (record) {
             const SessionRecord& r = *record;
             w.insert.Bind(1, r.date.toString(Qt::ISODate))
@@ -405,8 +401,8 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(4, r.duration)
                 .Bind(5, r.rate)
                 .Bind(6, r.charge);
-            w.insert.Run();
-            id = db_.LastInsertId(); // before the open segment's own row moves it
+            w.insert.Step();
+            inserted = db.LastInsertId(); // before the open segment's own row moves it
         }
         if (keepOpen && open) {
             w.keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
@@ -420,17 +416,13 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(9, qint64(open->billing.unit))
                 .Bind(10, open->billing.fee)
                 .Bind(11, open->billing.minimum);
-            w.keepOpen.Run();
+            w.keepOpen.Step();
         } else if (keepOpen) {
-            w.closeOpen.Run();
+            w.closeOpen.Step();
         }
         transaction.Commit();
-    } catch (const SqliteError& error) {
-        w.insert.Reset();
-        w.keepOpen.Reset();
-        w.closeOpen.Reset();
-        Fail(QStringLiteral("записать в"), error);
-    }
+        return inserted;
+    });
     if (fullSync)
         lastFullSync_ = now;
     if (record)
@@ -467,7 +459,7 @@ void SessionTable::FoldBackWhenDue(qint64 now) {
     if (folder_)
         folder_->Wake();
     else if (logPages_ >= FoldPages) // without a thread of its own, here, as SQLite would
-        db_.FoldLogBack();
+        file_.Db().FoldLogBack();
     foldOwed_ = false;
     lastFold_ = now;
     ++foldsAsked_;
@@ -476,6 +468,6 @@ void SessionTable::FoldBackWhenDue(qint64 now) {
 void SessionTable::SetSynchronous(bool full) {
     if (full == fullSync_)
         return;
-    db_.Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    file_.Db().Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     fullSync_ = full;
 }

@@ -17,11 +17,16 @@ SessionRecord Record(QDate date, const QString& start) {
 }
 const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7), Dec8(2026, 12, 8);
 
-QStringList Walk(SessionTable& table) {
+// The starts of the rows in view, newest first, as the grid reads them.
+QStringList Walk(const SessionTable& table) {
     QStringList starts;
-    for (table.First(); !table.Eof(); table.Next())
-        starts << table.FieldText(QStringLiteral("wremn"));
+    for (const SessionRow& row : table.ReadRows(0, 1000))
+        starts << row.record.startTime;
     return starts;
+}
+
+void MoveToNewest(SessionTable& table) {
+    table.MoveTo(table.ReadRows(0, 1).at(0).id);
 }
 
 // The starts of the records the file holds by itself, without its log beside it: what a
@@ -230,7 +235,7 @@ private slots:
         RawSql(table.FilePath(), "DELETE FROM session WHERE WremN = '1'");
         SessionTable reopened(dir.path());
         QCOMPARE(reopened.RowCount(), 2);
-        reopened.First();
+        MoveToNewest(reopened);
         reopened.DeleteCurrent();
         QCOMPARE(RawSql(table.FilePath(), "SELECT n = (SELECT count(*) FROM session) FROM "
                                           "session_count"),
@@ -265,7 +270,7 @@ private slots:
         QTemporaryDir dir;
         SessionTable table(dir.path());
         QCOMPARE(table.RowCount(), 0);
-        QVERIFY(table.Eof());
+        QVERIFY(!table.CurrentId());
         for (const char* start : {"1:00:00", "2:00:00", "3:00:00"})
             table.Append(Record(Dec7, start));
         QCOMPARE(Walk(table), (QStringList{"3:00:00", "2:00:00", "1:00:00"}));
@@ -280,7 +285,6 @@ private slots:
         QTemporaryDir dir;
         SessionTable table(dir.path());
         table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30"});
-        table.First();
         const QStringList expected{"07.12.2026", "9:15:00", "10:45:30", "1:30:30", "20", "30"};
         const QStringList names{"data", "Wremn", "wremw", "itogo", "tarif", "summ"};
         for (int i = 0; i < names.size(); ++i) {
@@ -344,15 +348,14 @@ private slots:
                  QStringLiteral("Cannot perform this operation on an empty dataset"));
         for (const char* start : {"1", "2", "3"})
             table.Append(Record(Dec7, start));
-        table.First();
-        table.Next(); // on "2"
+        table.MoveTo(2); // on "2"
         table.DeleteCurrent();
         QCOMPARE(table.RowCount(), 2);
         QCOMPARE(table.FieldText("WremN"), QStringLiteral("1")); // the next row
         table.DeleteCurrent();
         QCOMPARE(table.FieldText("WremN"), QStringLiteral("3")); // at the end: the one before
         table.DeleteCurrent();
-        QVERIFY(table.Eof());
+        QVERIFY(!table.CurrentId());
         QCOMPARE(FailureOf([&] { table.DeleteCurrent(); }),
                  QStringLiteral("Cannot perform this operation on an empty dataset"));
         QCOMPARE(RawSql(table.FilePath(), "SELECT count(*) FROM session"), QStringList{"0"});
@@ -373,7 +376,7 @@ private slots:
         SessionTable table(dir.path());
         QVERIFY(!table.CurrentId());
         table.Append(Record(Dec7, "old")); // the first record of an empty view becomes current
-        QVERIFY(!table.Eof());
+        QVERIFY(table.CurrentId());
         QCOMPARE(table.FieldText("wremn"), QStringLiteral("old"));
         QSignalSpy changed(&table, &SessionTable::Inserted);
         table.Append(Record(Dec7, "new"));
@@ -662,7 +665,6 @@ private slots:
         }
         SessionTable table(dir.path());
         table.Append(Record(Dec7, "mine"));
-        table.First();
         QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
                          QFile::encodeName(table.FilePath()).constData()) == 0);
         const QString message = FailureOf([&] { table.DeleteCurrent(); });
@@ -922,7 +924,7 @@ private slots:
         table->Checkpoint(OpenSegment{Dec7, 1000, Dec7, 3000, "20"});
         sound();
         QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"3000"});
-        table->First();
+        MoveToNewest(*table);
         table->DeleteCurrent();
         table->Append(Record(Dec7, "4"));
         sound();

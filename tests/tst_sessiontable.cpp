@@ -349,6 +349,7 @@ private slots:
         for (const char* start : {"1", "2", "3"})
             table.Append(Record(Dec7, start));
         table.MoveTo(2); // on "2"
+        QCOMPARE(table.RowCount(), 3);
         table.DeleteCurrent();
         QCOMPARE(table.RowCount(), 2);
         QCOMPARE(table.FieldText("WremN"), QStringLiteral("1")); // the next row

@@ -252,7 +252,8 @@ int RawAppend(const QString& dir) {
     { SessionTable create(dir); }
     sqlite3* db = nullptr;
     sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA wal_autocheckpoint=1000",
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA wal_autocheckpoint=1000",
                  nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,

@@ -1,7 +1,7 @@
 // The session table's cursor, as the grid and its delete button use it: the current row,
 // the date filter, the delete.
-#include "SessionStatements.h"
 #include "Failure.h"
+#include "SessionStatements.h"
 #include "TextForms.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The session table's reads for display and reports: the view's pages and count, a report's
 // fixed ranges, the per-day totals.
-#include "SessionStatements.h"
 #include "Failure.h"
+#include "SessionStatements.h"
 
 #include <QDir>
 #include <algorithm>

@@ -92,8 +92,7 @@ const TableSchema Schema{
 } // namespace
 
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), file_(dir, Schema),
-      monotonic_([timer = std::make_shared<QElapsedTimer>()] {
+    : QObject(parent), file_(dir, Schema), monotonic_([timer = std::make_shared<QElapsedTimer>()] {
           if (!timer->isValid())
               timer->start();
           return timer->elapsed();
@@ -273,7 +272,6 @@ void SessionTable::CheckTotals() const {
     totalsChecked_ = true;
 }
 
-
 SessionTable::Writes& SessionTable::WriteStatements() {
     ReadStatements();
     if (!writes_) {
@@ -333,7 +331,6 @@ SessionTable::~SessionTable() {
     Close();
 }
 
-
 void SessionTable::Append(const SessionRecord& record) {
     Store(&record, std::nullopt, false);
 }
@@ -368,8 +365,8 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
                            "до него %7 с на сумму %8 в %9 записях, тарификация: шаг %10 с, плата "
                            "за подключение %11, минимум %12. "
                            "Оно отложено, запись остальных подключений продолжается.")
-                .arg(QDir::toNativeSeparators(FilePath()), fields[0], fields[1], fields[2], fields[3],
-                     fields[4], fields[5], fields[6], fields[7])
+                .arg(QDir::toNativeSeparators(FilePath()), fields[0], fields[1], fields[2],
+                     fields[3], fields[4], fields[5], fields[6], fields[7])
                 .arg(fields[8], fields[9], fields[10]));
     return open;
 }

@@ -39,8 +39,8 @@ LogFiles LogFilesOf(const QString& path);
 // leaves that file's write-ahead log where it was, and would read it as the log of whatever
 // file comes next under the name. Records are folded back into their file within a minute
 // of being stored, or sooner when the log grows, and what is left is folded back at the close,
-// before this is called, so such a log holds nothing that is not kept elsewhere. Only the files noted while it was open go: a log that came with the new file
-// holds that file's last changes.
+// before this is called, so such a log holds nothing that is not kept elsewhere. Only the files
+// noted while it was open go: a log that came with the new file holds that file's last changes.
 void DropLogOfReplacedFile(const QString& path, const LogFiles& noted);
 
 // Whether the file the connection has open no longer holds a database: emptied or cut in
@@ -93,6 +93,6 @@ private:
     const TableSchema& schema_;
     SqliteDatabase db_;
     std::optional<FileIdentity> identity_;
-    LogFiles logFiles_;    // of the file open now
+    LogFiles logFiles_;   // of the file open now
     bool opened_ = false; // a file was opened and its log may be left
 };

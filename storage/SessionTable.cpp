@@ -1,4 +1,5 @@
 #include "SessionTable.h"
+#include "SessionStatements.h"
 
 #include "Checkpoint.h"
 #include "DayTotalsSql.h"
@@ -88,60 +89,10 @@ const TableSchema Schema{
         DayTotalsSql::Schema(),                        // 3 -> 4
     }};
 
-// ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
-const std::string InView = "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))";
-const std::string SelectRows = "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ FROM session ";
-
-SessionRow ReadRow(const SqliteStatement& s) {
-    return {s.Int(0),
-            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4), s.Text(5),
-             s.Text(6)}};
-}
-
 } // namespace
 
-struct SessionTable::Statements {
-    explicit Statements(const SqliteDatabase& db)
-        : first(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
-          older(db, (SelectRows + "WHERE id < ?3 AND " + InView + " ORDER BY id DESC LIMIT 1").c_str()),
-          newer(db, (SelectRows + "WHERE id > ?3 AND " + InView + " ORDER BY id ASC LIMIT 1").c_str()),
-          exact(db, (SelectRows + "WHERE id = ?3 AND " + InView).c_str()),
-          count(db, ("SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
-                     "ELSE (SELECT count(*) FROM session WHERE " + InView + ") END").c_str()),
-          page(db, (SelectRows + "WHERE " + InView + " ORDER BY id DESC LIMIT ?3 OFFSET ?4").c_str()),
-          offsetOf(db, ("SELECT count(*) FROM session WHERE id > ?3 AND " + InView).c_str()),
-          maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
-          rangeCount(db, ("SELECT count(*) FROM session WHERE id <= ?3 AND " + InView).c_str()),
-          rangePage(db, (SelectRows + "WHERE id <= ?3 AND " + InView +
-                         " ORDER BY id DESC LIMIT ?4 OFFSET ?5")
-                            .c_str()),
-          rangeCharges(db, ("SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " + InView +
-                            " ORDER BY id DESC")
-                               .c_str()),
-          readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
-                       "Records, Unit, Fee, Minimum FROM open_segment"),
-          schemaVersion(db, "PRAGMA schema_version") {}
-    SqliteStatement first, older, newer, exact, count, page, offsetOf, maxId, rangeCount,
-        rangePage, rangeCharges, readOpen, schemaVersion;
-};
-
-// Compiled with the triggers that keep the count and the per-day totals, so only once the
-// totals' table is known to be there.
-struct SessionTable::Writes {
-    explicit Writes(const SqliteDatabase& db)
-        : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
-                     "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
-          remove(db, "DELETE FROM session WHERE id = ?1"),
-          keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
-                       "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
-                       "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
-          closeOpen(db, "DELETE FROM open_segment") {}
-    SqliteStatement insert, remove, keepOpen, closeOpen;
-};
-
 SessionTable::SessionTable(const QString& dir, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)),
-      monotonic_([timer = std::make_shared<QElapsedTimer>()] {
+    : QObject(parent), file_(dir, Schema), monotonic_([timer = std::make_shared<QElapsedTimer>()] {
           if (!timer->isValid())
               timer->start();
           return timer->elapsed();
@@ -152,31 +103,31 @@ SessionTable::SessionTable(const QString& dir, QObject* parent)
 
 void SessionTable::Open() {
     // The file open before is closed first: its write-ahead log beside it, under the same
-    // name, must be folded back into it and gone before another file is opened there.
-    const bool replaced = st_ != nullptr;
+    // name, must be folded back into it and gone before another file is opened there (its
+    // log, dropped then, held no more than the open segment, kept anew).
     Close();
-    if (replaced) // it held no more than the open segment, kept anew
-        DropLogOfReplacedFile(path_, logFiles_);
-    logFiles_ = {};
-    SqliteDatabase db = OpenTableFile(dir_, Schema);
-    const auto identity = FactsOf(path_).identity;
-    std::unique_ptr<Statements> statements;
     qint64 schema = 0;
-    try {
+    file_.Open([&](SqliteDatabase& db) {
         try {
             schema = KeepOwnTables(db);
         } catch (const SqliteError&) {
             // A file that cannot be written now: looked at again before the first write.
         }
         countByScan_ = !CountIsSound(db);
-        statements = std::make_unique<Statements>(db);
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("открыть"), error);
-    }
-    st_ = std::move(statements); // finalized before their connection closes
-    db_ = std::move(db);
-    identity_ = identity;
-    logFiles_ = LogFilesOf(path_);
+        st_ = std::make_unique<Statements>(db); // finalized before their connection closes
+    });
+    // The log's size after each commit, for the fold-back; it also stops SQLite folding the
+    // log back itself in the middle of a commit.
+    sqlite3_wal_hook(
+        file_.Db().handle(),
+        [](void* table, sqlite3*, const char*, int pages) {
+            static_cast<SessionTable*>(table)->logPages_ = pages;
+            return SQLITE_OK;
+        },
+        this);
+    logPages_ = 0;
+    foldOwed_ = false;
+    lastFold_.reset();
     schemaSeen_ = schema;
     totalsChecked_ = false;
     count_.reset();
@@ -187,10 +138,11 @@ void SessionTable::Open() {
 
 std::unique_ptr<LogFolder> SessionTable::StartFolder() const {
     try {
-        SqliteDatabase db(path_, false);
+        SqliteDatabase db(FilePath(), false);
         // A file SQLite opened for reading only is not folded back; nor one that took the
         // place of the file just opened, which is not this table's to touch.
-        if (sqlite3_db_readonly(db.handle(), "main") != 0 || FactsOf(path_).identity != identity_)
+        if (sqlite3_db_readonly(db.handle(), "main") != 0 ||
+            !file_.IsTheOneOpen(file_.IdentityNow()))
             return nullptr;
         // A connection learns that the file has a log at its first read; until then it
         // would fold nothing back.
@@ -214,16 +166,16 @@ void SessionTable::Close() {
     // file at close). A table that stored nothing (a report beside the program) leaves the
     // file as it was.
     if (st_ && recordsStored_ && !emptied_)
-        db_.FoldLogBack();
+        file_.Db().FoldLogBack();
     // Nor is anything written back into a file emptied under it: what SQLite would fold
     // back at the close is a few pages, no database.
     if (st_ && emptied_)
-        sqlite3_db_config(db_.handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_db_config(file_.Db().handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     emptied_ = false;
     recordsStored_ = false;
     writes_.reset(); // statements are finalized before their connection closes
     st_.reset();
-    db_ = SqliteDatabase();
+    file_.Close();
 }
 
 bool SessionTable::CountIsSound(SqliteDatabase& db) {
@@ -279,19 +231,22 @@ qint64 SessionTable::KeepOwnTables(SqliteDatabase& db) {
 }
 
 bool SessionTable::OwnTablesChanged() {
-    SqliteStatement& s = St().schemaVersion;
-    s.Step();
-    const qint64 now = s.Int(0);
-    s.Reset();
+    qint64 now = 0;
+    {
+        const StatementUse s(ReadStatements().schemaVersion); // done with before any change
+        s->Step();
+        now = s->Int(0);
+    }
     if (now == schemaSeen_)
         return false;
-    schemaSeen_ = KeepOwnTables(db_);
+    SqliteDatabase& db = file_.Db();
+    schemaSeen_ = KeepOwnTables(db);
     count_.reset();
-    countByScan_ = !CountIsSound(db_);
+    countByScan_ = !CountIsSound(db);
     totalsChecked_ = false;
     CheckTotals();
     // The count or the totals rebuilt change the schema too: only another change counts.
-    SqliteStatement again(db_, "PRAGMA schema_version");
+    SqliteStatement again(db, "PRAGMA schema_version");
     again.Step();
     schemaSeen_ = again.Int(0);
     return true;
@@ -313,52 +268,37 @@ void SessionTable::CheckTotals() const {
     if (totalsChecked_ || !st_)
         return;
     // Rebuilding damaged totals changes no record: the table stays the same to its readers.
-    daysByScan_ = !DayTotalsAreSound(const_cast<SqliteDatabase&>(db_));
+    daysByScan_ = !DayTotalsAreSound(const_cast<SqliteDatabase&>(file_.Db()));
     totalsChecked_ = true;
 }
 
-bool SessionTable::DaysByScan() const {
-    CheckTotals();
-    return daysByScan_;
-}
-
-SessionTable::Writes& SessionTable::Wr() {
-    St();
+SessionTable::Writes& SessionTable::WriteStatements() {
+    ReadStatements();
     if (!writes_) {
         CheckTotals();
-        try {
-            writes_ = std::make_unique<Writes>(db_);
-        } catch (const SqliteError& error) {
-            Fail(QStringLiteral("открыть"), error);
-        }
+        writes_ = file_.Guarded(QStringLiteral("открыть"),
+                                [this] { return std::make_unique<Writes>(file_.Db()); });
     }
     return *writes_;
 }
 
-std::vector<DayTotal> SessionTable::DayTotalsIn(const QDate& from, const QDate& to) const {
-    St();
-    CheckTotals();
-    try {
-        return DayTotals::Read(db_, from, to, daysByScan_);
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("прочитать"), error);
-    }
-}
-
 bool SessionTable::StillTheOpenFile() const {
-    return st_ && FactsOf(path_).identity == identity_ && !NoLongerADatabase(db_, path_);
+    return st_ && file_.IsTheOneOpen(file_.IdentityNow()) &&
+           !NoLongerADatabase(file_.Db(), FilePath());
 }
 
-SessionTable::Statements& SessionTable::St() const {
+SessionTable::Statements& SessionTable::ReadStatements() const {
     if (!st_)
-        throw Failure(QStringLiteral("Файл «%1» не открыт.").arg(QDir::toNativeSeparators(path_)));
+        throw Failure(
+            QStringLiteral("Файл «%1» не открыт.").arg(QDir::toNativeSeparators(FilePath())));
     return *st_;
 }
 
 void SessionTable::ReopenIfReplaced() {
-    const auto now = FactsOf(path_).identity;
-    emptied_ = st_ && now && now == identity_ && NoLongerADatabase(db_, path_);
-    if (st_ && now && now == identity_ && !emptied_)
+    const auto now = file_.IdentityNow();
+    const bool same = st_ && file_.IsTheOneOpen(now);
+    emptied_ = same && NoLongerADatabase(file_.Db(), FilePath());
+    if (same && !emptied_)
         return;
     if (!st_) { // a reopening that failed before: try again, quietly until it works
         Open();
@@ -366,7 +306,7 @@ void SessionTable::ReopenIfReplaced() {
         emit ViewChanged();
         return;
     }
-    const QString where = QDir::toNativeSeparators(path_);
+    const QString where = QDir::toNativeSeparators(FilePath());
     const QString cause =
         emptied_ ? QStringLiteral("Файл «%1» был очищен другой программой во время работы "
                                   "программы. Программа записывает в него заново; прежние записи "
@@ -382,7 +322,6 @@ void SessionTable::ReopenIfReplaced() {
                   .arg(where);
     Open(); // throws Failure when the new file cannot be used; tried again at the next write
     current_.reset();
-    eof_ = true;
     First();
     emit ViewChanged();
     emit Notice(cause);
@@ -390,42 +329,6 @@ void SessionTable::ReopenIfReplaced() {
 
 SessionTable::~SessionTable() {
     Close();
-}
-
-void SessionTable::Fail(const QString& action, const SqliteError& error) const {
-    throw Failure(TableFailureText(path_, action, error));
-}
-
-void SessionTable::BindFilter(SqliteStatement& statement) const {
-    if (filter_) {
-        statement.Bind(1, filter_->first.toString(Qt::ISODate));
-        statement.Bind(2, filter_->second.toString(Qt::ISODate));
-    }
-}
-
-std::optional<SessionRow> SessionTable::Fetch(Seek seek, qint64 id) const {
-    SqliteStatement& s = seek == Seek::First   ? St().first
-                         : seek == Seek::Older ? St().older
-                         : seek == Seek::Newer ? St().newer
-                                               : St().exact;
-    try {
-        BindFilter(s);
-        if (seek != Seek::First)
-            s.Bind(3, id);
-        std::optional<SessionRow> row;
-        if (s.Step())
-            row = ReadRow(s);
-        s.Reset();
-        return row;
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-}
-
-void SessionTable::SetCurrent(std::optional<SessionRow> row) {
-    current_ = std::move(row);
-    eof_ = !current_;
 }
 
 void SessionTable::Append(const SessionRecord& record) {
@@ -442,23 +345,19 @@ void SessionTable::Checkpoint(const std::optional<OpenSegment>& open) {
 }
 
 std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMsecs) {
-    SqliteStatement& s = St().readOpen;
     QStringList fields;
     std::optional<OpenSegment> open;
-    try {
-        if (s.Step()) {
-            QVariantList row;
-            for (int i = 0; i < Checkpoint::Columns; ++i) {
-                fields << s.Text(i);
-                row << s.Value(i);
-            }
-            open = Checkpoint::Read(row, today, nowMsecs);
+    const StatementUse s(ReadStatements().readOpen);
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        if (!s->Step())
+            return;
+        QVariantList row;
+        for (int i = 0; i < Checkpoint::Columns; ++i) {
+            fields << s->Text(i);
+            row << s->Value(i);
         }
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+        open = Checkpoint::Read(row, today, nowMsecs);
+    });
     if (!fields.isEmpty() && !open)
         throw DamagedSegment(
             QStringLiteral("В файле «%1» незавершённое подключение записано с ошибкой и не может "
@@ -466,31 +365,31 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
                            "до него %7 с на сумму %8 в %9 записях, тарификация: шаг %10 с, плата "
                            "за подключение %11, минимум %12. "
                            "Оно отложено, запись остальных подключений продолжается.")
-                .arg(QDir::toNativeSeparators(path_), fields[0], fields[1], fields[2], fields[3],
-                     fields[4], fields[5], fields[6], fields[7])
+                .arg(QDir::toNativeSeparators(FilePath()), fields[0], fields[1], fields[2],
+                     fields[3], fields[4], fields[5], fields[6], fields[7])
                 .arg(fields[8], fields[9], fields[10]));
     return open;
 }
 
 void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
                          bool keepOpen) {
-    try {
+    file_.Guarded(QStringLiteral("открыть"), [this] {
         ReopenIfReplaced();
         OwnTablesChanged();
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("открыть"), error);
-    }
+    });
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
     // of the open connection alone may ride on the next sync, but one a minute after the
     // last sync syncs too, so a power loss costs at most about a minute of it and a crash
     // one poll.
-    Writes& w = Wr();
+    Writes& w = WriteStatements();
     const qint64 now = monotonic_();
     const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
-    qint64 id = 0;
-    try {
+    const qint64 id = file_.Guarded(QStringLiteral("записать в"), [&] {
+        const StatementUse insert(w.insert), keepOpenRow(w.keepOpen), closeOpen(w.closeOpen);
         SetSynchronous(fullSync);
-        SqliteTransaction transaction(db_);
+        SqliteDatabase& db = file_.Db();
+        SqliteTransaction transaction(db);
+        qint64 inserted = 0;
         if (record) {
             const SessionRecord& r = *record;
             w.insert.Bind(1, r.date.toString(Qt::ISODate))
@@ -499,8 +398,8 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(4, r.duration)
                 .Bind(5, r.rate)
                 .Bind(6, r.charge);
-            w.insert.Run();
-            id = db_.LastInsertId(); // before the open segment's own row moves it
+            w.insert.Step();
+            inserted = db.LastInsertId(); // before the open segment's own row moves it
         }
         if (keepOpen && open) {
             w.keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
@@ -514,31 +413,20 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(9, qint64(open->billing.unit))
                 .Bind(10, open->billing.fee)
                 .Bind(11, open->billing.minimum);
-            w.keepOpen.Run();
+            w.keepOpen.Step();
         } else if (keepOpen) {
-            w.closeOpen.Run();
+            w.closeOpen.Step();
         }
         transaction.Commit();
-    } catch (const SqliteError& error) {
-        w.insert.Reset();
-        w.keepOpen.Reset();
-        w.closeOpen.Reset();
-        Fail(QStringLiteral("записать в"), error);
-    }
+        return inserted;
+    });
     if (fullSync)
         lastFullSync_ = now;
+    if (record)
+        recordsStored_ = foldOwed_ = true;
+    FoldBackWhenDue(now);
     if (!record)
         return;
-    recordsStored_ = true;
-    // Stored records go back into the file itself soon, on the fold-back's own thread (what
-    // a reader holds back stays for the next time): the file alone, copied or moved away,
-    // holds every record.
-    if (!folderTried_) {
-        folderTried_ = true;
-        folder_ = StartFolder();
-    }
-    if (folder_)
-        folder_->Wake();
     // Stored: nothing from here on may say otherwise, or the record would be stored again.
     count_.reset();
     try {
@@ -550,247 +438,33 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     }
 }
 
+void SessionTable::FoldBackWhenDue(qint64 now) {
+    // Stored records go back into the file itself on the fold-back's own thread (what a
+    // reader holds back stays for the next time): the first at once, later ones when the log
+    // has grown or a minute has passed, at a record or a poll's checkpoint, and what is left
+    // at the close. Not after every record: the fold-back's two syncs would compete with the
+    // next commit's. The file alone, copied or moved away, holds every record but the last
+    // minute's. A log grown by checkpoints alone is folded back too.
+    const bool due =
+        logPages_ >= FoldPages || (foldOwed_ && (!lastFold_ || now - *lastFold_ >= FoldEveryMsecs));
+    if (!due)
+        return;
+    if (!folderTried_) {
+        folderTried_ = true;
+        folder_ = StartFolder();
+    }
+    if (folder_)
+        folder_->Wake();
+    else if (logPages_ >= FoldPages) // without a thread of its own, here, as SQLite would
+        file_.Db().FoldLogBack();
+    foldOwed_ = false;
+    lastFold_ = now;
+    ++foldsAsked_;
+}
+
 void SessionTable::SetSynchronous(bool full) {
     if (full == fullSync_)
         return;
-    db_.Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    file_.Db().Exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     fullSync_ = full;
-}
-
-void SessionTable::First() {
-    SetCurrent(Fetch(Seek::First, 0));
-}
-
-void SessionTable::Next() {
-    if (!current_) {
-        eof_ = true;
-        return;
-    }
-    if (auto next = Fetch(Seek::Older, current_->id))
-        current_ = std::move(next);
-    else
-        eof_ = true; // the last row stays current, as after any walk past the end
-}
-
-std::optional<qint64> SessionTable::CurrentId() const {
-    return current_ ? std::optional<qint64>(current_->id) : std::nullopt;
-}
-
-void SessionTable::MoveTo(qint64 id) {
-    if (auto row = Fetch(Seek::Exact, id))
-        SetCurrent(std::move(row));
-}
-
-int SessionTable::FieldIndex(const QString& name) {
-    for (int i = 0; i < FieldNames.size(); ++i)
-        if (FieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    throw Failure(QStringLiteral("Field '%1' not found").arg(name));
-}
-
-QString SessionTable::FieldText(const QString& name) const {
-    const int index = FieldIndex(name);
-    if (!current_)
-        return {};
-    return current_->record.FieldText(index);
-}
-
-void SessionTable::DeleteCurrent() {
-    if (!current_)
-        throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    if (!StillTheOpenFile()) {
-        // The row on screen belongs to the file that was there before: never delete a row of
-        // another file by its number.
-        try {
-            ReopenIfReplaced();
-        } catch (const SqliteError& error) {
-            Fail(QStringLiteral("открыть"), error);
-        }
-        throw Failure(QStringLiteral("Запись не удалена: файл «%1» был заменён во время работы "
-                                     "программы. Список записей обновлён.")
-                          .arg(QDir::toNativeSeparators(path_)));
-    }
-    const qint64 id = current_->id;
-    const qint64 offset = OffsetOf(id);
-    try {
-        OwnTablesChanged();
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("удалить запись из"), error);
-    }
-    Writes& w = Wr();
-    try {
-        SqliteTransaction transaction(db_);
-        w.remove.Bind(1, id);
-        w.remove.Run();
-        transaction.Commit();
-    } catch (const SqliteError& error) {
-        w.remove.Reset();
-        Fail(QStringLiteral("удалить запись из"), error);
-    }
-    // Deleted: nothing from here on may say otherwise.
-    count_.reset();
-    try {
-        auto next = Fetch(Seek::Older, id);
-        SetCurrent(next ? std::move(next) : Fetch(Seek::Newer, id));
-    } catch (const Failure&) {
-        SetCurrent(std::nullopt); // the view finds its row again at its next read
-    }
-    emit Removed(offset);
-}
-
-void SessionTable::SetDateFilter(const QDate& from, const QDate& to) {
-    filter_ = std::make_pair(from, to);
-    count_.reset();
-    First();
-    emit ViewChanged();
-}
-
-void SessionTable::ClearDateFilter() {
-    const bool was = filter_.has_value();
-    filter_.reset();
-    count_.reset();
-    if (was) {
-        First();
-        emit ViewChanged();
-    }
-}
-
-QString SessionTable::FilterText() const {
-    if (!filter_)
-        return {};
-    return QStringLiteral("data>='") + TextForms::DateText(filter_->first) + QStringLiteral("'") +
-           QStringLiteral(" and data<=") + QStringLiteral("'") +
-           TextForms::DateText(filter_->second) + QStringLiteral("'");
-}
-
-qint64 SessionTable::RowCount() const {
-    if (!count_) {
-        try {
-            BindFilter(St().count);
-            St().count.Bind(3, qint64(countByScan_));
-            St().count.Step();
-            count_ = St().count.Int(0);
-            St().count.Reset();
-        } catch (const SqliteError& error) {
-            St().count.Reset();
-            Fail(QStringLiteral("прочитать"), error);
-        }
-    }
-    return *count_;
-}
-
-std::vector<SessionRow> SessionTable::ReadRows(qint64 offset, int count) const {
-    std::vector<SessionRow> rows;
-    try {
-        BindFilter(St().page);
-        St().page.Bind(3, qint64(count)).Bind(4, offset);
-        while (St().page.Step())
-            rows.push_back(ReadRow(St().page));
-        St().page.Reset();
-    } catch (const SqliteError& error) {
-        St().page.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-    return rows;
-}
-
-qint64 SessionTable::OffsetOf(qint64 id) const {
-    if (!Fetch(Seek::Exact, id))
-        return -1;
-    try {
-        BindFilter(St().offsetOf);
-        St().offsetOf.Bind(3, id);
-        St().offsetOf.Step();
-        const qint64 offset = St().offsetOf.Int(0);
-        St().offsetOf.Reset();
-        return offset;
-    } catch (const SqliteError& error) {
-        St().offsetOf.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-}
-
-namespace {
-// Binds ?1 and ?2 (the dates) and ?3 (the newest row) of a range query.
-void BindRange(SqliteStatement& s, const SessionRange& range) {
-    if (range.from && range.to) {
-        s.Bind(1, range.from->toString(Qt::ISODate));
-        s.Bind(2, range.to->toString(Qt::ISODate));
-    }
-    s.Bind(3, range.maxId);
-}
-} // namespace
-
-SessionRange SessionTable::CurrentRange() const {
-    SessionRange range;
-    if (filter_) {
-        range.from = filter_->first;
-        range.to = filter_->second;
-    }
-    try {
-        St().maxId.Step();
-        range.maxId = St().maxId.Int(0);
-        St().maxId.Reset();
-    } catch (const SqliteError& error) {
-        St().maxId.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-    return range;
-}
-
-qint64 SessionTable::CountIn(const SessionRange& range) const {
-    SqliteStatement& s = St().rangeCount;
-    try {
-        BindRange(s, range);
-        s.Step();
-        const qint64 count = s.Int(0);
-        s.Reset();
-        return count;
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-}
-
-std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 offset,
-                                             int count) const {
-    SqliteStatement& s = St().rangePage;
-    std::vector<SessionRow> rows;
-    try {
-        BindRange(s, range);
-        s.Bind(4, qint64(count)).Bind(5, offset);
-        while (s.Step())
-            rows.push_back(ReadRow(s));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
-    return rows;
-}
-
-std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint64 belowId,
-                                                int count) const {
-    // The range cut below the row: the walk starts right there and reads only `count`.
-    SessionRange below = range;
-    below.maxId = std::min(range.maxId, belowId - 1);
-    return RowsIn(below, 0, count);
-}
-
-void SessionTable::ForEachChargeIn(
-    const SessionRange& range,
-    const std::function<void(QByteArrayView, QByteArrayView)>& visit) const {
-    SqliteStatement& s = St().rangeCharges;
-    try {
-        BindRange(s, range);
-        while (s.Step())
-            visit(s.Bytes(0), s.Bytes(1));
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    } catch (...) {
-        s.Reset();
-        throw;
-    }
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The session table, data.db: one row per finished segment, newest first. A single shared
-// cursor (current row, walk, optional date filter) serves the grid, the delete button and
-// the report alike; reads for display go through ReadRows and never move it.
+// The session table, data.db: one row per finished segment, newest first. Its cursor (the
+// current row, the date filter, the delete) serves the grid and the delete button
+// (SessionCursor.cpp); reads for display and reports never move it (SessionQueries.cpp).
 
 #include "DayTotals.h"
 #include "LogFolder.h"
@@ -41,7 +41,7 @@ public:
     // Opens dir/data.db, creating it when missing. Throws Failure naming the file.
     explicit SessionTable(const QString& dir, QObject* parent = nullptr);
     ~SessionTable() override;
-    const QString& FilePath() const { return path_; }
+    const QString& FilePath() const { return file_.Path(); }
 
     // Stores the record as the newest row in one transaction. The current row stays.
     void Append(const SessionRecord& record);
@@ -50,10 +50,7 @@ public:
     void Checkpoint(const std::optional<OpenSegment>& open) override;
     std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
-    // The walk over the rows in view (all, or those the date filter lets through).
-    void First();
-    void Next();
-    bool Eof() const { return eof_; }
+    // The current row among those in view (all, or those the date filter lets through).
     std::optional<qint64> CurrentId() const;
     void MoveTo(qint64 id);
     // The current row's field as text (Data as a date text); empty on an empty view.
@@ -98,8 +95,10 @@ public:
     // per-day totals (a walk over the records while those cannot be trusted).
     std::vector<DayTotal> DayTotalsIn(const QDate& from, const QDate& to) const;
     bool DaysByScan() const;
-    // The fold-backs run so far for the file open now (none while it cannot be written).
+    // The fold-backs run so far for the file open now (none while it cannot be written), and
+    // those asked for since the table was made.
     quint64 FoldsRun() const { return folder_ ? folder_->Folds() : 0; }
+    quint64 FoldsAsked() const { return foldsAsked_; }
 signals:
     // A row was stored; it is the first row of the view if the view lets it through.
     void Inserted(qint64 id);
@@ -118,15 +117,21 @@ private:
     // A commit of the open segment alone syncs when so long has passed since the last one
     // that did: what a power loss may cost of a connection, whatever the poll interval.
     static constexpr qint64 SyncEveryMsecs = 60'000;
+    // Stored records are folded back into the file when the log has grown to so many pages
+    // (SQLite's own default), and otherwise a minute after the last fold-back at most.
+    static constexpr int FoldPages = 1000;
+    static constexpr qint64 FoldEveryMsecs = 60'000;
 
+    // Makes the newest row in view the current one.
+    void First();
     void Open();
     // Closes the file open now, its log folded back into it as far as readers allow.
     void Close();
     // The fold-back of the file just opened, or none when it cannot be written.
     std::unique_ptr<LogFolder> StartFolder() const;
-    Statements& St() const; // throws Failure while no file is open
+    Statements& ReadStatements() const; // throws Failure while no file is open
     // The statements that write, compiled at the first write, after the totals' check.
-    Writes& Wr();
+    Writes& WriteStatements();
     // The per-day totals' check, made once per open file before they are first read or
     // anything is written, rather than at open: the grid's first paint needs neither.
     void CheckTotals() const;
@@ -146,13 +151,10 @@ private:
     void BindFilter(SqliteStatement& statement) const;
     void SetCurrent(std::optional<SessionRow> row);
     void Store(const SessionRecord* record, const std::optional<OpenSegment>& open, bool keepOpen);
-    [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
+    // Asks for a fold-back of the records stored when one is due.
+    void FoldBackWhenDue(qint64 now);
 
-    QString dir_;
-    QString path_;
-    SqliteDatabase db_;
-    std::optional<FileIdentity> identity_;
-    LogFiles logFiles_;        // of the file open now
+    TableFile file_;
     qint64 schemaSeen_ = 0;    // its schema version at the last look
     bool emptied_ = false;     // the file open now was emptied under it
     bool fullSync_ = true;
@@ -164,11 +166,14 @@ private:
     mutable bool daysByScan_ = false;
     std::unique_ptr<Statements> st_;
     std::unique_ptr<Writes> writes_;
-    // Closed before db_, and before the file's log is removed: it checkpoints the same file.
+    // Closed before file_, and before the file's log is removed: it checkpoints the same file.
     std::unique_ptr<LogFolder> folder_;
     bool folderTried_ = false; // for the file open now
+    int logPages_ = 0;         // in the log after the last commit
+    bool foldOwed_ = false;    // records stored since the last fold-back asked for
+    std::optional<qint64> lastFold_; // monotonic; none: the next record asks at once
+    quint64 foldsAsked_ = 0;
     std::optional<std::pair<QDate, QDate>> filter_;
     std::optional<SessionRow> current_;
-    bool eof_ = true;
     mutable std::optional<qint64> count_;
 };

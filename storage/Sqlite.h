@@ -95,6 +95,21 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// A statement in use for one run: reset, its bindings cleared, when the scope ends, however
+// it ends, so the next run starts afresh and no read is left holding the file.
+class StatementUse {
+public:
+    explicit StatementUse(SqliteStatement& statement) : statement_(statement) {}
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+    ~StatementUse() { statement_.Reset(); }
+    SqliteStatement* operator->() const { return &statement_; }
+    SqliteStatement& operator*() const { return statement_; }
+
+private:
+    SqliteStatement& statement_;
+};
+
 class SqliteTransaction {
 public:
     explicit SqliteTransaction(SqliteDatabase& db);

@@ -236,3 +236,36 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
         throw Failure(TableFailureText(path, QStringLiteral("открыть"), error));
     }
 }
+
+int FieldIndexIn(const QStringList& names, const QString& name) {
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+TableFile::TableFile(const QString& dir, const TableSchema& schema)
+    : dir_(dir), path_(QDir(dir).filePath(schema.fileName)), schema_(schema) {}
+
+void TableFile::Open(const std::function<void(SqliteDatabase&)>& prepare) {
+    Close();
+    if (opened_)
+        DropLogOfReplacedFile(path_, logFiles_);
+    opened_ = false;
+    logFiles_ = {};
+    SqliteDatabase db = OpenTableFile(dir_, schema_);
+    const auto identity = IdentityNow();
+    Guarded(QStringLiteral("открыть"), [&] { prepare(db); });
+    db_ = std::move(db);
+    identity_ = identity;
+    logFiles_ = LogFilesOf(path_);
+    opened_ = true;
+}
+
+std::optional<FileIdentity> TableFile::IdentityNow() const {
+    return FactsOf(path_).identity;
+}
+
+void TableFile::Fail(const QString& action, const SqliteError& error) const {
+    throw Failure(TableFailureText(path_, action, error));
+}

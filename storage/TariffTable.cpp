@@ -82,12 +82,12 @@ struct TariffTable::Statements {
 };
 
 TariffTable::TariffTable(const QString& dir, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    : QObject(parent), file_(dir, Schema) {
     Open();
 }
 
 TariffTable::TariffTable(const QString& dir, QString* failure, QObject* parent)
-    : QObject(parent), dir_(dir), path_(QDir(dir).filePath(FileName)) {
+    : QObject(parent), file_(dir, Schema) {
     try {
         Open();
     } catch (const Failure& f) {
@@ -96,50 +96,27 @@ TariffTable::TariffTable(const QString& dir, QString* failure, QObject* parent)
 }
 
 void TariffTable::Open() {
-    const bool replaced = st_ != nullptr;
-    st_.reset();
-    db_ = SqliteDatabase();
-    if (replaced)
-        DropLogOfReplacedFile(path_, logFiles_);
-    logFiles_ = {};
-    SqliteDatabase db = OpenTableFile(dir_, Schema);
-    const auto identity = FactsOf(path_).identity;
-    std::unique_ptr<Statements> statements;
-    try {
-        statements = std::make_unique<Statements>(db);
-    } catch (const SqliteError& error) {
-        Fail(QStringLiteral("открыть"), error);
-    }
-    st_ = std::move(statements);
-    db_ = std::move(db);
-    identity_ = identity;
-    logFiles_ = LogFilesOf(path_);
+    st_.reset(); // finalized before their connection closes
+    file_.Open([this](SqliteDatabase& db) { st_ = std::make_unique<Statements>(db); });
     ++opens_;
 }
 
 TariffTable::Mark TariffTable::Now() const {
     ReopenIfReplaced();
-    SqliteStatement& s = st_->dataVersion;
-    qint64 others = 0;
-    try {
-        if (s.Step())
-            others = s.Int(0);
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    const StatementUse s(st_->dataVersion);
+    const qint64 others =
+        file_.Guarded(QStringLiteral("прочитать"), [&] { return s->Step() ? s->Int(0) : 0; });
     return {opens_, writes_, others};
 }
 
 void TariffTable::ReopenIfReplaced() const {
-    const auto now = FactsOf(path_).identity;
-    if (st_ && now == identity_)
+    const auto now = file_.IdentityNow();
+    if (st_ && file_.IsTheOneOpen(now))
         return;
     if (!now && st_)
         throw Failure(QStringLiteral("Файл «%1» удалён во время работы программы; действуют "
                                      "тарифы, прочитанные из него последними.")
-                          .arg(QDir::toNativeSeparators(path_)));
+                          .arg(QDir::toNativeSeparators(FilePath())));
     // Another tariff file was put in its place: from now on it is the one that counts.
     auto* self = const_cast<TariffTable*>(this);
     self->Open();
@@ -147,11 +124,7 @@ void TariffTable::ReopenIfReplaced() const {
     QMetaObject::invokeMethod(self, [self] { emit self->Changed(); }, Qt::QueuedConnection);
 }
 
-TariffTable::~TariffTable() = default;
-
-void TariffTable::Fail(const QString& action, const SqliteError& error) const {
-    throw Failure(TableFailureText(path_, action, error));
-}
+TariffTable::~TariffTable() = default; // the statements go first, then the file
 
 QString TariffTable::StoredTime(int msecs) {
     return QStringLiteral("%1:%2:%3.%4")
@@ -162,10 +135,7 @@ QString TariffTable::StoredTime(int msecs) {
 }
 
 int TariffTable::FieldIndex(const QString& name) {
-    for (int i = 0; i < FieldNames.size(); ++i)
-        if (FieldNames[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+    return FieldIndexIn(FieldNames, name);
 }
 
 std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
@@ -173,7 +143,8 @@ std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
     std::vector<TariffRow> rows;
     SqliteStatement& s = st_->all;
     QStringList wrong; // told once the statement is done with
-    try {
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse use(s);
         while (s.Step()) {
             TariffRow row{s.Int(0), {ReadTime(s, 1), ReadTime(s, 2), std::nullopt}};
             // A price as the program writes it: a number from 0 below the largest amount.
@@ -188,7 +159,7 @@ std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
                 if (!cost) {
                     wrong << QStringLiteral("В файле «%1» у тарифа № %2 цена записана неверно: "
                                             "«%3» (нужна сумма не меньше нуля и меньше 10^15).")
-                                 .arg(Where(path_))
+                                 .arg(Where(FilePath()))
                                  .arg(row.id)
                                  .arg(s.Text(3));
                     continue;
@@ -203,7 +174,7 @@ std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
                 wrong << QStringLiteral("В файле «%1» у тарифа № %2 дни недели записаны неверно: "
                                         "«%3» (нужны цифры от 1 — понедельник до 7 — воскресенье, "
                                         "каждая не больше одного раза).")
-                             .arg(Where(path_))
+                             .arg(Where(FilePath()))
                              .arg(row.id)
                              .arg(days);
                 continue;
@@ -211,86 +182,51 @@ std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
             row.period.days = *normal;
             rows.push_back(row);
         }
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    });
     for (const QString& w : wrong)
         Tell(setAside, w, QStringLiteral("Этот тариф не применяется, действуют остальные."));
     return rows;
 }
 
 qint64 TariffTable::Add(const TariffPeriod& p) {
-    qint64 id = 0;
     ReopenIfReplaced();
-    try {
-        SqliteTransaction transaction(db_);
-        st_->insert.Bind(1, ::StoredTime(p.wrN))
-            .Bind(2, ::StoredTime(p.wrK))
-            .Bind(3, p.cost)
-            .Bind(4, Weekdays::Normal(p.days).value_or(QString()));
-        st_->insert.Run();
-        id = db_.LastInsertId();
-        transaction.Commit();
-        db_.FoldLogBack();
-    } catch (const SqliteError& error) {
-        st_->insert.Reset();
-        Fail(QStringLiteral("записать в"), error);
-    }
-    ++writes_;
-    emit Changed();
-    return id;
+    st_->insert.Bind(1, ::StoredTime(p.wrN))
+        .Bind(2, ::StoredTime(p.wrK))
+        .Bind(3, p.cost)
+        .Bind(4, Weekdays::Normal(p.days).value_or(QString()));
+    return Write(st_->insert, QStringLiteral("записать в"));
 }
 
 void TariffTable::Update(qint64 id, const TariffPeriod& p) {
     ReopenIfReplaced();
-    try {
-        SqliteTransaction transaction(db_);
-        st_->update.Bind(1, ::StoredTime(p.wrN))
-            .Bind(2, ::StoredTime(p.wrK))
-            .Bind(3, p.cost)
-            .Bind(4, Weekdays::Normal(p.days).value_or(QString()))
-            .Bind(5, id);
-        st_->update.Run();
-        transaction.Commit();
-        db_.FoldLogBack();
-    } catch (const SqliteError& error) {
-        st_->update.Reset();
-        Fail(QStringLiteral("записать в"), error);
-    }
-    ++writes_;
-    emit Changed();
+    st_->update.Bind(1, ::StoredTime(p.wrN))
+        .Bind(2, ::StoredTime(p.wrK))
+        .Bind(3, p.cost)
+        .Bind(4, Weekdays::Normal(p.days).value_or(QString()))
+        .Bind(5, id);
+    Write(st_->update, QStringLiteral("записать в"));
 }
 
 void TariffTable::Remove(qint64 id) {
     ReopenIfReplaced();
-    try {
-        SqliteTransaction transaction(db_);
-        st_->remove.Bind(1, id);
-        st_->remove.Run();
-        transaction.Commit();
-        db_.FoldLogBack();
-    } catch (const SqliteError& error) {
-        st_->remove.Reset();
-        Fail(QStringLiteral("удалить запись из"), error);
-    }
-    ++writes_;
-    emit Changed();
+    st_->remove.Bind(1, id);
+    Write(st_->remove, QStringLiteral("удалить запись из"));
 }
 
-void TariffTable::Write(SqliteStatement& statement, const QString& action) {
-    try {
-        SqliteTransaction transaction(db_);
-        statement.Run();
+qint64 TariffTable::Write(SqliteStatement& statement, const QString& action) {
+    const qint64 id = file_.Guarded(action, [&] {
+        const StatementUse use(statement);
+        SqliteDatabase& db = file_.Db();
+        SqliteTransaction transaction(db);
+        statement.Step();
+        const qint64 inserted = db.LastInsertId();
         transaction.Commit();
-        db_.FoldLogBack();
-    } catch (const SqliteError& error) {
-        statement.Reset();
-        Fail(action, error);
-    }
+        db.FoldLogBack();
+        return inserted;
+    });
     ++writes_;
     emit Changed();
+    return id;
 }
 
 std::vector<Holiday> TariffTable::ReadHolidays(QStringList* setAside) const {
@@ -298,21 +234,18 @@ std::vector<Holiday> TariffTable::ReadHolidays(QStringList* setAside) const {
     std::vector<Holiday> holidays;
     QStringList wrong;
     SqliteStatement& s = st_->holidays;
-    try {
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse use(s);
         while (s.Step()) {
             const Holiday h{QDate::fromString(s.Text(0), Qt::ISODate), int(s.Int(1))};
             if (!h.date.isValid() || !s.IsInteger(1) || h.asDay < 1 || h.asDay > 7)
                 wrong << QStringLiteral("В файле «%1» праздник записан неверно: дата «%2», день "
                                         "недели «%3» (нужны дата ГГГГ-ММ-ДД и день от 1 до 7).")
-                             .arg(Where(path_), s.Text(0), s.Text(1));
+                             .arg(Where(FilePath()), s.Text(0), s.Text(1));
             else
                 holidays.push_back(h);
         }
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    });
     for (const QString& w : wrong)
         Tell(setAside, w, QStringLiteral("Этот день считается обычным днём недели."));
     return holidays;
@@ -338,7 +271,8 @@ Billing TariffTable::ReadBilling(QStringList* setAside) const {
     QStringList fields;
     bool sound = true;
     SqliteStatement& s = st_->billing;
-    try {
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse use(s);
         if (s.Step()) {
             for (int i = 0; i < 3; ++i)
                 fields << s.Text(i);
@@ -356,17 +290,13 @@ Billing TariffTable::ReadBilling(QStringList* setAside) const {
                 sound = billing.IsSound();
             }
         }
-        s.Reset();
-    } catch (const SqliteError& error) {
-        s.Reset();
-        Fail(QStringLiteral("прочитать"), error);
-    }
+    });
     if (!sound) {
         Tell(setAside,
              QStringLiteral("В файле «%1» условия тарификации записаны неверно: шаг «%2», плата "
                             "за подключение «%3», минимум «%4» (нужны шаг от 1 до 3600 секунд и "
                             "суммы не меньше нуля).")
-                 .arg(Where(path_), fields.value(0), fields.value(1), fields.value(2)),
+                 .arg(Where(FilePath()), fields.value(0), fields.value(1), fields.value(2)),
              QStringLiteral("Действуют условия по умолчанию: шаг 1 секунда, без платы за "
                             "подключение и минимума."));
         return {};

@@ -48,7 +48,7 @@ public:
     // reason in `failure`: every read tries again, so a good file put there later counts.
     TariffTable(const QString& dir, QString* failure, QObject* parent = nullptr);
     ~TariffTable() override;
-    const QString& FilePath() const { return path_; }
+    const QString& FilePath() const { return file_.Path(); }
 
     // All periods, newest first. A file put in the place of the one open is opened first
     // (Changed is emitted); a file deleted meanwhile throws Failure, and so does a period
@@ -93,19 +93,15 @@ signals:
     void Changed();
 
 private:
-    [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;
     void Open();
     void ReopenIfReplaced() const;
-    // Runs one statement in its own transaction; `action` names it in the message.
-    void Write(SqliteStatement& statement, const QString& action);
+    // Runs one statement in its own transaction, its log folded back at once (tariffs change
+    // seldom); `action` names it in the message. Returns the new row's id.
+    qint64 Write(SqliteStatement& statement, const QString& action);
 
-    QString dir_;
-    QString path_;
-    std::optional<FileIdentity> identity_;
-    LogFiles logFiles_; // of the file open now
+    TableFile file_;
     qint64 opens_ = 0;
     qint64 writes_ = 0;
-    SqliteDatabase db_;
     struct Statements;
     std::unique_ptr<Statements> st_;
 };

@@ -169,7 +169,7 @@ private slots:
         Program p;
         for (const char* start : {"1", "2", "3"})
             p.state.Sessions()->Append({Dec7, start, "", "", "", ""});
-        p.state.Sessions()->First();
+        p.state.Sessions()->MoveTo(3); // the newest
         // No password and nothing confirmed: deletes at once, without asking.
         p.window.DeleteRecord();
         QCOMPARE(p.asked, 0);
@@ -195,7 +195,6 @@ private slots:
         // already, for the delete button and the guarded menu entries alike.
         Program early(JoinOptions(false, "x", 3));
         early.state.Sessions()->Append({Dec7, "1", "", "", "", ""});
-        early.state.Sessions()->First();
         early.window.DeleteRecord();
         QCOMPARE(early.asked, 1);
         QCOMPARE(early.Rows(), 1);

@@ -157,6 +157,7 @@ private slots:
     void aBadChargeIsToldBeforeABadDuration() {
         QTemporaryDir dir;
         SessionTable table(dir.path());
+        table.Append({QDate(2026, 12, 7), "a", "b", "0:00:01", "1", "older bad charge"});
         table.Append({QDate(2026, 12, 7), "a", "b", "0:00:01", "1", "bad charge"});
         table.Append({QDate(2026, 12, 7), "a", "b", "bad:00:00", "1", "1"}); // newest, read first
         QCOMPARE(FailureOf([&] { ReportTotals::Of(table, table.CurrentRange()); }),

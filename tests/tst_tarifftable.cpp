@@ -56,12 +56,19 @@ private slots:
         TariffTable table(dir.path());
         const qint64 id = table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20});
         QSignalSpy changed(&table, &TariffTable::Changed);
+        const TariffTable::Mark before = table.Now();
         table.Update(id, {Ms(9, 0, 0), std::nullopt, 0.75});
+        QVERIFY(table.Now() != before); // a reader of the mark reads again
         QCOMPARE(table.ReadAll().front().period,
                  (TariffPeriod{Ms(9, 0, 0), std::nullopt, 0.75}));
         table.Remove(id);
         QVERIFY(table.ReadAll().empty());
         QCOMPARE(changed.count(), 2);
+        // Deleted meanwhile: told, and not made again behind the user's back.
+        QVERIFY(QFile::remove(table.FilePath()));
+        const QString message = FailureOf([&] { table.ReadAll(); });
+        QVERIFY2(message.contains("удалён во время работы программы"), qPrintable(message));
+        QVERIFY(!QFileInfo::exists(table.FilePath()));
     }
 
     void timesWrittenByHandAreRead() {

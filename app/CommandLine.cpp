@@ -364,51 +364,10 @@ int RunSummary(const CommandRequest& request, const QString& dataDirectory, cons
     return 0;
 }
 
-int RunCommandLine(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandRequest request = ReadCommandLine(OwnArguments(arguments));
-    if (request.what == CommandRequest::What::Wrong) {
-        std::fprintf(stderr, "%s\n", qPrintable(request.message));
-        return 2;
-    }
-
-    // The tables' folder: the current one, or the one --data names.
-    const QString dir = request.dataDirectory.isEmpty()
-                            ? QDir::currentPath()
-                            : QDir(request.dataDirectory).absolutePath();
-    if (!QFileInfo(dir).isDir()) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(QStringLiteral("Папки данных «%1» нет.")
-                                    .arg(QDir::toNativeSeparators(dir))));
-        return 1;
-    }
-    if (request.what == CommandRequest::What::Summary) {
-        QString out;
-        const int code = RunSummary(request, dir, QDate::currentDate(), out);
-        std::fputs(out.toUtf8().constData(), code == 0 ? stdout : stderr);
-        if (code != 0)
-            std::fputc('\n', stderr);
-        return code;
-    }
-
-    // Nothing is shown: no display is needed, so the report runs from cron as well.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    Translations::InstallRussian(app); // --help's own lines in Russian too
-    QCoreApplication::setApplicationName(QStringLiteral("kelvora"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
-    if (request.what != CommandRequest::What::Report) {
-        CommandOptions o;
-        o.parser.process(QStringList{arguments.value(0)} +
-                         QStringList{request.what == CommandRequest::What::Help
-                                         ? QStringLiteral("--help")
-                                         : QStringLiteral("--version")}); // prints and exits
-        return 0;
-    }
-
+namespace {
+// --report: the records of the request's dates as a PDF or CSV file, from the data folder's
+// tables, changing none of the program's files.
+int RunReport(const CommandRequest& request, const QString& dir) {
     auto fail = [](const QString& message) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return 1;
@@ -462,4 +421,53 @@ int RunCommandLine(int argc, char* argv[]) {
         return fail(failure.message());
     }
     return 0;
+}
+} // namespace
+
+int RunCommandLine(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandRequest request = ReadCommandLine(OwnArguments(arguments));
+    if (request.what == CommandRequest::What::Wrong) {
+        std::fprintf(stderr, "%s\n", qPrintable(request.message));
+        return 2;
+    }
+
+    // The tables' folder: the current one, or the one --data names.
+    const QString dir = request.dataDirectory.isEmpty()
+                            ? QDir::currentPath()
+                            : QDir(request.dataDirectory).absolutePath();
+    if (!QFileInfo(dir).isDir()) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QStringLiteral("Папки данных «%1» нет.")
+                                    .arg(QDir::toNativeSeparators(dir))));
+        return 1;
+    }
+    if (request.what == CommandRequest::What::Summary) {
+        QString out;
+        const int code = RunSummary(request, dir, QDate::currentDate(), out);
+        std::fputs(out.toUtf8().constData(), code == 0 ? stdout : stderr);
+        if (code != 0)
+            std::fputc('\n', stderr);
+        return code;
+    }
+
+    // Nothing is shown: no display is needed, so the report runs from cron as well.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    Translations::InstallRussian(app); // --help's own lines in Russian too
+    QCoreApplication::setApplicationName(QStringLiteral("kelvora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
+    if (request.what != CommandRequest::What::Report) {
+        CommandOptions o;
+        o.parser.process(QStringList{arguments.value(0)} +
+                         QStringList{request.what == CommandRequest::What::Help
+                                         ? QStringLiteral("--help")
+                                         : QStringLiteral("--version")}); // prints and exits
+        return 0;
+    }
+
+    return RunReport(request, dir);
 }

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 
 class QMenu;
+class QMenuBar;
 class AboutBox;
 class TariffWindow;
 class ReportDialog;
@@ -95,6 +96,8 @@ private:
     void SetUp();
     Autostart LoginStart() const;
     void BuildMenus();
+    void BuildColourMenu(QMenuBar* bar);
+    void BuildTrayMenu();
     void BuildSpending();
     void BuildGrid();
     void LookAfterFiles();

@@ -71,20 +71,7 @@ void MainWindow::BuildMenus() {
     about->setObjectName(QString::fromLatin1(ObjectName::AboutEntry));
     connect(about, &QAction::triggered, this, &MainWindow::ShowAbout);
 
-    QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
-    colours->menuAction()->setObjectName(QString::fromLatin1(ObjectName::ColourMenu));
-    QAction* formColourEntry =
-        AddEntry(colours, ObjectName::FormColourEntry, QStringLiteral("Цвет формы"));
-    formColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
-    connect(formColourEntry, &QAction::triggered, this, &MainWindow::ChooseFormColour);
-    QAction* gridColourEntry =
-        AddEntry(colours, ObjectName::GridColourEntry, QStringLiteral("Цвет таблицы"));
-    gridColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
-    connect(gridColourEntry, &QAction::triggered, this, &MainWindow::ChooseGridColour);
-    QAction* fontColourEntry =
-        AddEntry(colours, ObjectName::FontColourEntry, QStringLiteral("Цвет шрифта"));
-    fontColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
-    connect(fontColourEntry, &QAction::triggered, this, &MainWindow::ChooseFont);
+    BuildColourMenu(bar);
 
     QMenu* sites = bar->addMenu(QStringLiteral("Сайты"));
     sites->menuAction()->setObjectName(QString::fromLatin1(ObjectName::SitesMenu));
@@ -100,6 +87,27 @@ void MainWindow::BuildMenus() {
     Keyboard::AssignAccessKeys(bar);
     new Keyboard::MenuBarKeys(bar);
 
+    BuildTrayMenu();
+}
+
+void MainWindow::BuildColourMenu(QMenuBar* bar) {
+    QMenu* colours = bar->addMenu(QStringLiteral("Изменить цвет"));
+    colours->menuAction()->setObjectName(QString::fromLatin1(ObjectName::ColourMenu));
+    QAction* formColourEntry =
+        AddEntry(colours, ObjectName::FormColourEntry, QStringLiteral("Цвет формы"));
+    formColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FormColour));
+    connect(formColourEntry, &QAction::triggered, this, &MainWindow::ChooseFormColour);
+    QAction* gridColourEntry =
+        AddEntry(colours, ObjectName::GridColourEntry, QStringLiteral("Цвет таблицы"));
+    gridColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::TableColour));
+    connect(gridColourEntry, &QAction::triggered, this, &MainWindow::ChooseGridColour);
+    QAction* fontColourEntry =
+        AddEntry(colours, ObjectName::FontColourEntry, QStringLiteral("Цвет шрифта"));
+    fontColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
+    connect(fontColourEntry, &QAction::triggered, this, &MainWindow::ChooseFont);
+}
+
+void MainWindow::BuildTrayMenu() {
     connect(AddEntry(trayMenu_, ObjectName::TrayReportEntry, QStringLiteral("Отчет...")),
             &QAction::triggered, this, &MainWindow::ShowReportDialog);
     connect(AddEntry(trayMenu_, ObjectName::TrayStatisticsEntry, QStringLiteral("Статистика...")),

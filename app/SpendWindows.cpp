@@ -48,6 +48,6 @@ void SpendWindows::ShowStatistics() {
 }
 
 void SpendWindows::ShowBudget() {
-    Budget()->Show(spend_.CurrentBudget());
+    Budget()->FillFields(spend_.CurrentBudget());
     Budget()->exec();
 }

@@ -25,6 +25,45 @@
 #include <cstdlib>
 #include <QStandardPaths>
 
+namespace {
+// Started again, from the menu say, while a copy runs in this folder: that copy shows its
+// window and this one ends; a copy that does not answer leaves the message.
+int HandOverToRunningCopy(const QString& channel, const QString& program) {
+    if (RunningCopy::AskToShow(channel))
+        return 0;
+    const QString text =
+        QStringLiteral("Программа уже запущена в папке «%1». Вторая копия считала бы каждое "
+                       "подключение дважды, поэтому она не запускается.")
+            .arg(QDir::toNativeSeparators(QDir::currentPath()));
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        WidgetDialogs(ApplicationTitle(program)).Error(nullptr, text);
+    return 1;
+}
+
+// Asked from outside to end (a signal, the desktop session ending): close the ordinary way,
+// so the open connection and the window settings are written.
+void CloseWhenAsked(QApplication& app, MainWindow& mainWindow) {
+    OnTerminationRequest([&mainWindow] { mainWindow.CloseOnRequest(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                     [&mainWindow] { mainWindow.CloseDown(false); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &mainWindow,
+                     [&mainWindow] { mainWindow.CloseDown(false); });
+}
+
+// For the start-up benchmark: the moment of the first event-loop iteration, on the
+// monotonic clock the benchmark shares, and out without writing anything.
+void EndAtFirstIteration() {
+    QTimer::singleShot(0, [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        std::printf("%lld\n", static_cast<long long>(
+                                  std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        std::fflush(stdout);
+        std::_Exit(0);
+    });
+}
+} // namespace
+
 int main(int argc, char* argv[]) {
     // Qt's options (-session from a session manager, -platform, -style) are left to Qt; any
     // other argument is the command line's.
@@ -54,19 +93,8 @@ int main(int argc, char* argv[]) {
                                                "запуск второй копии в этой папке не будет замечен.")
                                     .arg(lock.ErrorText())));
     const QString channel = RunningCopy::ChannelName(QDir::currentPath());
-    if (locked == InstanceLock::State::HeldByAnother) {
-        // Started again, from the menu say, while it runs: the running copy shows its window.
-        if (RunningCopy::AskToShow(channel))
-            return 0;
-        const QString text =
-            QStringLiteral("Программа уже запущена в папке «%1». Вторая копия считала бы каждое "
-                           "подключение дважды, поэтому она не запускается.")
-                .arg(QDir::toNativeSeparators(QDir::currentPath()));
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
-            WidgetDialogs(ApplicationTitle(QString::fromLocal8Bit(argv[0]))).Error(nullptr, text);
-        return 1;
-    }
+    if (locked == InstanceLock::State::HeldByAnother)
+        return HandOverToRunningCopy(channel, QString::fromLocal8Bit(argv[0]));
 
     // The data directory is the folder the program was started in.
     SystemClock clock;
@@ -105,27 +133,13 @@ int main(int argc, char* argv[]) {
     if (link.Problem())
         QTimer::singleShot(0, &mainWindow, [&] { mainWindow.ShowError(*link.Problem()); });
 
-    // Asked from outside to end (a signal, the desktop session ending): close the ordinary
-    // way, so the open connection and the window settings are written.
+    // A second start shows this window; a request from outside to end closes it.
     RunningCopy runningCopy;
     runningCopy.Listen(channel, [&mainWindow] { mainWindow.BringToFront(); });
-    OnTerminationRequest([&mainWindow] { mainWindow.CloseOnRequest(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
-                     [&mainWindow] { mainWindow.CloseDown(false); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &mainWindow,
-                     [&mainWindow] { mainWindow.CloseDown(false); });
+    CloseWhenAsked(app, mainWindow);
 
     mainWindow.show();
-    if (qEnvironmentVariableIsSet("KELVORA_BENCH_STARTUP")) {
-        // For the start-up benchmark: the moment of the first event-loop iteration, on the
-        // monotonic clock the benchmark shares, and out without writing anything.
-        QTimer::singleShot(0, [] {
-            std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                       std::chrono::steady_clock::now().time_since_epoch())
-                                       .count()));
-            std::fflush(stdout);
-            std::_Exit(0);
-        });
-    }
+    if (qEnvironmentVariableIsSet("KELVORA_BENCH_STARTUP"))
+        EndAtFirstIteration();
     return app.exec();
 }

@@ -81,20 +81,7 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent, Tim
     note_->setWordWrap(true);
     layout->addWidget(note_);
 
-    table_->setObjectName(QStringLiteral("Interfaces"));
-    table_->setAccessibleName(QStringLiteral("Интерфейсы"));
-    table_->setAccessibleDescription(QStringLiteral("Отмеченные интерфейсы считаются подключением"));
-    // Tab leaves the table for the buttons; the arrows move between its rows, Space checks.
-    table_->setTabKeyNavigation(false);
-    table_->setColumnCount(ColumnCount);
-    table_->setHorizontalHeaderLabels({QString(), QStringLiteral("Имя"), QStringLiteral("Вид"),
-                                       QStringLiteral("Адреса"), QStringLiteral("Несущая"),
-                                       QStringLiteral("Лимитное"), QStringLiteral("Считается")});
-    table_->verticalHeader()->hide();
-    table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setSectionResizeMode(Addresses, QHeaderView::Stretch);
+    SetUpTable();
     layout->addWidget(table_, 1);
 
     live_->setObjectName(QStringLiteral("Live"));
@@ -118,7 +105,7 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent, Tim
     connect(modes_, &QButtonGroup::idClicked, this, [this] { Decide(); });
     connect(patterns_, &QLineEdit::textChanged, this, [this] {
         if (!filling_)
-            Show(shown_);
+            FillTable(shown_);
     });
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (!filling_ && item->column() == Box)
@@ -126,11 +113,28 @@ LinkDialog::LinkDialog(CountedLink& link, Dialogs& dialogs, QWidget* parent, Tim
     });
     connect(&link_.NetworkManager(), &NetworkManagerFlags::Changed, this, [this] {
         if (isVisible())
-            Show(shown_);
+            FillTable(shown_);
     });
 }
 
 LinkDialog::~LinkDialog() = default;
+
+void LinkDialog::SetUpTable() {
+    table_->setObjectName(QStringLiteral("Interfaces"));
+    table_->setAccessibleName(QStringLiteral("Интерфейсы"));
+    table_->setAccessibleDescription(QStringLiteral("Отмеченные интерфейсы считаются подключением"));
+    // Tab leaves the table for the buttons; the arrows move between its rows, Space checks.
+    table_->setTabKeyNavigation(false);
+    table_->setColumnCount(ColumnCount);
+    table_->setHorizontalHeaderLabels({QString(), QStringLiteral("Имя"), QStringLiteral("Вид"),
+                                       QStringLiteral("Адреса"), QStringLiteral("Несущая"),
+                                       QStringLiteral("Лимитное"), QStringLiteral("Считается")});
+    table_->verticalHeader()->hide();
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(Addresses, QHeaderView::Stretch);
+}
 
 void LinkDialog::showEvent(QShowEvent* event) {
     // Each opening starts from the choice in force.
@@ -167,12 +171,12 @@ void LinkDialog::Refresh() {
     const auto interfaces = link_.Interfaces().Interfaces(true);
     const QList<NetInterface> list = interfaces.value_or(QList<NetInterface>{});
     if (list != shown_ || table_->rowCount() != list.size())
-        Show(list);
+        FillTable(list);
     else
         Decide();
 }
 
-void LinkDialog::Show(const QList<NetInterface>& interfaces) {
+void LinkDialog::FillTable(const QList<NetInterface>& interfaces) {
     shown_ = interfaces;
     const LinkChoice choice = Pending();
     const QList<LinkRow> rows =
@@ -210,7 +214,7 @@ void LinkDialog::OnBoxChanged(int row) {
     if (modes_->checkedId() != int(LinkMode::Chosen))
         modes_->button(int(LinkMode::Chosen))->setChecked(true);
     // Redrawn even when the text stays: a pattern that still fits keeps the box checked.
-    Show(shown_);
+    FillTable(shown_);
 }
 
 void LinkDialog::Decide() {

@@ -40,7 +40,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void Show(const QList<NetInterface>& interfaces);
+    void FillTable(const QList<NetInterface>& interfaces);
+    void SetUpTable();
     void OnBoxChanged(int row);
     void Decide(); // the live line and the "Считается" column
 

@@ -89,6 +89,15 @@ void BarChart::paintEvent(QPaintEvent*) {
                            Qt::AlignHCenter | Qt::AlignTop, label);
         }
     }
+    PaintLevels(p, plot, top);
+}
+
+void BarChart::PaintLevels(QPainter& p, const QRect& plot, double top) {
+    const QFontMetrics fm = fontMetrics();
+    const int line = fm.height();
+    const auto y = [&](double v) {
+        return plot.bottom() - v / top * plot.height();
+    };
     // The level lines first, then their labels on a patch of the background, each placed
     // where it covers no label placed before it: above its line at the right, else below
     // it, else further left.

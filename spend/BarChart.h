@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <vector>
 
+class QPainter;
+
 class BarChart final : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +32,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The level lines, then their labels on patches that cover no label placed before.
+    void PaintLevels(QPainter& p, const QRect& plot, double top);
     QString title_;
     QColor colour_;
     std::vector<double> values_;

@@ -51,7 +51,7 @@ BudgetDialog::BudgetDialog(Save save, QWidget* parent)
     Keyboard::AssignAccessKeys(this);
 }
 
-void BudgetDialog::Show(const Budget& budget) {
+void BudgetDialog::FillFields(const Budget& budget) {
     startDay->setValue(budget.startDay);
     money->setText(QString::number(budget.money, 'g', 15).replace('.', ','));
     hours->setText(QString::number(budget.hours, 'g', 15).replace('.', ','));

@@ -20,7 +20,7 @@ public:
     using Save = std::function<std::optional<QString>(const Budget&)>;
     explicit BudgetDialog(Save save, QWidget* parent = nullptr);
 
-    void Show(const Budget& budget); // fills the fields; exec() follows
+    void FillFields(const Budget& budget); // exec() follows
     // The fields read back, or what is wrong with them.
     std::variant<Budget, QString> Entered() const;
     QString Problem() const;

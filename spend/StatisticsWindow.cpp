@@ -23,6 +23,29 @@ QString Hours(double h) {
 QString Rubles(double r) {
     return RublesText(r, 0);
 }
+
+// The figures under the charts: records, money and time, budgets and forecasts.
+QString TotalsTable(const SpendFigures& f) {
+    QString text =
+        QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
+                       "<td>Сумма</td><td>%2</td><td>Время</td><td>%3</td></tr>")
+            .arg(f.total.records)
+            .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
+    text +=
+        QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2</td>"
+                       "<td>Прогноз времени</td><td>%3</td></tr>"
+                       "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
+            .arg(f.budgetMoney ? QStringLiteral("%1 (%2\u00a0%)")
+                                     .arg(RublesText(*f.budgetMoney))
+                                     .arg(int(std::floor(*f.moneyUsedPercent)))
+                               : QStringLiteral("нет"))
+            .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
+                 f.budgetHours ? QStringLiteral("%1 (%2\u00a0%)")
+                                     .arg(Hours(*f.budgetHours))
+                                     .arg(int(std::floor(*f.timeUsedPercent)))
+                               : QStringLiteral("нет"));
+    return text;
+}
 } // namespace
 
 StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* parent)
@@ -149,25 +172,7 @@ void StatisticsWindow::Fill() {
                                 QStringLiteral("бюджет %1").arg(RublesText(*f.budgetMoney))});
     periods_->SetBars(perPeriod, periodLabels, periodLevels, Rubles);
 
-    QString text =
-        QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
-                       "<td>Сумма</td><td>%2</td><td>Время</td><td>%3</td></tr>")
-            .arg(f.total.records)
-            .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
-    text +=
-        QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2</td>"
-                       "<td>Прогноз времени</td><td>%3</td></tr>"
-                       "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
-            .arg(f.budgetMoney ? QStringLiteral("%1 (%2\u00a0%)")
-                                     .arg(RublesText(*f.budgetMoney))
-                                     .arg(int(std::floor(*f.moneyUsedPercent)))
-                               : QStringLiteral("нет"))
-            .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
-                 f.budgetHours ? QStringLiteral("%1 (%2\u00a0%)")
-                                     .arg(Hours(*f.budgetHours))
-                                     .arg(int(std::floor(*f.timeUsedPercent)))
-                               : QStringLiteral("нет"));
-    totals_->setText(text);
+    totals_->setText(TotalsTable(f));
 }
 
 QString StatisticsWindow::TotalsText() const {

@@ -82,6 +82,31 @@ namespace {
 constexpr int Width = 542;
 } // namespace
 
+// The grid of periods: its model, editing, header and column widths as they always were.
+void TariffWindow::SetUpGrid(QWidget* panel) {
+    grid_->setParent(panel);
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setAccessibleName(QStringLiteral("Тарифы"));
+    grid_->setAccessibleDescription(
+        QStringLiteral("Периоды тарифа: время начала, время окончания и цена часа"));
+    grid_->setFrameShape(QFrame::NoFrame);
+    grid_->setModel(model_);
+    grid_->setItemDelegate(delegate_);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    grid_->verticalHeader()->setFixedWidth(14);
+    grid_->verticalHeader()->setDefaultSectionSize(17);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
+    grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    const int widths[] = {132, 152, 127, 96};
+    for (int column = 0; column < 4; ++column)
+        grid_->setColumnWidth(column, widths[column]);
+    grid_->installEventFilter(this);
+}
+
 TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), dialogs_(dialogs), model_(new TariffModel(this)), grid_(new QTableView),
       navigator_(nullptr), delegate_(new TariffCellDelegate(this)), inForce_(new QLabel(this)) {
@@ -110,27 +135,7 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     auto* layout = new QVBoxLayout(gridPanel);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(grid_);
-    grid_->setParent(gridPanel);
-    grid_->setObjectName(QStringLiteral("DBGrid1"));
-    grid_->setAccessibleName(QStringLiteral("Тарифы"));
-    grid_->setAccessibleDescription(
-        QStringLiteral("Периоды тарифа: время начала, время окончания и цена часа"));
-    grid_->setFrameShape(QFrame::NoFrame);
-    grid_->setModel(model_);
-    grid_->setItemDelegate(delegate_);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
-    grid_->verticalHeader()->setFixedWidth(14);
-    grid_->verticalHeader()->setDefaultSectionSize(17);
-    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->horizontalHeader()->setFont(UiFonts::Font(UiFonts::SansFamilies(), 11));
-    grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    grid_->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {132, 152, 127, 96};
-    for (int column = 0; column < 4; ++column)
-        grid_->setColumnWidth(column, widths[column]);
-    grid_->installEventFilter(this);
+    SetUpGrid(gridPanel);
 
     inForce_->setObjectName(QStringLiteral("InForce"));
     inForce_->setGeometry(8, 278, Width - 16, 17);

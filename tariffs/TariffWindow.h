@@ -49,6 +49,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void SetUpGrid(QWidget* panel);
     void MoveToRow(int row);
     void OnRefused(const QModelIndex& index, const QString& text, const QString& message);
     bool CommitOpenEditor();

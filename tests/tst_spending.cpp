@@ -164,7 +164,7 @@ private slots:
             ++saves;
             return QString("Файл не удалось записать");
         });
-        dialog.Show(FiveHundred);
+        dialog.FillFields(FiveHundred);
         dialog.money->setText(money);
         dialog.alerts->setText(alerts);
         dialog.show();
@@ -181,7 +181,7 @@ private slots:
             saved = b;
             return std::nullopt;
         });
-        dialog.Show(Budget{});
+        dialog.FillFields(Budget{});
         QCOMPARE(dialog.alerts->text(), QString("80, 100"));
         dialog.startDay->setValue(28);
         dialog.money->setText("312,50");

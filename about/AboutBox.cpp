@@ -1,12 +1,12 @@
 #include "AboutBox.h"
 
-#include "ui/Keyboard.h"
 #include "AboutFacts.h"
 #include "Author.h"
 #include "platform/MachineFacts.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
 #include "ui/Contrast.h"
+#include "ui/Keyboard.h"
 #include "ui/TextFit.h"
 #include "ui/UiFonts.h"
 
@@ -35,8 +35,7 @@ QFont Plain(int pixels, bool bold = false) {
 }
 } // namespace
 
-AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl,
-                   QWidget* parent)
+AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl, QWidget* parent)
     : QDialog(parent), facts_(facts), openUrl_(std::move(openUrl)) {
     setObjectName(QStringLiteral("Form9"));
     setWindowTitle(QStringLiteral("Немного об Kelvora и её создателе"));
@@ -67,8 +66,8 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
                             Plain(13, true), windowColor, Qt::AlignHCenter);
     Contrast::FixColours(version, Qt::red, windowColor);
 
-    Label(panel, "Label3", {8, 72, 481, 25}, QStringLiteral("Автор - ") + Author::Name,
-          Plain(16), windowColor, Qt::AlignHCenter);
+    Label(panel, "Label3", {8, 72, 481, 25}, QStringLiteral("Автор - ") + Author::Name, Plain(16),
+          windowColor, Qt::AlignHCenter);
 
     QFont link = Plain(16);
     link.setUnderline(true);
@@ -88,8 +87,8 @@ AboutBox::AboutBox(MachineFacts& facts, std::function<void(const QUrl&)> openUrl
 
     Label(panel, "Label6", {8, 136, 185, 25}, QStringLiteral("Операционная система"),
           Plain(13, true), windowColor);
-    Label(panel, "Label7", {8, 160, 153, 25}, QStringLiteral("Физическая память"),
-          Plain(13, true), Qt::white);
+    Label(panel, "Label7", {8, 160, 153, 25}, QStringLiteral("Физическая память"), Plain(13, true),
+          Qt::white);
     Label(panel, "Label10", {8, 184, 177, 25}, QStringLiteral("Пользователь"), Plain(13, true),
           Qt::white);
     system_ = Label(panel, "Label8", {248, 136, 0, 0}, {}, Plain(13, true), windowColor);
@@ -113,9 +112,13 @@ void AboutBox::FillInFacts() {
         label->adjustSize(); // sized to its text
 }
 
-void AboutBox::WriteToAuthor() { openUrl_(QUrl(QStringLiteral("mailto:") + Author::Mail)); }
+void AboutBox::WriteToAuthor() {
+    openUrl_(QUrl(QStringLiteral("mailto:") + Author::Mail));
+}
 
-void AboutBox::OpenAuthorSite() { openUrl_(QUrl(Author::Site)); }
+void AboutBox::OpenAuthorSite() {
+    openUrl_(QUrl(Author::Site));
+}
 
 void AboutBox::showEvent(QShowEvent* event) {
     CentreOnScreen(this);

@@ -8,7 +8,11 @@ LocalMoment SystemClock::Now() const {
     return {now.date(), now.time().msecsSinceStartOfDay()};
 }
 
-SystemClock::SystemClock() { monotonic_.start(); }
+SystemClock::SystemClock() {
+    monotonic_.start();
+}
 
 // QElapsedTimer reads CLOCK_MONOTONIC on Linux, which does not count suspend.
-qint64 SystemClock::MonotonicMsecs() const { return monotonic_.elapsed(); }
+qint64 SystemClock::MonotonicMsecs() const {
+    return monotonic_.elapsed();
+}

@@ -65,16 +65,15 @@ public:
                                          const Billing& billing, bool endsConnection);
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
-                   RateSource& rates, RecordWriter& writer, TrackerView& view,
-                   StartupSteps& steps);
+                   RateSource& rates, RecordWriter& writer, TrackerView& view, StartupSteps& steps);
 
     // The initial state: first stores a segment a crash left open, then enables the
     // start-up step.
     void Start();
-    void Poll(); // poll
+    void Poll();              // poll
     void Tick(int ticks = 1); // tick; several at once after the ticker was held
-    void WatchTariff(); // tariff watch
-    void StartUp(); // start-up step
+    void WatchTariff();       // tariff watch
+    void StartUp();           // start-up step
 
     // 0 stops polling; otherwise polls every `seconds` seconds, the interval afresh.
     void ApplyPollInterval(int seconds);

@@ -92,8 +92,8 @@ QString TariffBook::LookupRate(const std::vector<TariffRow>& rows, int msecs) {
     return LookupRate(rows, {}, QDate(), msecs);
 }
 
-double TariffBook::SessionDuration(const QDate& startDate, double startTime,
-                                   const QDate& endDate, double endTime) {
+double TariffBook::SessionDuration(const QDate& startDate, double startTime, const QDate& endDate,
+                                   double endTime) {
     if (endDate == startDate)
         return endTime - startTime;
     const double lastSecond = DateTimeValue::FromMsecs(86'399'000); // "23:59:59"

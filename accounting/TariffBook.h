@@ -107,5 +107,5 @@ private:
     std::vector<Holiday> holidays_;
     Billing billing_;
     std::optional<TariffTable::Mark> readAt_; // the table's mark at the last read
-    QString setAside_; // the rows the last read left out, and why
+    QString setAside_;                        // the rows the last read left out, and why
 };

@@ -71,7 +71,9 @@ std::vector<quint64> ShareInProportion(quint64 total, const std::vector<qint64>&
     std::transform(weights.begin(), weights.end(), w.begin(),
                    [](qint64 x) { return quint64(std::max<qint64>(0, x)); });
     // Kept below 2^31 each, so that a remainder times a weight fits in 64 bits.
-    auto sum = [&] { return std::accumulate(w.begin(), w.end(), quint64(0)); };
+    auto sum = [&] {
+        return std::accumulate(w.begin(), w.end(), quint64(0));
+    };
     while (sum() >= (quint64(1) << 31))
         for (quint64& x : w)
             x >>= 1;

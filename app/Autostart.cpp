@@ -71,9 +71,9 @@ QString Autostart::EntryText() const {
     const QString launcherFolder =
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
             .filePath(QStringLiteral("kelvora"));
-    const bool byLauncher = QFileInfo(launcher).isExecutable() &&
-                            QDir(dataFolder_).canonicalPath() ==
-                                QDir(launcherFolder).canonicalPath();
+    const bool byLauncher =
+        QFileInfo(launcher).isExecutable() &&
+        QDir(dataFolder_).canonicalPath() == QDir(launcherFolder).canonicalPath();
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Name=Kelvora\n"

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
-#include "report/ReportDocument.h"
 #include "report/ExportProgress.h"
+#include "report/ReportDocument.h"
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
 #include "settings/OptionsFile.h"
@@ -13,15 +13,15 @@
 #include "storage/SessionTable.h"
 #include "storage/Sqlite.h"
 #include "storage/TariffTable.h"
-#include "ui/Translations.h"
 #include "storage/TextForms.h"
+#include "ui/Translations.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cmath>
@@ -182,7 +182,8 @@ std::optional<ConnectedShare> OpenConnection(const QString& path, QStringList& w
 // refusals said in Russian.
 QString ParseErrorText(const QCommandLineParser& parser) {
     if (!parser.unknownOptionNames().isEmpty())
-        return QStringLiteral("Неизвестный параметр «%1».").arg(parser.unknownOptionNames().first());
+        return QStringLiteral("Неизвестный параметр «%1».")
+            .arg(parser.unknownOptionNames().first());
     const QString english = parser.errorText();
     static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
     static const QRegularExpression unexpected(
@@ -439,9 +440,10 @@ int RunCommandLine(int argc, char* argv[]) {
                             ? QDir::currentPath()
                             : QDir(request.dataDirectory).absolutePath();
     if (!QFileInfo(dir).isDir()) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(QStringLiteral("Папки данных «%1» нет.")
-                                    .arg(QDir::toNativeSeparators(dir))));
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(
+                QStringLiteral("Папки данных «%1» нет.").arg(QDir::toNativeSeparators(dir))));
         return 1;
     }
     if (request.what == CommandRequest::What::Summary) {

@@ -22,10 +22,10 @@ struct CommandRequest {
     QDate from;
     QDate to;
     bool pdf = false;
-    QString path;      // "-" is standard output
-    bool json = false; // the summary as one JSON object
+    QString path;          // "-" is standard output
+    bool json = false;     // the summary as one JSON object
     QString dataDirectory; // --data: the folder of the tables; empty for the current one
-    QString message;   // why, when Wrong
+    QString message;       // why, when Wrong
 };
 CommandRequest ReadCommandLine(const QStringList& own);
 

@@ -2,8 +2,8 @@
 // A window made the first time it is used, so that the program's dialogs cost nothing at
 // start. Tests hand in windows already made (or none).
 
-#include <type_traits>
 #include <functional>
+#include <type_traits>
 
 template <typename T> class Later {
 public:

@@ -143,16 +143,22 @@ SessionGrid* MainWindow::Grid() const {
     return records_ ? records_->Grid() : nullptr;
 }
 
-void MainWindow::ShowStatus(const QString& text) { status_->setText(text); }
+void MainWindow::ShowStatus(const QString& text) {
+    status_->setText(text);
+}
 
-QString MainWindow::StatusText() const { return status_->text(); }
+QString MainWindow::StatusText() const {
+    return status_->text();
+}
 
 void MainWindow::ExitWithConfirmation() {
     if (dialogs_.ConfirmExit(this))
         close();
 }
 
-void MainWindow::HideWindow() { tray_->HideToTray(); }
+void MainWindow::HideWindow() {
+    tray_->HideToTray();
+}
 
 void MainWindow::ChooseFormColour() {
     if (records_)

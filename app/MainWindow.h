@@ -58,12 +58,12 @@ public:
     // Menu handlers, by their entries' names.
     void ExitWithConfirmation(); // "Выход" in "Файл" and on the menu bar
     void HideWindow();
-    void ShowTariffs(); // "Тариф"
-    void ShowReportDialog(); // "Отчет...", and the tray's "Отчет..."
+    void ShowTariffs();          // "Тариф"
+    void ShowReportDialog();     // "Отчет...", and the tray's "Отчет..."
     void ToggleStartMinimised(); // "Запускать в свернутом виде"
-    void ToggleStartAtLogin(); // "Запускать при входе в систему"
-    void ChangePassword(); // "Установка пароля..."
-    void ShowPollSettings(); // "Настройка..."
+    void ToggleStartAtLogin();   // "Запускать при входе в систему"
+    void ChangePassword();       // "Установка пароля..."
+    void ShowPollSettings();     // "Настройка..."
     // The tray's "Восстановить", and a second start in the same folder: the window back
     // from the tray or from behind others, in front and active.
     void BringToFront();
@@ -73,8 +73,8 @@ public:
     void ChooseFont();
     void ShowAbout();
     void DeleteRecord();
-    void ShowStatistics(); // "Статистика...", and the tray's
-    void ShowBudgetDialog();     // "Бюджет...", behind the access gate
+    void ShowStatistics();   // "Статистика...", and the tray's
+    void ShowBudgetDialog(); // "Бюджет...", behind the access gate
 
     SpendWatch* Spending() const { return spend_; }
 

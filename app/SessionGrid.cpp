@@ -1,9 +1,9 @@
 #include "SessionGrid.h"
 
+#include "storage/SessionModel.h"
 #include "ui/Contrast.h"
 #include "ui/ProgramStyle.h"
 #include "ui/UiFonts.h"
-#include "storage/SessionModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -75,8 +75,8 @@ protected:
         painter->setPen(SessionGrid::LineColor);
         painter->drawLine(rect.topRight(), rect.bottomRight());
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-        const QString text = model() ? model()->headerData(logical, orientation()).toString()
-                                     : QString();
+        const QString text =
+            model() ? model()->headerData(logical, orientation()).toString() : QString();
         if (text.isEmpty())
             return;
         QFont font = this->font();
@@ -216,6 +216,10 @@ bool SessionGrid::eventFilter(QObject* watched, QEvent* event) {
 
 // White on the cells and black on the fixed area, unless the colour the user chose for
 // the background would hide it; the titles keep the colour the user chose for them.
-QColor SessionGrid::CellTextColor() const { return Contrast::ReadableOn(cellColor_, Qt::white); }
+QColor SessionGrid::CellTextColor() const {
+    return Contrast::ReadableOn(cellColor_, Qt::white);
+}
 
-QColor SessionGrid::FixedTextColor() const { return Contrast::ReadableOn(fixedColor_, Qt::black); }
+QColor SessionGrid::FixedTextColor() const {
+    return Contrast::ReadableOn(fixedColor_, Qt::black);
+}

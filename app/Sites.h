@@ -5,7 +5,7 @@
 #include <vector>
 
 struct Site {
-    const char* name;    // the menu entry's object name
+    const char* name; // the menu entry's object name
     QString caption;
     QString address;
 };

@@ -72,11 +72,11 @@ private:
     QSystemTrayIcon* icon_;
     QTimer singleClick_; // a left click waits to see whether it becomes a double-click
     std::unique_ptr<HoldableTimer> watch_; // looks at the tray host while it matters
-    QTimer messageEnd_;  // hides an icon shown only for a message
-    QTimer placed_;      // looks whether the icon has its place in the tray yet
+    QTimer messageEnd_;                    // hides an icon shown only for a message
+    QTimer placed_;                        // looks whether the icon has its place in the tray yet
     int placeLooks_ = 0;
     QString title_, text_; // the message waiting for that place
-    QRect geometry_;     // where the window was before it was hidden
+    QRect geometry_;       // where the window was before it was hidden
     std::function<bool()> available_;
     bool hidden_ = false;           // hidden to the tray, the icon shown
     bool minimisedInstead_ = false; // asked to hide while there was no tray

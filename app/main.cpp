@@ -5,25 +5,25 @@
 #include "RunningCopy.h"
 #include "about/AboutBox.h"
 #include "link/LinkDialog.h"
+#include "platform/InstanceLock.h"
 #include "platform/MachineFacts.h"
+#include "platform/TerminationSignals.h"
 #include "report/ReportDialog.h"
 #include "settings/PasswordDialogs.h"
 #include "settings/PollIntervalDialog.h"
 #include "storage/Failure.h"
-#include "ui/ProgramStyle.h"
-#include "ui/Translations.h"
 #include "tariffs/NewTariffDialog.h"
 #include "tariffs/TariffWindow.h"
-#include "platform/InstanceLock.h"
-#include "platform/TerminationSignals.h"
+#include "ui/ProgramStyle.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <QStandardPaths>
 
 namespace {
 // Started again, from the menu say, while a copy runs in this folder: that copy shows its
@@ -56,8 +56,9 @@ void CloseWhenAsked(QApplication& app, MainWindow& mainWindow) {
 void EndAtFirstIteration() {
     QTimer::singleShot(0, [] {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        std::printf("%lld\n", static_cast<long long>(
-                                  std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        std::printf("%lld\n",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
         std::fflush(stdout);
         std::_Exit(0);
     });

@@ -29,8 +29,11 @@ inline void MakeSessions(const QString& dir, qint64 count) {
         const int end = std::min(start + length, 86'399'999);
         const SessionRecord r =
             TariffBook::RecordOf({day, start, day, end, rates[random.bounded(int(rates.size()))]});
-        const QByteArray fields[] = {r.date.toString(Qt::ISODate).toUtf8(), r.startTime.toUtf8(),
-                                     r.endTime.toUtf8(), r.duration.toUtf8(), r.rate.toUtf8(),
+        const QByteArray fields[] = {r.date.toString(Qt::ISODate).toUtf8(),
+                                     r.startTime.toUtf8(),
+                                     r.endTime.toUtf8(),
+                                     r.duration.toUtf8(),
+                                     r.rate.toUtf8(),
                                      r.charge.toUtf8()};
         for (int f = 0; f < 6; ++f)
             sqlite3_bind_text(insert, f + 1, fields[f].constData(), -1, SQLITE_TRANSIENT);

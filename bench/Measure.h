@@ -15,8 +15,12 @@ inline qint64 StatusKb(const char* field) {
         QRegularExpression(QStringLiteral("%1:\\s+(\\d+)").arg(QLatin1String(field))).match(text);
     return match.hasMatch() ? match.captured(1).toLongLong() : 0;
 }
-inline qint64 RssKb() { return StatusKb("VmRSS"); }
-inline qint64 PeakKb() { return StatusKb("VmHWM"); }
+inline qint64 RssKb() {
+    return StatusKb("VmRSS");
+}
+inline qint64 PeakKb() {
+    return StatusKb("VmHWM");
+}
 
 template <typename F> double Millis(F&& work) {
     QElapsedTimer timer;

@@ -91,7 +91,9 @@ int Statistics(const QString& dir) {
             const SessionTable table(dir);
             StatisticsWindow window(
                 [&](const QDate& from, const QDate& to) { return table.DayTotalsIn(from, to); },
-                [] { return std::pair<qint64, double>{0, 0}; });
+                [] {
+                    return std::pair<qint64, double>{0, 0};
+                });
             window.ShowPeriod(Budget{1, 500, 100, {80, 100}}, QDate(2026, 12, 8));
             QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
             window.render(&image);

@@ -320,8 +320,12 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             ours << steady[0];
             floor << steady[1];
         }
-        const auto cpu = [](const Usage& u) { return u.cpuMs; };
-        const auto sw = [](const Usage& u) { return u.switches; };
+        const auto cpu = [](const Usage& u) {
+            return u.cpuMs;
+        };
+        const auto sw = [](const Usage& u) {
+            return u.switches;
+        };
         const Figure wakeups = each(ours, sw), wakeupsFloor = each(floor, sw);
         Row("context switches per minute, minimised", wakeups, wakeupsFloor, "", "<= 1 x",
             wakeups.median <= wakeupsFloor.median);
@@ -475,9 +479,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
     if (parts.contains("link")) {
         const auto scan = Interleaved({{"linkscan", folder("link", -1)}}, rounds)[0];
         Row("link dialog open, with its first scan", scan[0], {}, "ms", "", true);
-        const QByteArray label = QStringLiteral("link dialog: one scan of %1 interfaces")
-                                     .arg(scan[2].median)
-                                     .toUtf8();
+        const QByteArray label =
+            QStringLiteral("link dialog: one scan of %1 interfaces").arg(scan[2].median).toUtf8();
         Row(label.constData(), scan[1], {}, "ms", "", true);
     }
     return 0;

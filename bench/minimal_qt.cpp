@@ -29,9 +29,10 @@ int main(int argc, char* argv[]) {
     window.show();
     if (qEnvironmentVariableIsSet("KELVORA_BENCH_STARTUP")) {
         QTimer::singleShot(0, [] {
-            std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      std::chrono::steady_clock::now().time_since_epoch())
-                                      .count()));
+            std::printf("%lld\n", static_cast<long long>(
+                                      std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count()));
             std::fflush(stdout);
             std::_Exit(0);
         });

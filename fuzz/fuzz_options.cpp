@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto interval = TextForms::TryParseInteger(FromWindows1251(lines.interval));
     if (!PasswordRefusal(password) && interval) {
         // What is accepted is written so that it reads back the same.
-        const OptionsLines again = SplitOptions(JoinOptions(lines.flag == "1", password, *interval));
+        const OptionsLines again =
+            SplitOptions(JoinOptions(lines.flag == "1", password, *interval));
         if (FromWindows1251(ShiftCodesDown(again.password)) != password ||
             TextForms::TryParseInteger(QString::fromLatin1(again.interval)) != interval)
             __builtin_trap();

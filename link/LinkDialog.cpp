@@ -122,7 +122,8 @@ LinkDialog::~LinkDialog() = default;
 void LinkDialog::SetUpTable() {
     table_->setObjectName(QStringLiteral("Interfaces"));
     table_->setAccessibleName(QStringLiteral("Интерфейсы"));
-    table_->setAccessibleDescription(QStringLiteral("Отмеченные интерфейсы считаются подключением"));
+    table_->setAccessibleDescription(
+        QStringLiteral("Отмеченные интерфейсы считаются подключением"));
     // Tab leaves the table for the buttons; the arrows move between its rows, Space checks.
     table_->setTabKeyNavigation(false);
     table_->setColumnCount(ColumnCount);

@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const QDir out(app.arguments().value(1, QStringLiteral(".")));
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        if (!Artwork::ApplicationImage(size).save(out.filePath(QStringLiteral("kelvora-%1.png").arg(size))))
+        if (!Artwork::ApplicationImage(size).save(
+                out.filePath(QStringLiteral("kelvora-%1.png").arg(size))))
             return 1;
     return 0;
 }

@@ -21,12 +21,16 @@ QString ReadMachineText(const wchar_t* value) {
 }
 } // namespace
 
-QString PrettyNameOf(const QByteArray&) { return {}; }
+QString PrettyNameOf(const QByteArray&) {
+    return {};
+}
 QString OwnerFrom(const QString& gecos, const QString& login) {
     return gecos.isEmpty() ? login : gecos;
 }
 
-QString SystemFacts::OperatingSystem() { return ReadMachineText(L"ProductName"); }
+QString SystemFacts::OperatingSystem() {
+    return ReadMachineText(L"ProductName");
+}
 
 quint64 SystemFacts::PhysicalMemoryBytes() {
     MEMORYSTATUSEX status{};
@@ -34,4 +38,6 @@ quint64 SystemFacts::PhysicalMemoryBytes() {
     return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
 }
 
-QString SystemFacts::RegisteredOwner() { return ReadMachineText(L"RegisteredOwner"); }
+QString SystemFacts::RegisteredOwner() {
+    return ReadMachineText(L"RegisteredOwner");
+}

@@ -10,11 +10,11 @@ namespace {
 using Open = PageSource* (*)(const QString&, QString*);
 
 Open Opener() {
-    static Open open = [] () -> Open {
+    static Open open = []() -> Open {
         const QDir program(QCoreApplication::applicationDirPath());
         // Beside the build's programs, or where the package installs it.
-        for (const QString& dir : {QStringLiteral("../lib/kelvora"),
-                                   QStringLiteral("../" KELVORA_LIBDIR "/kelvora")}) {
+        for (const QString& dir :
+             {QStringLiteral("../lib/kelvora"), QStringLiteral("../" KELVORA_LIBDIR "/kelvora")}) {
             QLibrary module(program.filePath(dir + QStringLiteral("/kelvora_pdfview")));
             if (module.load())
                 return reinterpret_cast<Open>(module.resolve("KelvoraOpenPdf"));

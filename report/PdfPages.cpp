@@ -17,7 +17,9 @@ PdfPages::PdfPages(const QString& path) : document_(Poppler::Document::load(path
 
 PdfPages::~PdfPages() = default;
 
-qint64 PdfPages::PageCount() const { return document_->numPages(); }
+qint64 PdfPages::PageCount() const {
+    return document_->numPages();
+}
 
 QSizeF PdfPages::PageSizeMm(qint64 page) const {
     const std::unique_ptr<Poppler::Page> p(document_->page(int(page)));

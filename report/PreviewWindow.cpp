@@ -1,10 +1,10 @@
 #include "PreviewWindow.h"
 
 #include "PdfLoader.h"
+#include "ProgressWindow.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
 #include "ReportPrint.h"
-#include "ProgressWindow.h"
 #include "platform/FileKind.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
@@ -73,12 +73,15 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    add("ZoomFit", QStringLiteral("Лист"), [this] { SetZoom(Zoom::Fit); })
-        ->setToolTip(QStringLiteral("Показать лист целиком"));
-    add("Zoom100", QStringLiteral("100 %"), [this] { SetZoom(Zoom::Actual); })
-        ->setToolTip(QStringLiteral("Натуральная величина"));
-    add("ZoomWidth", QStringLiteral("Ширина"), [this] { SetZoom(Zoom::Width); })
-        ->setToolTip(QStringLiteral("По ширине окна"));
+    add("ZoomFit", QStringLiteral("Лист"), [this] {
+        SetZoom(Zoom::Fit);
+    })->setToolTip(QStringLiteral("Показать лист целиком"));
+    add("Zoom100", QStringLiteral("100 %"), [this] {
+        SetZoom(Zoom::Actual);
+    })->setToolTip(QStringLiteral("Натуральная величина"));
+    add("ZoomWidth", QStringLiteral("Ширина"), [this] {
+        SetZoom(Zoom::Width);
+    })->setToolTip(QStringLiteral("По ширине окна"));
     bar->addSeparator();
     first_ = add("FirstPage", QStringLiteral("|<"), [this] { ShowPage(0); });
     prior_ = add("PriorPage", QStringLiteral("<"), [this] { ShowPage(page_ - 1); });
@@ -87,16 +90,18 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     // Beside the page buttons, where a narrow window never pushes it into the overflow.
     bar->addWidget(pageLabel_);
     bar->addSeparator();
-    add("PrinterSetup", QStringLiteral("Принтер"), [this] { SetUpPrinter(); })
-        ->setToolTip(QStringLiteral("Настройка принтера"));
+    add("PrinterSetup", QStringLiteral("Принтер"), [this] {
+        SetUpPrinter();
+    })->setToolTip(QStringLiteral("Настройка принтера"));
     add("Print", QStringLiteral("Печать"), [this] { PrintReport(); });
     bar->addSeparator();
     add("Save", QStringLiteral("Сохранить"), [this] { SaveReport(); });
     add("Open", QStringLiteral("Открыть"), [this] { OpenSavedReport(); });
     bar->addSeparator();
     // A tool button shows the caption without its access key: Alt+C is given outright.
-    add("Close", QStringLiteral("&Close"), [this] { accept(); })
-        ->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
+    add("Close", QStringLiteral("&Close"), [this] {
+        accept();
+    })->setShortcut(QKeySequence(Qt::ALT | Qt::Key_C));
     for (auto [action, picture] : {std::pair{first_, Artwork::NavigatorPicture::First},
                                    std::pair{prior_, Artwork::NavigatorPicture::Prior},
                                    std::pair{next_, Artwork::NavigatorPicture::Next},
@@ -128,15 +133,17 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
 
 PreviewWindow::~PreviewWindow() = default;
 
-qint64 PreviewWindow::PageCount() const { return pages_ ? pages_->PageCount() : 0; }
+qint64 PreviewWindow::PageCount() const {
+    return pages_ ? pages_->PageCount() : 0;
+}
 
 double PreviewWindow::Scale() const {
     const double actual = logicalDpiX() / 25.4;
     if (!pages_)
         return actual;
     const QSizeF mm = pages_->PageSizeMm(page_);
-    const QSize view = scroll_->viewport()->size() - QSize(2 * PageWidget::Gap + 4,
-                                                          2 * PageWidget::Gap + 4);
+    const QSize view =
+        scroll_->viewport()->size() - QSize(2 * PageWidget::Gap + 4, 2 * PageWidget::Gap + 4);
     switch (zoom_) {
     case Zoom::Actual:
         return actual;
@@ -209,7 +216,9 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void PreviewWindow::SetUpPrinter() { dialogs_.SetUpPrinter(this, *printer_); }
+void PreviewWindow::SetUpPrinter() {
+    dialogs_.SetUpPrinter(this, *printer_);
+}
 
 void PreviewWindow::PrintReport() {
     printer_->setFromTo(0, 0);
@@ -258,8 +267,8 @@ void PreviewWindow::SaveReport() {
 }
 
 void PreviewWindow::OpenSavedReport() {
-    const QString path = dialogs_.OpenFileName(this, QStringLiteral("Открыть отчёт"),
-                                               QStringLiteral("PDF (*.pdf)"));
+    const QString path =
+        dialogs_.OpenFileName(this, QStringLiteral("Открыть отчёт"), QStringLiteral("PDF (*.pdf)"));
     if (!path.isEmpty())
         OpenSavedReport(path);
 }

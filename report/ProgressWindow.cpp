@@ -6,7 +6,9 @@
 ProgressWindow::ProgressWindow(QWidget* parent, QString title)
     : parent_(parent), title_(std::move(title)) {}
 
-ProgressWindow::~ProgressWindow() { End(); }
+ProgressWindow::~ProgressWindow() {
+    End();
+}
 
 void ProgressWindow::Begin(qint64 total, const QString& unit) {
     total_ = std::max<qint64>(total, 1);

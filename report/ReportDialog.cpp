@@ -1,23 +1,23 @@
 #include "ReportDialog.h"
 
-#include "ui/Keyboard.h"
 #include "PreviewWindow.h"
 #include "ReportDocument.h"
 #include "ReportTotals.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "ui/Artwork.h"
-#include "ui/Contrast.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 #include "ui/UiFonts.h"
 
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QGuiApplication>
-#include <QScopeGuard>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace {
 QDateEdit* Picker(QWidget* parent, const char* name, const QRect& geometry) {

@@ -53,9 +53,8 @@ void ReportDocument::ForEachPage(
         if (page == last)
             break;
         const ReportLayout::Page next = ReportLayout::PageAt(records_, page + 1);
-        rows = rows.empty() || next.rows == 0
-                   ? std::vector<SessionRow>{}
-                   : table_.RowsBelow(range_, rows.back().id, next.rows);
+        rows = rows.empty() || next.rows == 0 ? std::vector<SessionRow>{}
+                                              : table_.RowsBelow(range_, rows.back().id, next.rows);
     }
 }
 

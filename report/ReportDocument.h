@@ -21,9 +21,9 @@ public:
     ReportLayout::TextMeasures& Measures() { return measures_; }
 
     // The records of pages first..last in order, read through once (for printing and saving).
-    void ForEachPage(qint64 first, qint64 last,
-                     const std::function<void(qint64, const std::vector<SessionRecord>&)>& visit)
-        const;
+    void
+    ForEachPage(qint64 first, qint64 last,
+                const std::function<void(qint64, const std::vector<SessionRecord>&)>& visit) const;
     // Every record of the report in order, a page's worth at a time.
     void ForEachRecord(const std::function<void(const SessionRecord&)>& visit) const;
 

@@ -140,21 +140,20 @@ void WritePdf(ReportDocument& report, const ReportTarget& target, ExportProgress
         writer.setCreator(QStringLiteral("Kelvora"));
         QPainter painter(&writer);
         const QRectF sheet(0, 0, writer.width(), writer.height());
-        report.ForEachPage(0, report.PageCount() - 1,
-                           [&](qint64 page, const std::vector<SessionRecord>& records) {
-                               steps.Advance(page);
-                               if (page > 0)
-                                   writer.newPage();
-                               ReportLayout::PaintPage(
-                                   painter, sheet, ReportLayout::PageAt(report.Records(), page),
-                                   records, report.Summary(), report.Measures());
-                           });
+        report.ForEachPage(
+            0, report.PageCount() - 1, [&](qint64 page, const std::vector<SessionRecord>& records) {
+                steps.Advance(page);
+                if (page > 0)
+                    writer.newPage();
+                ReportLayout::PaintPage(painter, sheet,
+                                        ReportLayout::PageAt(report.Records(), page), records,
+                                        report.Summary(), report.Measures());
+            });
     }
     output.Commit();
 }
 
-void WriteCsv(const ReportDocument& report, const ReportTarget& target,
-              ExportProgress* progress) {
+void WriteCsv(const ReportDocument& report, const ReportTarget& target, ExportProgress* progress) {
     Output output(target);
     QIODevice& file = *output.Device();
     ProgressScope steps(progress, report.Records(), QStringLiteral("Запись"));

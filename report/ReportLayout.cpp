@@ -1,14 +1,17 @@
 #include "ReportLayout.h"
 
-
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 
 namespace ReportLayout {
 
-int RowsOnFirstPage() { return (UsableHeight - CaptionBand) / DetailBand; }
-int RowsOnOtherPages() { return UsableHeight / DetailBand; }
+int RowsOnFirstPage() {
+    return (UsableHeight - CaptionBand) / DetailBand;
+}
+int RowsOnOtherPages() {
+    return UsableHeight / DetailBand;
+}
 
 qint64 PageCount(qint64 records) {
     const qint64 first = RowsOnFirstPage();
@@ -63,7 +66,7 @@ struct Column {
     int captionLeft;
     int captionWidth; // 0: as wide as its text, no rule
     int valueLeft;
-    int valueWidth;   // 0: as wide as its text
+    int valueWidth; // 0: as wide as its text
 };
 
 const std::vector<Column>& Columns() {
@@ -95,8 +98,12 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
                const std::vector<SessionRecord>& records, const Summary& summary,
                TextMeasures& measures) {
     const double unit = target.width() / PageWidth; // device units per tenth of a mm
-    auto x = [&](int tenths) { return target.left() + (Margin + tenths) * unit; };
-    auto y = [&](int tenths) { return target.top() + (Margin + tenths) * unit; };
+    auto x = [&](int tenths) {
+        return target.left() + (Margin + tenths) * unit;
+    };
+    auto y = [&](int tenths) {
+        return target.top() + (Margin + tenths) * unit;
+    };
     const double textHeight = 40 * unit;
 
     painter.save();

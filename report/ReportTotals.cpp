@@ -92,7 +92,9 @@ void ReportTotals::AddDuration(QByteArrayView duration) {
     seconds_ += read(pieces.seconds);
 }
 
-QString ReportTotals::MoneyText() const { return TextForms::NumberText(Money()); }
+QString ReportTotals::MoneyText() const {
+    return TextForms::NumberText(Money());
+}
 
 QString ReportTotals::TimeValueText() const {
     const qint64 minutes = minutes_ + seconds_ / 60;

@@ -29,9 +29,9 @@ public:
     void AddDuration(QByteArrayView duration);
 
     long double Money() const { return money_ + moneyCarry_; }
-    QString MoneyText() const;       // "0,3"
-    QString TimeText() const;        // "Общ. время работы - 1:0:15"
-    QString TimeValueText() const;   // "1:0:15"
+    QString MoneyText() const;     // "0,3"
+    QString TimeText() const;      // "Общ. время работы - 1:0:15"
+    QString TimeValueText() const; // "1:0:15"
 
     // Both totals over a range of the session table. When several texts are bad, the first
     // bad charge is reported before any bad duration.

@@ -99,8 +99,8 @@ void IniFile::Save() const {
     QSaveFile file(path_);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok) {
-        const QByteArray bytes = (lines_.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))
-                                     .toLocal8Bit();
+        const QByteArray bytes =
+            (lines_.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLocal8Bit();
         ok = file.write(bytes) == bytes.size() && file.commit();
     }
     if (!ok)

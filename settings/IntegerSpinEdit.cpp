@@ -11,8 +11,8 @@
 #include <climits>
 
 IntegerSpinEdit::IntegerSpinEdit(QWidget* parent)
-    : QWidget(parent), edit_(new QLineEdit(QStringLiteral("0"), this)),
-      up_(new QToolButton(this)), down_(new QToolButton(this)) {
+    : QWidget(parent), edit_(new QLineEdit(QStringLiteral("0"), this)), up_(new QToolButton(this)),
+      down_(new QToolButton(this)) {
     setFocusProxy(edit_);
     up_->setAccessibleName(QStringLiteral("Больше"));
     up_->setAccessibleDescription(QStringLiteral("Прибавить единицу"));
@@ -65,7 +65,9 @@ int IntegerSpinEdit::Value() const {
     return 0;
 }
 
-void IntegerSpinEdit::SetValue(int value) { edit_->setText(QString::number(value)); }
+void IntegerSpinEdit::SetValue(int value) {
+    edit_->setText(QString::number(value));
+}
 
 void IntegerSpinEdit::StepBy(int steps) {
     SetValue(int(std::clamp<qint64>(qint64(Value()) + steps, INT_MIN, INT_MAX)));

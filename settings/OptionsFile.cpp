@@ -24,12 +24,20 @@ QByteArray Shift(const QByteArray& text, int by) {
 }
 } // namespace
 
-QByteArray ShiftCodesUp(const QByteArray& text) { return Shift(text, 2); }
-QByteArray ShiftCodesDown(const QByteArray& text) { return Shift(text, -2); }
+QByteArray ShiftCodesUp(const QByteArray& text) {
+    return Shift(text, 2);
+}
+QByteArray ShiftCodesDown(const QByteArray& text) {
+    return Shift(text, -2);
+}
 
-QByteArray ToWindows1251(const QString& text) { return EncodeWindows1251(text); }
+QByteArray ToWindows1251(const QString& text) {
+    return EncodeWindows1251(text);
+}
 
-QString FromWindows1251(const QByteArray& bytes) { return DecodeWindows1251(bytes); }
+QString FromWindows1251(const QByteArray& bytes) {
+    return DecodeWindows1251(bytes);
+}
 
 std::optional<QString> PasswordRefusal(const QString& password) {
     for (const QChar c : password)
@@ -65,9 +73,8 @@ QByteArray JoinOptions(const Options& options) {
 }
 
 QByteArray JoinOptions(bool startMinimised, const QString& password, int interval) {
-    return QByteArray(startMinimised ? "1" : "0") + "\r\n" +
-           ShiftCodesUp(ToWindows1251(password)) + "\r\n" + QByteArray::number(interval) +
-           "\r\n";
+    return QByteArray(startMinimised ? "1" : "0") + "\r\n" + ShiftCodesUp(ToWindows1251(password)) +
+           "\r\n" + QByteArray::number(interval) + "\r\n";
 }
 
 std::optional<QString> PollIntervalRefusal(qint64 seconds) {

@@ -1,12 +1,12 @@
 #include "PasswordDialogs.h"
 
-#include "ui/Keyboard.h"
 #include "OptionsFile.h"
 #include "storage/Failure.h"
-#include "ui/Contrast.h"
 #include "ui/Artwork.h"
-#include "ui/ProgramStyle.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
+#include "ui/ProgramStyle.h"
 #include "ui/UiFonts.h"
 
 #include <QKeyEvent>
@@ -74,8 +74,9 @@ PasswordEntryDialog::PasswordEntryDialog(Passwords& passwords, QWidget* parent)
     DialogLook(this, "Form6", QStringLiteral("Ввод пароля. "), {299, 176, 206, 73});
     Label(this, QStringLiteral("Пароль"), {29, 11}, 72)->setObjectName(QStringLiteral("Label2"));
     field_ = Secret(this, "MaskEdit1", {72, 8, 129, 21});
-    Describe(field_, QStringLiteral("Пароль"), QStringLiteral("Пароль для тарифов, настройки и "
-                                                              "удаления записей"));
+    Describe(field_, QStringLiteral("Пароль"),
+             QStringLiteral("Пароль для тарифов, настройки и "
+                            "удаления записей"));
     QPushButton* ok = Button(this, "Button1", QStringLiteral("Ок"), {32, 40});
     QPushButton* cancel = Button(this, "Button2", QStringLiteral("Отмена"), {128, 40});
     connect(ok, &QPushButton::clicked, this, &PasswordEntryDialog::Confirm);
@@ -167,7 +168,9 @@ void PasswordChangeDialog::Confirm() {
     accept();
 }
 
-void PasswordChangeDialog::Cancel() { reject(); }
+void PasswordChangeDialog::Cancel() {
+    reject();
+}
 
 void PasswordChangeDialog::keyPressEvent(QKeyEvent* event) {
     if (!SwallowEscape(event))

@@ -19,7 +19,7 @@ public:
     PasswordEntryDialog(Passwords& passwords, QWidget* parent = nullptr);
     QLineEdit* Field() const { return field_; }
     void Confirm(); // "Ок"
-    void Cancel(); // "Отмена"
+    void Cancel();  // "Отмена"
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,7 +39,9 @@ public:
         : passwords_(passwords), dialog_(std::move(dialog)) {}
     bool Ask();
     // Shows the entry dialog modally; tests replace it.
-    std::function<void(PasswordEntryDialog&)> run = [](PasswordEntryDialog& d) { d.exec(); };
+    std::function<void(PasswordEntryDialog&)> run = [](PasswordEntryDialog& d) {
+        d.exec();
+    };
 
 private:
     Passwords& passwords_;
@@ -54,7 +56,7 @@ public:
                          QWidget* parent = nullptr);
     void ClearFields();
     void Confirm(); // "Ок"
-    void Cancel(); // "Отмена"
+    void Cancel();  // "Отмена"
     QLineEdit* OldField() const { return old_; }
     QLineEdit* NewField() const { return new_; }
     QLineEdit* ConfirmField() const { return confirm_; }

@@ -1,11 +1,11 @@
 #include "PollIntervalDialog.h"
 
-#include "ui/Keyboard.h"
 #include "IntegerSpinEdit.h"
 #include "OptionsFile.h"
-#include "ui/Contrast.h"
 #include "ui/Artwork.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 #include "ui/UiFonts.h"
 
 #include <QLabel>
@@ -66,4 +66,6 @@ void PollIntervalDialog::Confirm() {
     accept();
 }
 
-void PollIntervalDialog::Cancel() { reject(); }
+void PollIntervalDialog::Cancel() {
+    reject();
+}

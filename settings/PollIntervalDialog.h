@@ -16,7 +16,7 @@ public:
                        QWidget* parent = nullptr);
     IntegerSpinEdit* Field() const { return field_; }
     void Confirm(); // "Ok"
-    void Cancel(); // "Отмена"
+    void Cancel();  // "Отмена"
 
 private:
     Dialogs& dialogs_;

@@ -28,9 +28,9 @@ public:
     QVariant Value(const QString& key) const { return values_.value(key); }
 
     // Sets the given keys on top of the others as the file holds them now (another copy
-    // may have written it since; a key given an invalid QVariant goes) and writes the whole file through a temporary one in the
-    // same folder. On failure nothing changes, on disk or here, and the message
-    // says why.
+    // may have written it since; a key given an invalid QVariant goes) and writes the whole file
+    // through a temporary one in the same folder. On failure nothing changes, on disk or here, and
+    // the message says why.
     std::optional<QString> Save(const QVariantMap& changes);
 
 private:

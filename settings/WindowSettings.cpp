@@ -3,8 +3,8 @@
 #include "storage/TextForms.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFileInfo>
+#include <algorithm>
 
 const QString WindowSettings::FileName = QStringLiteral("int.ini");
 
@@ -22,12 +22,12 @@ bool WindowSettings::Installed(const QString& executableDir) {
     const QString dir = QDir::cleanPath(QDir(executableDir).absolutePath());
     // Installed with its desktop entry under the same prefix (a package, `cmake --install`),
     // or in a folder of the system's programs: never written beside, even as root.
-    if (QFileInfo::exists(
-            QDir(dir).filePath(QStringLiteral("../share/applications/org.kelvora.Kelvora.desktop"))))
+    if (QFileInfo::exists(QDir(dir).filePath(
+            QStringLiteral("../share/applications/org.kelvora.Kelvora.desktop"))))
         return true;
-    for (const QString& system : {QStringLiteral("/usr/"), QStringLiteral("/opt/"),
-                                  QStringLiteral("/bin/"), QStringLiteral("/sbin/"),
-                                  QStringLiteral("/snap/")})
+    for (const QString& system :
+         {QStringLiteral("/usr/"), QStringLiteral("/opt/"), QStringLiteral("/bin/"),
+          QStringLiteral("/sbin/"), QStringLiteral("/snap/")})
         if ((dir + QLatin1Char('/')).startsWith(system))
             return true;
     return false;
@@ -38,8 +38,8 @@ QString WindowSettings::Locate(const QString& executableDir, const QString& conf
     if (Installed(executableDir))
         return inConfig;
     const QFileInfo beside(QDir(executableDir).filePath(FileName));
-    const bool writable = beside.exists() ? beside.isWritable()
-                                          : QFileInfo(executableDir).isWritable();
+    const bool writable =
+        beside.exists() ? beside.isWritable() : QFileInfo(executableDir).isWritable();
     if (writable)
         return beside.filePath();
     return inConfig;
@@ -61,7 +61,9 @@ WindowGeometry WindowSettings::ReadGeometry(WindowGeometry g) const {
 WindowGeometry WindowSettings::FitInto(WindowGeometry g, const QRect& available) {
     if (!available.isValid())
         return g;
-    const auto fit = [](int value, int low, int high) { return std::max(low, std::min(value, high)); };
+    const auto fit = [](int value, int low, int high) {
+        return std::max(low, std::min(value, high));
+    };
     g.width = fit(g.width, std::min(MinWidth, available.width()), available.width());
     g.height = fit(g.height, std::min(MinHeight, available.height()), available.height());
     g.left = fit(g.left, available.left(),

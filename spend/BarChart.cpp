@@ -57,8 +57,8 @@ void BarChart::paintEvent(QPaintEvent*) {
     top *= 1.08;
     // The scale's column is as wide as its text, however many digits it has.
     const QString topText = valueText_ ? valueText_(top) : QString();
-    const int scale = std::max(fm.horizontalAdvance(QStringLiteral("00000")),
-                               fm.horizontalAdvance(topText) + 4);
+    const int scale =
+        std::max(fm.horizontalAdvance(QStringLiteral("00000")), fm.horizontalAdvance(topText) + 4);
     const QRect plot(6 + scale, 4 + line, width() - 18 - scale, height() - 10 - 2 * line);
     if (plot.width() < 10 || plot.height() < 10)
         return;

@@ -128,12 +128,12 @@ BudgetRead ReadBudget(const ProgramSettings& settings) {
 }
 
 std::optional<QString> SaveBudget(ProgramSettings& settings, const Budget& budget) {
-    return settings.Save({{StartDayKey, budget.startDay},
-                          {MoneyKey, Number(budget.money)},
-                          {TimeKey, Number(budget.hours)},
-                          // quoted by QSettings as one text, so it reads back as one
-                          {AlertsKey, AlertsText(budget.alerts)},
-                          // only when set, so a file without a traffic budget stays as it was
-                          {TrafficKey, budget.mebibytes > 0 ? QVariant(Number(budget.mebibytes))
-                                                            : QVariant()}});
+    return settings.Save(
+        {{StartDayKey, budget.startDay},
+         {MoneyKey, Number(budget.money)},
+         {TimeKey, Number(budget.hours)},
+         // quoted by QSettings as one text, so it reads back as one
+         {AlertsKey, AlertsText(budget.alerts)},
+         // only when set, so a file without a traffic budget stays as it was
+         {TrafficKey, budget.mebibytes > 0 ? QVariant(Number(budget.mebibytes)) : QVariant()}});
 }

@@ -24,10 +24,7 @@ QString KindName(BudgetAlert::Kind kind) {
 }
 
 QString Mark(BudgetAlert::Kind kind, double budget, int percent) {
-    return QStringLiteral("%1 %2 %3")
-        .arg(KindName(kind))
-        .arg(budget, 0, 'g', 15)
-        .arg(percent);
+    return QStringLiteral("%1 %2 %3").arg(KindName(kind)).arg(budget, 0, 'g', 15).arg(percent);
 }
 } // namespace
 
@@ -39,8 +36,7 @@ BudgetAlerts::BudgetAlerts(ProgramSettings& settings) : settings_(settings) {
 }
 
 std::vector<BudgetAlert> BudgetAlerts::Passed(const BillingPeriod& period, double money,
-                                              qint64 seconds, const Budget& budget,
-                                              quint64 bytes) {
+                                              qint64 seconds, const Budget& budget, quint64 bytes) {
     if (period.first != period_) {
         period_ = period.first;
         sent_.clear();
@@ -66,11 +62,11 @@ std::vector<BudgetAlert> BudgetAlerts::Passed(const BillingPeriod& period, doubl
         const int shown = int(std::floor(used));
         switch (kind) {
         case BudgetAlert::Kind::Money:
-            alerts.push_back(
-                {kind, *highest, used, QStringLiteral("Бюджет периода: %1\u00a0%").arg(*highest),
-                 QStringLiteral("За период %1 израсходовано %2 из %3 (%4\u00a0%).")
-                     .arg(dates, RublesText(money), RublesText(limit))
-                     .arg(shown)});
+            alerts.push_back({kind, *highest, used,
+                              QStringLiteral("Бюджет периода: %1\u00a0%").arg(*highest),
+                              QStringLiteral("За период %1 израсходовано %2 из %3 (%4\u00a0%).")
+                                  .arg(dates, RublesText(money), RublesText(limit))
+                                  .arg(shown)});
             break;
         case BudgetAlert::Kind::Time:
             alerts.push_back(

@@ -26,24 +26,22 @@ QString Rubles(double r) {
 
 // The figures under the charts: records, money and time, budgets and forecasts.
 QString TotalsTable(const SpendFigures& f) {
-    QString text =
-        QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
-                       "<td>Сумма</td><td>%2</td><td>Время</td><td>%3</td></tr>")
-            .arg(f.total.records)
-            .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
-    text +=
-        QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2</td>"
-                       "<td>Прогноз времени</td><td>%3</td></tr>"
-                       "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
-            .arg(f.budgetMoney ? QStringLiteral("%1 (%2\u00a0%)")
-                                     .arg(RublesText(*f.budgetMoney))
-                                     .arg(int(std::floor(*f.moneyUsedPercent)))
-                               : QStringLiteral("нет"))
-            .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
-                 f.budgetHours ? QStringLiteral("%1 (%2\u00a0%)")
-                                     .arg(Hours(*f.budgetHours))
-                                     .arg(int(std::floor(*f.timeUsedPercent)))
-                               : QStringLiteral("нет"));
+    QString text = QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
+                                  "<td>Сумма</td><td>%2</td><td>Время</td><td>%3</td></tr>")
+                       .arg(f.total.records)
+                       .arg(RublesText(double(f.total.money)), TimeText(f.total.seconds));
+    text += QStringLiteral("<tr><td>Бюджет</td><td>%1</td><td>Прогноз</td><td>%2</td>"
+                           "<td>Прогноз времени</td><td>%3</td></tr>"
+                           "<tr><td>Бюджет времени</td><td>%4</td></tr></table>")
+                .arg(f.budgetMoney ? QStringLiteral("%1 (%2\u00a0%)")
+                                         .arg(RublesText(*f.budgetMoney))
+                                         .arg(int(std::floor(*f.moneyUsedPercent)))
+                                   : QStringLiteral("нет"))
+                .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds),
+                     f.budgetHours ? QStringLiteral("%1 (%2\u00a0%)")
+                                         .arg(Hours(*f.budgetHours))
+                                         .arg(int(std::floor(*f.timeUsedPercent)))
+                                   : QStringLiteral("нет"));
     return text;
 }
 } // namespace

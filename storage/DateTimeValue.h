@@ -8,7 +8,9 @@ namespace DateTimeValue {
 
 constexpr qint64 MsecsPerDay = 86'400'000;
 
-inline double FromMsecs(qint64 msecs) { return double(msecs) / double(MsecsPerDay); }
+inline double FromMsecs(qint64 msecs) {
+    return double(msecs) / double(MsecsPerDay);
+}
 
 // Whole milliseconds of a day value, rounded to nearest, ties to even.
 qint64 ToMsecs(double days);

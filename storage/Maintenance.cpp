@@ -12,7 +12,8 @@
 QString QuickCheck(const QString& path) {
     sqlite3* db = nullptr;
     QString result;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         result = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         sqlite3_busy_timeout(db, 5000);
@@ -23,7 +24,8 @@ QString QuickCheck(const QString& path) {
             QStringList lines;
             int rc;
             while ((rc = sqlite3_step(check)) == SQLITE_ROW)
-                lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
+                lines << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(check, 0)));
             result = rc == SQLITE_DONE ? lines.join(QLatin1Char('\n'))
                                        : QString::fromUtf8(sqlite3_errmsg(db));
         } else {
@@ -47,7 +49,8 @@ std::optional<QString> CopyDatabase(const QString& from, const QString& to,
     sqlite3* source = nullptr;
     sqlite3* target = nullptr;
     QString trouble;
-    if (sqlite3_open_v2(from.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+    if (sqlite3_open_v2(from.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK ||
         sqlite3_open_v2(temporary.toUtf8().constData(), &target,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         trouble = QString::fromUtf8(sqlite3_errmsg(target ? target : source));
@@ -115,8 +118,9 @@ std::optional<QString> BackUpDaily(const QString& dataDir, const QDate& today, i
         // later (made while the clock was set ahead) are neither counted nor removed: they
         // would crowd out today's copy, and each may be the only one of its contents.
         const QString newest = QStringLiteral("%1-%2.db").arg(base, today.toString(Qt::ISODate));
-        QStringList copies = QDir(folder).entryList({base + QStringLiteral("-[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9].db")},
-                                                    QDir::Files, QDir::Name | QDir::Reversed);
+        QStringList copies = QDir(folder).entryList(
+            {base + QStringLiteral("-[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9].db")}, QDir::Files,
+            QDir::Name | QDir::Reversed);
         copies.removeIf([&newest](const QString& name) { return name > newest; });
         for (int i = keep; i < copies.size(); ++i)
             QFile::remove(QDir(folder).filePath(copies[i]));

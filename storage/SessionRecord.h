@@ -51,7 +51,8 @@ public:
     // Stores the record as the newest row and, in the same transaction, what is still open
     // afterwards (nothing: no segment open), so a segment is never stored twice. Throws
     // Failure and stores nothing when it cannot.
-    virtual void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) = 0;
+    virtual void Append(const SessionRecord& record,
+                        const std::optional<OpenSegment>& stillOpen) = 0;
     // Keeps the open segment (or that there is none). Throws Failure when it cannot.
     virtual void Checkpoint(const std::optional<OpenSegment>& open) = 0;
     // The segment a crash left open, if any. Throws DamagedSegment when it cannot be read or

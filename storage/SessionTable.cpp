@@ -11,9 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <climits>
+#include <cmath>
 #include <sqlite3.h>
 #include <system_error>
-#include <cmath>
 
 const QString SessionTable::FileName = QStringLiteral("data.db");
 
@@ -47,13 +47,12 @@ const std::string CreateOpenSegment =
 
 // Version 2 also keeps the number of records, so the grid knows it at once instead of
 // counting a million rows; triggers keep it right whoever writes the table.
-const std::string CreateSessionCount =
-    "CREATE TABLE session_count(n INTEGER NOT NULL); "
-    "INSERT INTO session_count(n) SELECT count(*) FROM session; "
-    "CREATE TRIGGER session_counted AFTER INSERT ON session "
-    "BEGIN UPDATE session_count SET n = n + 1; END; "
-    "CREATE TRIGGER session_uncounted AFTER DELETE ON session "
-    "BEGIN UPDATE session_count SET n = n - 1; END";
+const std::string CreateSessionCount = "CREATE TABLE session_count(n INTEGER NOT NULL); "
+                                       "INSERT INTO session_count(n) SELECT count(*) FROM session; "
+                                       "CREATE TRIGGER session_counted AFTER INSERT ON session "
+                                       "BEGIN UPDATE session_count SET n = n + 1; END; "
+                                       "CREATE TRIGGER session_uncounted AFTER DELETE ON session "
+                                       "BEGIN UPDATE session_count SET n = n - 1; END";
 
 // Version 3 keeps, beside the open segment, what the charge of the connection's last
 // segment depends on: the connection's seconds, charges and records so far, and the billing
@@ -76,9 +75,8 @@ const std::string CreateSession =
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
-    {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"),
-     QStringLiteral("WremW"), QStringLiteral("Itogo"), QStringLiteral("Tarif"),
-     QStringLiteral("Summ")},
+    {QStringLiteral("id"), QStringLiteral("Data"), QStringLiteral("WremN"), QStringLiteral("WremW"),
+     QStringLiteral("Itogo"), QStringLiteral("Tarif"), QStringLiteral("Summ")},
     4,
     // A new file is built by the same steps as an upgraded one, so both are alike.
     CreateSession + "; " + CreateOpenSegment + "; " + CreateSessionCount + "; " +
@@ -313,13 +311,13 @@ void SessionTable::ReopenIfReplaced() {
                                   "остались в папке backup.")
                        .arg(where)
         : now ? QStringLiteral("Файл «%1» был заменён другим файлом во время работы программы. "
-                             "Программа открыла файл, который теперь лежит на этом месте, и "
-                             "записывает в него.")
-                  .arg(where)
-            : QStringLiteral("Файл «%1» был удалён или перемещён во время работы программы. "
-                             "Программа создала его заново и записывает в него; прежние записи "
-                             "остались в перемещённом файле или в папке backup.")
-                  .arg(where);
+                               "Программа открыла файл, который теперь лежит на этом месте, и "
+                               "записывает в него.")
+                    .arg(where)
+              : QStringLiteral("Файл «%1» был удалён или перемещён во время работы программы. "
+                               "Программа создала его заново и записывает в него; прежние записи "
+                               "остались в перемещённом файле или в папке backup.")
+                    .arg(where);
     Open(); // throws Failure when the new file cannot be used; tried again at the next write
     current_.reset();
     First();

@@ -155,8 +155,8 @@ private:
     void FoldBackWhenDue(qint64 now);
 
     TableFile file_;
-    qint64 schemaSeen_ = 0;    // its schema version at the last look
-    bool emptied_ = false;     // the file open now was emptied under it
+    qint64 schemaSeen_ = 0; // its schema version at the last look
+    bool emptied_ = false;  // the file open now was emptied under it
     bool fullSync_ = true;
     std::optional<qint64> lastFullSync_; // monotonic; none: the next commit syncs
     std::function<qint64()> monotonic_;
@@ -168,9 +168,9 @@ private:
     std::unique_ptr<Writes> writes_;
     // Closed before file_, and before the file's log is removed: it checkpoints the same file.
     std::unique_ptr<LogFolder> folder_;
-    bool folderTried_ = false; // for the file open now
-    int logPages_ = 0;         // in the log after the last commit
-    bool foldOwed_ = false;    // records stored since the last fold-back asked for
+    bool folderTried_ = false;       // for the file open now
+    int logPages_ = 0;               // in the log after the last commit
+    bool foldOwed_ = false;          // records stored since the last fold-back asked for
     std::optional<qint64> lastFold_; // monotonic; none: the next record asks at once
     quint64 foldsAsked_ = 0;
     std::optional<std::pair<QDate, QDate>> filter_;

@@ -18,7 +18,8 @@ QString Reason(const SqliteError& error) {
     QString reason;
     switch (error.code) {
     case SQLITE_READONLY_DBMOVED:
-        reason = QStringLiteral("файл удалён, перемещён или заменён другим во время работы программы");
+        reason =
+            QStringLiteral("файл удалён, перемещён или заменён другим во время работы программы");
         break;
     case SQLITE_IOERR_NOMEM:
         reason = QStringLiteral("не хватает памяти");
@@ -81,11 +82,12 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
     info.Reset();
 
     if (columns.isEmpty())
-        Refuse(path, QStringLiteral("в нём нет таблицы «%1», это не файл этой программы")
-                         .arg(schema.table));
+        Refuse(
+            path,
+            QStringLiteral("в нём нет таблицы «%1», это не файл этой программы").arg(schema.table));
     if (found > schema.version)
-        Refuse(path, QStringLiteral("он записан более новой версией программы (формат %1)")
-                         .arg(found));
+        Refuse(path,
+               QStringLiteral("он записан более новой версией программы (формат %1)").arg(found));
     const qsizetype expected = found >= 1 && std::size_t(found) <= schema.columnsIn.size()
                                    ? schema.columnsIn[std::size_t(found - 1)]
                                    : schema.columns.size();
@@ -93,8 +95,9 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
     for (int i = 0; same && i < columns.size(); ++i)
         same = columns[i].compare(schema.columns[i], Qt::CaseInsensitive) == 0;
     if (found < 1 || !same)
-        Refuse(path, QStringLiteral("таблица «%1» устроена не так, как у этой программы")
-                         .arg(schema.table));
+        Refuse(
+            path,
+            QStringLiteral("таблица «%1» устроена не так, как у этой программы").arg(schema.table));
     return found;
 }
 
@@ -125,8 +128,8 @@ void UseWriteAheadLog(SqliteDatabase& db) {
 // Builds the new file under a temporary name and moves it into place only when whole,
 // so a crash never leaves a half-made table behind, and an existing file is never replaced.
 void CreateTableFile(const QString& path, const TableSchema& schema) {
-    QTemporaryFile temp(QFileInfo(path).dir().filePath(QStringLiteral(".%1.XXXXXX")
-                                                           .arg(schema.fileName)));
+    QTemporaryFile temp(
+        QFileInfo(path).dir().filePath(QStringLiteral(".%1.XXXXXX").arg(schema.fileName)));
     if (!temp.open())
         throw Failure(QStringLiteral("Не удалось создать файл «%1»: %2.")
                           .arg(QDir::toNativeSeparators(path), temp.errorString()));
@@ -136,7 +139,8 @@ void CreateTableFile(const QString& path, const TableSchema& schema) {
         UseJournal(db);
         SqliteTransaction transaction(db);
         db.Exec(schema.createSql.c_str());
-        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
+        db.Exec(
+            QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
         transaction.Commit();
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("создать"), error));
@@ -166,7 +170,8 @@ void FillEmptyFile(const QString& path, const TableSchema& schema) {
         if (!empty)
             return; // another program filled it meanwhile: checked as any file
         db.Exec(schema.createSql.c_str());
-        db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
+        db.Exec(
+            QStringLiteral("PRAGMA user_version = %1").arg(schema.version).toUtf8().constData());
         transaction.Commit();
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("создать"), error));

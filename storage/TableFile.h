@@ -14,10 +14,10 @@
 #include <vector>
 
 struct TableSchema {
-    QString fileName;    // "data.db"
-    QString table;       // "session", the table every version has
-    QStringList columns; // in order, id first
-    int version;         // PRAGMA user_version of a file written now
+    QString fileName;      // "data.db"
+    QString table;         // "session", the table every version has
+    QStringList columns;   // in order, id first
+    int version;           // PRAGMA user_version of a file written now
     std::string createSql; // the whole schema of that version
     // Upgrades: upgrade[v - 1] takes a file of version v to v + 1, in one transaction.
     std::vector<std::string> upgrade;

@@ -1,10 +1,10 @@
 #include "TariffTable.h"
 
 #include "Failure.h"
-#include "platform/FileKind.h"
 #include "TableFile.h"
 #include "TextForms.h"
 #include "Weekdays.h"
+#include "platform/FileKind.h"
 
 #include <QDir>
 #include <algorithm>
@@ -54,7 +54,8 @@ std::optional<QString> StoredTime(const std::optional<int>& msecs) {
 void Tell(QStringList* setAside, const QString& wrong, const QString& instead) {
     if (!setAside)
         throw Failure(wrong + QStringLiteral(" Файл оставлен без изменений."));
-    *setAside << wrong + QLatin1Char(' ') + instead + QStringLiteral(" Файл оставлен без изменений.");
+    *setAside << wrong + QLatin1Char(' ') + instead +
+                     QStringLiteral(" Файл оставлен без изменений.");
 }
 
 // A time written by hand in a form the program cannot read counts as empty.
@@ -121,7 +122,8 @@ void TariffTable::ReopenIfReplaced() const {
     auto* self = const_cast<TariffTable*>(this);
     self->Open();
     // Told after this read, so a window reading the table in answer reads it whole.
-    QMetaObject::invokeMethod(self, [self] { emit self->Changed(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        self, [self] { emit self->Changed(); }, Qt::QueuedConnection);
 }
 
 TariffTable::~TariffTable() = default; // the statements go first, then the file
@@ -151,8 +153,8 @@ std::vector<TariffRow> TariffTable::ReadAll(QStringList* setAside) const {
             // A text that is no number ('NaN') or a price out of range is no price to charge.
             std::optional<double> cost;
             if (!s.IsNull(3)) {
-                if (s.IsNumber(3) ||
-                    TextForms::TryParseNumber(s.Text(3).replace(QLatin1Char('.'), QLatin1Char(','))))
+                if (s.IsNumber(3) || TextForms::TryParseNumber(
+                                         s.Text(3).replace(QLatin1Char('.'), QLatin1Char(','))))
                     cost = s.Double(3);
                 if (cost && !(*cost >= 0 && *cost < MaxAmount))
                     cost.reset();

@@ -4,9 +4,9 @@
 // terms. A period's start or end or price may be empty, when a cell was emptied in the grid.
 
 #include "Billing.h"
-#include "platform/FileKind.h"
 #include "Sqlite.h"
 #include "TableFile.h"
+#include "platform/FileKind.h"
 
 #include <QDate>
 #include <QObject>

@@ -86,14 +86,22 @@ QString NumberText(long double value) {
 
 namespace {
 
-bool IsBlank(char16_t c) { return c <= u' '; }
+bool IsBlank(char16_t c) {
+    return c <= u' ';
+}
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // One character of a text, UTF-16 or UTF-8 alike: the readers below look only at ASCII, and
 // the bytes of any other character are neither blanks nor digits.
-char16_t At(QStringView text, int i) { return text[i].unicode(); }
-char16_t At(QByteArrayView text, int i) { return char16_t(quint8(text[i])); }
+char16_t At(QStringView text, int i) {
+    return text[i].unicode();
+}
+char16_t At(QByteArrayView text, int i) {
+    return char16_t(quint8(text[i]));
+}
 
 } // namespace
 
@@ -147,8 +155,12 @@ template <typename Text> std::optional<long double> NumberIn(const Text& text) {
     return value;
 }
 
-std::optional<long double> TryParseNumber(const QString& text) { return NumberIn(QStringView(text)); }
-std::optional<long double> TryParseNumber(QByteArrayView utf8) { return NumberIn(utf8); }
+std::optional<long double> TryParseNumber(const QString& text) {
+    return NumberIn(QStringView(text));
+}
+std::optional<long double> TryParseNumber(QByteArrayView utf8) {
+    return NumberIn(utf8);
+}
 
 long double ParseNumber(const QString& text) {
     if (auto value = TryParseNumber(text))
@@ -199,8 +211,12 @@ template <typename Text> std::optional<int> IntegerIn(const Text& text) {
     return int(negative ? -signedValue : signedValue);
 }
 
-std::optional<int> TryParseInteger(const QString& text) { return IntegerIn(QStringView(text)); }
-std::optional<int> TryParseInteger(QByteArrayView utf8) { return IntegerIn(utf8); }
+std::optional<int> TryParseInteger(const QString& text) {
+    return IntegerIn(QStringView(text));
+}
+std::optional<int> TryParseInteger(QByteArrayView utf8) {
+    return IntegerIn(utf8);
+}
 
 int ParseInteger(const QString& text) {
     if (auto value = TryParseInteger(text))

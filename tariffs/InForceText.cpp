@@ -22,8 +22,9 @@ QString InForceText(const std::vector<TariffRow>& rows, const std::vector<Holida
         holiday = QStringLiteral("; сегодня считается как %1")
                       .arg(Weekdays::ShortText(QString::number(day)));
     if (!row)
-        return QStringLiteral("Сейчас действует: 0 ₽/ч (нет тарифа на это "
-                              "время%1)")
+        return QStringLiteral(
+                   "Сейчас действует: 0 ₽/ч (нет тарифа на это "
+                   "время%1)")
             .arg(holiday);
     const TariffPeriod& p = row->period;
     const QString days =

@@ -1,14 +1,14 @@
 #include "NewTariffDialog.h"
 
-#include "ui/Keyboard.h"
 #include "DaysToggles.h"
 #include "TariffInputCheck.h"
 #include "TimeMaskEdit.h"
 #include "storage/Failure.h"
-#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 #include "ui/TextFit.h"
 #include "ui/UiFonts.h"
 
@@ -75,9 +75,12 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     TextFit::Fit(Label(this, "Label2", QStringLiteral("Время окончания действия тарифа"),
                        {16, 72, 92, 30}, window, background),
                  132);
-    Label(this, "Label3", QStringLiteral("Стоимость (руб/час)"), {16, 144, 140, 16}, window, background);
+    Label(this, "Label3", QStringLiteral("Стоимость (руб/час)"), {16, 144, 140, 16}, window,
+          background);
 
-    auto refuse = [this](const QString& text) { dialogs_.Error(this, text); };
+    auto refuse = [this](const QString& text) {
+        dialogs_.Error(this, text);
+    };
     start_ = new TimeMaskEdit(this);
     start_->setObjectName(QStringLiteral("MaskEdit1"));
     start_->setGeometry(16, 40, 49, 21);
@@ -90,8 +93,8 @@ NewTariffDialog::NewTariffDialog(Dialogs& dialogs, QWidget* parent)
     cost_->setObjectName(QStringLiteral("Edit1"));
     cost_->setGeometry(16, 160, 121, 21);
     for (auto [field, name, description] :
-         {std::tuple<QWidget*, const char*, const char*>{
-              start_, "Время начала действия тарифа", "Часы, минуты и секунды, с 0:00:00"},
+         {std::tuple<QWidget*, const char*, const char*>{start_, "Время начала действия тарифа",
+                                                         "Часы, минуты и секунды, с 0:00:00"},
           {end_, "Время окончания действия тарифа", "Часы, минуты и секунды, до 23:59:59"},
           {cost_, "Стоимость (руб/час)", "Цена одного часа в рублях"}}) {
         field->setAccessibleName(QString::fromUtf8(name));
@@ -153,7 +156,9 @@ void NewTariffDialog::Cancel() {
     reject();
 }
 
-void NewTariffDialog::ShowExample() { dialogs_.Message(this, Example); }
+void NewTariffDialog::ShowExample() {
+    dialogs_.Message(this, Example);
+}
 
 void NewTariffDialog::keyPressEvent(QKeyEvent* event) {
     // Escape is no cancel button here: the dialog stays open.

@@ -20,8 +20,8 @@ public:
     void SetTable(TariffTable* table) { table_ = table; }
 
     void AcceptTariff(); // "Принять тариф"
-    void Cancel(); // "Отмена": empties the inputs and closes
-    void ShowExample(); // "Пример"
+    void Cancel();       // "Отмена": empties the inputs and closes
+    void ShowExample();  // "Пример"
 
     TimeMaskEdit* StartInput() const { return start_; }
     TimeMaskEdit* EndInput() const { return end_; }

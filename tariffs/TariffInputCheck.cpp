@@ -11,7 +11,9 @@ char16_t At(const QString& text, int index) {
     return index < text.size() ? text[index].unicode() : u' ';
 }
 
-bool TimeWrong(const QString& t) { return At(t, 0) > u'2' || At(t, 1) > u'9' || At(t, 3) > u'5'; }
+bool TimeWrong(const QString& t) {
+    return At(t, 0) > u'2' || At(t, 1) > u'9' || At(t, 3) > u'5';
+}
 
 [[noreturn]] void InvalidValue(const char* field) {
     throw Failure(QStringLiteral("Invalid value for field '%1'").arg(QLatin1String(field)));
@@ -49,7 +51,8 @@ namespace {
 std::optional<double> Amount(const QString& text) {
     QString t = TextForms::TrimBlanks(text);
     t.replace(QLatin1Char('.'), QLatin1Char(','));
-    static const QRegularExpression groups(QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
+    static const QRegularExpression groups(
+        QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
     t.remove(groups);
     if (t.isEmpty())
         return 0.0;

@@ -55,7 +55,9 @@ TariffPeriod* TariffModel::PeriodAt(int row) {
     return at >= 0 && at < int(rows_.size()) ? &rows_[std::size_t(at)].period : nullptr;
 }
 
-QString TariffModel::MoneyText(double cost) { return Russian.toCurrencyString(cost, {}, 2); }
+QString TariffModel::MoneyText(double cost) {
+    return Russian.toCurrencyString(cost, {}, 2);
+}
 
 QString TariffModel::EditText(double cost) {
     return QString::number(cost, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
@@ -97,7 +99,8 @@ QVariant TariffModel::headerData(int section, Qt::Orientation orientation, int r
 Qt::ItemFlags TariffModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | (table_ ? Qt::ItemIsEditable : Qt::NoItemFlags);
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+           (table_ ? Qt::ItemIsEditable : Qt::NoItemFlags);
 }
 
 bool TariffModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -1,6 +1,5 @@
 #include "TariffWindow.h"
 
-#include "ui/Keyboard.h"
 #include "BillingDialog.h"
 #include "DaysToggles.h"
 #include "HolidaysDialog.h"
@@ -8,10 +7,11 @@
 #include "NewTariffDialog.h"
 #include "TariffModel.h"
 #include "storage/Failure.h"
-#include "ui/Contrast.h"
 #include "ui/Artwork.h"
 #include "ui/Centred.h"
+#include "ui/Contrast.h"
 #include "ui/Dialogs.h"
+#include "ui/Keyboard.h"
 #include "ui/Navigator.h"
 #include "ui/UiFonts.h"
 
@@ -69,7 +69,8 @@ public:
         auto* toggles = qobject_cast<DaysToggles*>(editor);
         const QString text = toggles ? toggles->Checked() : static_cast<QLineEdit*>(editor)->text();
         auto* tariffs = static_cast<TariffModel*>(model);
-        const_cast<TariffCellDelegate*>(this)->refused = !tariffs->setData(index, text, Qt::EditRole);
+        const_cast<TariffCellDelegate*>(this)->refused =
+            !tariffs->setData(index, text, Qt::EditRole);
         if (refused)
             emit const_cast<TariffCellDelegate*>(this)->Refused(index, text, tariffs->LastError());
     }
@@ -229,7 +230,9 @@ void TariffWindow::ShowNewTariffDialog() {
         MoveToRow(0); // the new period stands first and becomes the current row
 }
 
-void TariffWindow::Cancel() { reject(); }
+void TariffWindow::Cancel() {
+    reject();
+}
 
 void TariffWindow::ShowHolidays() {
     if (!CommitOpenEditor())

@@ -27,11 +27,11 @@ public:
     // Shows the window modally over the table (none until the tariff table is open).
     int Open(TariffTable* table);
     void ShowNewTariffDialog(); // "Добавить тариф"
-    void Cancel(); // "Отмена"
-    void DeleteCurrent(); // the navigator's delete, after "Delete record?"
-    void InsertRow();     // the grid's Insert key
-    void ShowHolidays();  // "Праздники..."
-    void ShowBilling();   // "Тарификация..."
+    void Cancel();              // "Отмена"
+    void DeleteCurrent();       // the navigator's delete, after "Delete record?"
+    void InsertRow();           // the grid's Insert key
+    void ShowHolidays();        // "Праздники..."
+    void ShowBilling();         // "Тарификация..."
     // The line "Сейчас действует: ..." read afresh.
     void RefreshInForce();
     // Where the window takes the present moment; the local clock unless a test sets it.

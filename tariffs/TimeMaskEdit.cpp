@@ -28,7 +28,9 @@ void TimeMaskEdit::SetMaskText(const QString& text) {
     ShowPlacesAndCursor();
 }
 
-void TimeMaskEdit::Clear() { SetMaskText(Empty); }
+void TimeMaskEdit::Clear() {
+    SetMaskText(Empty);
+}
 
 bool TimeMaskEdit::Complete() const {
     for (int i = 1; i < 8; ++i)
@@ -154,11 +156,10 @@ void TimeMaskEdit::focusInEvent(QFocusEvent* event) {
 
 void TimeMaskEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    const bool userMovedOn = event->reason() == Qt::TabFocusReason ||
-                             event->reason() == Qt::BacktabFocusReason ||
-                             event->reason() == Qt::MouseFocusReason ||
-                             event->reason() == Qt::ShortcutFocusReason ||
-                             event->reason() == Qt::OtherFocusReason;
+    const bool userMovedOn =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+        event->reason() == Qt::MouseFocusReason || event->reason() == Qt::ShortcutFocusReason ||
+        event->reason() == Qt::OtherFocusReason;
     if (!refusing_ && changed_ && !Complete() && userMovedOn && isVisible()) {
         refusing_ = true;
         held_ = true;

@@ -116,8 +116,8 @@ public:
     }
     std::vector<SessionRecord> records;
     std::vector<std::optional<OpenSegment>> keptWithRecords; // the open segment each carried
-    bool failRead = false; // the file cannot be opened at all
-    bool damaged = false;  // the open segment it keeps does not read
+    bool failRead = false;                                   // the file cannot be opened at all
+    bool damaged = false;            // the open segment it keeps does not read
     std::optional<OpenSegment> open; // what the table keeps as still open
     bool fail = false;
     int attempts = 0;

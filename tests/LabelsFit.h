@@ -4,8 +4,8 @@
 // than the classic one the windows were laid out for, so this is where a word gets cut.
 
 #include <QLabel>
-#include <QStyle>
 #include <QStringList>
+#include <QStyle>
 
 // Where a label's text is drawn, in its parent's coordinates.
 inline QRect TextArea(const QLabel* label) {

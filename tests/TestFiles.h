@@ -54,7 +54,8 @@ inline QStringList RawSql(const QString& path, const char* sql) {
 inline void CommitLeftInLog(const QString& path, const char* sql) {
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0", nullptr, nullptr,
+                 nullptr);
     sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     sqlite3_close(db);

@@ -1,8 +1,8 @@
 #include "GuiFakes.h"
 #include "LabelsFit.h"
-#include "about/Author.h"
 #include "about/AboutBox.h"
 #include "about/AboutFacts.h"
+#include "about/Author.h"
 #include "platform/MachineFacts.h"
 
 #include <QLabel>
@@ -68,7 +68,9 @@ private slots:
         AboutBox box(facts, [&](const QUrl& url) { dialogs.OpenUrl(url); });
         QCOMPARE(box.windowTitle(), QStringLiteral("Немного об Kelvora и её создателе"));
         box.show();
-        auto label = [&](const char* name) { return box.findChild<QLabel*>(name)->text(); };
+        auto label = [&](const char* name) {
+            return box.findChild<QLabel*>(name)->text();
+        };
         QCOMPARE(label("Label8"), facts.system);
         QCOMPARE(label("Label9"), QString::fromUtf8("262\u00A0144 KB"));
         QCOMPARE(label("Label11"), facts.owner);
@@ -86,7 +88,8 @@ private slots:
         FakeFacts facts;
         AboutBox box(facts, [](const QUrl&) {});
         box.show();
-        QVERIFY2(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).isEmpty(), qPrintable(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).join(", ")));
+        QVERIFY2(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).isEmpty(),
+                 qPrintable(LabelsThatDoNotFit(*box.findChild<QWidget*>("Panel1")).join(", ")));
         QVERIFY(box.findChild<QLabel*>("Label4")->text().endsWith(Author::Mail));
     }
 

@@ -134,7 +134,8 @@ private slots:
             << QByteArray("[Budget]\nMoney=0.01\nTime=\"0,01\"\n") << 1 << 0.01 << 0.01 << "80,100"
             << 0;
         QTest::newRow("thousands apart: a space, a no-break space; alerts by semicolons")
-            << QByteArray("[Budget]\nMoney=\"5 000\"\nTime=\"1\xc2\xa0" "000,5\"\nAlerts=\"90;100\"\n")
+            << QByteArray("[Budget]\nMoney=\"5 000\"\nTime=\"1\xc2\xa0"
+                          "000,5\"\nAlerts=\"90;100\"\n")
             << 1 << 5000.0 << 1000.5 << "90,100" << 0;
         QTest::newRow("a space that parts no thousands: said")
             << QByteArray("[Budget]\nMoney=\"50 00\"\nTime=\"1 0000\"\n") << 1 << 0.0 << 0.0

@@ -80,8 +80,9 @@ private slots:
         QVERIFY(alerts.Passed(December, 450, 10 * 3600, withTraffic, 1638ULL << 20).empty());
         const auto traffic = alerts.Passed(December, 450, 10 * 3600, withTraffic, 1639ULL << 20);
         QCOMPARE(Told(traffic), QStringList{"traffic 80"});
-        QVERIFY2(traffic[0].text.contains("1\u00a0639,0\u00a0МБ из 2\u00a0048,0\u00a0МБ (80\u00a0%)"),
-                 qPrintable(traffic[0].text));
+        QVERIFY2(
+            traffic[0].text.contains("1\u00a0639,0\u00a0МБ из 2\u00a0048,0\u00a0МБ (80\u00a0%)"),
+            qPrintable(traffic[0].text));
         // No budget, no alerts.
         QVERIFY(alerts.Passed(December, 1e6, 1e6, Budget{}).empty());
         // The smallest budget and the largest spending: the percent stays a number one can

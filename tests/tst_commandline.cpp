@@ -53,11 +53,11 @@ private slots:
         QTest::newRow("a value missing, said in Russian")
             << QStringList{"--summary", "--data"} << int(What::Wrong) << "После «--data» нет";
         QTest::newRow("a data folder named")
-            << QStringList{"--data", "/srv/kelvora", "--report", "1.12.2026", "2.12.2026",
-                           "--csv", "m.csv"}
+            << QStringList{"--data",    "/srv/kelvora", "--report", "1.12.2026",
+                           "2.12.2026", "--csv",        "m.csv"}
             << int(What::Report) << "m.csv";
-        QTest::newRow("a data folder for the window") << QStringList{"--data", "x"}
-                                                      << int(What::Wrong) << "Использование";
+        QTest::newRow("a data folder for the window")
+            << QStringList{"--data", "x"} << int(What::Wrong) << "Использование";
         QTest::newRow("reversed dates")
             << QStringList{"--report", "31.12.2026", "01.12.2026", "--csv", "m.csv"}
             << int(What::Wrong) << "позже";
@@ -103,9 +103,8 @@ private slots:
         else if (request.what == CommandRequest::What::Summary)
             QCOMPARE(request.json, own.contains("--json"));
         if (request.what != CommandRequest::What::Wrong)
-            QCOMPARE(request.dataDirectory, own.contains("--data")
-                                                ? own.at(own.indexOf("--data") + 1)
-                                                : QString());
+            QCOMPARE(request.dataDirectory,
+                     own.contains("--data") ? own.at(own.indexOf("--data") + 1) : QString());
         else
             QVERIFY2(request.message.contains(said), qPrintable(request.message));
     }

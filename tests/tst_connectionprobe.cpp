@@ -59,15 +59,13 @@ private slots:
         QTest::newRow("cannot resolve: no more lookups") << "!" << false << 1;
         QTest::newRow("empty list") << "" << false << 2;
         QTest::newRow("first lookup empty, the next not") << ";10.1.2.3" << false << 2;
-        QTest::newRow("first lookup empty, then two more")
-            << ";10.1.2.3;192.168.0.2" << false << 2;
+        QTest::newRow("first lookup empty, then two more") << ";10.1.2.3;192.168.0.2" << false << 2;
         QTest::newRow("list changes: last equals third's first")
             << "192.168.0.2,10.1.2.3;192.168.0.2;10.1.2.3" << false << 3;
         QTest::newRow("list changes: last equals second's first")
             << "192.168.0.2,10.1.2.3;10.1.2.3" << true << 2;
         QTest::newRow("second lookup fails") << "10.1.2.3;!" << true << 3;
-        QTest::newRow("link drops during the call") << "10.1.2.3;127.0.0.1;10.1.2.3"
-                                                    << false << 3;
+        QTest::newRow("link drops during the call") << "10.1.2.3;127.0.0.1;10.1.2.3" << false << 3;
     }
     void decision() {
         QFETCH(QString, script);

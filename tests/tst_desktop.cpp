@@ -99,7 +99,8 @@ struct Program {
     Program() {
         clock.Set(Dec7, 9, 0, 0);
         addresses.Always({"127.0.0.1"});
-        main = std::make_unique<MainWindow>(state, dialogs, WindowSettings(dir.filePath("int.ini")));
+        main =
+            std::make_unique<MainWindow>(state, dialogs, WindowSettings(dir.filePath("int.ini")));
         form = std::make_unique<ReportForm>();
         report = std::make_unique<ReportDialog>(*form, dialogs);
         tariffs = std::make_unique<TariffWindow>(dialogs);
@@ -113,17 +114,16 @@ struct Program {
         billing = std::make_unique<BillingDialog>(dialogs, tariffTable);
         statistics = std::make_unique<StatisticsWindow>(
             [](const QDate&, const QDate&) { return std::vector<DayTotal>{}; },
-            [] { return std::pair<qint64, double>{0, 0}; });
+            [] {
+                return std::pair<qint64, double>{0, 0};
+            });
         linkDialog = std::make_unique<LinkDialog>(link, dialogs);
     }
-    ~Program() {
-        main->CloseDown(false);
-    }
+    ~Program() { main->CloseDown(false); }
     QList<QWidget*> Windows() const {
-        return {main.get(),   report.get(),   tariffs.get(),  newTariff.get(),
-                entry.get(),  change.get(),   poll.get(),     about.get(),
-                budget.get(), holidays.get(), billing.get(),  statistics.get(),
-                linkDialog.get()};
+        return {main.get(),    report.get(),     tariffs.get(),   newTariff.get(), entry.get(),
+                change.get(),  poll.get(),       about.get(),     budget.get(),    holidays.get(),
+                billing.get(), statistics.get(), linkDialog.get()};
     }
     QList<QWidget*> LaterDialogs() const {
         return {budget.get(), holidays.get(), billing.get(), statistics.get(), linkDialog.get()};
@@ -211,17 +211,16 @@ private slots:
         QTest::addColumn<QColor>("background");
         QTest::addColumn<QColor>("wanted");
         QTest::addColumn<QColor>("expected"); // invalid: anything that reads
-        QTest::newRow("white on navy stays") << QColor(0, 0, 128) << QColor(Qt::white)
-                                             << QColor(Qt::white);
-        QTest::newRow("purple on aqua stays") << QColor(0, 255, 255) << QColor(128, 0, 128)
-                                              << QColor(128, 0, 128);
-        QTest::newRow("white on the caption gradient") << QColor(185, 209, 234)
-                                                       << QColor(Qt::white) << QColor();
+        QTest::newRow("white on navy stays")
+            << QColor(0, 0, 128) << QColor(Qt::white) << QColor(Qt::white);
+        QTest::newRow("purple on aqua stays")
+            << QColor(0, 255, 255) << QColor(128, 0, 128) << QColor(128, 0, 128);
+        QTest::newRow("white on the caption gradient")
+            << QColor(185, 209, 234) << QColor(Qt::white) << QColor();
         QTest::newRow("white on red") << QColor(Qt::red) << QColor(Qt::white) << QColor();
-        QTest::newRow("red on light grey") << QColor(240, 240, 240) << QColor(Qt::red)
-                                           << QColor();
-        QTest::newRow("white on yellow cells") << QColor(Qt::yellow) << QColor(Qt::white)
-                                               << QColor();
+        QTest::newRow("red on light grey") << QColor(240, 240, 240) << QColor(Qt::red) << QColor();
+        QTest::newRow("white on yellow cells")
+            << QColor(Qt::yellow) << QColor(Qt::white) << QColor();
         QTest::newRow("black on black") << QColor(Qt::black) << QColor(Qt::black) << QColor();
     }
     void contrastRatios() {
@@ -249,8 +248,8 @@ private slots:
                     const auto* label = qobject_cast<QLabel*>(w);
                     if (!label || label->text().isEmpty())
                         continue;
-                    const QColor text = label->palette().color(QPalette::Active,
-                                                               QPalette::WindowText);
+                    const QColor text =
+                        label->palette().color(QPalette::Active, QPalette::WindowText);
                     const double ratio = Contrast::Ratio(text, BackgroundOf(label));
                     QVERIFY2(ratio >= Contrast::Enough,
                              qPrintable(QStringLiteral("%1 \"%2\": %3 on %4, %5:1")
@@ -293,9 +292,9 @@ private slots:
                                     bar->palette().color(QPalette::Window)) >= Contrast::Enough);
             // The grid: its text follows the colours the user chooses for the backgrounds.
             SessionGrid* grid = p.main->Grid();
-            for (const QColor& chosen : {QColor(0, 0, 128), QColor(Qt::yellow),
-                                         QColor(Qt::white), QColor(Qt::black),
-                                         QColor(0, 255, 255), QColor(128, 128, 128)}) {
+            for (const QColor& chosen :
+                 {QColor(0, 0, 128), QColor(Qt::yellow), QColor(Qt::white), QColor(Qt::black),
+                  QColor(0, 255, 255), QColor(128, 128, 128)}) {
                 grid->SetCellColor(chosen);
                 grid->SetFixedColor(chosen);
                 QVERIFY2(Contrast::Ratio(grid->CellTextColor(), chosen) >= Contrast::Enough,
@@ -357,8 +356,7 @@ private slots:
                 QVERIFY2(iface, qPrintable(Describe(w)));
                 const QString name = iface->text(QAccessible::Name);
                 QVERIFY2(!name.trimmed().isEmpty(), qPrintable(Describe(w)));
-                QVERIFY2(!HasLatinWords(name),
-                         qPrintable(Describe(w) + ": " + name));
+                QVERIFY2(!HasLatinWords(name), qPrintable(Describe(w) + ": " + name));
                 const auto* button = qobject_cast<QAbstractButton*>(w);
                 if (!button || button->text().remove('&').trimmed().size() < 2)
                     QVERIFY2(!iface->text(QAccessible::Description).isEmpty(),
@@ -414,7 +412,7 @@ private slots:
             for (QWidget* w : OwnWidgets(window)) {
                 auto* button = qobject_cast<QAbstractButton*>(w);
                 auto* label = qobject_cast<QLabel*>(w);
-                const QString text = button ? button->text()
+                const QString text = button                    ? button->text()
                                      : label && label->buddy() ? label->text()
                                                                : QString();
                 if (text.size() <= 2) // symbols and the days' toggles
@@ -482,14 +480,13 @@ private slots:
         QVERIFY(!autostart.IsOn());
         autostart.TurnOn();
         QVERIFY(autostart.IsOn());
-        QCOMPARE(autostart.EntryPath(),
-                 config.filePath("autostart/org.kelvora.Kelvora.desktop"));
+        QCOMPARE(autostart.EntryPath(), config.filePath("autostart/org.kelvora.Kelvora.desktop"));
         QFile file(autostart.EntryPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY(text.contains("Path=" + QDir(data.path()).absolutePath() + "\n"));
         QVERIFY(text.contains("Exec=")); // the program itself: no launcher beside it
-        if (!program.contains(' ')) // a purged program is not started at login
+        if (!program.contains(' '))      // a purged program is not started at login
             QVERIFY2(text.contains("TryExec=" + QFileInfo(exe).absoluteFilePath() + "\n"),
                      qPrintable(text));
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
@@ -507,11 +504,16 @@ private slots:
     void autostartExecQuoting_data() {
         QTest::addColumn<QString>("argument");
         QTest::addColumn<QString>("written");
-        QTest::newRow("plain") << "/usr/bin/kelvora-desktop" << "/usr/bin/kelvora-desktop";
-        QTest::newRow("space") << "/opt/my apps/kelvora" << "\"/opt/my apps/kelvora\"";
-        QTest::newRow("dollar and quote") << "/a$b\"c" << "\"/a\\\\$b\\\\\"c\"";
-        QTest::newRow("percent") << "/a%b" << "/a%%b";
-        QTest::newRow("backslash") << "/a\\b" << "\"/a\\\\\\\\b\"";
+        QTest::newRow("plain") << "/usr/bin/kelvora-desktop"
+                               << "/usr/bin/kelvora-desktop";
+        QTest::newRow("space") << "/opt/my apps/kelvora"
+                               << "\"/opt/my apps/kelvora\"";
+        QTest::newRow("dollar and quote") << "/a$b\"c"
+                                          << "\"/a\\\\$b\\\\\"c\"";
+        QTest::newRow("percent") << "/a%b"
+                                 << "/a%%b";
+        QTest::newRow("backslash") << "/a\\b"
+                                   << "\"/a\\\\\\\\b\"";
     }
     void autostartExecQuoting() {
         QFETCH(QString, argument);

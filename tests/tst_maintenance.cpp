@@ -11,7 +11,10 @@ class TestMaintenance : public QObject {
 private slots:
     void quickCheck() {
         QTemporaryDir dir;
-        { SessionTable table(dir.path()); table.Append({QDate(2026, 12, 7), "a", "b", "c", "d", "e"}); }
+        {
+            SessionTable table(dir.path());
+            table.Append({QDate(2026, 12, 7), "a", "b", "c", "d", "e"});
+        }
         QCOMPARE(QuickCheck(dir.filePath("data.db")), QStringLiteral("ok"));
         WriteFile(dir.filePath("text.db"), "plain text, long enough to be read as a header.....");
         QVERIFY(QuickCheck(dir.filePath("text.db")) != "ok");
@@ -55,8 +58,9 @@ private slots:
         // Seven copies dated ahead (the clock was set forward once) crowd out neither
         // today's copy nor the week before it, and stay themselves.
         for (int day = 0; day < 7; ++day)
-            QVERIFY(QFile::copy(backup.filePath("data-2026-12-10.db"),
-                                backup.filePath(QStringLiteral("data-2027-01-0%1.db").arg(day + 1))));
+            QVERIFY(
+                QFile::copy(backup.filePath("data-2026-12-10.db"),
+                            backup.filePath(QStringLiteral("data-2027-01-0%1.db").arg(day + 1))));
         QCOMPARE(BackUpDaily(dir.path(), QDate(2026, 12, 11)), std::nullopt);
         data = backup.entryList({"data-2026-*.db"}, QDir::Files, QDir::Name);
         QCOMPARE(data.size(), 7);

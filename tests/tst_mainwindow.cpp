@@ -15,8 +15,8 @@
 
 #include <QHeaderView>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QProxyStyle>
+#include <QStatusBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QToolButton>
@@ -61,7 +61,8 @@ void MoveTo(MainWindow& w, int row) {
 QStringList Captions(const QList<QAction*>& actions) {
     QStringList captions;
     for (QAction* a : actions)
-        captions << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(u'&')); // as shown
+        captions << (a->isSeparator() ? QStringLiteral("-")
+                                      : QString(a->text()).remove(u'&')); // as shown
     return captions;
 }
 } // namespace

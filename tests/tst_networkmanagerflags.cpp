@@ -256,9 +256,9 @@ private slots:
         // Answers what is held, then a call of the test's own, which comes back after them.
         const auto answerAndSettle = [&] {
             answer();
-            QDBusPendingCallWatcher ping(QDBusConnection::systemBus().asyncCall(
-                QDBusMessage::createMethodCall(hung.baseService(), "/org/freedesktop/NetworkManager",
-                                               "local.test", "Ping")));
+            QDBusPendingCallWatcher ping(
+                QDBusConnection::systemBus().asyncCall(QDBusMessage::createMethodCall(
+                    hung.baseService(), "/org/freedesktop/NetworkManager", "local.test", "Ping")));
             QSignalSpy pinged(&ping, &QDBusPendingCallWatcher::finished);
             QTRY_COMPARE(held.Count("Ping"), 1);
             answer();

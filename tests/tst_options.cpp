@@ -52,7 +52,8 @@ private slots:
     }
 
     void shiftsWrapWithinTheByte() {
-        QCOMPARE(ShiftCodesUp(QByteArray("\xFE\xFF\x00\x01", 4)), QByteArray("\x00\x01\x02\x03", 4));
+        QCOMPARE(ShiftCodesUp(QByteArray("\xFE\xFF\x00\x01", 4)),
+                 QByteArray("\x00\x01\x02\x03", 4));
         QCOMPARE(ShiftCodesDown(QByteArray("\x00\x01", 2)), QByteArray("\xFE\xFF", 2));
         QByteArray all;
         for (int b = 0; b < 256; ++b)
@@ -80,17 +81,22 @@ private slots:
                                << QByteArray("cde") << QByteArray("3") << false;
         QTest::newRow("LF alone") << QByteArray("0\ncde\n3\n") << QByteArray("0")
                                   << QByteArray("cde") << QByteArray("3") << false;
-        QTest::newRow("no last line end") << QByteArray("0\n\n7") << QByteArray("0")
-                                          << QByteArray() << QByteArray("7") << false;
+        QTest::newRow("no last line end")
+            << QByteArray("0\n\n7") << QByteArray("0") << QByteArray() << QByteArray("7") << false;
         QTest::newRow("two lines") << QByteArray("1\r\nx\r\n") << QByteArray("1") << QByteArray("x")
                                    << QByteArray() << true;
-        QTest::newRow("empty file") << QByteArray() << QByteArray() << QByteArray() << QByteArray()
-                                    << true;
+        QTest::newRow("empty file")
+            << QByteArray() << QByteArray() << QByteArray() << QByteArray() << true;
         QTest::newRow("more lines ignored") << QByteArray("0\n\n5\nextra\n") << QByteArray("0")
                                             << QByteArray() << QByteArray("5") << false;
-        QTest::newRow("byte 0 in the password")
-            << QByteArray("0\r\na\x00" "b\r\n3\r\n", 11) << QByteArray("0")
-            << QByteArray("a\x00" "b", 3) << QByteArray("3") << false;
+        QTest::newRow("byte 0 in the password") << QByteArray("0\r\na\x00"
+                                                              "b\r\n3\r\n",
+                                                              11)
+                                                << QByteArray("0")
+                                                << QByteArray("a\x00"
+                                                              "b",
+                                                              3)
+                                                << QByteArray("3") << false;
     }
     void splitting() {
         QFETCH(QByteArray, bytes);
@@ -144,8 +150,8 @@ private slots:
         QTest::newRow("leading zero") << QByteArray("0\n\n010\n") << "";
         QTest::newRow("$A") << QByteArray("0\n\n$A\n") << "";
         QTest::newRow("0xA") << QByteArray("0\n\n0xA\n") << "";
-        QTest::newRow("trailing blank") << QByteArray("0\n\n10 \n")
-                                        << "'10 ' is not a valid integer value";
+        QTest::newRow("trailing blank")
+            << QByteArray("0\n\n10 \n") << "'10 ' is not a valid integer value";
         QTest::newRow("a word") << QByteArray("0\n\nten\n") << "'ten' is not a valid integer value";
         QTest::newRow("empty") << QByteArray("0\n\n\n") << "'' is not a valid integer value";
         QTest::newRow("missing") << QByteArray("0\n") << "'' is not a valid integer value";
@@ -155,7 +161,8 @@ private slots:
         QTest::newRow("ten digits") << QByteArray("0\n\n9999999999\n") << "слишком велик";
         QTest::newRow("twenty digits")
             << QByteArray("0\n\n99999999999999999999\n") << "слишком велик";
-        QTest::newRow("ten digits, negative") << QByteArray("0\n\n-9999999999\n") << "отрицательным";
+        QTest::newRow("ten digits, negative")
+            << QByteArray("0\n\n-9999999999\n") << "отрицательным";
         QTest::newRow("hex past 32 bits") << QByteArray("0\n\n$100000000\n") << "слишком велик";
     }
     void lineThree() {
@@ -274,8 +281,8 @@ private slots:
         p.options.Save(Options{});
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::setPermissions(p.options.Path(), QFile::permissions(p.options.Path()) |
-                                                             QFileDevice::ReadGroup |
-                                                             QFileDevice::ReadOther));
+                                                            QFileDevice::ReadGroup |
+                                                            QFileDevice::ReadOther));
         p.options.Save(Options{false, "secret", 0});
         QCOMPARE(QFile::permissions(p.options.Path()) & others, QFileDevice::Permissions());
         QVERIFY(QFile::permissions(p.options.Path()) & QFileDevice::ReadOwner);

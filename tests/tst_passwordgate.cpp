@@ -42,7 +42,8 @@ struct Program {
     MainWindow window{state, dialogs, WindowSettings(dir.filePath("int.ini"))};
     PasswordEntryDialog entry{state.ThePasswords(), &window};
     PasswordChangeDialog change{state.ThePasswords(), state, dialogs, &window};
-    PollIntervalDialog poll{dialogs, [this](int s) -> std::optional<QString> {
+    PollIntervalDialog poll{dialogs,
+                            [this](int s) -> std::optional<QString> {
                                 applied << s;
                                 state.KeepPollField(s);
                                 state.SaveOptions();
@@ -59,8 +60,8 @@ struct Program {
         window.SetWindows({nullptr, nullptr, &entry, &change, &poll, nullptr});
         window.Gate()->run = [this](PasswordEntryDialog& d) {
             ++asked;
-            const auto [leave, text] = answers.isEmpty() ? std::pair{Leave::TitleBar, QString()}
-                                                         : answers.takeFirst();
+            const auto [leave, text] =
+                answers.isEmpty() ? std::pair{Leave::TitleBar, QString()} : answers.takeFirst();
             Answer(d, leave, text);
         };
     }
@@ -118,21 +119,28 @@ private slots:
         const QStringList nothing;
         const QStringList refused{"Нет прав доступа"};
         const int ok = int(Leave::Ok), cancel = int(Leave::Cancel), bar = int(Leave::TitleBar);
-        QTest::newRow("no password, empty Ок") << "" << "" << ok << "" << true << nothing;
-        QTest::newRow("no password, Отмена") << "" << "" << cancel << "" << true << nothing;
-        QTest::newRow("no password, title bar") << "" << "" << bar << "" << true << nothing;
+        QTest::newRow("no password, empty Ок") << ""
+                                               << "" << ok << "" << true << nothing;
+        QTest::newRow("no password, Отмена") << ""
+                                             << "" << cancel << "" << true << nothing;
+        QTest::newRow("no password, title bar") << ""
+                                                << "" << bar << "" << true << nothing;
         QTest::newRow("no password, text confirmed earlier, title bar")
-            << "" << "x" << bar << "" << false << refused;
-        QTest::newRow("password, right text") << "Тайна" << "" << ok << "Тайна" << true << nothing;
-        QTest::newRow("password, wrong text") << "Тайна" << "" << ok << "тайна" << false
-                                              << refused;
-        QTest::newRow("password, trailing blank") << "Тайна" << "" << ok << "Тайна " << false
-                                                  << refused;
-        QTest::newRow("password, Отмена") << "Тайна" << "Тайна" << cancel << "" << false
-                                          << nothing;
+            << ""
+            << "x" << bar << "" << false << refused;
+        QTest::newRow("password, right text") << "Тайна"
+                                              << "" << ok << "Тайна" << true << nothing;
+        QTest::newRow("password, wrong text") << "Тайна"
+                                              << "" << ok << "тайна" << false << refused;
+        QTest::newRow("password, trailing blank") << "Тайна"
+                                                  << "" << ok << "Тайна " << false << refused;
+        QTest::newRow("password, Отмена") << "Тайна"
+                                          << "Тайна" << cancel << "" << false << nothing;
         QTest::newRow("password, right earlier, title bar")
-            << "Тайна" << "Тайна" << bar << "" << true << nothing;
-        QTest::newRow("password, empty Ок") << "Тайна" << "" << ok << "" << false << nothing;
+            << "Тайна"
+            << "Тайна" << bar << "" << true << nothing;
+        QTest::newRow("password, empty Ок") << "Тайна"
+                                            << "" << ok << "" << false << nothing;
     }
     void gate() {
         QFETCH(QString, stored);
@@ -209,16 +217,17 @@ private slots:
         QTest::addColumn<QStringList>("typed"); // old, new, confirmation
         QTest::addColumn<QString>("said");
         QTest::addColumn<QString>("storedAfter");
-        QTest::newRow("wrong old") << "abc" << QStringList{"abd", "n", "n"}
-                                   << "Не верный пароль." << "abc";
-        QTest::newRow("new and confirmation differ") << "abc" << QStringList{"abc", "n", "m"}
-                                                     << "Не верный пароль." << "abc";
-        QTest::newRow("set") << "" << QStringList{"", "Новый", "Новый"}
-                             << "Пароль успешно изменен." << "Новый";
-        QTest::newRow("removed") << "abc" << QStringList{"abc", "", ""}
-                                 << "Пароль успешно изменен." << "";
-        QTest::newRow("code 11 refused") << "" << QStringList{"", "a\vb", "a\vb"}
-                                         << "управляющие" << "";
+        QTest::newRow("wrong old") << "abc" << QStringList{"abd", "n", "n"} << "Не верный пароль."
+                                   << "abc";
+        QTest::newRow("new and confirmation differ")
+            << "abc" << QStringList{"abc", "n", "m"} << "Не верный пароль."
+            << "abc";
+        QTest::newRow("set") << "" << QStringList{"", "Новый", "Новый"} << "Пароль успешно изменен."
+                             << "Новый";
+        QTest::newRow("removed") << "abc" << QStringList{"abc", "", ""} << "Пароль успешно изменен."
+                                 << "";
+        QTest::newRow("code 11 refused") << "" << QStringList{"", "a\vb", "a\vb"} << "управляющие"
+                                         << "";
     }
     void passwordChange() {
         QFETCH(QString, stored);
@@ -311,7 +320,8 @@ private slots:
                                 static_cast<QDialog*>(&p.poll)}) {
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            QVERIFY2(LabelsThatDoNotFit(*dialog).isEmpty(), qPrintable(LabelsThatDoNotFit(*dialog).join(", ")));
+            QVERIFY2(LabelsThatDoNotFit(*dialog).isEmpty(),
+                     qPrintable(LabelsThatDoNotFit(*dialog).join(", ")));
         }
         QCOMPARE(p.entry.pos(), QPoint(299, 176));
         QCOMPARE(p.change.pos(), QPoint(248, 201));
@@ -322,10 +332,14 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
-        QTest::newRow("digits") << "20" << "020" << 20;
-        QTest::newRow("letters refused") << "2a0" << "020" << 20;
-        QTest::newRow("signs and comma accepted, reads as 0") << "1,5" << "01,5" << 0;
-        QTest::newRow("minus") << "-" << "0-" << 0;
+        QTest::newRow("digits") << "20"
+                                << "020" << 20;
+        QTest::newRow("letters refused") << "2a0"
+                                         << "020" << 20;
+        QTest::newRow("signs and comma accepted, reads as 0") << "1,5"
+                                                              << "01,5" << 0;
+        QTest::newRow("minus") << "-"
+                               << "0-" << 0;
     }
     void pollField() {
         QFETCH(QString, keys);

@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -18,7 +19,6 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QToolBar>
-#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -118,7 +118,8 @@ private slots:
                                     << "Общ. время работы - 2:0:15";
         QTest::newRow("ends inclusive") << Dec1 << Dec5 << "20,0833333333333"
                                         << "Общ. время работы - 1:0:15";
-        QTest::newRow("reversed: empty") << Dec7 << Dec1 << "0" << "Общ. время работы - 0:0:0";
+        QTest::newRow("reversed: empty") << Dec7 << Dec1 << "0"
+                                         << "Общ. время работы - 0:0:0";
     }
     void totalsOfARange() {
         QFETCH(QDate, from);
@@ -143,8 +144,7 @@ private slots:
         rig.dialog.show();
         rig.dialog.ShowReport();
         QVERIFY(!previewed);
-        QCOMPARE(rig.dialogs.errors,
-                 QStringList{"'много' is not a valid floating point value"});
+        QCOMPARE(rig.dialogs.errors, QStringList{"'много' is not a valid floating point value"});
         QCOMPARE(rig.form.summary.money, QStringLiteral("earlier"));
         QVERIFY(rig.table.Filtered()); // until the dialog closes
         rig.dialog.close();
@@ -308,15 +308,19 @@ private slots:
     void savingFromThePreview_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("filter");
-        QTest::newRow("pdf") << "out.pdf" << "PDF (*.pdf)";
-        QTest::newRow("csv") << "out.csv" << "CSV (*.csv)";
-        QTest::newRow("csv chosen, no suffix") << "out" << "CSV (*.csv)";
+        QTest::newRow("pdf") << "out.pdf"
+                             << "PDF (*.pdf)";
+        QTest::newRow("csv") << "out.csv"
+                             << "CSV (*.csv)";
+        QTest::newRow("csv chosen, no suffix") << "out"
+                                               << "CSV (*.csv)";
     }
     void savingFromThePreview() {
         QFETCH(QString, file);
         QFETCH(QString, filter);
         Rig rig;
-        ReportDocument report(rig.table, rig.table.CurrentRange(), {"20,3833333333333", "Общ. время работы - 2:0:15"});
+        ReportDocument report(rig.table, rig.table.CurrentRange(),
+                              {"20,3833333333333", "Общ. время работы - 2:0:15"});
         PreviewWindow preview(&report, rig.dialogs);
         rig.dialogs.saveAnswer = rig.dir.filePath(file);
         rig.dialogs.saveFilter = filter;

@@ -48,8 +48,9 @@ struct Rig {
     Rig() {
         for (int i = 0; i < 150; ++i)
             table.Append({Dec7, QString::number(i), "b", "0:01:00", "1", "1"});
-        report = std::make_unique<ReportDocument>(table, table.CurrentRange(),
-                                                  ReportLayout::Summary{"150", "Общ. время работы - 2:30:0"});
+        report = std::make_unique<ReportDocument>(
+            table, table.CurrentRange(),
+            ReportLayout::Summary{"150", "Общ. время работы - 2:30:0"});
     }
 };
 
@@ -200,7 +201,8 @@ private slots:
         ReportForm form;
         ReportDialog dialog(form, dialogs);
         dialog.ShowReport();
-        QCOMPARE(dialogs.errors, QStringList{"Таблица записей не открыта: отчёт составить нельзя."});
+        QCOMPARE(dialogs.errors,
+                 QStringList{"Таблица записей не открыта: отчёт составить нельзя."});
     }
 };
 

@@ -10,8 +10,7 @@
 using Page = ReportLayout::Page;
 Q_DECLARE_METATYPE(Page)
 
-namespace {
-} // namespace
+namespace {} // namespace
 
 class TestReportTotals : public QObject {
     Q_OBJECT
@@ -42,15 +41,17 @@ private slots:
         QTest::addColumn<QStringList>("durations");
         QTest::addColumn<QString>("money");
         QTest::addColumn<QString>("time");
-        QTest::newRow("empty range") << QStringList{} << QStringList{} << "0" << "0:0:0";
+        QTest::newRow("empty range") << QStringList{} << QStringList{} << "0"
+                                     << "0:0:0";
         QTest::newRow("carries") << QStringList{"1", "2"} << QStringList{"0:59:30", "0:00:45"}
-                                 << "3" << "1:0:15";
+                                 << "3"
+                                 << "1:0:15";
         QTest::newRow("three durations") << QStringList{"12,5", "7,5", "0"}
                                          << QStringList{"1:30:00", "2:45:00", "0:00:30"} << "20"
                                          << "4:15:30";
-        QTest::newRow("hours not reduced") << QStringList{"0,1", "0,2"}
-                                           << QStringList{"20:00:00", "10:00:00"} << "0,3"
-                                           << "30:0:0";
+        QTest::newRow("hours not reduced")
+            << QStringList{"0,1", "0,2"} << QStringList{"20:00:00", "10:00:00"} << "0,3"
+            << "30:0:0";
         QTest::newRow("long charges") << QStringList{"30,1666666666667", "0,00555555555555556"}
                                       << QStringList{"1:30:30", "0:00:01"} << "30,1722222222223"
                                       << "1:30:31";
@@ -99,12 +100,29 @@ private slots:
     // does not take must still be read (or refused) as before.
     void chargesReadAsTheGeneralReaderReadsThem_data() {
         QTest::addColumn<QString>("summ");
-        for (const char* text :
-             {"0", "-0", "+0", "0,1", "0,2", "30,1666666666667", "-30,1666666666667", "30,",
-              ",5", "+,5", "20", "1234567890,123456789", "9999999999999999999",
-              "0,000000000000000001", "18446744073709551615", "99999999999999999999",
-              "0,1234567890123456789", "0,00000000000000000001", " 1,5", "1,5 ", "1E5",
-              "1,5e-3", "007,50"})
+        for (const char* text : {"0",
+                                 "-0",
+                                 "+0",
+                                 "0,1",
+                                 "0,2",
+                                 "30,1666666666667",
+                                 "-30,1666666666667",
+                                 "30,",
+                                 ",5",
+                                 "+,5",
+                                 "20",
+                                 "1234567890,123456789",
+                                 "9999999999999999999",
+                                 "0,000000000000000001",
+                                 "18446744073709551615",
+                                 "99999999999999999999",
+                                 "0,1234567890123456789",
+                                 "0,00000000000000000001",
+                                 " 1,5",
+                                 "1,5 ",
+                                 "1E5",
+                                 "1,5e-3",
+                                 "007,50"})
             QTest::newRow(text) << QString::fromLatin1(text);
         QRandomGenerator random(20261208);
         for (int i = 0; i < 2000; ++i) { // random digits on both sides of the comma
@@ -131,17 +149,26 @@ private slots:
         QTest::addColumn<QString>("charge");
         QTest::addColumn<QString>("duration");
         QTest::addColumn<QString>("message");
-        QTest::newRow("charge no number") << "abc" << "0:00:01"
+        QTest::newRow("charge no number") << "abc"
+                                          << "0:00:01"
                                           << "'abc' is not a valid floating point value";
-        QTest::newRow("charge with a full stop") << "1.5" << "0:00:01"
+        QTest::newRow("charge with a full stop") << "1.5"
+                                                 << "0:00:01"
                                                  << "'1.5' is not a valid floating point value";
-        QTest::newRow("empty minutes") << "1" << "1::00" << "'' is not a valid integer value";
-        QTest::newRow("letters in hours") << "1" << "x:00:00" << "'x' is not a valid integer value";
-        QTest::newRow("charge with two commas") << "1,2,3" << "0:00:01"
+        QTest::newRow("empty minutes") << "1"
+                                       << "1::00"
+                                       << "'' is not a valid integer value";
+        QTest::newRow("letters in hours") << "1"
+                                          << "x:00:00"
+                                          << "'x' is not a valid integer value";
+        QTest::newRow("charge with two commas") << "1,2,3"
+                                                << "0:00:01"
                                                 << "'1,2,3' is not a valid floating point value";
-        QTest::newRow("charge of a sign alone") << "-" << "0:00:01"
+        QTest::newRow("charge of a sign alone") << "-"
+                                                << "0:00:01"
                                                 << "'-' is not a valid floating point value";
-        QTest::newRow("charge of a comma alone") << "," << "0:00:01"
+        QTest::newRow("charge of a comma alone") << ","
+                                                 << "0:00:01"
                                                  << "',' is not a valid floating point value";
     }
     void badTexts() {

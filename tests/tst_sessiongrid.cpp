@@ -90,9 +90,9 @@ class TestSessionGrid : public QObject {
 private slots:
     void paintsTheChosenColours_data() {
         QTest::addColumn<Choice>("choice");
-        QTest::newRow("as it opens") << Choice{SessionGrid::DefaultCellColor,
-                                               SessionGrid::DefaultFixedColor,
-                                               SessionGrid::DefaultTitleFont()};
+        QTest::newRow("as it opens")
+            << Choice{SessionGrid::DefaultCellColor, SessionGrid::DefaultFixedColor,
+                      SessionGrid::DefaultTitleFont()};
         QTest::newRow("light cells, dark fixed area")
             << Choice{QColor(Qt::yellow), QColor(Qt::black), Titles(QColor(Qt::red))};
         QTest::newRow("grey cells, white fixed area, bigger titles")
@@ -134,7 +134,8 @@ private slots:
         QVERIFY(p.Nearest(p.Indicator(1).adjusted(0, 0, -1, -1), grid.FixedTextColor()) > 60);
         const QRect below = p.Indicator(2).translated(0, p.Indicator(2).height());
         QCOMPARE(p.At(below.center()), choice.fixed);
-        const auto* corner = grid.findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+        const auto* corner =
+            grid.findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
         QVERIFY(corner);
         QCOMPARE(p.At(corner->geometry().center()), choice.fixed);
     }

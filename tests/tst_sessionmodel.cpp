@@ -30,7 +30,8 @@ private slots:
         QTemporaryDir dir;
         SessionTable table(dir.path());
         SessionModel model(table);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         table.Append(Record(Dec1, "a"));
         table.Append(Record(Dec7, "b"));
         table.Append(Record(Dec7, "c"));
@@ -104,7 +105,8 @@ private slots:
         QCOMPARE(model.rowCount(), step);
         QVERIFY(model.canFetchMore({}));
         // The tester fetches too, as a view would.
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int seen = model.rowCount();
         QVERIFY(seen >= step && seen < 4000);
         struct Case {

@@ -12,8 +12,12 @@
 
 namespace {
 SessionRecord Record(QDate date, const QString& start) {
-    return {date, start, QStringLiteral("10:00:00"), QStringLiteral("1:00:00"),
-            QStringLiteral("20"), QStringLiteral("20")};
+    return {date,
+            start,
+            QStringLiteral("10:00:00"),
+            QStringLiteral("1:00:00"),
+            QStringLiteral("20"),
+            QStringLiteral("20")};
 }
 const QDate Dec1(2026, 12, 1), Dec5(2026, 12, 5), Dec7(2026, 12, 7), Dec8(2026, 12, 8);
 
@@ -156,11 +160,16 @@ private slots:
     void refusesFilesThatAreNotItsOwn_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("text file") << "text" << "не является базой данных SQLite";
-        QTest::newRow("another program's database") << "foreign" << "нет таблицы «session»";
-        QTest::newRow("same table, other columns") << "columns" << "устроена не так";
-        QTest::newRow("newer format") << "newer" << "более новой версией";
-        QTest::newRow("damaged") << "damaged" << "Не удалось открыть";
+        QTest::newRow("text file") << "text"
+                                   << "не является базой данных SQLite";
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "нет таблицы «session»";
+        QTest::newRow("same table, other columns") << "columns"
+                                                   << "устроена не так";
+        QTest::newRow("newer format") << "newer"
+                                      << "более новой версией";
+        QTest::newRow("damaged") << "damaged"
+                                 << "Не удалось открыть";
     }
     void refusesFilesThatAreNotItsOwn() {
         QFETCH(QString, kind);
@@ -291,7 +300,8 @@ private slots:
             QCOMPARE(table.FieldText(names[i]), expected[i]);
             QCOMPARE(table.FieldText(names[i].toUpper()), expected[i]);
         }
-        QCOMPARE(FailureOf([&] { table.FieldText("Sum"); }), QStringLiteral("Field 'Sum' not found"));
+        QCOMPARE(FailureOf([&] { table.FieldText("Sum"); }),
+                 QStringLiteral("Field 'Sum' not found"));
     }
 
     void dateFilter_data() {
@@ -301,12 +311,12 @@ private slots:
         QTest::addColumn<QString>("expression");
         QTest::newRow("whole week") << Dec1 << Dec7 << QStringList{"7", "5", "1"}
                                     << "data>='01.12.2026' and data<='07.12.2026'";
-        QTest::newRow("equal ends") << Dec5 << Dec5 << QStringList{"5"}
-                                    << "data>='05.12.2026' and data<='05.12.2026'";
-        QTest::newRow("reversed ends") << Dec7 << Dec1 << QStringList{}
-                                       << "data>='07.12.2026' and data<='01.12.2026'";
-        QTest::newRow("ends inclusive") << Dec5 << Dec7 << QStringList{"7", "5"}
-                                        << "data>='05.12.2026' and data<='07.12.2026'";
+        QTest::newRow("equal ends")
+            << Dec5 << Dec5 << QStringList{"5"} << "data>='05.12.2026' and data<='05.12.2026'";
+        QTest::newRow("reversed ends")
+            << Dec7 << Dec1 << QStringList{} << "data>='07.12.2026' and data<='01.12.2026'";
+        QTest::newRow("ends inclusive")
+            << Dec5 << Dec7 << QStringList{"7", "5"} << "data>='05.12.2026' and data<='07.12.2026'";
     }
     void dateFilter() {
         QFETCH(QDate, from);
@@ -459,11 +469,10 @@ private slots:
         QTest::addColumn<QString>("told");
         QTest::newRow("deleted") << "delete" << QStringList{"new"} << "удалён или перемещён";
         QTest::newRow("moved away") << "move" << QStringList{"new"} << "удалён или перемещён";
-        QTest::newRow("replaced by rename") << "replace" << QStringList{"new", "other"}
-                                            << "заменён другим";
-        QTest::newRow("replaced with its log") << "with log"
-                                               << QStringList{"new", "in its log", "other"}
-                                               << "заменён другим";
+        QTest::newRow("replaced by rename")
+            << "replace" << QStringList{"new", "other"} << "заменён другим";
+        QTest::newRow("replaced with its log")
+            << "with log" << QStringList{"new", "in its log", "other"} << "заменён другим";
         QTest::newRow("emptied in place") << "empty" << QStringList{"new"} << "очищен";
     }
     void aFileReplacedWhileOpenIsOpenedAgain() {
@@ -505,15 +514,16 @@ private slots:
         QCOMPARE(RawSql(path, "SELECT LastTime FROM open_segment"), QStringList{"2000"});
         table->Append(Record(Dec7, "later"));
         QCOMPARE(notices.count(), 1); // told once
-        table.reset(); // the file left behind opens whole, with every record
+        table.reset();                // the file left behind opens whole, with every record
         table = std::make_unique<SessionTable>(dir.path());
         QCOMPARE(Walk(*table), QStringList{"later"} + afterwards);
         if (how == "empty") { // emptied, then pages of it written back: no database either
             QVERIFY(QFile::resize(path, 0) && QFile::resize(path, 8192));
             const QString message = FailureOf([&] { table->Append(Record(Dec7, "kept")); });
-            QVERIFY2(message.contains(path) && message.contains("не является базой данных"), qPrintable(message));
+            QVERIFY2(message.contains(path) && message.contains("не является базой данных"),
+                     qPrintable(message));
         }
-        if (how == "move")            // the moved file keeps what it had
+        if (how == "move") // the moved file keeps what it had
             QCOMPARE(RawSql(elsewhere.filePath("moved.db"), "SELECT WremN FROM session"),
                      QStringList{"old"});
     }
@@ -537,9 +547,7 @@ private slots:
         QStringList stored;
         if (how == "replaced") {
             table.Append(Record(Dec7, "before"));
-            {
-                SessionTable other(elsewhere.path());
-            }
+            { SessionTable other(elsewhere.path()); }
             QVERIFY(::rename(QFile::encodeName(elsewhere.filePath("data.db")).constData(),
                              QFile::encodeName(path).constData()) == 0);
         }
@@ -554,7 +562,8 @@ private slots:
         table.Append(Record(Dec7, "1"));
         now += 60'000; // a minute after the fold-back before
         table.Append(Record(Dec7, "2"), OpenSegment{Dec7, 1000, Dec7, 2000, "20"});
-        stored << "1" << "2";
+        stored << "1"
+               << "2";
         QTRY_COMPARE(StartsInFileAlone(path), stored);
     }
 
@@ -678,15 +687,24 @@ private slots:
     void aDamagedOpenSegmentIsToldAndSetAside_data() {
         QTest::addColumn<QByteArray>("values");
         QTest::addColumn<bool>("sound");
-        QTest::newRow("as written") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '20'") << true;
-        QTest::newRow("empty rate") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, ''") << false;
-        QTest::newRow("rate no number") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, 'abc'") << false;
-        QTest::newRow("rate with a point") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12.5'") << false;
-        QTest::newRow("rate with a comma") << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12,5'") << true;
-        QTest::newRow("start date no date") << QByteArray("'7.12.2026', 1000, '2026-12-07', 2000, '20'") << false;
-        QTest::newRow("time past the day") << QByteArray("'2026-12-07', 86400000, '2026-12-08', 2000, '20'") << false;
-        QTest::newRow("negative time") << QByteArray("'2026-12-07', 1000, '2026-12-07', -1, '20'") << false;
-        QTest::newRow("time as text") << QByteArray("'2026-12-07', '9:00', '2026-12-07', 2000, '20'") << false;
+        QTest::newRow("as written")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '20'") << true;
+        QTest::newRow("empty rate")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, ''") << false;
+        QTest::newRow("rate no number")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, 'abc'") << false;
+        QTest::newRow("rate with a point")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12.5'") << false;
+        QTest::newRow("rate with a comma")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', 2000, '12,5'") << true;
+        QTest::newRow("start date no date")
+            << QByteArray("'7.12.2026', 1000, '2026-12-07', 2000, '20'") << false;
+        QTest::newRow("time past the day")
+            << QByteArray("'2026-12-07', 86400000, '2026-12-08', 2000, '20'") << false;
+        QTest::newRow("negative time")
+            << QByteArray("'2026-12-07', 1000, '2026-12-07', -1, '20'") << false;
+        QTest::newRow("time as text")
+            << QByteArray("'2026-12-07', '9:00', '2026-12-07', 2000, '20'") << false;
     }
     void aDamagedOpenSegmentIsToldAndSetAside() {
         QFETCH(QByteArray, values);
@@ -695,7 +713,8 @@ private slots:
         { SessionTable table(dir.path()); }
         RawSql(dir.filePath("data.db"),
                "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate) "
-               "VALUES(1, " + values + ")");
+               "VALUES(1, " +
+                   values + ")");
         SessionTable table(dir.path());
         const QString message = FailureOf([&] { table.LeftOpen(Dec8, 0); });
         if (sound) {
@@ -703,8 +722,9 @@ private slots:
             return;
         }
         QVERIFY2(message.contains(table.FilePath()), qPrintable(message));
-        QVERIFY2(message.contains(QString::fromUtf8(values.split(',').last().trimmed()).remove('\'')),
-                 qPrintable(message));
+        QVERIFY2(
+            message.contains(QString::fromUtf8(values.split(',').last().trimmed()).remove('\'')),
+            qPrintable(message));
         table.Checkpoint(std::nullopt); // the next checkpoint takes its place
         QCOMPARE(table.LeftOpen(Dec8, 0), std::nullopt);
     }
@@ -899,11 +919,14 @@ private slots:
             "VALUES('2026-12-07', 'tool', '10:00:00', '1:00:00', '20', '20'); COMMIT";
         for (const bool open : {false, true}) {
             const char* when = open ? "while open" : "before open";
-            QTest::addRow("count dropped %s", when) << QByteArray("DROP TABLE session_count") << open;
+            QTest::addRow("count dropped %s", when)
+                << QByteArray("DROP TABLE session_count") << open;
             QTest::addRow("totals dropped %s", when) << QByteArray("DROP TABLE day_total") << open;
             QTest::addRow("count's triggers dropped %s", when)
-                << QByteArray("DROP TRIGGER session_counted; DROP TRIGGER session_uncounted") << open;
-            QTest::addRow("open segment dropped %s", when) << QByteArray("DROP TABLE open_segment") << open;
+                << QByteArray("DROP TRIGGER session_counted; DROP TRIGGER session_uncounted")
+                << open;
+            QTest::addRow("open segment dropped %s", when)
+                << QByteArray("DROP TABLE open_segment") << open;
             QTest::addRow("records rebuilt by a tool %s", when) << rebuilt << open;
         }
     }

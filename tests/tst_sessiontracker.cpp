@@ -26,7 +26,11 @@ struct Rig : TrackerRig {
     QStringList Written() const {
         QStringList rows;
         for (const SessionRecord& r : writer.records)
-            rows << QStringList{r.date.toString("dd.MM"), r.startTime, r.endTime, r.duration, r.rate,
+            rows << QStringList{r.date.toString("dd.MM"),
+                                r.startTime,
+                                r.endTime,
+                                r.duration,
+                                r.rate,
                                 r.charge}
                         .join(' ');
         return rows;
@@ -149,8 +153,8 @@ private slots:
 
     void aConnectionFromPollToPoll() {
         Rig rig;
-        rig.Poll(Up);      // 9:00:03 begins
-        rig.Poll(Up);      // 9:00:06
+        rig.Poll(Up);         // 9:00:03 begins
+        rig.Poll(Up);         // 9:00:06
         rig.Poll(Down, 1500); // 9:00:07.5 ends
         QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222"});
         QVERIFY(rig.tracker.RereadRate());
@@ -192,8 +196,9 @@ private slots:
         QCOMPARE(rig.tracker.CurrentRate(), QStringLiteral("10"));
         QVERIFY(!rig.tracker.RereadRate());
         rig.Poll(Down, 2000); // 9:00:09
-        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222",
-                                             "07.12 9:00:07 9:00:09 0:00:02 10 0,00555555555555556"}));
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222",
+                              "07.12 9:00:07 9:00:09 0:00:02 10 0,00555555555555556"}));
     }
 
     void oneSplitPerChangeWhateverThePollInterval() {
@@ -352,22 +357,23 @@ private slots:
 
     void aFailedAppendKeepsPollingAndWritesLater() {
         Rig rig;
-        rig.Poll(Up);                 // 9:00:03
+        rig.Poll(Up); // 9:00:03
         rig.writer.fail = true;
-        rig.Poll(Down);               // 9:00:06: cannot be written
+        rig.Poll(Down); // 9:00:06: cannot be written
         QVERIFY(rig.poll.enabled);
         QCOMPARE(rig.tracker.Pending().size(), 1u);
-        rig.Poll(Up);                 // 9:00:09 a new connection while the disk is full
+        rig.Poll(Up); // 9:00:09 a new connection while the disk is full
         rig.rates.rate = "10";
-        rig.Watch();                  // 9:00:13 split, cannot be written either
-        rig.Poll(Down);               // 9:00:16
+        rig.Watch();    // 9:00:13 split, cannot be written either
+        rig.Poll(Down); // 9:00:16
         QCOMPARE(rig.view.errors, QStringList{"disk full"}); // told once
         QCOMPARE(rig.tracker.Pending().size(), 3u);
         rig.writer.fail = false;
-        rig.Poll(Down);               // everything lands, oldest first, once
-        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
-                                             "07.12 9:00:09 9:00:13 0:00:04 20 0,0222222222222222",
-                                             "07.12 9:00:13 9:00:16 0:00:03 10 0,00833333333333333"}));
+        rig.Poll(Down); // everything lands, oldest first, once
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667",
+                              "07.12 9:00:09 9:00:13 0:00:04 20 0,0222222222222222",
+                              "07.12 9:00:13 9:00:16 0:00:03 10 0,00833333333333333"}));
         QVERIFY(rig.tracker.Pending().empty());
         rig.writer.fail = true;
         rig.Poll(Up);
@@ -453,8 +459,8 @@ private slots:
     void theOpenSegmentIsKeptAtEveryPoll() {
         Rig rig;
         rig.Poll(Up); // 9:00:03
-        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7,
-                                               (9 * 3600 + 3) * 1000, "20"}));
+        QCOMPARE(rig.writer.open,
+                 (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7, (9 * 3600 + 3) * 1000, "20"}));
         rig.Poll(Up); // 9:00:06
         QCOMPARE(rig.writer.open->lastMsecs, (9 * 3600 + 6) * 1000);
         rig.rates.rate = "10";
@@ -478,18 +484,19 @@ private slots:
         FakeWriter table; // what survives the crash
         {
             Rig first;
-            first.Poll(Up);   // 9:00:03
-            first.Poll(Up);   // 9:00:06
+            first.Poll(Up);            // 9:00:03
+            first.Poll(Up);            // 9:00:06
             first.clock.Advance(2000); // killed at 9:00:08
             table.open = first.writer.open;
         }
         Rig second(false);
         second.writer.open = table.open;
         second.tracker.Start();
-        QCOMPARE(second.Written(), QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
+        QCOMPARE(second.Written(),
+                 QStringList{"07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"});
         QCOMPARE(second.writer.open, std::nullopt);
         QVERIFY(!second.poll.enabled); // polling begins only after the start-up step
-        second.tracker.Start();   // nothing twice
+        second.tracker.Start();        // nothing twice
         QCOMPARE(second.writer.records.size(), 1u);
     }
 
@@ -542,15 +549,16 @@ private slots:
         rig.tracker.Tick(); // 9:00:04
         rig.clock.Jump(-7'200'000);
         rig.clock.Advance(1000);
-        rig.tracker.Tick(); // 7:00:05
-        rig.Poll(Down, 1000);      // 7:00:06
-        QCOMPARE(rig.Written(), (QStringList{"07.12 9:00:03 9:00:04 0:00:01 20 0,00555555555555556",
-                                             "07.12 7:00:05 7:00:06 0:00:01 20 0,00555555555555556"}));
+        rig.tracker.Tick();   // 7:00:05
+        rig.Poll(Down, 1000); // 7:00:06
+        QCOMPARE(rig.Written(),
+                 (QStringList{"07.12 9:00:03 9:00:04 0:00:01 20 0,00555555555555556",
+                              "07.12 7:00:05 7:00:06 0:00:01 20 0,00555555555555556"}));
     }
 
     void anUnnoticedSmallStepBackIsNoNegativeRecord() {
         Rig rig;
-        rig.Poll(Up); // 9:00:03
+        rig.Poll(Up);          // 9:00:03
         rig.clock.Jump(-1200); // within the tolerance, and before the start
         rig.Poll(Down, 0);
         QVERIFY(rig.writer.records.empty()); // no time on line, no record
@@ -601,9 +609,9 @@ private slots:
         rig.Poll(Up); // 9:00:03
         rig.writer.fail = true;
         rig.rates.rate = "10";
-        rig.Watch();  // 9:00:07 split, not written
+        rig.Watch(); // 9:00:07 split, not written
         rig.rates.rate = "20";
-        rig.Watch();  // 9:00:11 split, not written
+        rig.Watch(); // 9:00:11 split, not written
         QCOMPARE(rig.tracker.Pending().size(), 2u);
         rig.writer.fail = false;
         rig.Poll(Up); // 9:00:14: both land, each with the open segment
@@ -620,19 +628,20 @@ private slots:
     // it can be, before anything is written over it, and stored first.
     void recoveryWaitsForTheFile() {
         Rig rig(false);
-        rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
+        rig.writer.open =
+            OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
         rig.writer.failRead = true; // it cannot be read; a write might get through
         rig.tracker.Start();
         rig.tracker.StartUp();
-        rig.Poll(Up);   // 9:00:03, nothing can be written
+        rig.Poll(Up); // 9:00:03, nothing can be written
         rig.Poll(Up);
         QCOMPARE(rig.view.errors.size(), 1); // told once
         QCOMPARE(rig.writer.checkpoints, 0);
         rig.writer.failRead = false;
-        rig.Poll(Up);   // 9:00:09: the file opens
+        rig.Poll(Up); // 9:00:09: the file opens
         QCOMPARE(rig.Written(), QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20"});
-        QCOMPARE(rig.writer.open, (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7,
-                                               (9 * 3600 + 9) * 1000, "20"}));
+        QCOMPARE(rig.writer.open,
+                 (OpenSegment{Dec7, (9 * 3600 + 3) * 1000, Dec7, (9 * 3600 + 9) * 1000, "20"}));
         rig.Poll(Down);
         QCOMPARE(rig.writer.records.size(), 2u); // the old one only once
     }
@@ -641,7 +650,8 @@ private slots:
     // never takes the place of the segment left open, which is stored first.
     void recoveryComesBeforeAnyRecord() {
         Rig rig(false);
-        rig.writer.open = OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
+        rig.writer.open =
+            OpenSegment{QDate(2026, 12, 6), 3600'000, QDate(2026, 12, 6), 7200'000, "20"};
         rig.writer.failRead = true;
         rig.tracker.Start();
         rig.tracker.StartUp();
@@ -650,8 +660,9 @@ private slots:
         QVERIFY(rig.writer.records.empty());
         rig.writer.failRead = false;
         rig.Poll(Down);
-        QCOMPARE(rig.Written(), (QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20",
-                                             "07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"}));
+        QCOMPARE(rig.Written(),
+                 (QStringList{"06.12 1:00:00 2:00:00 1:00:00 20 20",
+                              "07.12 9:00:03 9:00:06 0:00:03 20 0,0166666666666667"}));
     }
 };
 

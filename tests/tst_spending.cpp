@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 #include "settings/ProgramSettings.h"
-#include "spend/BudgetAlerts.h"
 #include "spend/BarChart.h"
+#include "spend/BudgetAlerts.h"
 #include "spend/BudgetDialog.h"
 #include "spend/LiveSpend.h"
 #include "spend/StatisticsWindow.h"
@@ -87,9 +87,8 @@ private slots:
         const QStringList lines = tip.split('\n');
         QCOMPARE(lines.value(0), QString("Учет работы в Интернет"));
         QCOMPARE(lines.value(1), QString("Подключение: 0:12:30, 2,50\u00a0₽"));
-        QCOMPARE(
-            lines.value(2),
-            QString("За период: 312,50\u00a0₽ из 500,00\u00a0₽ (62\u00a0%), прогноз 1\u00a0615\u00a0₽"));
+        QCOMPARE(lines.value(2), QString("За период: 312,50\u00a0₽ из 500,00\u00a0₽ "
+                                         "(62\u00a0%), прогноз 1\u00a0615\u00a0₽"));
         const QString idle =
             TrayTip(std::nullopt, SpendFigures::Of(total, period, Budget{}, Today));
         QVERIFY(!idle.contains("Подключение"));

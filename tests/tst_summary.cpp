@@ -11,7 +11,7 @@
 namespace {
 
 SessionRecord Record(QDate date, const QString& duration, const QString& charge) {
-    return {date,  QStringLiteral("9:00:00"), QStringLiteral("10:00:00"),
+    return {date,     QStringLiteral("9:00:00"), QStringLiteral("10:00:00"),
             duration, QStringLiteral("20"),      charge};
 }
 
@@ -127,8 +127,9 @@ private slots:
         QCOMPARE(RunSummary(ReadCommandLine({"--summary"}), dir.path(), QDate(2026, 12, 21), text),
                  0);
         QVERIFY2(text.contains("Время: 4:30:11\n"), qPrintable(text));
-        QVERIFY2(text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01\u00a0₽"),
-                 qPrintable(text));
+        QVERIFY2(
+            text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01\u00a0₽"),
+            qPrintable(text));
         QCOMPARE(FileDigest(running.FilePath()), dbBefore);
         QCOMPARE(FileDigest(ini), iniBefore);
         running.Append(Record(QDate(2026, 12, 21), "0:00:10", "1")); // the program goes on

@@ -11,7 +11,9 @@
 #include <limits>
 
 namespace {
-double Days(int h, int m, int s, int ms = 0) { return DateTimeValue::FromMsecs(Ms(h, m, s, ms)); }
+double Days(int h, int m, int s, int ms = 0) {
+    return DateTimeValue::FromMsecs(Ms(h, m, s, ms));
+}
 TariffRow Period(std::optional<int> from, std::optional<int> to, std::optional<double> cost) {
     return {0, {from, to, cost}};
 }
@@ -30,21 +32,34 @@ private slots:
         QTest::addColumn<double>("duration");
         QTest::addColumn<QString>("rate");
         QTest::addColumn<QString>("charge");
-        QTest::newRow("hour and a half") << Days(1, 30, 0) << "20" << "30";
-        QTest::newRow("with seconds") << Days(1, 30, 30) << "20" << "30,1666666666667";
-        QTest::newRow("ten minutes") << Days(0, 10, 0) << "20" << "3,33333333333333";
-        QTest::newRow("one second") << Days(0, 0, 1) << "20" << "0,00555555555555556";
-        QTest::newRow("every part") << Days(2, 5, 7) << "15" << "31,2791666666667";
-        QTest::newRow("two-digit hours, fractional rate") << Days(12, 0, 0) << "10,5" << "126";
-        QTest::newRow("free") << Days(0, 45, 0) << "0" << "0";
-        QTest::newRow("ten hours") << Days(10, 0, 0) << "1" << "10";
-        QTest::newRow("25 hours charged as one") << Days(25, 0, 0) << "20" << "20";
-        QTest::newRow("under a second") << Days(0, 0, 0, 900) << "20" << "0";
-        QTest::newRow("rate with blanks") << Days(1, 0, 0) << " 20 " << "20";
+        QTest::newRow("hour and a half") << Days(1, 30, 0) << "20"
+                                         << "30";
+        QTest::newRow("with seconds") << Days(1, 30, 30) << "20"
+                                      << "30,1666666666667";
+        QTest::newRow("ten minutes") << Days(0, 10, 0) << "20"
+                                     << "3,33333333333333";
+        QTest::newRow("one second") << Days(0, 0, 1) << "20"
+                                    << "0,00555555555555556";
+        QTest::newRow("every part") << Days(2, 5, 7) << "15"
+                                    << "31,2791666666667";
+        QTest::newRow("two-digit hours, fractional rate") << Days(12, 0, 0) << "10,5"
+                                                          << "126";
+        QTest::newRow("free") << Days(0, 45, 0) << "0"
+                              << "0";
+        QTest::newRow("ten hours") << Days(10, 0, 0) << "1"
+                                   << "10";
+        QTest::newRow("25 hours charged as one") << Days(25, 0, 0) << "20"
+                                                 << "20";
+        QTest::newRow("under a second") << Days(0, 0, 0, 900) << "20"
+                                        << "0";
+        QTest::newRow("rate with blanks") << Days(1, 0, 0) << " 20 "
+                                          << "20";
         // The partials are added hours, minutes, seconds, in extended precision: these two
         // come out otherwise in the 15th digit when added in another order or in double.
-        QTest::newRow("partials order, 0:02:01") << Days(0, 2, 1) << "20" << "0,672222222222223";
-        QTest::newRow("partials order, 0:25:17") << Days(0, 25, 17) << "20" << "8,42777777777777";
+        QTest::newRow("partials order, 0:02:01") << Days(0, 2, 1) << "20"
+                                                 << "0,672222222222223";
+        QTest::newRow("partials order, 0:25:17") << Days(0, 25, 17) << "20"
+                                                 << "8,42777777777777";
     }
     void charge() {
         QFETCH(double, duration);
@@ -129,7 +144,8 @@ private slots:
         QTest::newRow("an infinite price never matches")
             << Rows{Period(0, Ms(23, 0, 0), inf), Period(0, Ms(23, 0, 0), 5)} << Ms(1, 0, 0) << "5";
         QTest::newRow("a price that is no number never matches")
-            << Rows{Period(0, Ms(23, 0, 0), std::nan("")), Period(0, Ms(23, 0, 0), 5)} << Ms(1, 0, 0) << "5";
+            << Rows{Period(0, Ms(23, 0, 0), std::nan("")), Period(0, Ms(23, 0, 0), 5)}
+            << Ms(1, 0, 0) << "5";
     }
     void lookup() {
         QFETCH(Rows, rows);

@@ -12,30 +12,78 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("cost");
         QTest::addColumn<bool>("wrong");
-        QTest::newRow("blank hour tens") << " 8:00:00" << "20:00:00" << "15" << false;
-        QTest::newRow("leading zero") << "01:00:00" << "08:00:00" << "10" << false;
-        QTest::newRow("fresh dialog") << "  :  :  " << "  :  :  " << "" << false;
-        QTest::newRow("hour tens 3") << "30:00:00" << "20:00:00" << "1" << true;
-        QTest::newRow("hour 29 is not looked at") << "29:00:00" << "20:00:00" << "1" << false;
-        QTest::newRow("hour units above 9") << "1a:00:00" << "20:00:00" << "1" << true;
-        QTest::newRow("minute tens 6") << "12:60:00" << "20:00:00" << "1" << true;
-        QTest::newRow("seconds are not looked at") << "12:00:75" << "20:00:00" << "1" << false;
-        QTest::newRow("end hour tens 3") << "08:00:00" << "31:00:00" << "1" << true;
-        QTest::newRow("end minute tens 6") << "08:00:00" << "23:60:00" << "1" << true;
-        QTest::newRow("across midnight passes") << "23:00:00" << "01:00:00" << "1" << false;
-        QTest::newRow("decimal comma") << "08:00:00" << "20:00:00" << "10,5" << false;
-        QTest::newRow("full stop") << "08:00:00" << "20:00:00" << "10.5" << true;
-        QTest::newRow("leading blank") << "08:00:00" << "20:00:00" << " 20" << true;
-        QTest::newRow("trailing blank") << "08:00:00" << "20:00:00" << "20 " << false;
-        QTest::newRow("trailing tab") << "08:00:00" << "20:00:00" << "20\t" << false;
-        QTest::newRow("leading tab") << "08:00:00" << "20:00:00" << "\t20" << true;
-        QTest::newRow("negative") << "08:00:00" << "20:00:00" << "-5" << true;
-        QTest::newRow("inner blank") << "08:00:00" << "20:00:00" << "2 0" << true;
-        QTest::newRow("commas are not counted") << "08:00:00" << "20:00:00" << "1,2,3" << false;
-        QTest::newRow("all blank cost") << "08:00:00" << "20:00:00" << "   " << false;
-        QTest::newRow("letters") << "08:00:00" << "20:00:00" << "12р" << true;
-        QTest::newRow("start checked before cost") << "30:00:00" << "20:00:00" << "x" << true;
-        QTest::newRow("short texts read as blanks") << "" << "" << "" << false;
+        QTest::newRow("blank hour tens") << " 8:00:00"
+                                         << "20:00:00"
+                                         << "15" << false;
+        QTest::newRow("leading zero") << "01:00:00"
+                                      << "08:00:00"
+                                      << "10" << false;
+        QTest::newRow("fresh dialog") << "  :  :  "
+                                      << "  :  :  "
+                                      << "" << false;
+        QTest::newRow("hour tens 3") << "30:00:00"
+                                     << "20:00:00"
+                                     << "1" << true;
+        QTest::newRow("hour 29 is not looked at") << "29:00:00"
+                                                  << "20:00:00"
+                                                  << "1" << false;
+        QTest::newRow("hour units above 9") << "1a:00:00"
+                                            << "20:00:00"
+                                            << "1" << true;
+        QTest::newRow("minute tens 6") << "12:60:00"
+                                       << "20:00:00"
+                                       << "1" << true;
+        QTest::newRow("seconds are not looked at") << "12:00:75"
+                                                   << "20:00:00"
+                                                   << "1" << false;
+        QTest::newRow("end hour tens 3") << "08:00:00"
+                                         << "31:00:00"
+                                         << "1" << true;
+        QTest::newRow("end minute tens 6") << "08:00:00"
+                                           << "23:60:00"
+                                           << "1" << true;
+        QTest::newRow("across midnight passes") << "23:00:00"
+                                                << "01:00:00"
+                                                << "1" << false;
+        QTest::newRow("decimal comma") << "08:00:00"
+                                       << "20:00:00"
+                                       << "10,5" << false;
+        QTest::newRow("full stop") << "08:00:00"
+                                   << "20:00:00"
+                                   << "10.5" << true;
+        QTest::newRow("leading blank") << "08:00:00"
+                                       << "20:00:00"
+                                       << " 20" << true;
+        QTest::newRow("trailing blank") << "08:00:00"
+                                        << "20:00:00"
+                                        << "20 " << false;
+        QTest::newRow("trailing tab") << "08:00:00"
+                                      << "20:00:00"
+                                      << "20\t" << false;
+        QTest::newRow("leading tab") << "08:00:00"
+                                     << "20:00:00"
+                                     << "\t20" << true;
+        QTest::newRow("negative") << "08:00:00"
+                                  << "20:00:00"
+                                  << "-5" << true;
+        QTest::newRow("inner blank") << "08:00:00"
+                                     << "20:00:00"
+                                     << "2 0" << true;
+        QTest::newRow("commas are not counted") << "08:00:00"
+                                                << "20:00:00"
+                                                << "1,2,3" << false;
+        QTest::newRow("all blank cost") << "08:00:00"
+                                        << "20:00:00"
+                                        << "   " << false;
+        QTest::newRow("letters") << "08:00:00"
+                                 << "20:00:00"
+                                 << "12р" << true;
+        QTest::newRow("start checked before cost") << "30:00:00"
+                                                   << "20:00:00"
+                                                   << "x" << true;
+        QTest::newRow("short texts read as blanks") << ""
+                                                    << ""
+                                                    << "" << false;
     }
     void check() {
         QFETCH(QString, start);
@@ -53,20 +101,38 @@ private slots:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<double>("price");
-        QTest::newRow("blank hour") << " 8:00:00" << "20:00:00" << "15" << "" << Ms(8, 0, 0)
-                                    << Ms(20, 0, 0) << 15.0;
-        QTest::newRow("leading zero hour") << "01:00:00" << "08:00:00" << "10,5" << ""
-                                           << Ms(1, 0, 0) << Ms(8, 0, 0) << 10.5;
-        QTest::newRow("trailing blank cost") << "00:00:00" << "23:59:59" << "20 " << ""
-                                             << 0 << Ms(23, 59, 59) << 20.0;
-        QTest::newRow("untouched start") << "  :  :  " << "20:00:00" << "1" << "WrN" << 0 << 0
-                                         << 0.0;
-        QTest::newRow("seconds 75") << "12:00:75" << "20:00:00" << "1" << "WrN" << 0 << 0 << 0.0;
-        QTest::newRow("hour 24 at the end") << "08:00:00" << "24:00:00" << "1" << "WrK" << 0 << 0
-                                            << 0.0;
-        QTest::newRow("empty cost") << "08:00:00" << "20:00:00" << "" << "Cost" << 0 << 0 << 0.0;
-        QTest::newRow("two commas") << "08:00:00" << "20:00:00" << "1,2,3" << "Cost" << 0 << 0
-                                    << 0.0;
+        QTest::newRow("blank hour") << " 8:00:00"
+                                    << "20:00:00"
+                                    << "15"
+                                    << "" << Ms(8, 0, 0) << Ms(20, 0, 0) << 15.0;
+        QTest::newRow("leading zero hour") << "01:00:00"
+                                           << "08:00:00"
+                                           << "10,5"
+                                           << "" << Ms(1, 0, 0) << Ms(8, 0, 0) << 10.5;
+        QTest::newRow("trailing blank cost") << "00:00:00"
+                                             << "23:59:59"
+                                             << "20 "
+                                             << "" << 0 << Ms(23, 59, 59) << 20.0;
+        QTest::newRow("untouched start") << "  :  :  "
+                                         << "20:00:00"
+                                         << "1"
+                                         << "WrN" << 0 << 0 << 0.0;
+        QTest::newRow("seconds 75") << "12:00:75"
+                                    << "20:00:00"
+                                    << "1"
+                                    << "WrN" << 0 << 0 << 0.0;
+        QTest::newRow("hour 24 at the end") << "08:00:00"
+                                            << "24:00:00"
+                                            << "1"
+                                            << "WrK" << 0 << 0 << 0.0;
+        QTest::newRow("empty cost") << "08:00:00"
+                                    << "20:00:00"
+                                    << ""
+                                    << "Cost" << 0 << 0 << 0.0;
+        QTest::newRow("two commas") << "08:00:00"
+                                    << "20:00:00"
+                                    << "1,2,3"
+                                    << "Cost" << 0 << 0 << 0.0;
     }
     void conversion() {
         QFETCH(QString, start);

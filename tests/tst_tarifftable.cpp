@@ -1,8 +1,8 @@
+#include "Fakes.h"
 #include "TestFiles.h"
 #include "TimeOfDay.h"
-#include "storage/Failure.h"
-#include "Fakes.h"
 #include "accounting/TariffBook.h"
+#include "storage/Failure.h"
 #include "storage/TariffTable.h"
 
 #include <QtTest>
@@ -59,8 +59,7 @@ private slots:
         const TariffTable::Mark before = table.Now();
         table.Update(id, {Ms(9, 0, 0), std::nullopt, 0.75});
         QVERIFY(table.Now() != before); // a reader of the mark reads again
-        QCOMPARE(table.ReadAll().front().period,
-                 (TariffPeriod{Ms(9, 0, 0), std::nullopt, 0.75}));
+        QCOMPARE(table.ReadAll().front().period, (TariffPeriod{Ms(9, 0, 0), std::nullopt, 0.75}));
         table.Remove(id);
         QVERIFY(table.ReadAll().empty());
         QCOMPARE(changed.count(), 2);
@@ -144,34 +143,44 @@ private slots:
         QTest::addColumn<Billing>("terms");
         const Billing set{60, 0.5, 0};
         QTest::newRow("day 8") << QByteArray("UPDATE tariff SET Days = '158' WHERE id = 2")
-                               << "№ 2 дни недели" << "5" << set;
-        QTest::newRow("a day twice") << QByteArray("UPDATE tariff SET Days = '11' WHERE id = 2")
-                                     << "дни недели" << "5" << set;
+                               << "№ 2 дни недели"
+                               << "5" << set;
+        QTest::newRow("a day twice")
+            << QByteArray("UPDATE tariff SET Days = '11' WHERE id = 2") << "дни недели"
+            << "5" << set;
         QTest::newRow("words") << QByteArray("UPDATE tariff SET Days = 'пн-пт' WHERE id = 2")
-                               << "«пн-пт»" << "5" << set;
+                               << "«пн-пт»"
+                               << "5" << set;
         QTest::newRow("price beyond any sum")
-            << QByteArray("UPDATE tariff SET Cost = 1e300 WHERE id = 2") << "№ 2 цена" << "5"
-            << set;
+            << QByteArray("UPDATE tariff SET Cost = 1e300 WHERE id = 2") << "№ 2 цена"
+            << "5" << set;
         QTest::newRow("price as the text NaN")
-            << QByteArray("UPDATE tariff SET Cost = 'NaN' WHERE id = 2") << "«NaN»" << "5" << set;
+            << QByteArray("UPDATE tariff SET Cost = 'NaN' WHERE id = 2") << "«NaN»"
+            << "5" << set;
         QTest::newRow("negative price")
-            << QByteArray("UPDATE tariff SET Cost = -20 WHERE id = 2") << "«-20.0»" << "5" << set;
+            << QByteArray("UPDATE tariff SET Cost = -20 WHERE id = 2") << "«-20.0»"
+            << "5" << set;
         QTest::newRow("step 0")
             << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 0")
-            << "шаг «0»" << "20" << Billing{};
+            << "шаг «0»"
+            << "20" << Billing{};
         QTest::newRow("step of two hours")
             << QByteArray("PRAGMA ignore_check_constraints = 1; UPDATE billing SET Unit = 7200")
-            << "шаг «7200»" << "20" << Billing{};
+            << "шаг «7200»"
+            << "20" << Billing{};
         QTest::newRow("negative fee") << QByteArray("UPDATE billing SET Fee = -1") << "«-1.0»"
                                       << "20" << Billing{};
         QTest::newRow("minimum in words")
-            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»" << "20" << Billing{};
+            << QByteArray("UPDATE billing SET Minimum = 'много'") << "«много»"
+            << "20" << Billing{};
         QTest::newRow("holiday weekday 9")
             << QByteArray("PRAGMA ignore_check_constraints = 1; "
                           "INSERT INTO holiday VALUES('2026-12-31', 9)")
-            << "праздник" << "20" << set;
-        QTest::newRow("holiday date") << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)")
-                                      << "«31.12.2026»" << "20" << set;
+            << "праздник"
+            << "20" << set;
+        QTest::newRow("holiday date")
+            << QByteArray("INSERT INTO holiday VALUES('31.12.2026', 7)") << "«31.12.2026»"
+            << "20" << set;
     }
     void badTextsInASecondVersionFile() {
         QFETCH(QByteArray, sql);

@@ -71,14 +71,22 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("complete");
-        QTest::newRow("blank first place") << " 8000000" << " 8:00:00" << true;
-        QTest::newRow("two-digit hours") << "230000" << "23:00:00" << true;
-        QTest::newRow("typed colons") << "08:30:15" << "08:30:15" << true;
-        QTest::newRow("colon inside a part") << "8:30:15" << "8 :30:15" << false;
-        QTest::newRow("letters refused") << "1a2b0000" << "12:00:00" << true;
-        QTest::newRow("blank only in the first place") << "1 2" << "12:  :  " << false;
-        QTest::newRow("incomplete") << "12" << "12:  :  " << false;
-        QTest::newRow("past the end ignored") << "1200009999" << "12:00:00" << true;
+        QTest::newRow("blank first place") << " 8000000"
+                                           << " 8:00:00" << true;
+        QTest::newRow("two-digit hours") << "230000"
+                                         << "23:00:00" << true;
+        QTest::newRow("typed colons") << "08:30:15"
+                                      << "08:30:15" << true;
+        QTest::newRow("colon inside a part") << "8:30:15"
+                                             << "8 :30:15" << false;
+        QTest::newRow("letters refused") << "1a2b0000"
+                                         << "12:00:00" << true;
+        QTest::newRow("blank only in the first place") << "1 2"
+                                                       << "12:  :  " << false;
+        QTest::newRow("incomplete") << "12"
+                                    << "12:  :  " << false;
+        QTest::newRow("past the end ignored") << "1200009999"
+                                              << "12:00:00" << true;
     }
     void maskTyping() {
         QFETCH(QString, keys);
@@ -172,23 +180,50 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("cost");
         QTest::addColumn<QString>("said"); // what the user is told; empty when added
-        QTest::newRow("morning to evening") << " 8000000" << "200000" << "15" << "";
-        QTest::newRow("decimal comma") << "010000" << "080000" << "10,5" << "";
-        QTest::newRow("across midnight is stored") << "230000" << "010000" << "3" << "";
-        QTest::newRow("full stop") << "080000" << "200000" << "10.5"
+        QTest::newRow("morning to evening") << " 8000000"
+                                            << "200000"
+                                            << "15"
+                                            << "";
+        QTest::newRow("decimal comma") << "010000"
+                                       << "080000"
+                                       << "10,5"
+                                       << "";
+        QTest::newRow("across midnight is stored") << "230000"
+                                                   << "010000"
+                                                   << "3"
+                                                   << "";
+        QTest::newRow("full stop") << "080000"
+                                   << "200000"
+                                   << "10.5"
                                    << "Ошибка в заполнении формы";
-        QTest::newRow("leading blank") << "080000" << "200000" << " 20"
+        QTest::newRow("leading blank") << "080000"
+                                       << "200000"
+                                       << " 20"
                                        << "Ошибка в заполнении формы";
-        QTest::newRow("negative") << "080000" << "200000" << "-5" << "Ошибка в заполнении формы";
-        QTest::newRow("minute tens 6") << "126000" << "200000" << "1"
+        QTest::newRow("negative") << "080000"
+                                  << "200000"
+                                  << "-5"
+                                  << "Ошибка в заполнении формы";
+        QTest::newRow("minute tens 6") << "126000"
+                                       << "200000"
+                                       << "1"
                                        << "Ошибка в заполнении формы";
-        QTest::newRow("seconds 75") << "120075" << "200000" << "1"
+        QTest::newRow("seconds 75") << "120075"
+                                    << "200000"
+                                    << "1"
                                     << "Invalid value for field 'WrN'";
-        QTest::newRow("end hour 24") << "080000" << "240000" << "1"
+        QTest::newRow("end hour 24") << "080000"
+                                     << "240000"
+                                     << "1"
                                      << "Invalid value for field 'WrK'";
-        QTest::newRow("two commas") << "080000" << "200000" << "1,2,3"
+        QTest::newRow("two commas") << "080000"
+                                    << "200000"
+                                    << "1,2,3"
                                     << "Invalid value for field 'Cost'";
-        QTest::newRow("untouched dialog") << "" << "" << "" << "Invalid value for field 'WrN'";
+        QTest::newRow("untouched dialog") << ""
+                                          << ""
+                                          << ""
+                                          << "Invalid value for field 'WrN'";
     }
     void acceptTariff() {
         QFETCH(QString, start);
@@ -253,22 +288,24 @@ private slots:
         w.dialog.findChild<QPushButton*>("Button3")->click();
         QCOMPARE(w.dialogs.messages.size(), 1);
         const QStringList lines = w.dialogs.messages.front().split("\n\r");
-        QCOMPARE(lines, (QStringList{
-                            "Пример: С 1:00 до 8:00 - 10 руб., с 8:00 до 1:00 - 20 руб. ",
-                            "Время начала-1:00, время окончания - 8:00  сумма-10 руб.",
-                            "Время начала-8:00, время окончания - 23:59 сумма-20 руб.",
-                            "Время начала-0:00, время окончания - 1:00 сумма-20 руб.",
-                            "Главное что бы не было перехода через 0:00 т.е. с 23:00 до 1:00 <- "
-                            "так запрещено"}));
+        QCOMPARE(lines,
+                 (QStringList{"Пример: С 1:00 до 8:00 - 10 руб., с 8:00 до 1:00 - 20 руб. ",
+                              "Время начала-1:00, время окончания - 8:00  сумма-10 руб.",
+                              "Время начала-8:00, время окончания - 23:59 сумма-20 руб.",
+                              "Время начала-0:00, время окончания - 1:00 сумма-20 руб.",
+                              "Главное что бы не было перехода через 0:00 т.е. с 23:00 до 1:00 <- "
+                              "так запрещено"}));
     }
 
     // Every label shows all of its words ("тарифа" included) clear of the inputs.
     void everyLabelShowsWhole() {
         Windows w;
         w.dialog.show();
-        QVERIFY2(LabelsThatDoNotFit(w.dialog).isEmpty(), qPrintable(LabelsThatDoNotFit(w.dialog).join(", ")));
+        QVERIFY2(LabelsThatDoNotFit(w.dialog).isEmpty(),
+                 qPrintable(LabelsThatDoNotFit(w.dialog).join(", ")));
         w.window.show();
-        QVERIFY2(LabelsThatDoNotFit(w.window).isEmpty(), qPrintable(LabelsThatDoNotFit(w.window).join(", ")));
+        QVERIFY2(LabelsThatDoNotFit(w.window).isEmpty(),
+                 qPrintable(LabelsThatDoNotFit(w.window).join(", ")));
     }
 
     // The example is five lines, one line break each, though its text joins them with a
@@ -303,12 +340,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("start time") << 0 << "9:30:00" << "" << "9:30:00";
-        QTest::newRow("not a time") << 0 << "25:00" << "'25:00' is not a valid time" << "8:00:00";
-        QTest::newRow("emptied time") << 1 << "" << "" << "";
-        QTest::newRow("price") << 2 << "12,5" << "" << TariffModel::MoneyText(12.5);
+        QTest::newRow("start time") << 0 << "9:30:00"
+                                    << ""
+                                    << "9:30:00";
+        QTest::newRow("not a time") << 0 << "25:00"
+                                    << "'25:00' is not a valid time"
+                                    << "8:00:00";
+        QTest::newRow("emptied time") << 1 << ""
+                                      << ""
+                                      << "";
+        QTest::newRow("price") << 2 << "12,5"
+                               << "" << TariffModel::MoneyText(12.5);
         QTest::newRow("not a number")
-            << 2 << "12.5" << "'12.5' is not a valid floating point value for field 'Cost'"
+            << 2 << "12.5"
+            << "'12.5' is not a valid floating point value for field 'Cost'"
             << TariffModel::MoneyText(20);
     }
     void editingInPlace() {
@@ -507,9 +552,10 @@ private slots:
             << QDateTime(QDate(2026, 12, 31), QTime(12, 0))
             << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
                "сегодня считается как вс)";
-        QTest::newRow("nothing") << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500))
-                                 << "Сейчас действует: 0 ₽/ч (нет тарифа на это "
-                                    "время)";
+        QTest::newRow("nothing")
+            << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500))
+            << "Сейчас действует: 0 ₽/ч (нет тарифа на это "
+               "время)";
     }
     void inForceLine() {
         QFETCH(QDateTime, now);

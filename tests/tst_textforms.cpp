@@ -8,8 +8,12 @@
 using namespace TextForms;
 
 namespace {
-double Msecs(qint64 ms) { return DateTimeValue::FromMsecs(ms); }
-double Hms(int h, int m, int s, int ms = 0) { return Msecs(((h * 60LL + m) * 60 + s) * 1000 + ms); }
+double Msecs(qint64 ms) {
+    return DateTimeValue::FromMsecs(ms);
+}
+double Hms(int h, int m, int s, int ms = 0) {
+    return Msecs(((h * 60LL + m) * 60 + s) * 1000 + ms);
+}
 } // namespace
 
 class TestTextForms : public QObject {
@@ -28,8 +32,7 @@ private slots:
         QTest::newRow("ms rounded before truncating") << 1.9996 / 86400 << "0:00:02";
         QTest::newRow("ms rounded down") << 1.9994 / 86400 << "0:00:01";
         QTest::newRow("rounds up into next day") << 86399.9996 / 86400 << "0:00:00";
-        QTest::newRow("difference of two times")
-            << Hms(10, 45, 30) - Hms(9, 15, 0) << "1:30:30";
+        QTest::newRow("difference of two times") << Hms(10, 45, 30) - Hms(9, 15, 0) << "1:30:30";
         QTest::newRow("one second as the sum of day parts")
             << (Hms(23, 59, 59) - Hms(23, 59, 59) + Hms(0, 0, 0)) + Hms(0, 0, 1) << "0:00:01";
         QTest::newRow("negative reads as its size") << -Hms(0, 0, 5) << "0:00:05";
@@ -145,9 +148,8 @@ private slots:
         QTest::newRow("one byte") << "0,01" << quint64(1) << 20 << "0,0000000095367431640625";
         QTest::newRow("none") << "7" << quint64(0) << 20 << "0";
         QTest::newRow("below zero") << "-2" << quint64(3 << 19) << 20 << "-3";
-        QTest::newRow("16 EiB at 1E15")
-            << "1E15" << std::numeric_limits<quint64>::max() << 20
-            << "17592186044415999999046325683,59375";
+        QTest::newRow("16 EiB at 1E15") << "1E15" << std::numeric_limits<quint64>::max() << 20
+                                        << "17592186044415999999046325683,59375";
         QTest::newRow("beyond 36 digits: rounded at each step")
             << "123456789012345678901234567890,123456" << quint64(3 << 20) << 20
             << "370370367037037036703703703670,370368";
@@ -202,8 +204,8 @@ private slots:
                 ParseNumber(text);
                 QFAIL("no failure");
             } catch (const Failure& f) {
-                QCOMPARE(f.message(), QStringLiteral("'%1' is not a valid floating point value")
-                                          .arg(text));
+                QCOMPARE(f.message(),
+                         QStringLiteral("'%1' is not a valid floating point value").arg(text));
             }
     }
 

@@ -52,14 +52,15 @@ private slots:
             << ppp << Readings{{{Link(5, "ppp0", 9000, 9000)}}, {{Link(5, "ppp0", 120, 80)}}}
             << Moves{{0, 0}, {120, 80}} << QStringList{};
         QTest::newRow("a new interface after the start: from zero")
-            << ppp << Readings{{{Link(2, "eth0", 7, 7)}}, {{Link(2, "eth0", 9, 9), Link(6, "ppp0", 40, 30)}}}
+            << ppp
+            << Readings{{{Link(2, "eth0", 7, 7)}},
+                        {{Link(2, "eth0", 9, 9), Link(6, "ppp0", 40, 30)}}}
             << Moves{{0, 0}, {40, 30}} << QStringList{};
         QTest::newRow("same name, new number: from zero")
             << ppp << Readings{{{Link(5, "ppp0", 100, 100)}}, {{Link(7, "ppp0", 150, 20)}}}
             << Moves{{0, 0}, {150, 20}} << QStringList{};
         QTest::newRow("gone and back: the gap's bytes are its own")
-            << ppp
-            << Readings{{{Link(5, "ppp0", 100, 100)}}, {{}}, {{Link(8, "ppp0", 30, 40)}}}
+            << ppp << Readings{{{Link(5, "ppp0", 100, 100)}}, {{}}, {{Link(8, "ppp0", 30, 40)}}}
             << Moves{{0, 0}, {0, 0}, {30, 40}} << QStringList{};
         QTest::newRow("all counted links add up")
             << QStringList{"ppp0", "wwan0"}
@@ -90,17 +91,18 @@ private slots:
         TrafficMeter meter;
         QStringList told;
         for (std::size_t i = 0; i < readings.size(); ++i) {
-            const auto step =
-                meter.Read(readings[i].interfaces,
-                           [&](const QString& name) { return counted.contains(name); },
-                           readings[i].elapsedMsecs);
+            const auto step = meter.Read(
+                readings[i].interfaces, [&](const QString& name) { return counted.contains(name); },
+                readings[i].elapsedMsecs);
             QCOMPARE(step.moved, moved[i]);
             told << step.jumps;
         }
         QCOMPARE(told, jumps);
         // Forgotten, the next reading only notes again.
         meter.Forget();
-        QCOMPARE(meter.Read(readings.back().interfaces, [](const QString&) { return true; }, 1)
+        QCOMPARE(meter
+                     .Read(
+                         readings.back().interfaces, [](const QString&) { return true; }, 1)
                      .moved,
                  Traffic{});
     }
@@ -114,17 +116,16 @@ private slots:
         QTest::addColumn<QString>("charge");
         QTest::addColumn<quint64>("leftAfter");
         const quint64 MiB = TrafficTerms::Mebibyte;
-        QTest::newRow("no price, no package") << "0" << quint64(0) << quint64(0) << 5 * MiB << "0"
-                                              << quint64(0);
-        QTest::newRow("inside the package") << "2" << quint64(100) << 10 * MiB << 50 * MiB << "0"
-                                            << 40 * MiB;
-        QTest::newRow("crossing the package") << "2" << quint64(100) << 90 * MiB << 15 * MiB
-                                              << "10" << quint64(0);
-        QTest::newRow("past the package") << "1,5" << quint64(100) << 200 * MiB << MiB / 2
-                                          << "0,75" << quint64(0);
+        QTest::newRow("no price, no package")
+            << "0" << quint64(0) << quint64(0) << 5 * MiB << "0" << quint64(0);
+        QTest::newRow("inside the package")
+            << "2" << quint64(100) << 10 * MiB << 50 * MiB << "0" << 40 * MiB;
+        QTest::newRow("crossing the package")
+            << "2" << quint64(100) << 90 * MiB << 15 * MiB << "10" << quint64(0);
+        QTest::newRow("past the package")
+            << "1,5" << quint64(100) << 200 * MiB << MiB / 2 << "0,75" << quint64(0);
         QTest::newRow("one byte past, priced exactly")
-            << "0,5" << quint64(1) << MiB << quint64(1) << "0,000000476837158203125"
-            << quint64(0);
+            << "0,5" << quint64(1) << MiB << quint64(1) << "0,000000476837158203125" << quint64(0);
         QTest::newRow("the package as large as a count holds")
             << "9" << std::numeric_limits<quint64>::max() << quint64(0) << MiB << "0"
             << std::numeric_limits<quint64>::max() - MiB;

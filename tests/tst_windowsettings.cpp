@@ -71,8 +71,7 @@ private slots:
         QTest::newRow("huge width and height")
             << WindowGeometry{0, 0, 30000, 2000000000} << hd << WindowGeometry{0, 0, 1920, 1080};
         QTest::newRow("far off to the right and below")
-            << WindowGeometry{40000, 40000, 613, 353} << hd
-            << WindowGeometry{1820, 980, 613, 353};
+            << WindowGeometry{40000, 40000, 613, 353} << hd << WindowGeometry{1820, 980, 613, 353};
         QTest::newRow("off to the left and above")
             << WindowGeometry{-5000, -20, 613, 353} << hd << WindowGeometry{0, 0, 613, 353};
         QTest::newRow("nothing or less than nothing")
@@ -80,8 +79,8 @@ private slots:
         QTest::newRow("a panel on top, a second screen to the left")
             << WindowGeometry{-3000, 0, 613, 353} << QRect(-1280, 30, 1280, 994)
             << WindowGeometry{-1280, 30, 613, 353};
-        QTest::newRow("no screen known") << WindowGeometry{1, 2, 30000, 4} << QRect()
-                                         << WindowGeometry{1, 2, 30000, 4};
+        QTest::newRow("no screen known")
+            << WindowGeometry{1, 2, 30000, 4} << QRect() << WindowGeometry{1, 2, 30000, 4};
     }
     void fitsIntoTheScreen() {
         QFETCH(WindowGeometry, stored);
@@ -133,14 +132,16 @@ private slots:
     // An installed program writes to the configuration folder even where it could write
     // beside itself (as root, or installed under a prefix of the user's own).
     void anInstalledProgramNeverWritesBesideItself_data() {
-        QTest::addColumn<QString>("layout"); // the desktop entry, relative to the prefix
+        QTest::addColumn<QString>("layout");     // the desktop entry, relative to the prefix
         QTest::addColumn<QString>("executable"); // relative to the temporary folder
         QTest::addColumn<bool>("beside");
-        QTest::newRow("build folder") << "" << "build/app" << true;
-        QTest::newRow("installed under a prefix") << "share/applications/org.kelvora.Kelvora.desktop"
-                                                  << "bin" << false;
-        QTest::newRow("another program's entry") << "share/applications/other.desktop" << "bin"
-                                                 << true;
+        QTest::newRow("build folder") << ""
+                                      << "build/app" << true;
+        QTest::newRow("installed under a prefix")
+            << "share/applications/org.kelvora.Kelvora.desktop"
+            << "bin" << false;
+        QTest::newRow("another program's entry") << "share/applications/other.desktop"
+                                                 << "bin" << true;
     }
     void anInstalledProgramNeverWritesBesideItself() {
         QFETCH(QString, layout);

@@ -9,7 +9,9 @@
 #include <cmath>
 
 // Resources of a static library are registered by hand, outside any namespace.
-static void RegisterPictures() { Q_INIT_RESOURCE(pictures); }
+static void RegisterPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace Artwork {
 namespace {

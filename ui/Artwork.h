@@ -4,8 +4,8 @@
 
 #include <QIcon>
 #include <QImage>
-#include <QRect>
 #include <QPixmap>
+#include <QRect>
 
 namespace Artwork {
 

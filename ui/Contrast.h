@@ -13,8 +13,8 @@ constexpr double Enough = 4.5; // the least ratio for ordinary text
 // The pale blue of the program's dialogs, fixed whatever the desktop's colours.
 inline const QColor FormColour{185, 209, 234};
 
-double Luminance(const QColor& color);            // relative, 0 (black) to 1 (white)
-double Ratio(const QColor& a, const QColor& b);   // 1 to 21, the same either way round
+double Luminance(const QColor& color);          // relative, 0 (black) to 1 (white)
+double Ratio(const QColor& a, const QColor& b); // 1 to 21, the same either way round
 QColor ReadableOn(const QColor& background, const QColor& wanted);
 
 // The widget paints `background` behind itself and its children, and its text (and its

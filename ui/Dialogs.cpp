@@ -9,10 +9,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
@@ -65,7 +65,9 @@ std::optional<FontChoice> WidgetDialogs::ChooseFont(QWidget* parent, const FontC
     return dialog.Choice();
 }
 
-void WidgetDialogs::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+void WidgetDialogs::OpenUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
 
 namespace {
 // Icons and type names from the file's name alone. Qt's own provider asks the MIME database,
@@ -114,8 +116,8 @@ QString ChooseFile(QWidget* parent, const QString& caption, const QString& filte
 }
 } // namespace
 
-QString WidgetDialogs::SaveFileName(QWidget* parent, const QString& caption,
-                                    const QString& filters, QString* chosenFilter) {
+QString WidgetDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                    QString* chosenFilter) {
     return ChooseFile(parent, caption, filters, chosenFilter, QFileDialog::AcceptSave);
 }
 

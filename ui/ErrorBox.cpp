@@ -7,8 +7,7 @@ void ErrorBox::Show(const QString& message) {
     for (const auto& box : open_)
         if (box->text() == message)
             return;
-    auto* box = new QMessageBox(QMessageBox::Critical, title_,
-                                message, QMessageBox::Ok, parent_);
+    auto* box = new QMessageBox(QMessageBox::Critical, title_, message, QMessageBox::Ok, parent_);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     open_ << box;

@@ -45,4 +45,6 @@ void FontChoiceDialog::ShowColor() {
     colorButton_->setStyleSheet(QStringLiteral("background-color: %1;").arg(color_.name()));
 }
 
-FontChoice FontChoiceDialog::Choice() const { return {fonts_->currentFont(), color_}; }
+FontChoice FontChoiceDialog::Choice() const {
+    return {fonts_->currentFont(), color_};
+}

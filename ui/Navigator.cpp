@@ -21,10 +21,9 @@ QToolButton* Button(QWidget* parent, Artwork::NavigatorPicture picture, const QS
 } // namespace
 
 Navigator::Navigator(int width, bool withDelete, QWidget* parent)
-    : QWidget(parent),
-      first_(Button(this, Artwork::NavigatorPicture::First, QStringLiteral("nbFirst"),
-                    QStringLiteral("Первая запись"),
-                    QStringLiteral("Перейти к первой записи таблицы"))),
+    : QWidget(parent), first_(Button(this, Artwork::NavigatorPicture::First,
+                                     QStringLiteral("nbFirst"), QStringLiteral("Первая запись"),
+                                     QStringLiteral("Перейти к первой записи таблицы"))),
       prior_(Button(this, Artwork::NavigatorPicture::Prior, QStringLiteral("nbPrior"),
                     QStringLiteral("Предыдущая запись"),
                     QStringLiteral("Перейти к записи выше текущей"))),

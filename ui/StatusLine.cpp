@@ -23,7 +23,9 @@ QSize StatusLine::sizeHint() const {
     return {metrics.averageCharWidth() * TypicalLength, metrics.height()};
 }
 
-QSize StatusLine::minimumSizeHint() const { return {0, fontMetrics().height()}; }
+QSize StatusLine::minimumSizeHint() const {
+    return {0, fontMetrics().height()};
+}
 
 void StatusLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -7,7 +7,9 @@
 
 namespace Translations {
 
-QString QtCatalogueFolder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+QString QtCatalogueFolder() {
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
 
 bool InstallRussian(QCoreApplication& app) {
     const QLocale russian(QLocale::Russian, QLocale::Russia);

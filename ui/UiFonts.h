@@ -13,7 +13,7 @@ inline QStringList SansFamilies() {
             QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
 }
 inline QStringList TitleFamilies() {
-    return {QStringLiteral("Book Antiqua"), QStringLiteral("Palatino Linotype"),
+    return {QStringLiteral("Book Antiqua"),     QStringLiteral("Palatino Linotype"),
             QStringLiteral("TeX Gyre Pagella"), QStringLiteral("P052"),
             QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")};
 }

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless through CTest: first the
-# fuzzers briefly and the suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the ordinary build's suite, the end-to-end test on a real link included.
+# sources' form and shape are checked, then the fuzzers run briefly and the suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the ordinary build's suite, the
+# end-to-end test on a real link included.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/deps.sh" --tests
 export QT_QPA_PLATFORM=offscreen
+
+echo "== the sources' form and shape"
+"$top/scripts/format.sh" --check
+python3 "$top/scripts/structure_check.py"
 
 echo "== fuzzing the readers of outside text"
 "$top/scripts/fuzz.sh" 6

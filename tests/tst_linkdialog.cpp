@@ -224,7 +224,7 @@ private slots:
         dialog.SetMode(LinkMode::Chosen);
         dialog.Patterns()->setText("ppp*, wwan*, eth0");
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::qWait(300);
+        QCoreApplication::processEvents();
         QVERIFY(dialog.grab().save(path));
     }
 };

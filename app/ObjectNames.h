@@ -25,7 +25,7 @@ inline constexpr char StatisticsEntry[] = "Statistics1";
 inline constexpr char BudgetEntry[] = "Budget1";
 inline constexpr char PasswordEntry[] = "N13";
 inline constexpr char PollEntry[] = "N14";
-inline constexpr char LinkEntry[] = "N23";
+inline constexpr char LinkEntry[] = "Link1"; // "N23" is a site's
 inline constexpr char ExitSeparator[] = "N12";
 inline constexpr char FileExitEntry[] = "N7";
 

@@ -162,6 +162,12 @@ private slots:
         QCOMPARE(Captions(p.Action(ObjectName::SitesMenu)->menu()->actions()),
                  (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone", "Borland",
                               "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт", "Narod"}));
+        // Each entry found by its own name: no two share one.
+        QStringList names;
+        for (const QAction* action : w.findChildren<QAction*>())
+            if (!action->objectName().isEmpty())
+                names << action->objectName();
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
         QCOMPARE(
             Captions(w.Tray()->Menu()->actions()),
             (QStringList{"Отчет...", "Статистика...", "Тариф...", "-", "Восстановить", "Закрыть"}));

@@ -4,6 +4,19 @@
 
 // The tracker's timers on QTimer, held while no one sees their work. Real time, short
 // intervals: what is counted is taken from the clock, so a slow machine changes no result.
+// Time is let pass by waiting for a reference timer's ticks, never by sleeping.
+namespace {
+// Returns once a timer of `msecs` has fired `ticks` times, however long that takes.
+void LetPass(int msecs, int ticks = 1) {
+    int fired = 0;
+    QTimer reference;
+    reference.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&reference, &QTimer::timeout, [&] { ++fired; });
+    reference.start(msecs);
+    QTRY_VERIFY_WITH_TIMEOUT(fired >= ticks, 60'000);
+}
+} // namespace
+
 class TestQtTimer : public QObject {
     Q_OBJECT
 private slots:
@@ -17,7 +30,7 @@ private slots:
         QVERIFY(timer.IsEnabled()); // for the tracker it still runs
         QElapsedTimer waited;
         waited.start();
-        QTest::qWait(220);
+        LetPass(40, 6);
         QCOMPARE(fired, 0);
         QVERIFY(caughtUp.isEmpty());
         const qint64 held = waited.elapsed();
@@ -43,13 +56,13 @@ private slots:
         fast.SetHeld(true);
         fast.Enable(); // enabled while held: waits for the release
         QVERIFY(fast.IsEnabled());
-        QTest::qWait(60);
+        LetPass(20, 3);
         QCOMPARE(fired, 0);
         fast.Disable();
         fast.SetHeld(false);
         QVERIFY(caughtUp.isEmpty());
         QVERIFY(!fast.IsEnabled());
-        QTest::qWait(60);
+        LetPass(20, 3);
         QCOMPARE(fired, 0);
     }
 
@@ -64,7 +77,7 @@ private slots:
         QObject::connect(&mark, &QTimer::timeout, [&] { order << "mark"; });
         timer.Enable();
         mark.start(200);
-        QTest::qWait(100);
+        LetPass(100);
         timer.Enable();
         QTRY_VERIFY(order.contains("mark") && order.contains("timer"));
         QCOMPARE(order.first(), QString("timer"));
@@ -76,7 +89,7 @@ private slots:
         QtTimer timer(20, [&] { ++fired; });
         timer.Enable();
         timer.SetHeld(true);
-        QTest::qWait(100);
+        LetPass(20, 5);
         timer.SetHeld(false);
         QCOMPARE(fired, 1);
     }

@@ -401,7 +401,9 @@ private slots:
                 save ? dialogs.SaveFileName(nullptr, "Сохранить отчёт", "PDF (*.pdf)", nullptr)
                      : dialogs.OpenFileName(nullptr, "Открыть отчёт", "PDF (*.pdf)");
             QVERIFY(chosen.isEmpty());
-            QCOMPARE(LocksHeld(), held);
+            // Dropped, every lock of the process on the file would go at once; the log's
+            // fold-back may meanwhile have added one of its own (a slow start of its thread).
+            QVERIFY2(LocksHeld() >= held, qPrintable(QString::number(LocksHeld())));
         }
     }
 

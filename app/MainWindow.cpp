@@ -67,6 +67,16 @@ void MainWindow::BuildSpending() {
     spend_ = new SpendWatch(state_, *tray_, this);
     spendWindows_ = new SpendWindows(state_, *spend_, *this,
                                      [this](const QString& problem) { ShowError(problem); });
+    // The first look at the period's spending waits for the window's first paint, so the
+    // window is on the screen sooner; a window that starts hidden gets it a moment later.
+    firstLook_ = state_.Timers().Make(FirstSpendingLookMsecs, [this] { FirstSpendingLook(); });
+    firstLook_->Enable();
+}
+
+void MainWindow::FirstSpendingLook() {
+    if (!firstLook_->IsEnabled())
+        return;
+    firstLook_->Disable();
     QTimer::singleShot(0, spend_, &SpendWatch::RereadAndUpdate);
 }
 
@@ -307,6 +317,9 @@ bool MainWindow::event(QEvent* event) {
     case QEvent::Hide:
     case QEvent::WindowStateChange:
         state_.SetStatusShown(isVisible() && !isMinimized());
+        break;
+    case QEvent::UpdateRequest: // painted
+        FirstSpendingLook();
         break;
     default:
         break;

@@ -32,6 +32,8 @@ class SpendWindows;
 class MainWindow final : public QMainWindow, public TrackerView {
     Q_OBJECT
 public:
+    // The spending watch's first look, after the first paint or at the latest this long in.
+    static constexpr int FirstSpendingLookMsecs = 1250;
     static const QColor Background; // sky blue, which the grid covers
 
     MainWindow(AppState& state, Dialogs& dialogs, WindowSettings settings,
@@ -91,6 +93,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void FirstSpendingLook();
 
 private:
     void SetUp();
@@ -125,6 +128,7 @@ private:
     QAction* startMinimised_ = nullptr;
     QAction* startAtLogin_ = nullptr;
     SpendWatch* spend_ = nullptr;
+    std::unique_ptr<HoldableTimer> firstLook_; // the spending's first look at the latest
     SpendWindows* spendWindows_ = nullptr;
 
     int countStart_ = 0;

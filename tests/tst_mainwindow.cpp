@@ -670,6 +670,30 @@ private slots:
         QFETCH(QString, title);
         QCOMPARE(ApplicationTitle(path), title);
     }
+
+    // The period's spending is first looked at once the window is painted, or a moment in
+    // when it starts hidden; either way the tray's tip has it.
+    void theFirstSpendingLookFollowsThePaint_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("shown") << true;
+        QTest::newRow("hidden") << false;
+    }
+    void theFirstSpendingLookFollowsThePaint() {
+        QFETCH(bool, shown);
+        Program p;
+        SessionTable(p.dir.path()).Append({Dec7, "8:00:00", "9:00:00", "1:00:00", "12", "12"});
+        MainWindow& w = p.Open();
+        if (shown) {
+            w.show(); // painted: the look follows, its timer left alone
+        } else {
+            QCoreApplication::processEvents();
+            QVERIFY(!w.Tray()->ToolTip().contains(QStringLiteral("За период")));
+            p.timers.Of(MainWindow::FirstSpendingLookMsecs).Fire();
+        }
+        QTRY_VERIFY2(
+            w.Tray()->ToolTip().contains(QStringLiteral("За период: 12,00\u00a0₽")),
+            qPrintable(w.Tray()->ToolTip()));
+    }
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -189,7 +189,10 @@ rows "$d"
 
 # The damaged segment below is set aside only when the next checkpoint takes its place: the
 # connection is looked at once that checkpoint is there.
-fresh_open_for() { open_for "$1" "$2" && [ "$(sqlite3 "$1/data.db" "SELECT Rate FROM open_segment")" != abc ]; }
+fresh_open_for() {
+  [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE Rate <> 'abc' AND StartTime <> 1000
+     AND (LastDate > StartDate OR LastTime - StartTime >= $2)")" = 1 ]
+}
 
 echo "== a damaged open segment left from before"
 d=$(new_folder damaged)

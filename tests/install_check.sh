@@ -58,7 +58,12 @@ before="$(ls -A bin)"
 (cd "$home/data" && HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/share" \
    QT_QPA_PLATFORM=offscreen exec "$dest/usr/bin/kelvora" >"$home/log" 2>&1) &
 program=$!
-sleep 3
+# Up once its start-up step has made the data files (looked at every 0.1 s, a minute at most).
+for _ in $(seq 600); do
+  if [ -s "$home/data/data.db" ] && [ -s "$home/data/tarif.db" ]; then break; fi
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
 kill -TERM "$program" 2>/dev/null || true
 wait "$program" || true
 after="$(ls -A bin)"

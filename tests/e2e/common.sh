@@ -96,12 +96,14 @@ wait_for() {
   for _ in $(seq $((limit * 10))); do "$@" 2>/dev/null && return 0; sleep 0.1; done
   fail "waited ${limit} s for: $*"
 }
+# These look only at a file the program has made: sqlite3 would make an empty one, which the
+# program, starting at that moment, could take for a file of another program.
 # The program has kept the connection being timed for at least MS milliseconds.
 open_for() {
-  [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE LastDate > StartDate
+  [ -f "$1/data.db" ] && [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE LastDate > StartDate
      OR LastTime - StartTime >= $2")" = 1 ]
 }
 # The folder's FILE is of format N: the program has opened (and brought up to date) it.
-has_version() { [ "$(sqlite3 "$1/$2" "PRAGMA user_version")" = "$3" ]; }
+has_version() { [ -f "$1/$2" ] && [ "$(sqlite3 "$1/$2" "PRAGMA user_version")" = "$3" ]; }
 # The folder's data.db holds N records.
-has_records() { [ "$(count "$1")" = "$2" ]; }
+has_records() { [ -f "$1/data.db" ] && [ "$(count "$1")" = "$2" ]; }

@@ -38,11 +38,22 @@ folder() {
   echo "$d"
 }
 
-# Two dial-up periods of about 3 s with a pause between, while wlan0 may be up throughout.
+# two_calls DIR calls|whole: two dial-up periods with a pause between, while wlan0 may be up
+# throughout. With "calls" each period is a connection of its own, kept about 2 s and stored
+# before the next step; with "whole" one connection spans the run, and each step lasts while
+# the program keeps it about 3 s more.
 two_calls() {
-  local d="$1"
-  start "$d"; local p=$pid
-  sleep 2.5; dial; sleep 3; hang_up; sleep 3; dial; sleep 3; hang_up; sleep 2.5
+  local d="$1" p
+  start "$d"; p=$pid
+  wait_for 60 has_version "$d" data.db 4
+  if [ "$2" = calls ]; then
+    dial; wait_for 60 open_for "$d" 2000; hang_up; wait_for 60 has_records "$d" 1
+    dial; wait_for 60 open_for "$d" 2000; hang_up; wait_for 60 has_records "$d" 2
+  else
+    wait_for 60 open_for "$d" 2000
+    dial; wait_for 60 open_for "$d" 5000; hang_up; wait_for 60 open_for "$d" 8000
+    dial; wait_for 60 open_for "$d" 11000; hang_up; wait_for 60 open_for "$d" 13000
+  fi
   stop "$p"
 }
 
@@ -52,7 +63,9 @@ running ppp0 && fail "ppp0 should have no carrier while nobody holds it"
 for mode in none all chosen metered; do
   d=$(folder "$mode" "ppp*")
   start "$d"; p=$pid
-  sleep 3.5
+  # Nothing should happen, so there is nothing to wait for but the start-up step; the look
+  # then covers a few polls.
+  wait_for 60 has_version "$d" data.db 4; sleep 3
   stop "$p"
   [ "$(count "$d")" = 0 ] || fail "$mode: ppp0 without carrier was counted: $(rows "$d")"
 done
@@ -61,7 +74,7 @@ dial; running ppp0 || fail "a held ppp0 should have carrier"; hang_up
 echo "== all: the always-up wlan0 counts, as before"
 wifi up
 d=$(folder all)
-two_calls "$d"
+two_calls "$d" whole
 rows "$d"
 [ "$(count "$d")" = 1 ] || fail "all: expected one record for the whole run"
 [ -n "$(sqlite3 "$d/data.db" "SELECT 1 FROM session WHERE Itogo >= '0:00:10'")" ] \
@@ -69,7 +82,7 @@ rows "$d"
 
 echo "== no kelvora.ini at all: the same as all"
 d=$(folder none)
-two_calls "$d"
+two_calls "$d" whole
 [ "$(count "$d")" = 1 ] || fail "no file: expected one record, got: $(rows "$d")"
 [ ! -e "$d/kelvora.ini" ] || fail "no file: the program should not write kelvora.ini by itself"
 
@@ -77,7 +90,7 @@ for choice in "chosen ppp*" "chosen ppp0, wwan*" "metered"; do
   echo "== $choice: only the ppp0 periods"
   # shellcheck disable=SC2086
   d=$(folder ${choice%% *} "${choice#* }")
-  two_calls "$d"
+  two_calls "$d" calls
   rows "$d"
   [ "$(count "$d")" = 2 ] || fail "$choice: expected two records, one per call"
   [ "$(sqlite3 "$d/data.db" "SELECT count(*) FROM session WHERE Itogo BETWEEN '0:00:02' AND '0:00:04'")" = 2 ] \
@@ -88,9 +101,9 @@ echo "== chosen wlan0: an address given and taken away while the program runs"
 d=$(folder chosen wlan0)
 in_ns ip addr del 192.168.77.2/24 dev wlan0
 start "$d"; p=$pid
-sleep 2.5; in_ns ip addr add 192.168.77.3/24 dev wlan0
-sleep 3; in_ns ip addr del 192.168.77.3/24 dev wlan0
-sleep 2.5
+wait_for 60 has_version "$d" data.db 4
+in_ns ip addr add 192.168.77.3/24 dev wlan0; wait_for 60 open_for "$d" 2000
+in_ns ip addr del 192.168.77.3/24 dev wlan0; wait_for 60 has_records "$d" 1
 stop "$p"
 in_ns ip addr add 192.168.77.2/24 dev wlan0
 rows "$d"
@@ -101,7 +114,7 @@ rows "$d"
 echo "== chosen wlan0: counted while up, not once the cable is out"
 d=$(folder chosen wlan0)
 start "$d"; p=$pid
-sleep 3; in_ns ip link set wlan0-peer down; sleep 3
+wait_for 60 open_for "$d" 2000; in_ns ip link set wlan0-peer down; wait_for 60 has_records "$d" 1
 running wlan0 && fail "wlan0 should lose carrier with its peer down"
 stop "$p"
 rows "$d"
@@ -123,7 +136,7 @@ in_ns ip addr add 10.64.0.2/32 dev ppp0
 in_ns ip link set ppp0 up
 running wlan0 && fail "wlan0 should still be without carrier"
 d=$(folder none)
-two_calls "$d"
+two_calls "$d" calls
 rows "$d"
 [ "$(count "$d")" = 2 ] || fail "behind a hundred interfaces: expected two records, one per call"
 

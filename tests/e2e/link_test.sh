@@ -88,6 +88,12 @@ kill -0 "$p" 2>/dev/null || fail "the running copy ended"
 [ "$(sha256sum "$d/data.db" "$d/tarif.db" "$d/options.dn")" = "$before" ] || fail "the second copy touched a file"
 stop "$p"
 
+# A record of DATE beginning at TIME is stored; one of DATE at all.
+stored_from() { [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM session WHERE Data = '$2' AND WremN = '$3'")" -ge 1 ]; }
+stored_on() { [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM session WHERE Data = '$2'")" -ge 1 ]; }
+# The reader or writer beside the program has done what it holds (its answer is in FILE).
+answered() { [ -s "$1" ]; }
+
 echo "== on line across two midnights: a record per day, none losing its day"
 d=$(new_folder days)
 offsets="$d/offset"
@@ -97,11 +103,14 @@ base=$(( $(date -d '2026-12-07 23:59:50' +%s) - now ))
 printf '%+ds\n' "$base" > "$offsets"
 link_up
 start_moving "$d" "$offsets"; p=$pid
-sleep 6
+wait_for 60 open_for "$d" 3000
+# A day later, just before the next midnight: the afternoon half of the 8th is stored once
+# that midnight has passed.
 printf '%+ds\n' $(( base + 86400 )) > "$offsets"
-sleep 6
+wait_for 60 stored_from "$d" 2026-12-08 12:00:00
 printf '%+ds\n' $(( base + 2 * 86400 )) > "$offsets"
-sleep 6; link_down; sleep 2.5
+wait_for 60 stored_from "$d" 2026-12-09 12:00:00; wait_for 60 open_for "$d" 2000
+link_down; wait_for 60 stored_on "$d" 2026-12-10
 stop "$p"
 rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT count(DISTINCT Data) FROM session")" -ge 3 ] \
@@ -121,34 +130,41 @@ echo "== another program reading and writing data.db"
 d=$(new_folder shared)
 link_down
 start "$d" "2026-12-07 15:00:00"; p=$pid
-sleep 2.5
-# A reader with a transaction held open all along, and for 4 s a writer.
-(echo "BEGIN; SELECT count(*) FROM session;"; sleep 14; echo "COMMIT;") | sqlite3 "$d/data.db" >/dev/null &
+wait_for 60 has_version "$d" data.db 4
+# A reader with a transaction held open all along (until told to end), and for 4 s a writer.
+(echo "BEGIN; SELECT count(*) FROM session;"; wait_for 120 test -e "$work/reader.end"; echo "COMMIT;") \
+  | sqlite3 "$d/data.db" >"$work/reader.out" &
 reader=$!
-link_up; sleep 3.5; link_down; sleep 2.5
-(echo "BEGIN IMMEDIATE;"; sleep 4; echo "COMMIT;") | sqlite3 "$d/data.db" &
+wait_for 60 answered "$work/reader.out"
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
+(echo "BEGIN IMMEDIATE; SELECT 'held';"; sleep 4; echo "COMMIT;") | sqlite3 "$d/data.db" >"$work/writer.out" &
 writer=$!
-sleep 0.5
-link_up; sleep 3.5; link_down; sleep 6
-wait "$writer" "$reader"
+wait_for 60 answered "$work/writer.out"
+# The link comes up while the writer holds data.db; what is on line is stored once it lets go.
+link_up; wait "$writer"; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 2
+touch "$work/reader.end"; wait "$reader"
 stop "$p"
 rows "$d"
 [ "$(count "$d")" = 2 ] || fail "expected both connections stored"
 [ "$(seconds "$d")" -ge 5 ] || fail "the connections lost time: $(seconds "$d") s"
 
+made_and_open_for() { [ -f "$1/data.db" ] && open_for "$1" "$2"; }
+made_with_records() { [ -f "$1/data.db" ] && has_records "$1" "$2"; }
+
 echo "== data.db moved away, then replaced, while the program runs"
 d=$(new_folder moved)
 link_down
 start "$d" "2026-12-07 16:00:00"; p=$pid
-sleep 2.5
-link_up; sleep 3.5; link_down; sleep 2.5
+wait_for 60 has_version "$d" data.db 4
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
 mv "$d/data.db" "$d/moved.db"
-link_up; sleep 3.5; link_down; sleep 2.5
+# Looked at only once the program has made the new file: sqlite3 would make an empty one.
+link_up; wait_for 60 made_and_open_for "$d" 3000; link_down; wait_for 60 made_with_records "$d" 1
 [ "$(sqlite3 "$d/moved.db" "SELECT count(*) FROM session")" = 1 ] || fail "the moved file should keep its record"
 [ "$(count "$d")" = 1 ] || fail "the next record should go to a new data.db"
 sqlite3 "$d/other.db" ".restore $d/moved.db"
 mv "$d/other.db" "$d/data.db"
-link_up; sleep 3.5; link_down; sleep 2.5
+link_up; wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 2
 stop "$p"
 [ "$(count "$d")" = 2 ] || fail "the next record should go to the file put in place: $(rows "$d")"
 [ "$(sqlite3 "$d/data.db" "PRAGMA integrity_check")" = ok ] || fail "data.db damaged"
@@ -171,16 +187,22 @@ link_up; wait_for 60 open_for "$d" 2000; link_down; wait_for 60 has_records "$d"
 stop "$p"
 rows "$d"
 
+# The damaged segment below is set aside only when the next checkpoint takes its place: the
+# connection is looked at once that checkpoint is there.
+fresh_open_for() {
+  [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE Rate <> 'abc' AND StartTime <> 1000
+     AND (LastDate > StartDate OR LastTime - StartTime >= $2)")" = 1 ]
+}
+
 echo "== a damaged open segment left from before"
 d=$(new_folder damaged)
 link_down
 start "$d" "2026-12-07 17:00:00"; p=$pid
-sleep 2.5; stop "$p"
+wait_for 60 has_version "$d" data.db 4; stop "$p"
 sqlite3 "$d/data.db" "INSERT INTO open_segment(id, StartDate, StartTime, LastDate, LastTime, Rate) VALUES(1, '2026-12-07', 1000, '2026-12-07', 9000, 'abc')" || fail "could not damage the open segment"
 start "$d" "2026-12-07 17:01:00"; p=$pid
-sleep 2.5
-link_up; sleep 3.5; link_down; sleep 2.5
-link_up; sleep 3.5
+link_up; wait_for 60 fresh_open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
+link_up; wait_for 60 open_for "$d" 3000
 stop "$p"
 rows "$d"
 [ "$(count "$d")" = 2 ] || fail "recording should go on past a damaged open segment"

@@ -25,12 +25,8 @@ rules_folder() {
     PRAGMA user_version = 1;"
   link_down
   start "$d" "2026-12-01 09:00:00"
-  # The start-up step opens (and upgrades) the file; a slow build may take a while to get there.
-  for _ in $(seq 100); do
-    [ "$(sqlite3 "$d/tarif.db" "PRAGMA user_version" 2>/dev/null)" = 2 ] && break
-    sleep 0.1
-  done
-  sleep 0.5
+  # The start-up step opens (and upgrades) the files; a slow build may take a while to get there.
+  wait_for 60 has_version "$d" tarif.db 2; wait_for 60 has_version "$d" data.db 4
   stop "$pid"
   [ "$(sqlite3 "$d/tarif.db" "PRAGMA user_version")" = 2 ] || fail "tarif.db should be upgraded to version 2"
   ls "$d/backup" | grep -q '^tarif-v1-' || fail "no copy of the first-version tarif.db: $(ls "$d/backup")"
@@ -45,7 +41,7 @@ echo "== a weekday: each started minute at 36 an hour, and the fee"
 d=$(rules_folder weekday)
 link_up
 start "$d" "2026-12-07 10:00:00"; p=$pid   # a Monday
-sleep 7; link_down; sleep 2.5
+wait_for 60 open_for "$d" 5000; link_down; wait_for 60 has_records "$d" 1
 stop "$p"
 rows "$d"; summs "$d"
 [ "$(count "$d")" = 1 ] || fail "expected one record"
@@ -59,7 +55,7 @@ for day in "2026-12-12 10:00:00" "2026-12-08 10:00:00"; do
   d=$(rules_folder "free-${day%% *}")
   link_up
   start "$d" "$day"; p=$pid
-  sleep 5; link_down; sleep 2.5
+  wait_for 60 open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
   stop "$p"
   rows "$d"
   [ "$(sqlite3 "$d/data.db" "SELECT Tarif||' '||Summ FROM session")" = "0 0,5" ] \
@@ -70,7 +66,9 @@ echo "== Friday into Saturday: split at midnight, one fee, the step at the last 
 d=$(rules_folder friday)
 link_up
 start "$d" "2026-12-11 23:59:52"; p=$pid
-sleep 14; link_down; sleep 2.5
+# Friday is stored at midnight; Saturday is kept on line a while before the link goes.
+wait_for 60 has_records "$d" 1; wait_for 60 open_for "$d" 3000
+link_down; wait_for 60 has_records "$d" 2
 stop "$p"
 rows "$d"; summs "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT group_concat(Data||' '||Tarif, ', ') FROM (SELECT * FROM session ORDER BY id)")" \
@@ -83,16 +81,23 @@ echo "== killed while connected: the next start charges the connection by the sa
 d=$(rules_folder crash)
 link_up
 start "$d" "2026-12-09 14:00:00"; p=$pid   # a Wednesday
-sleep 7
+wait_for 60 open_for "$d" 5000
 kill -9 "$p"; wait "$p" 2>/dev/null
 [ "$(sqlite3 "$d/data.db" "SELECT Unit||' '||Fee FROM open_segment")" = "60 0.5" ] \
   || fail "the checkpoint should keep the connection's terms"
 link_down
 start "$d" "2026-12-09 14:00:30"; p=$pid
-sleep 2.5
+wait_for 60 has_records "$d" 1
 stop "$p"
 rows "$d"; summs "$d"
 [ "$(summs "$d")" = "1,1" ] || fail "the recovered connection should cost 1,1, not $(summs "$d")"
+
+# The connection being timed, not the damaged checkpoint (which began at 1000), has been kept
+# at least MS milliseconds.
+new_open_for() {
+  [ "$(sqlite3 "$1/data.db" "SELECT count(*) FROM open_segment WHERE StartTime <> 1000
+     AND (LastDate > StartDate OR LastTime - StartTime >= $2)")" = 1 ]
+}
 
 echo "== a damaged checkpoint is told and set aside: a step of 0, a last moment in 2099, a start long before it"
 for values in "'2026-12-07', 1000, '2026-12-07', 9000, '36', 0" \
@@ -104,7 +109,8 @@ for values in "'2026-12-07', 1000, '2026-12-07', 9000, '36', 0" \
     VALUES(1, $values)"
   link_up
   start "$d" "2026-12-09 15:00:00"; p=$pid
-  sleep 5; link_down; sleep 2.5
+  # The damaged checkpoint stays until the next one takes its place: that one is looked at.
+  wait_for 60 new_open_for "$d" 3000; link_down; wait_for 60 has_records "$d" 1
   stop "$p"
   rows "$d"
   [ "$(count "$d")" = 1 ] || fail "recording should go on past a damaged checkpoint ($values), storing nothing of it"

@@ -18,16 +18,38 @@ install_copy "$1"
 # The geometry part of int.ini, one key a line.
 geometry() { grep -iE '^(Top|Left|Width|Height)=' "$work/bin/int.ini" | tr -d '\r'; }
 
+# The window's frame as the window manager has it: the outer size, once it has framed it.
+frame_of() {
+  xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' || return 1
+  xwininfo -id "$1" -frame 2>/dev/null | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+# Past the start-up step (its files made) and the frame settled: the same outer size at three
+# looks in a row, 0.1 s apart (30 s at most).
+settle() {
+  local last="" same=0 now
+  for _ in $(seq 300); do
+    now="$(frame_of "$1")" || now=""
+    if [ -n "$now" ] && [ "$now" = "$last" ] && [ -s "$work/data/data.db" ] && [ -s "$work/data/tarif.db" ]; then
+      same=$((same + 1))
+      [ "$same" -ge 2 ] && return 0
+    else
+      same=0
+    fi
+    last="$now"
+    sleep 0.1
+  done
+  return 1
+}
+
 # One run: start, let the window manager frame the window, close it by the title bar's
 # keyboard shortcut (as a user's close), wait for the end.
 run_once() {
   start_program
   local id
   id="$(visible_window 40)" || fail "the main window did not show: $(xdotool search --pid "$pid" 2>/dev/null | while read -r w; do xdotool getwindowname "$w"; done | tr "\n" "|")"
-  sleep 2 # past the start-up step, the frame settled
-  # The frame's outer size as the window manager has it.
+  settle "$id" || fail "the window's frame did not settle: $(frame_of "$id")"
   local frame
-  frame="$(xwininfo -id "$id" -frame 2>/dev/null | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')"
+  frame="$(frame_of "$id")"
   echo "$frame" >>"$work/frames"
   # Docks match the window to its launcher by the class the desktop entry names.
   local class want

@@ -46,7 +46,9 @@ settle() {
 run_once() {
   start_program
   local id
-  id="$(visible_window 40)" || fail "the main window did not show: $(xdotool search --pid "$pid" 2>/dev/null | while read -r w; do xdotool getwindowname "$w"; done | tr "\n" "|")"
+  id="$(visible_window 40)" || fail "the main window did not show: $(xdotool search --pid "$pid" 2>/dev/null | while read -r w; do
+      echo "$(xdotool getwindowname "$w") $(xwininfo -id "$w" 2>/dev/null | grep -E 'Map State|geometry') $(xprop -id "$w" WM_STATE _NET_WM_STATE 2>/dev/null | tr '\n' ' ')"
+    done | tr "\n" "|")"
   settle "$id" || fail "the window's frame did not settle: $(frame_of "$id")"
   local frame
   frame="$(frame_of "$id")"

@@ -18,6 +18,12 @@ constexpr size_t ReceiveRoom = 64 * 1024;
 constexpr int EventRoom = 1 << 20;
 constexpr int DumpAttempts = 4; // a dump that changes under way is taken again
 
+// NLMSG_OK without its mix of signed and unsigned: a whole message lies in the `left` bytes.
+bool Fits(const nlmsghdr* h, int left) {
+    return left >= int(sizeof(nlmsghdr)) && h->nlmsg_len >= sizeof(nlmsghdr) &&
+           h->nlmsg_len <= unsigned(left);
+}
+
 QByteArray Raw(const rtattr* attribute) {
     return QByteArray(static_cast<const char*>(RTA_DATA(attribute)), int(RTA_PAYLOAD(attribute)));
 }
@@ -46,7 +52,7 @@ bool Dump(int fd, int type, quint32 sequence, std::vector<char>& buffer, Take ta
         if (got <= 0 || size_t(got) > buffer.size())
             return false;
         int left = int(got);
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, left);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); Fits(h, left);
              h = NLMSG_NEXT(h, left)) {
             if (h->nlmsg_seq != request.header.nlmsg_seq)
                 continue;
@@ -145,7 +151,7 @@ bool InterfaceTable::Drain() {
         if (sender.nl_pid != 0)
             continue; // from another process, not the kernel
         int left = int(got);
-        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer_.data()); NLMSG_OK(h, left);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer_.data()); Fits(h, left);
              h = NLMSG_NEXT(h, left))
             Apply(h);
     }

@@ -127,9 +127,14 @@ std::optional<Decimal> Decimal::Parse(const QString& text) {
             return std::nullopt;
         exponent += below ? -power : power;
     }
-    if (i != end || exponent > MaxExponent || exponent < -MaxExponent)
+    if (i != end)
         return std::nullopt;
-    return Decimal(negative ? -coefficient : coefficient, exponent);
+    // The range is judged on the kept form: "1230E5998" keeps 123 at 10^5999 and reads, while
+    // "10,E6000" would be kept at 10^6001, which its own text could not give back.
+    const Decimal value(negative ? -coefficient : coefficient, exponent);
+    if (value.exponent_ > MaxExponent || value.exponent_ < -MaxExponent)
+        return std::nullopt;
+    return value;
 }
 
 Decimal Decimal::Of(const QString& text) {

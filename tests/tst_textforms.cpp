@@ -121,6 +121,7 @@ private slots:
         row("point", "0.5", "0", "", "");
         row("blank", " 1", "0", "", "");
         row("exponent out of reach", "1E99999", "0", "", "");
+        row("exponent out of reach once trailing zeros go", "-10,E6000", "0", "", "");
     }
     void decimalSum() {
         QFETCH(QString, a);

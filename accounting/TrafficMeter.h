@@ -9,24 +9,14 @@
 // What an interface moved after its last reading is lost when it disappears: at most one
 // poll's traffic. Loopback never counts.
 
-#include "storage/Decimal.h"
+#include "storage/Traffic.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
-
-struct Traffic {
-    quint64 rx = 0; // received
-    quint64 tx = 0; // sent
-    Traffic& operator+=(const Traffic& more) {
-        rx += more.rx;
-        tx += more.tx;
-        return *this;
-    }
-    bool operator==(const Traffic&) const = default;
-};
 
 // One interface's counters as read at a poll.
 struct LinkCounters {
@@ -34,6 +24,16 @@ struct LinkCounters {
     QString name;
     bool loopback = false;
     Traffic total; // since the interface came to be
+};
+
+// Where the meter reads: every interface's counters, and which of them are the connection
+// by the link choice (all that hold an Internet address, the chosen ones, or the metered).
+class CounterSource {
+public:
+    virtual ~CounterSource() = default;
+    // Every interface the system has now, loopback included; nullopt when it cannot be asked.
+    virtual std::optional<QList<LinkCounters>> Counters() = 0;
+    virtual bool Counted(const QString& name) = 0;
 };
 
 class TrafficMeter {
@@ -65,22 +65,6 @@ private:
     std::vector<Seen> seen_;
     bool started_ = false;
 };
-
-// The traffic terms of a tariff: a package of mebibytes (2^20 bytes, the megabyte that
-// operators bill by) included in each billing period, and the price of each mebibyte beyond.
-// The defaults price nothing.
-struct TrafficTerms {
-    QString pricePerMebibyte = QStringLiteral("0"); // a number text
-    quint64 packageMebibytes = 0;
-    static constexpr quint64 Mebibyte = quint64(1) << 20;
-    quint64 PackageBytes() const;
-    bool operator==(const TrafficTerms&) const = default;
-};
-// The bytes of the package left after `used` bytes of the period.
-quint64 PackageLeft(const TrafficTerms& terms, quint64 used);
-// The price of `bytes` moved after `usedBefore` bytes of the period: only what lies beyond
-// the package is paid for. Exact; the caller adds it to the time charge and rounds once.
-Decimal TrafficCharge(const TrafficTerms& terms, quint64 usedBefore, quint64 bytes);
 
 // Shares `total` among parts in proportion to their weights (their milliseconds), exactly:
 // the shares add up to the total, each is the proportional one rounded down or up, and the

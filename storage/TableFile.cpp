@@ -85,7 +85,7 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
         Refuse(
             path,
             QStringLiteral("в нём нет таблицы «%1», это не файл этой программы").arg(schema.table));
-    if (found > schema.version)
+    if (found > schema.Newest())
         Refuse(path,
                QStringLiteral("он записан более новой версией программы (формат %1)").arg(found));
     const qsizetype expected = found >= 1 && std::size_t(found) <= schema.columnsIn.size()
@@ -102,8 +102,8 @@ qint64 CheckSchema(const SqliteDatabase& db, const QString& path, const TableSch
 }
 
 // Files of an earlier version are brought up to date, one step per transaction.
-void Upgrade(SqliteDatabase& db, qint64 from, const TableSchema& schema) {
-    for (qint64 v = from; v < schema.version; ++v) {
+void Upgrade(SqliteDatabase& db, qint64 from, const TableSchema& schema, qint64 to) {
+    for (qint64 v = from; v < to; ++v) {
         SqliteTransaction transaction(db);
         db.Exec(schema.upgrade[std::size_t(v - 1)].c_str());
         db.Exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1).toUtf8().constData());
@@ -235,7 +235,7 @@ SqliteDatabase OpenTableFile(const QString& dir, const TableSchema& schema) {
                                  .arg(*trouble));
         }
         UseWriteAheadLog(db);
-        Upgrade(db, version, schema);
+        Upgrade(db, version, schema, schema.version);
         return db;
     } catch (const SqliteError& error) {
         throw Failure(TableFailureText(path, QStringLiteral("открыть"), error));
@@ -273,4 +273,22 @@ std::optional<FileIdentity> TableFile::IdentityNow() const {
 
 void TableFile::Fail(const QString& action, const SqliteError& error) const {
     throw Failure(TableFailureText(path_, action, error));
+}
+
+int TableFile::Version() const {
+    SqliteStatement version(db_, "PRAGMA user_version");
+    Guarded(QStringLiteral("прочитать"), [&] { version.Step(); });
+    return int(version.Int(0));
+}
+
+void TableFile::RaiseTo(int version) {
+    const int found = Version();
+    if (found >= version)
+        return;
+    if (const auto trouble = BackUpBeforeUpgrade(path_, found))
+        throw Failure(QStringLiteral("Файл «%1» не переведён на новый формат: не удалось сохранить "
+                                     "его копию (%2). Файл оставлен без изменений.")
+                          .arg(QDir::toNativeSeparators(path_), *trouble));
+    Guarded(QStringLiteral("перевести на новый формат"),
+            [&] { Upgrade(db_, found, schema_, version); });
 }

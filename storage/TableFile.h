@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,11 @@ struct TableSchema {
     // How many of `columns` a file of version v has: columnsIn[v - 1]; all of them in every
     // version when empty. Columns are only ever added at the end.
     std::vector<int> columnsIn = {};
+    // Versions past `version`, up to this one, that a file takes only when asked (RaiseTo):
+    // what a feature the user has not turned on would add, so the file stays as it was
+    // until then. A file opened at one of them stays at it. 0: none.
+    int onDemandUpTo = 0;
+    int Newest() const { return std::max(version, onDemandUpTo); }
 };
 
 // Opens dir/fileName. Throws Failure naming the file and the reason.
@@ -75,6 +81,12 @@ public:
     bool IsTheOneOpen(const std::optional<FileIdentity>& now) const {
         return IsOpen() && now && now == identity_;
     }
+
+    // The version of the file open now (PRAGMA user_version).
+    int Version() const;
+    // Brings the file open now up to `version` (one of the schema's versions on demand),
+    // each step in a transaction of its own, a copy of the file kept first. Throws Failure.
+    void RaiseTo(int version);
 
     // Throws Failure saying that `action` failed on the file, and why.
     [[noreturn]] void Fail(const QString& action, const SqliteError& error) const;

@@ -60,9 +60,9 @@ bool SessionTracker::Recover() {
     // The crash ended that connection: its last piece is charged as a connection's last,
     // by what the checkpoint kept of the connection.
     ConnectionSoFar soFar = left->soFar;
-    const std::vector<Segment> pieces =
-        Finished({left->startDate, left->startMsecs, left->lastDate, left->lastMsecs, left->rate},
-                 soFar, left->billing, true);
+    Segment ended{left->startDate, left->startMsecs, left->lastDate, left->lastMsecs, left->rate};
+    ended.traffic = left->traffic;
+    const std::vector<Segment> pieces = Finished(ended, soFar, left->billing, true, Pricing());
     pending_.insert(pending_.begin(), pieces.begin(), pieces.end());
     if (pieces.empty()) {
         // Nothing to store; what is open now takes its place (tried again at the next poll).
@@ -109,12 +109,15 @@ std::vector<Segment> SessionTracker::SplitAtMidnights(const Segment& segment) {
 }
 
 std::vector<Segment> SessionTracker::Placed(std::vector<Segment> pieces, ConnectionSoFar& soFar,
-                                            const Billing& billing, bool endsConnection) {
+                                            const Billing& billing, bool endsConnection,
+                                            const TrafficPrice& price) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         Segment& piece = pieces[i];
         piece.before = soFar;
         piece.billing = billing;
         piece.last = endsConnection && i + 1 == pieces.size();
+        if (price && piece.traffic)
+            price(piece, std::vector<Segment>(pieces.begin(), pieces.begin() + qsizetype(i)));
         try {
             soFar = TariffBook::With(soFar, TariffBook::RecordOf(piece));
         } catch (const Failure&) {
@@ -131,15 +134,30 @@ std::vector<Segment> SessionTracker::Placed(std::vector<Segment> pieces, Connect
 }
 
 std::vector<Segment> SessionTracker::Finished(const Segment& segment, ConnectionSoFar& soFar,
-                                              const Billing& billing, bool endsConnection) {
+                                              const Billing& billing, bool endsConnection,
+                                              const TrafficPrice& price) {
     std::vector<Segment> pieces = SplitAtMidnights(segment);
+    if (segment.traffic && pieces.size() > 1) {
+        // Cut at a midnight between two readings: shared in proportion to time, exactly.
+        std::vector<qint64> weights;
+        for (const Segment& p : pieces)
+            weights.push_back(AbsoluteMsecs({p.endDate, p.endMsecs}) -
+                              AbsoluteMsecs({p.startDate, p.startMsecs}));
+        const auto rx = ShareInProportion(segment.traffic->rx, weights);
+        const auto tx = ShareInProportion(segment.traffic->tx, weights);
+        for (std::size_t i = 0; i < pieces.size(); ++i)
+            pieces[i].traffic = Traffic{rx[i], tx[i]};
+    }
     // A connection that ends with a piece of no time (it ended at the very moment of a split)
     // is still finished by its terms: a record of no time carries what they add.
     const bool closing = endsConnection && pieces.empty() && soFar.records > 0;
-    if (closing)
+    if (closing) {
         pieces.push_back({segment.startDate, segment.startMsecs, segment.startDate,
                           segment.startMsecs, segment.rate});
-    pieces = Placed(std::move(pieces), soFar, billing, endsConnection);
+        if (segment.traffic) // what moved in no time still counts
+            pieces.back().traffic = segment.traffic;
+    }
+    pieces = Placed(std::move(pieces), soFar, billing, endsConnection, price);
     if (closing) {
         bool adds = false;
         try {
@@ -188,7 +206,11 @@ void SessionTracker::Poll() {
             // A new connection, billed to its end by the terms in force as it begins.
             soFar_ = {};
             billing_ = rates_.Terms();
+            // Its bytes count from here: what moved off line is not the connection's.
+            meter_.Forget();
+            openTraffic_ = {};
         }
+        openTraffic_ += TakeTraffic();
         awaitingStart_ = false;
         segmentOpen_ = true;
         StoreProgress();
@@ -297,16 +319,90 @@ std::optional<OpenSegment> SessionTracker::OpenSegmentNow() const {
     if (!segmentOpen_)
         return std::nullopt;
     return OpenSegment{startDate_,   startTime_, lastSeen_.date, lastSeen_.msecs,
-                       currentRate_, soFar_,     billing_};
+                       currentRate_, soFar_,     billing_,       OpenTraffic()};
+}
+
+std::optional<Traffic> SessionTracker::OpenTraffic() const {
+    if (!counters_ || !segmentOpen_)
+        return std::nullopt;
+    return openTraffic_;
+}
+
+void SessionTracker::CountTraffic(CounterSource* counters, TrafficLedger* ledger) {
+    if (counters && !counters_) {
+        meter_.Forget();
+        openTraffic_ = {};
+        if (segmentOpen_)
+            TakeTraffic(); // notes where the counters stand
+    }
+    counters_ = ledger ? counters : nullptr;
+    ledger_ = counters_ ? ledger : nullptr;
+}
+
+Traffic SessionTracker::TakeTraffic() {
+    if (!counters_)
+        return {};
+    const qint64 now = clock_.MonotonicMsecs();
+    const auto interfaces = counters_->Counters();
+    if (!interfaces) {
+        meter_.Forget(); // so that no interface is taken for a new one at the next reading
+        return {};
+    }
+    const auto step = meter_.Read(
+        *interfaces, [this](const QString& name) { return counters_->Counted(name); },
+        now - lastCounted_);
+    lastCounted_ = now;
+    if (step.jumps.isEmpty())
+        Cleared(Trouble::Traffic);
+    else
+        Report(Trouble::Traffic,
+               QStringLiteral("Счётчик трафика интерфейса %1 изменился больше, чем канал мог "
+                              "передать за это время; это изменение не учтено.")
+                   .arg(step.jumps.join(QStringLiteral(", "))));
+    return step.moved;
+}
+
+SessionTracker::TrafficPrice SessionTracker::Pricing() {
+    if (!ledger_)
+        return {};
+    return [this](Segment& piece, const std::vector<Segment>& earlier) {
+        PriceTraffic(piece, earlier);
+    };
+}
+
+void SessionTracker::PriceTraffic(Segment& piece, const std::vector<Segment>& earlier) {
+    piece.trafficTerms = ledger_->Terms();
+    if (piece.trafficTerms.PricesNothing())
+        return;
+    const QDate period = ledger_->PeriodStart(piece.startDate);
+    quint64 used = 0;
+    try {
+        used = ledger_->StoredInPeriod(piece.startDate);
+    } catch (const Failure& failure) {
+        // Priced as if the package were whole: never more than is owed.
+        Report(Trouble::Traffic, failure.message());
+    }
+    const auto add = [&](const Segment& s) {
+        if (s.traffic && ledger_->PeriodStart(s.startDate) == period)
+            used += s.traffic->rx + s.traffic->tx;
+    };
+    std::for_each(pending_.begin(), pending_.end(), add);
+    std::for_each(earlier.begin(), earlier.end(), add);
+    piece.periodUsedBefore = used;
 }
 
 void SessionTracker::EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                                 const QString& nextRate) {
-    const Segment ended{startDate_, startTime_, end.date, end.msecs, currentRate_};
+    Segment ended{startDate_, startTime_, end.date, end.msecs, currentRate_};
+    if (counters_) {
+        // What moved up to now is the ending segment's; the next counts from here.
+        ended.traffic = openTraffic_ += TakeTraffic();
+        openTraffic_ = {};
+    }
     // Cut at every midnight it runs across, as a connection that ends before the watch sees
     // the new date: each record holds its own day. Never a negative duration, whatever the
     // clock did.
-    for (Segment& piece : Finished(ended, soFar_, billing_, !next.has_value()))
+    for (Segment& piece : Finished(ended, soFar_, billing_, !next.has_value(), Pricing()))
         pending_.push_back(std::move(piece));
     segmentOpen_ = next.has_value();
     if (next) {

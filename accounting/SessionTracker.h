@@ -10,6 +10,7 @@
 #include "ConnectionProbe.h"
 #include "TariffBook.h"
 #include "Timer.h"
+#include "TrafficMeter.h"
 
 #include <deque>
 #include <vector>
@@ -56,13 +57,19 @@ public:
     // Gives each piece of a connection its place in it, in order: what the connection stored
     // before it (`soFar`, moved on past each piece) and the terms it is billed by; the final
     // piece is the connection's last when `endsConnection`.
+    // `price`, when given, sets a piece's traffic terms and the bytes of its period before it,
+    // given the pieces placed before it in this call.
+    using TrafficPrice = std::function<void(Segment& piece, const std::vector<Segment>& earlier)>;
     static std::vector<Segment> Placed(std::vector<Segment> pieces, ConnectionSoFar& soFar,
-                                       const Billing& billing, bool endsConnection);
+                                       const Billing& billing, bool endsConnection,
+                                       const TrafficPrice& price = {});
     // An ended segment as the pieces to store, cut and placed. When it ends the connection
     // with no time of its own, a piece of no time at its start still carries whatever the
     // terms add to the connection's last record (its steps, its minimum), if anything.
+    // Its bytes are shared among its pieces in proportion to their time (ShareInProportion).
     static std::vector<Segment> Finished(const Segment& segment, ConnectionSoFar& soFar,
-                                         const Billing& billing, bool endsConnection);
+                                         const Billing& billing, bool endsConnection,
+                                         const TrafficPrice& price = {});
 
     SessionTracker(const Clock& clock, TrackerTimers timers, ConnectionProbe& probe,
                    RateSource& rates, RecordWriter& writer, TrackerView& view, StartupSteps& steps);
@@ -74,6 +81,14 @@ public:
     void Tick(int ticks = 1); // tick; several at once after the ticker was held
     void WatchTariff();       // tariff watch
     void StartUp();           // start-up step
+
+    // Counts the traffic of the counted link beside the time, from the next poll on: read at
+    // every poll and at every moment a segment ends, so a segment holds what moved while it
+    // was open. None stops counting; records stored from then on carry no bytes.
+    void CountTraffic(CounterSource* counters, TrafficLedger* ledger);
+    bool CountsTraffic() const { return counters_ != nullptr; }
+    // The open segment's bytes so far; none while the traffic is not counted or off line.
+    std::optional<Traffic> OpenTraffic() const;
 
     // 0 stops polling; otherwise polls every `seconds` seconds, the interval afresh.
     void ApplyPollInterval(int seconds);
@@ -97,7 +112,7 @@ public:
     const std::deque<Segment>& Pending() const { return pending_; }
 
 private:
-    enum class Trouble { Lookup, Append, Count };
+    enum class Trouble { Lookup, Append, Traffic, Count };
     void Report(Trouble trouble, const QString& message);
     void Cleared(Trouble trouble) { reported_[int(trouble)] = false; }
     bool TryLookup(QString& rate);
@@ -109,6 +124,13 @@ private:
     void EndSegment(LocalMoment end, const std::optional<LocalMoment>& next,
                     const QString& nextRate);
     std::optional<OpenSegment> OpenSegmentNow() const; // as the table keeps it; none off line
+    // What the counted link moved since the last reading; nothing at the first, which only
+    // notes where the counters stand.
+    Traffic TakeTraffic();
+    // Sets the pieces' traffic terms and the bytes of each one's period before it: those
+    // stored, those waiting to be, and those of the pieces placed before it.
+    void PriceTraffic(Segment& piece, const std::vector<Segment>& earlier);
+    TrafficPrice Pricing();
     // Reads the segment a crash left open, once, before anything is written: false while
     // the file cannot be read.
     bool Recover();
@@ -141,4 +163,9 @@ private:
     bool looked_ = false;
     bool recovered_ = false;
     bool reported_[int(Trouble::Count)] = {};
+    CounterSource* counters_ = nullptr;
+    TrafficLedger* ledger_ = nullptr;
+    TrafficMeter meter_;
+    Traffic openTraffic_;    // the open segment's, while counted
+    qint64 lastCounted_ = 0; // monotonic, at the last reading
 };

@@ -162,6 +162,15 @@ SessionRecord TariffBook::RecordOf(const Segment& s) {
     // rounded once, so the connection's stored charges come to its minimum exactly.
     Decimal charge = Decimal::Of(record.charge);
     bool added = false;
+    record.traffic = s.traffic;
+    if (s.traffic && !s.trafficTerms.PricesNothing()) {
+        const Decimal bytes =
+            TrafficCharge(s.trafficTerms, s.periodUsedBefore, s.traffic->rx + s.traffic->tx);
+        if (!bytes.IsZero()) {
+            charge = charge + bytes;
+            added = true;
+        }
+    }
     if (s.before.records == 0 && b.fee > 0) {
         charge = charge + Decimal::Of(TextForms::NumberText(b.fee));
         added = true;

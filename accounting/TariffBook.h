@@ -45,6 +45,11 @@ struct Segment {
     ConnectionSoFar before = {};
     bool last = false;
     Billing billing = {};
+    // Its bytes, while the traffic is counted, and what they are priced by: the terms, and
+    // the bytes of its billing period stored before it (the package is spent in order).
+    std::optional<Traffic> traffic = {};
+    TrafficTerms trafficTerms = {};
+    quint64 periodUsedBefore = 0;
 
     bool operator==(const Segment&) const = default;
 };
@@ -88,8 +93,9 @@ public:
     // The whole seconds of a time text (9:05:07).
     static qint64 SecondsOf(const QString& timeText);
 
-    // The row the session table stores for a finished segment: its time at its rate, and
-    // by the connection's billing terms: the fee on the connection's first record; on its
+    // The row the session table stores for a finished segment: its time at its rate, its
+    // bytes beyond what is left of the period's package at their price, and by the
+    // connection's billing terms: the fee on the connection's first record; on its
     // last, the connection's time rounded up to whole steps at the last segment's rate and
     // whatever the connection's charges still lack of the minimum.
     static SessionRecord RecordOf(const Segment& segment);

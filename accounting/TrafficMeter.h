@@ -11,6 +11,7 @@
 
 #include "storage/Traffic.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,18 @@ public:
     // Every interface the system has now, loopback included; nullopt when it cannot be asked.
     virtual std::optional<QList<LinkCounters>> Counters() = 0;
     virtual bool Counted(const QString& name) = 0;
+};
+
+// What the counted bytes are priced by: the traffic terms in force, and the bytes of the
+// records already stored in a billing period (the package is spent in the order of use).
+class TrafficLedger {
+public:
+    virtual ~TrafficLedger() = default;
+    virtual TrafficTerms Terms() = 0;
+    // The first day of the billing period that holds `date`.
+    virtual QDate PeriodStart(const QDate& date) = 0;
+    // The bytes of the records stored in that period. Throws Failure when they cannot be read.
+    virtual quint64 StoredInPeriod(const QDate& date) = 0;
 };
 
 class TrafficMeter {

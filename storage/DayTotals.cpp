@@ -51,13 +51,43 @@ std::vector<DayTotal> DayTotals::Read(const SqliteDatabase& db, const QDate& fro
     while (s.Step())
         days.push_back(
             {QDate::fromString(s.Text(0), Qt::ISODate), s.Int(1), s.Int(2), s.Double(3), s.Int(4)});
+    AddTraffic(db, from, to, scan, days);
     return days;
+}
+
+void DayTotals::AddTraffic(const SqliteDatabase& db, const QDate& from, const QDate& to, bool scan,
+                           std::vector<DayTotal>& days) {
+    SqliteStatement kept(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name IN ('day_volume', 'session_volume')");
+    if (!kept.Step() || kept.Int(0) != 2)
+        return; // a file from before the traffic was counted
+    kept.Reset();
+    // The days' bytes as kept, or added up from the records' own when the totals are not
+    // to be trusted; both in date order, as the days are.
+    SqliteStatement s(db, scan ? "SELECT s.Data, sum(v.Rx), sum(v.Tx) FROM session_volume v "
+                                 "JOIN session s ON s.id = v.id WHERE s.Data >= ?1 AND "
+                                 "s.Data <= ?2 GROUP BY s.Data ORDER BY s.Data"
+                               : "SELECT Data, Rx, Tx FROM day_volume WHERE Data >= ?1 AND "
+                                 "Data <= ?2 ORDER BY Data");
+    s.Bind(1, from.toString(Qt::ISODate)).Bind(2, to.toString(Qt::ISODate));
+    auto day = days.begin();
+    while (s.Step()) {
+        const QDate date = QDate::fromString(s.Text(0), Qt::ISODate);
+        while (day != days.end() && day->day < date)
+            ++day;
+        if (day != days.end() && day->day == date && s.Int(1) >= 0 && s.Int(2) >= 0)
+            day->traffic = Traffic{quint64(s.Int(1)), quint64(s.Int(2))};
+    }
 }
 
 SpendTotal SpendTotal::Of(const std::vector<DayTotal>& days) {
     SpendTotal total;
     long double carry = 0;
     for (const DayTotal& d : days) {
+        if (d.traffic) {
+            total.traffic += *d.traffic;
+            total.trafficCounted = true;
+        }
         total.records += d.records;
         total.seconds += d.seconds;
         total.odd += d.odd;
@@ -89,7 +119,7 @@ std::vector<DayTotal> DayTotals::ReadFile(const QString& path, const QDate& from
             throw Failure(QStringLiteral("Файл «%1» не прочитан: в нём нет таблицы «session», "
                                          "это не файл этой программы.")
                               .arg(shown));
-        if (found > 4)
+        if (found > 5)
             throw Failure(QStringLiteral("Файл «%1» не прочитан: он записан более новой версией "
                                          "программы (формат %2).")
                               .arg(shown)

@@ -5,9 +5,11 @@
 // instead of walking a million records.
 
 #include "Sqlite.h"
+#include "Traffic.h"
 
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <vector>
 
 struct DayTotal {
@@ -18,6 +20,8 @@ struct DayTotal {
     // Records whose charge or duration is not in the form the program writes: their
     // share above is not to be trusted, only the report's own reading tells.
     qint64 odd = 0;
+    // The bytes of the day's records that have them; none when no record of it has.
+    std::optional<Traffic> traffic = {};
 
     bool operator==(const DayTotal&) const = default;
 };
@@ -28,6 +32,8 @@ struct SpendTotal {
     qint64 seconds = 0;
     long double money = 0;
     qint64 odd = 0;
+    Traffic traffic;
+    bool trafficCounted = false; // some day of them has bytes
     static SpendTotal Of(const std::vector<DayTotal>& days);
 };
 
@@ -42,6 +48,9 @@ void Rebuild(SqliteDatabase& db);
 // The days from..to (inclusive) that have records, oldest first: from the kept totals, or,
 // with scan, added up from the records themselves. Throws SqliteError.
 std::vector<DayTotal> Read(const SqliteDatabase& db, const QDate& from, const QDate& to, bool scan);
+// Gives the days their bytes, from a file that keeps the traffic (version 5).
+void AddTraffic(const SqliteDatabase& db, const QDate& from, const QDate& to, bool scan,
+                std::vector<DayTotal>& days);
 
 // The same from data.db in a data folder, opened for reading only, so it works beside the
 // running program and changes nothing: from the kept totals when they can be trusted, else

@@ -3,6 +3,7 @@
 
 #include "Billing.h"
 #include "Failure.h"
+#include "Traffic.h"
 
 #include <QDate>
 #include <QString>
@@ -15,6 +16,8 @@ struct SessionRecord {
     QString duration;  // time text (Itogo)
     QString rate;      // per hour, number text (Tarif)
     QString charge;    // number text (Summ)
+    // Bytes received and sent (session_volume); none while the traffic was not counted.
+    std::optional<Traffic> traffic = {};
 
     bool operator==(const SessionRecord&) const = default;
 
@@ -33,6 +36,8 @@ struct OpenSegment {
     QString rate;
     ConnectionSoFar soFar = {}; // the connection's records before this segment
     Billing billing = {};       // the terms the connection began under
+    // The segment's bytes so far (open_volume); none while the traffic is not counted.
+    std::optional<Traffic> traffic = {};
 
     bool operator==(const OpenSegment&) const = default;
 };

@@ -4,41 +4,50 @@
 
 #include "SessionTable.h"
 #include "Sqlite.h"
+#include "TrafficSql.h"
 
+#include <optional>
 #include <string>
 
 namespace SessionSql {
 
 // ?1 and ?2 are the filter's ends as ISO dates, NULL when no filter is set.
 inline const std::string InView = "(?1 IS NULL OR (Data >= ?1 AND Data <= ?2))";
-inline const std::string SelectRows =
-    "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ FROM session ";
+// With the records' bytes once the file keeps them (version 5).
+inline std::string SelectRows(bool volumes) {
+    return "SELECT id, Data, WremN, WremW, Itogo, Tarif, Summ, " +
+           (volumes ? TrafficSql::RowVolume : std::string("NULL, NULL")) + " FROM session ";
+}
 
 inline SessionRow ReadRow(const SqliteStatement& s) {
-    return {s.Int(0),
-            {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4), s.Text(5),
-             s.Text(6)}};
+    SessionRow row{s.Int(0),
+                   {QDate::fromString(s.Text(1), Qt::ISODate), s.Text(2), s.Text(3), s.Text(4),
+                    s.Text(5), s.Text(6)}};
+    if (!s.IsNull(7))
+        row.record.traffic = Traffic{quint64(s.Int(7)), quint64(s.Int(8))};
+    return row;
 }
 
 } // namespace SessionSql
 
 struct SessionTable::Statements {
-    explicit Statements(const SqliteDatabase& db)
-        : first(db, (SessionSql::SelectRows + "WHERE " + SessionSql::InView +
+    Statements(const SqliteDatabase& db, bool volumes)
+        : volumes(volumes), first(db, (SessionSql::SelectRows(volumes) + "WHERE " +
+                                       SessionSql::InView + " ORDER BY id DESC LIMIT 1")
+                                          .c_str()),
+          older(db, (SessionSql::SelectRows(volumes) + "WHERE id < ?3 AND " + SessionSql::InView +
                      " ORDER BY id DESC LIMIT 1")
                         .c_str()),
-          older(db, (SessionSql::SelectRows + "WHERE id < ?3 AND " + SessionSql::InView +
-                     " ORDER BY id DESC LIMIT 1")
-                        .c_str()),
-          newer(db, (SessionSql::SelectRows + "WHERE id > ?3 AND " + SessionSql::InView +
+          newer(db, (SessionSql::SelectRows(volumes) + "WHERE id > ?3 AND " + SessionSql::InView +
                      " ORDER BY id ASC LIMIT 1")
                         .c_str()),
-          exact(db, (SessionSql::SelectRows + "WHERE id = ?3 AND " + SessionSql::InView).c_str()),
+          exact(db, (SessionSql::SelectRows(volumes) + "WHERE id = ?3 AND " + SessionSql::InView)
+                        .c_str()),
           count(db, ("SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
                      "ELSE (SELECT count(*) FROM session WHERE " +
                      SessionSql::InView + ") END")
                         .c_str()),
-          page(db, (SessionSql::SelectRows + "WHERE " + SessionSql::InView +
+          page(db, (SessionSql::SelectRows(volumes) + "WHERE " + SessionSql::InView +
                     " ORDER BY id DESC LIMIT ?3 OFFSET ?4")
                        .c_str()),
           offsetOf(
@@ -47,29 +56,43 @@ struct SessionTable::Statements {
           rangeCount(
               db,
               ("SELECT count(*) FROM session WHERE id <= ?3 AND " + SessionSql::InView).c_str()),
-          rangePage(db, (SessionSql::SelectRows + "WHERE id <= ?3 AND " + SessionSql::InView +
-                         " ORDER BY id DESC LIMIT ?4 OFFSET ?5")
+          rangePage(db, (SessionSql::SelectRows(volumes) + "WHERE id <= ?3 AND " +
+                         SessionSql::InView + " ORDER BY id DESC LIMIT ?4 OFFSET ?5")
                             .c_str()),
           rangeCharges(db, ("SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " +
                             SessionSql::InView + " ORDER BY id DESC")
                                .c_str()),
           readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
                        "Records, Unit, Fee, Minimum FROM open_segment"),
-          schemaVersion(db, "PRAGMA schema_version") {}
+          schemaVersion(db, "PRAGMA schema_version") {
+        if (volumes)
+            readOpenVolume.emplace(db, "SELECT Rx, Tx FROM open_volume");
+    }
+    bool volumes; // the file keeps the traffic
     SqliteStatement first, older, newer, exact, count, page, offsetOf, maxId, rangeCount, rangePage,
         rangeCharges, readOpen, schemaVersion;
+    std::optional<SqliteStatement> readOpenVolume;
 };
 
 // Compiled with the triggers that keep the count and the per-day totals, so only once the
 // totals' table is known to be there.
 struct SessionTable::Writes {
-    explicit Writes(const SqliteDatabase& db)
+    Writes(const SqliteDatabase& db, bool volumes)
         : insert(db, "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
                      "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"),
           remove(db, "DELETE FROM session WHERE id = ?1"),
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
                        "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
                        "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
-          closeOpen(db, "DELETE FROM open_segment") {}
+          closeOpen(db, "DELETE FROM open_segment") {
+        if (!volumes)
+            return;
+        insertVolume.emplace(db, "INSERT INTO session_volume(id, Rx, Tx) VALUES(?1, ?2, ?3)");
+        keepOpenVolume.emplace(db,
+                               "INSERT OR REPLACE INTO open_volume(id, Rx, Tx) VALUES(1, ?1, ?2)");
+        closeOpenVolume.emplace(db, "DELETE FROM open_volume");
+    }
     SqliteStatement insert, remove, keepOpen, closeOpen;
+    // Once the file keeps the traffic.
+    std::optional<SqliteStatement> insertVolume, keepOpenVolume, closeOpenVolume;
 };

@@ -6,6 +6,7 @@
 #include "Failure.h"
 #include "TableFile.h"
 #include "TextForms.h"
+#include "TrafficSql.h"
 #include "platform/FileKind.h"
 
 #include <QDir>
@@ -71,7 +72,8 @@ const std::string CreateSession =
     "Summ TEXT NOT NULL)";
 
 // Version 4 keeps the totals of each day (DayTotalsSql.h), so a period's figures never need
-// a walk over every record.
+// a walk over every record. Version 5 keeps the traffic (TrafficSql.h), taken only once the
+// traffic is counted.
 const TableSchema Schema{
     SessionTable::FileName,
     QStringLiteral("session"),
@@ -85,7 +87,15 @@ const TableSchema Schema{
         CreateOpenSegment + "; " + CreateSessionCount, // 1 -> 2
         AddConnectionSoFar,                            // 2 -> 3
         DayTotalsSql::Schema(),                        // 3 -> 4
-    }};
+        TrafficSql::Schema(),                          // 4 -> 5, when the traffic is counted
+    },
+    {},
+    5};
+
+bool KeepsVolumes(const SqliteDatabase& db) {
+    SqliteStatement version(db, "PRAGMA user_version");
+    return version.Step() && version.Int(0) >= 5;
+}
 
 } // namespace
 
@@ -112,7 +122,8 @@ void SessionTable::Open() {
             // A file that cannot be written now: looked at again before the first write.
         }
         countByScan_ = !CountIsSound(db);
-        st_ = std::make_unique<Statements>(db); // finalized before their connection closes
+        // Finalized before their connection closes.
+        st_ = std::make_unique<Statements>(db, KeepsVolumes(db));
     });
     // The log's size after each commit, for the fold-back; it also stops SQLite folding the
     // log back itself in the middle of a commit.
@@ -274,8 +285,9 @@ SessionTable::Writes& SessionTable::WriteStatements() {
     ReadStatements();
     if (!writes_) {
         CheckTotals();
-        writes_ = file_.Guarded(QStringLiteral("открыть"),
-                                [this] { return std::make_unique<Writes>(file_.Db()); });
+        writes_ = file_.Guarded(QStringLiteral("открыть"), [this] {
+            return std::make_unique<Writes>(file_.Db(), st_->volumes);
+        });
     }
     return *writes_;
 }
@@ -355,6 +367,12 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
             row << s->Value(i);
         }
         open = Checkpoint::Read(row, today, nowMsecs);
+        if (!open || !st_->readOpenVolume)
+            return;
+        const StatementUse volume(*st_->readOpenVolume);
+        if (volume->Step() && volume->IsInteger(0) && volume->IsInteger(1) && volume->Int(0) >= 0 &&
+            volume->Int(1) >= 0)
+            open->traffic = Traffic{quint64(volume->Int(0)), quint64(volume->Int(1))};
     });
     if (!fields.isEmpty() && !open)
         throw DamagedSegment(
@@ -369,12 +387,45 @@ std::optional<OpenSegment> SessionTable::LeftOpen(const QDate& today, int nowMse
     return open;
 }
 
+bool SessionTable::KeepsTraffic() const {
+    return st_ && st_->volumes;
+}
+
+void SessionTable::KeepTraffic() {
+    if (ReadStatements().volumes)
+        return;
+    writes_.reset();
+    st_.reset();
+    try {
+        file_.RaiseTo(5);
+    } catch (const Failure&) {
+        st_ = std::make_unique<Statements>(file_.Db(), KeepsVolumes(file_.Db()));
+        throw;
+    }
+    file_.Guarded(QStringLiteral("открыть"), [this] {
+        st_ = std::make_unique<Statements>(file_.Db(), true);
+        const StatementUse s(st_->schemaVersion); // our own change, not another program's
+        s->Step();
+        schemaSeen_ = s->Int(0);
+    });
+}
+
 void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
                          bool keepOpen) {
     file_.Guarded(QStringLiteral("открыть"), [this] {
         ReopenIfReplaced();
         OwnTablesChanged();
     });
+    if ((record && record->traffic) || (keepOpen && open && open->traffic)) {
+        try {
+            KeepTraffic();
+        } catch (const Failure& failure) {
+            // The time is what is paid for: it is stored all the same, without the bytes.
+            if (!trafficRefused_)
+                emit Notice(failure.message());
+            trafficRefused_ = true;
+        }
+    }
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
     // of the open connection alone may ride on the next sync, but one a minute after the
     // last sync syncs too, so a power loss costs at most about a minute of it and a crash
@@ -398,6 +449,13 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                 .Bind(6, r.charge);
             w.insert.Step();
             inserted = db.LastInsertId(); // before the open segment's own row moves it
+            if (r.traffic && w.insertVolume) {
+                const StatementUse volume(*w.insertVolume);
+                volume->Bind(1, inserted)
+                    .Bind(2, qint64(r.traffic->rx))
+                    .Bind(3, qint64(r.traffic->tx));
+                volume->Step();
+            }
         }
         if (keepOpen && open) {
             w.keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
@@ -414,6 +472,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
             w.keepOpen.Step();
         } else if (keepOpen) {
             w.closeOpen.Step();
+        }
+        if (keepOpen && w.keepOpenVolume) {
+            const StatementUse keepVolume(*w.keepOpenVolume), closeVolume(*w.closeOpenVolume);
+            if (open && open->traffic)
+                keepVolume->Bind(1, qint64(open->traffic->rx)).Bind(2, qint64(open->traffic->tx));
+            (open && open->traffic ? keepVolume : closeVolume)->Step();
         }
         transaction.Commit();
         return inserted;

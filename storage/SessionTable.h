@@ -49,6 +49,11 @@ public:
     void Append(const SessionRecord& record, const std::optional<OpenSegment>& stillOpen) override;
     void Checkpoint(const std::optional<OpenSegment>& open) override;
     std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
+    // Whether the file keeps the records' traffic (version 5). It takes that version, a copy
+    // of it kept first, when a record or the open segment first comes with traffic, or when
+    // asked (KeepTraffic: throws Failure when it cannot).
+    bool KeepsTraffic() const;
+    void KeepTraffic();
 
     // The current row among those in view (all, or those the date filter lets through).
     std::optional<qint64> CurrentId() const;
@@ -160,7 +165,8 @@ private:
     bool fullSync_ = true;
     std::optional<qint64> lastFullSync_; // monotonic; none: the next commit syncs
     std::function<qint64()> monotonic_;
-    bool recordsStored_ = false; // in the file open now
+    bool recordsStored_ = false;  // in the file open now
+    bool trafficRefused_ = false; // the file could not take the traffic's version: told once
     bool countByScan_ = false;
     mutable bool totalsChecked_ = false;
     mutable bool daysByScan_ = false;

@@ -185,7 +185,7 @@ private slots:
                          "PRAGMA user_version = 1");
         } else if (kind == "newer") {
             { SessionTable table(dir.path()); }
-            RawSql(path, "PRAGMA user_version = 5");
+            RawSql(path, "PRAGMA user_version = 6");
         } else {
             { SessionTable table(dir.path()); }
             QFile f(path);
@@ -232,6 +232,45 @@ private slots:
         QCOMPARE(Walk(table), QStringList{"9:00:00"});
         QCOMPARE(table.LeftOpen(Dec8, 0), std::nullopt);
         QCOMPARE(table.RowCount(), 1); // the kept count starts from the rows there
+    }
+
+    // The file stays at version 4 while no traffic comes; the first bytes bring it to 5, a
+    // copy kept, and from then on each record, the open segment and each day keep theirs.
+    void theTrafficTakesItsVersionWhenFirstCounted() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("data.db");
+        SessionTable table(dir.path());
+        table.Append(Record(Dec7, "1"), OpenSegment{Dec7, 0, Dec7, 1000, "20"});
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"4"});
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM sqlite_master WHERE name LIKE '%volume%'"),
+                 QStringList{"0"});
+        SessionRecord counted = Record(Dec7, "2");
+        counted.traffic = Traffic{100, 20};
+        OpenSegment open{Dec7, 0, Dec7, 1000, "20"};
+        open.traffic = Traffic{5, 6};
+        table.Append(counted, open);
+        table.Append(Record(Dec8, "3")); // stored while counting stopped: no bytes
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"5"});
+        QCOMPARE(QDir(dir.filePath("backup")).entryList(QDir::Files).size(), 1);
+        SessionTable other(dir.path()); // a second reader of the same file
+        for (SessionTable* t : {&table, &other}) {
+            const auto rows = t->ReadRows(0, 3);
+            QCOMPARE(rows[0].record.traffic, std::nullopt);
+            QCOMPARE(rows[1].record.traffic, (Traffic{100, 20}));
+            QCOMPARE(rows[2].record.traffic, std::nullopt); // from before: none, not zero
+            QCOMPARE(t->LeftOpen(Dec7, 2000)->traffic, (Traffic{5, 6}));
+            const auto days = t->DayTotalsIn(Dec7, Dec8);
+            QCOMPARE(days[0].traffic, (Traffic{100, 20}));
+            QCOMPARE(days[1].traffic, std::nullopt);
+            QCOMPARE(SpendTotal::Of(days).traffic, (Traffic{100, 20}));
+            QCOMPARE(DayTotals::ReadFile(path, Dec7, Dec8)[0].traffic, (Traffic{100, 20}));
+        }
+        table.Checkpoint(std::nullopt);
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM open_volume"), QStringList{"0"});
+        table.MoveTo(table.ReadRows(1, 1)[0].id);
+        table.DeleteCurrent(); // its bytes go with it, from its day too
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM session_volume"), QStringList{"0"});
+        QCOMPARE(table.DayTotalsIn(Dec7, Dec7)[0].traffic, (Traffic{0, 0}));
     }
 
     void theKeptCountFollowsEveryWriter() {

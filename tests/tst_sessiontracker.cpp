@@ -36,7 +36,51 @@ struct Rig : TrackerRig {
         return rows;
     }
 };
+// Counters of one counted interface (and loopback), moved by hand; the period's stored bytes
+// are the records the writer took in the same month.
+struct TrafficRig : Rig {
+    struct FakeCounters final : CounterSource {
+        std::optional<QList<LinkCounters>> Counters() override {
+            if (!answers)
+                return std::nullopt;
+            return QList<LinkCounters>{{1, "lo", true, {9999, 9999}},
+                                       {index, "ppp0", false, total}};
+        }
+        bool Counted(const QString& name) override { return name == "ppp0"; }
+        int index = 7;
+        Traffic total{5000, 5000}; // moved before the connection
+        bool answers = true;
+    } counters;
+    struct Ledger final : TrafficLedger {
+        explicit Ledger(const FakeWriter& w) : writer(w) {}
+        TrafficTerms Terms() override { return terms; }
+        QDate PeriodStart(const QDate& date) override { return {date.year(), date.month(), 1}; }
+        quint64 StoredInPeriod(const QDate& date) override {
+            quint64 used = 0;
+            for (const SessionRecord& r : writer.records)
+                if (r.traffic && PeriodStart(r.date) == PeriodStart(date))
+                    used += r.traffic->rx + r.traffic->tx;
+            return used;
+        }
+        const FakeWriter& writer;
+        TrafficTerms terms;
+    } ledger{writer};
+    TrafficRig() { tracker.CountTraffic(&counters, &ledger); }
+    void Move(quint64 rx, quint64 tx = 0) { counters.total += Traffic{rx, tx}; }
+    // Each record as "rx/tx charge", "-" for no bytes.
+    QStringList Volumes() const {
+        QStringList rows;
+        for (const SessionRecord& r : writer.records)
+            rows << (r.traffic ? QString("%1/%2").arg(r.traffic->rx).arg(r.traffic->tx)
+                               : QStringLiteral("-")) +
+                        ' ' + r.charge;
+        return rows;
+    }
+};
+using TrafficSteps = std::function<void(TrafficRig&)>;
 } // namespace
+
+Q_DECLARE_METATYPE(TrafficSteps)
 
 class TestSessionTracker : public QObject {
     Q_OBJECT
@@ -158,6 +202,102 @@ private slots:
         rig.Poll(Down, 1500); // 9:00:07.5 ends
         QCOMPARE(rig.Written(), QStringList{"07.12 9:00:03 9:00:07 0:00:04 20 0,0222222222222222"});
         QVERIFY(rig.tracker.RereadRate());
+    }
+
+    // The bytes of the counted link, read at every poll and at every moment a segment ends.
+    void trafficOfEachRecord_data() {
+        QTest::addColumn<TrafficSteps>("steps");
+        QTest::addColumn<QStringList>("records"); // "rx/tx charge"
+        const quint64 MiB = 1 << 20;
+        QTest::newRow("one connection, from its first poll") << TrafficSteps([](TrafficRig& r) {
+            r.Poll(Up); // 9:00:03, counters noted
+            r.Move(1000, 200);
+            r.Poll(Up);
+            r.Move(50);
+            r.Poll(Down);
+        }) << QStringList{"1050/200 0,0333333333333333"};
+        QTest::newRow("a tariff change between polls: each side what moved while it was open")
+            << TrafficSteps([](TrafficRig& r) {
+                   r.Poll(Up);
+                   r.Move(100);
+                   r.Poll(Up);
+                   r.Move(40);
+                   r.rates.rate = "10";
+                   r.Watch(); // 9:00:10
+                   r.Move(7);
+                   r.Poll(Down, 2000);
+               })
+            << QStringList{"140/0 0,0388888888888889", "7/0 0,00555555555555556"};
+        QTest::newRow("a midnight between two readings: shared by time, exactly")
+            << TrafficSteps([](TrafficRig& r) {
+                   r.clock.Set(Dec7, 23, 59, 57);
+                   r.Poll(Up, 0);
+                   r.Move(1000, 3);
+                   r.Poll(Down, 4000); // 0:00:01, before the watch saw the date
+               })
+            << QStringList{"750/2 0,0166666666666667", "250/1 0,00555555555555556"};
+        QTest::newRow("a package crossed mid-connection: only what lies beyond it is paid")
+            << TrafficSteps([MiB](TrafficRig& r) {
+                   r.ledger.terms = {QStringLiteral("2"), 1};
+                   r.Poll(Up);
+                   r.Move(MiB / 2, MiB / 4);
+                   r.rates.rate = "0";
+                   r.Watch(); // within the package
+                   r.Move(MiB / 4, MiB / 2);
+                   r.Poll(Down); // half a mebibyte beyond it
+               })
+            << QStringList{"524288/262144 0,0222222222222222", "262144/524288 1"};
+        QTest::newRow("a crash keeps the bytes up to the last poll")
+            << TrafficSteps([](TrafficRig& r) {
+                   r.Poll(Up);
+                   r.Move(300, 30);
+                   r.Poll(Up);
+                   r.Move(99); // killed before the next poll
+                   FakeWriter survived;
+                   survived.open = r.writer.open;
+                   r.writer = survived;
+                   r.tracker.Start();
+               })
+            << QStringList{"300/30 0,0166666666666667"};
+        QTest::newRow("a link made anew counts from zero, a jump is not counted")
+            << TrafficSteps([](TrafficRig& r) {
+                   r.Poll(Up);
+                   r.Move(1000);
+                   r.Poll(Up);
+                   r.counters.index = 8; // dialled again: a new interface, same name
+                   r.counters.total = {64, 0};
+                   r.Poll(Up);
+                   r.Move(100'000'000'000'000ULL); // no link carries that in 3 s
+                   r.Poll(Down);
+               })
+            << QStringList{"1064/0 0,05"};
+        QTest::newRow("counters that cannot be read lose that poll, take no new interface")
+            << TrafficSteps([](TrafficRig& r) {
+                   r.Poll(Up);
+                   r.Move(10);
+                   r.Poll(Up);
+                   r.counters.answers = false;
+                   r.Move(500);
+                   r.Poll(Up);
+                   r.counters.answers = true;
+                   r.Poll(Up); // notes only
+                   r.Move(1);
+                   r.Poll(Down);
+               })
+            << QStringList{"11/0 0,0666666666666667"};
+        QTest::newRow("not counted: records as before") << TrafficSteps([](TrafficRig& r) {
+            r.tracker.CountTraffic(nullptr, nullptr);
+            r.Poll(Up);
+            r.Move(1000);
+            r.Poll(Down);
+        }) << QStringList{"- 0,0166666666666667"};
+    }
+    void trafficOfEachRecord() {
+        QFETCH(TrafficSteps, steps);
+        QFETCH(QStringList, records);
+        TrafficRig rig;
+        steps(rig);
+        QCOMPARE(rig.Volumes(), records);
     }
 
     void tickerCountsAndResets() {

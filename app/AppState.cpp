@@ -1,5 +1,8 @@
 #include "AppState.h"
 
+#include "settings/ProgramSettings.h"
+#include "spend/BillingPeriod.h"
+#include "spend/Budget.h"
 #include "storage/Failure.h"
 #include "storage/MaintenanceSchedule.h"
 #include "storage/TextForms.h"
@@ -147,6 +150,38 @@ void AppState::OpenTariffTable() {
     QString failure;
     tariffs_ = std::make_unique<TariffTable>(dataDirectory_, &failure);
     tariffBook_.SetTable(tariffs_.get());
+    UpdateTrafficCounting(); // the tariff may price the traffic
     if (!failure.isEmpty())
         throw Failure(failure);
+}
+
+void AppState::UpdateTrafficCounting() {
+    if (!tracker_)
+        return;
+    ProgramSettings settings(dataDirectory_);
+    settings.Load(); // a file that cannot be read asks for nothing
+    const Budget budget = ReadBudget(settings).budget;
+    periodStartDay_ = budget.startDay;
+    const bool wanted = settings.Value(QStringLiteral("Grid/Traffic")).toBool() ||
+                        budget.mebibytes > 0 || !TrafficTermsNow().PricesNothing();
+    tracker_->CountTraffic(wanted ? counters_ : nullptr, this);
+}
+
+std::optional<Traffic> AppState::OpenTrafficAt() const {
+    return tracker_ ? tracker_->OpenTraffic() : std::nullopt;
+}
+
+TrafficTerms AppState::TrafficTermsNow() const {
+    return {};
+}
+
+QDate AppState::PeriodStart(const QDate& date) {
+    return BillingPeriod::Containing(date, periodStartDay_).first;
+}
+
+quint64 AppState::StoredInPeriod(const QDate& date) {
+    const BillingPeriod period = BillingPeriod::Containing(date, periodStartDay_);
+    const Traffic t =
+        SpendTotal::Of(OpenedSessions().DayTotalsIn(period.first, period.last)).traffic;
+    return t.rx + t.tx;
 }

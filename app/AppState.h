@@ -7,6 +7,7 @@
 #include "accounting/QtTimer.h"
 #include "accounting/SessionTracker.h"
 #include "accounting/TariffBook.h"
+#include "accounting/TrafficMeter.h"
 #include "platform/OwnAddresses.h"
 #include "settings/OptionsFile.h"
 #include "spend/LiveSpend.h"
@@ -22,7 +23,8 @@
 class AppState final : public QObject,
                        public StartupSteps,
                        public RecordWriter,
-                       public OptionsStore {
+                       public OptionsStore,
+                       private TrafficLedger {
     Q_OBJECT
 public:
     // The clock, the address source and the timers are the system's in the program, fakes
@@ -81,6 +83,18 @@ public:
     void Checkpoint(const std::optional<OpenSegment>& open) override;
     std::optional<OpenSegment> LeftOpen(const QDate& today, int nowMsecs) override;
 
+    // The traffic of the counted link is counted beside the time while the user asked for it:
+    // a traffic price or package in the tariff, a traffic budget, or the grid's traffic
+    // columns. Looked at again when the tariff file is opened and whenever one of those may
+    // have changed. Without a counter source nothing is ever counted.
+    void SetCounterSource(CounterSource* counters) { counters_ = counters; }
+    void UpdateTrafficCounting();
+    bool CountsTraffic() const { return tracker_ && tracker_->CountsTraffic(); }
+    // The open segment's bytes so far; none while off line or not counted.
+    std::optional<Traffic> OpenTrafficAt() const;
+    // The tariff's traffic terms as last read.
+    TrafficTerms TrafficTermsNow() const;
+
     // While nothing shows the status line (the window hidden or minimised), its ticker is
     // held; shown again, the line is brought up to date at once.
     void SetStatusShown(bool shown) { ticker_->SetHeld(!shown); }
@@ -100,6 +114,10 @@ signals:
 
 private:
     SessionTable& OpenedSessions(); // opens data.db when it is not open yet; throws Failure
+    // What the counted bytes are priced by.
+    TrafficTerms Terms() override { return TrafficTermsNow(); }
+    QDate PeriodStart(const QDate& date) override;
+    quint64 StoredInPeriod(const QDate& date) override;
 
     const QString dataDirectory_;
     const QString title_;
@@ -118,4 +136,6 @@ private:
     TrackerView* view_ = nullptr;
     bool lastRunLeftDataOpen_ = false;
     bool openTried_ = false;
+    CounterSource* counters_ = nullptr;
+    int periodStartDay_ = 1; // of the billing period the package is spent in
 };

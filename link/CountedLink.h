@@ -1,7 +1,7 @@
 #pragma once
 // The link the program times, for the life of the program: the choice read from kelvora.ini
-// at start, the system's interfaces and NetworkManager's flags, and the address source that
-// the connection check reads through them, and the counters the traffic meter reads.
+// at start, the system's interfaces and NetworkManager's flags; the address source that the
+// connection check reads through them, and the counters that the traffic meter reads.
 
 #include "LinkAddresses.h"
 #include "LinkTraffic.h"

@@ -9,7 +9,7 @@
 //         grid totals spend preview pdf poll link
 //   bench make DIR N | preview DIR | pdf DIR FILE | qpainter DIR FILE | totals DIR |
 //         scantotals DIR | sqltotals DIR | append DIR | rawappend DIR | grid DIR |
-//         sqlgrid DIR | poll | pollcount MODE | linkscan DIR     one measurement
+//         sqlgrid DIR | poll | pollcount MODE[+counters] | linkscan DIR   one measurement
 
 #include "BenchData.h"
 #include "Instructions.h"
@@ -244,7 +244,8 @@ void InstructionRows(const QString& part, const QString& program, const QString&
         Row("grid open on 1e6 rows, in instructions", marked({"grid", million}) / 1e6,
             marked({"sqlgrid", million}) / 1e6, "M", "", true);
     } else if (part == "poll") {
-        for (const char* mode : {"all", "chosen", "metered"}) {
+        for (const char* mode :
+             {"all", "chosen", "metered", "all+counters", "chosen+counters", "metered+counters"}) {
             const QByteArray label =
                 QStringLiteral("one poll, %1, in instructions").arg(QLatin1String(mode)).toUtf8();
             Row(label.constData(), marked({"pollcount", mode}) / CountedPolls, 0, "", "", true);
@@ -473,6 +474,13 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
             poll[2].median < 20);
         Row("one poll, metered links (flags in memory)", poll[3], poll[0], "us", "< 20 us",
             poll[3].median < 20);
+        // Counting traffic: every interface's counters asked afresh, beside the same poll.
+        Row("one poll with counters, every link", poll[4], poll[1], "us", "< 20 us",
+            poll[4].median < 20);
+        Row("one poll with counters, chosen links", poll[5], poll[2], "us", "< 20 us",
+            poll[5].median < 20);
+        Row("one poll with counters, metered links", poll[6], poll[3], "us", "< 20 us",
+            poll[6].median < 20);
         InstructionRows("poll", program, minimal);
     }
 

@@ -2,7 +2,9 @@
 
 CountedLink::CountedLink(const QString& dataDirectory, InterfaceSource* interfaces)
     : settings_(dataDirectory), interfaces_(interfaces ? *interfaces : system_),
-      addresses_(interfaces_, [this]() -> MeteredFlags& { return networkManager_; }) {
+      addresses_(interfaces_, [this]() -> MeteredFlags& { return networkManager_; }),
+      traffic_(interfaces_, addresses_.Choice(),
+               [this]() -> MeteredFlags& { return networkManager_; }) {
     problem_ = settings_.Load();
     const LinkChoiceRead read = ReadLinkChoice(settings_);
     addresses_.SetChoice(read.choice);

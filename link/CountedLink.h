@@ -1,9 +1,10 @@
 #pragma once
 // The link the program times, for the life of the program: the choice read from kelvora.ini
-// at start, the system's interfaces and NetworkManager's flags, and the address source that
-// the connection check reads through them.
+// at start, the system's interfaces and NetworkManager's flags; the address source that the
+// connection check reads through them, and the counters that the traffic meter reads.
 
 #include "LinkAddresses.h"
+#include "LinkTraffic.h"
 #include "NetworkManagerFlags.h"
 #include "settings/ProgramSettings.h"
 
@@ -15,6 +16,7 @@ public:
     CountedLink(const QString& dataDirectory, InterfaceSource* interfaces);
 
     AddressSource& Addresses() { return addresses_; }
+    CounterSource& Traffic() { return traffic_; } // follows the choice as Addresses() does
     InterfaceSource& Interfaces() { return interfaces_; }
     NetworkManagerFlags& NetworkManager() { return networkManager_; }
     const LinkChoice& Choice() const { return addresses_.Choice(); }
@@ -30,5 +32,6 @@ private:
     InterfaceSource& interfaces_;
     NetworkManagerFlags networkManager_;
     LinkAddresses addresses_;
+    LinkTraffic traffic_;
     std::optional<QString> problem_;
 };

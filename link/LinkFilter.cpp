@@ -26,19 +26,23 @@ bool InternetIpv6(const QString& text) {
 }
 } // namespace
 
-bool Counts(const NetInterface& link, const LinkChoice& choice, MeteredFlags& metered) {
-    // A static address on an adapter without its cable is not a connection.
-    if (!link.up || !link.running || link.loopback)
-        return false;
+bool FitsMode(const QString& name, const LinkChoice& choice, MeteredFlags& metered) {
     switch (choice.mode()) {
     case LinkMode::All:
         return true;
     case LinkMode::Chosen:
-        return choice.Lists(link.name);
+        return choice.Lists(name);
     case LinkMode::Metered:
-        return MeteredLink(link.name, metered);
+        return MeteredLink(name, metered);
     }
     return false;
+}
+
+bool Counts(const NetInterface& link, const LinkChoice& choice, MeteredFlags& metered) {
+    // A static address on an adapter without its cable is not a connection.
+    if (!link.up || !link.running || link.loopback)
+        return false;
+    return FitsMode(link.name, choice, metered);
 }
 
 QStringList CountedAddresses(const QList<NetInterface>& interfaces, const LinkChoice& choice,

@@ -10,6 +10,10 @@
 // of dial-up, PPPoE and mobile modem links.
 extern const QStringList UsualPaidLinks;
 
+// Whether the name fits the mode, the interface's state aside: any name in the default mode,
+// a chosen one, or a metered one.
+bool FitsMode(const QString& name, const LinkChoice& choice, MeteredFlags& metered);
+
 // Whether the interface's own addresses count under the choice, its addresses aside: it is
 // up, has carrier, is not loopback, and fits the mode.
 bool Counts(const NetInterface& link, const LinkChoice& choice, MeteredFlags& metered);

@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -28,41 +30,70 @@ QByteArray Raw(const rtattr* attribute) {
     return QByteArray(static_cast<const char*>(RTA_DATA(attribute)), int(RTA_PAYLOAD(attribute)));
 }
 
-// Sends one dump request and hands each message of the answer to `take`; false when the
-// socket fails, the kernel refuses, or the list changed while it was read.
-// Messages of another sequence (what is left of an earlier dump cut short) are passed over.
-template <typename Take>
-bool Dump(int fd, int type, quint32 sequence, std::vector<char>& buffer, Take take) {
+// How a dump ended: read whole, refused by the kernel, or failed (the socket, or the list
+// changed while it was read).
+enum class Answer { Whole, Refused, Failed };
+
+// Sends one dump request with `body` after its header and hands each message of the answer
+// to `take`. Messages of another sequence (what is left of an earlier dump cut short) are
+// passed over.
+template <typename Body, typename Take>
+Answer Dump(int fd, int type, const Body& body, quint32 sequence, std::vector<char>& buffer,
+            Take take) {
     struct {
         nlmsghdr header;
-        ifinfomsg body; // an address dump reads its ifaddrmsg from the first bytes
+        Body body;
     } request{};
-    request.header.nlmsg_len =
-        NLMSG_LENGTH(type == RTM_GETLINK ? sizeof(ifinfomsg) : sizeof(ifaddrmsg));
+    request.header.nlmsg_len = NLMSG_LENGTH(sizeof(Body));
     request.header.nlmsg_type = quint16(type);
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = sequence;
-    request.body.ifi_family = AF_UNSPEC; // both families
+    request.body = body;
     if (::send(fd, &request, request.header.nlmsg_len, 0) < 0)
-        return false;
+        return Answer::Failed;
     for (;;) {
         const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0 || size_t(got) > buffer.size())
-            return false;
+            return Answer::Failed;
         int left = int(got);
         for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); Fits(h, left);
              h = NLMSG_NEXT(h, left)) {
             if (h->nlmsg_seq != request.header.nlmsg_seq)
                 continue;
-            if ((h->nlmsg_flags & NLM_F_DUMP_INTR) || h->nlmsg_type == NLMSG_ERROR)
-                return false;
+            if (h->nlmsg_type == NLMSG_ERROR)
+                return Answer::Refused;
+            if (h->nlmsg_flags & NLM_F_DUMP_INTR)
+                return Answer::Failed;
             if (h->nlmsg_type == NLMSG_DONE)
-                return true;
+                return Answer::Whole;
             take(h);
         }
     }
+}
+
+// A dump socket of its own, which the kernel answers at once; never hang a poll on it.
+int DumpSocket() {
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    const timeval patience{2, 0};
+    if (fd >= 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    return fd;
+}
+
+// The bytes received and sent of a rtnl_link_stats64 or, from an old kernel, a
+// rtnl_link_stats; false when the attribute is too short to hold them. A newer kernel's
+// longer structure keeps them in their place.
+template <typename Stats> bool TakeBytes(const rtattr* attribute, quint64& rx, quint64& tx) {
+    const size_t size = RTA_PAYLOAD(attribute);
+    if (size < offsetof(Stats, tx_bytes) + sizeof(Stats::tx_bytes))
+        return false;
+    Stats stats{}; // the attribute is aligned to 4 bytes only
+    std::memcpy(&stats, RTA_DATA(attribute), std::min(size, sizeof stats));
+    rx = stats.rx_bytes;
+    tx = stats.tx_bytes;
+    return true;
 }
 } // namespace
 
@@ -94,28 +125,29 @@ bool InterfaceTable::Open() {
 }
 
 void InterfaceTable::Close() {
-    if (events_ >= 0)
-        ::close(events_);
-    events_ = -1;
+    for (int* fd : {&events_, &counterSocket_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
     whole_ = false;
 }
 
 // Links first, then their addresses, on a socket of its own: what changes meanwhile is
 // announced on the other and applied after, which leaves the table as the kernel ends up.
 bool InterfaceTable::ReadWhole() {
-    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    const int fd = DumpSocket();
     if (fd < 0)
         return false;
-    const timeval patience{2, 0}; // the kernel answers at once; never hang a poll on it
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
     bool read = false;
     for (int attempt = 0; attempt < DumpAttempts && !read; ++attempt) {
         links_.clear();
         const auto apply = [this](const nlmsghdr* h) {
             Apply(h);
         };
-        read = Dump(fd, RTM_GETLINK, ++sequence_, buffer_, apply) &&
-               Dump(fd, RTM_GETADDR, ++sequence_, buffer_, apply);
+        // Zeroed bodies ask for both families (AF_UNSPEC).
+        read = Dump(fd, RTM_GETLINK, ifinfomsg{}, ++sequence_, buffer_, apply) == Answer::Whole &&
+               Dump(fd, RTM_GETADDR, ifaddrmsg{}, ++sequence_, buffer_, apply) == Answer::Whole;
     }
     ::close(fd);
     answers_[0] = answers_[1] = std::nullopt;
@@ -252,15 +284,21 @@ void InterfaceTable::ApplyAddress(const void* message, bool gone) {
     texts << QString::fromLatin1(text);
 }
 
-std::optional<QList<NetInterface>> InterfaceTable::Interfaces(bool withIpv6) {
-    const std::lock_guard<std::mutex> hold(mutex_);
+bool InterfaceTable::Fresh() {
     if (events_ < 0 && !Open())
-        return std::nullopt;
+        return false;
     buffer_.resize(ReceiveRoom); // once: a vector's storage is aligned for the messages
     if ((!whole_ && !ReadWhole()) || !Drain()) {
         Close(); // opened afresh at the next lookup
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
+
+std::optional<QList<NetInterface>> InterfaceTable::Interfaces(bool withIpv6) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (!Fresh())
+        return std::nullopt;
     std::optional<QList<NetInterface>>& answer = answers_[withIpv6];
     if (answer)
         return answer; // shared, not copied
@@ -277,4 +315,79 @@ std::optional<QList<NetInterface>> InterfaceTable::Interfaces(bool withIpv6) {
         }
     }
     return answer;
+}
+
+// The 64-bit counters alone (RTM_GETSTATS, some 200 bytes a link against 1.5 KiB for the
+// whole link); a kernel before 4.7 refuses that, and the counters come with the whole links.
+bool InterfaceTable::ReadCounters() {
+    if (counterSocket_ < 0 && (counterSocket_ = DumpSocket()) < 0)
+        return false;
+    const auto stats = [this](const nlmsghdr* h) {
+        if (h->nlmsg_type != RTM_NEWSTATS || h->nlmsg_len < NLMSG_LENGTH(sizeof(if_stats_msg)))
+            return;
+        const auto* info = static_cast<const if_stats_msg*>(NLMSG_DATA(h));
+        Reading reading{int(info->ifindex), 0, 0};
+        int left = int(h->nlmsg_len - NLMSG_LENGTH(sizeof(if_stats_msg)));
+        for (auto* a = reinterpret_cast<const rtattr*>(reinterpret_cast<const char*>(info) +
+                                                       NLMSG_ALIGN(sizeof(if_stats_msg)));
+             RTA_OK(a, left); a = RTA_NEXT(a, left))
+            if (a->rta_type == IFLA_STATS_LINK_64 &&
+                TakeBytes<rtnl_link_stats64>(a, reading.rx, reading.tx)) {
+                counters_.push_back(reading);
+                return;
+            }
+    };
+    const auto links = [this](const nlmsghdr* h) {
+        if (h->nlmsg_type != RTM_NEWLINK || h->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+            return;
+        const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(h));
+        Reading reading{info->ifi_index, 0, 0};
+        bool wide = false, narrow = false; // 64-bit counters, or the 32-bit ones of old
+        int left = int(IFLA_PAYLOAD(h));
+        for (const rtattr* a = IFLA_RTA(info); RTA_OK(a, left); a = RTA_NEXT(a, left)) {
+            if (a->rta_type == IFLA_STATS64)
+                wide = TakeBytes<rtnl_link_stats64>(a, reading.rx, reading.tx);
+            else if (a->rta_type == IFLA_STATS && !wide)
+                narrow = TakeBytes<rtnl_link_stats>(a, reading.rx, reading.tx);
+        }
+        if (wide || narrow)
+            counters_.push_back(reading);
+    };
+    if_stats_msg only{};
+    only.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    for (int attempt = 0; attempt < DumpAttempts; ++attempt) {
+        counters_.clear();
+        const Answer answer =
+            statsRefused_
+                ? Dump(counterSocket_, RTM_GETLINK, ifinfomsg{}, ++sequence_, buffer_, links)
+                : Dump(counterSocket_, RTM_GETSTATS, only, ++sequence_, buffer_, stats);
+        if (answer == Answer::Whole)
+            return true;
+        if (answer == Answer::Refused && !statsRefused_)
+            statsRefused_ = true;
+        else if (answer == Answer::Refused)
+            return false;
+    }
+    return false;
+}
+
+std::optional<QList<NetInterface>> InterfaceTable::Counters() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (!Fresh())
+        return std::nullopt;
+    if (!ReadCounters()) {
+        Close();
+        return std::nullopt;
+    }
+    QList<NetInterface> list;
+    list.reserve(qsizetype(counters_.size()));
+    for (const Reading& reading : counters_) {
+        const auto link = links_.find(reading.index);
+        if (link == links_.end() || link->second.entry.name.isEmpty())
+            continue; // made since the table was drained: read at the next question
+        NetInterface& entry = list.emplace_back(link->second.entry);
+        entry.rxBytes = reading.rx;
+        entry.txBytes = reading.tx;
+    }
+    return list;
 }

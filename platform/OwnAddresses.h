@@ -39,6 +39,10 @@ public:
     // Without `withIpv6` only the interfaces that hold an IPv4 address are listed and their
     // ipv6 lists stay empty: the cheap question that every poll of the default mode asks.
     virtual std::optional<QList<NetInterface>> Interfaces(bool withIpv6) = 0;
+    // Every interface, loopback included, with its traffic counters as they stand now, in
+    // one question to the system; its addresses may be missing. Asked only where traffic is
+    // counted. nullopt when the system cannot be asked or keeps no counters.
+    virtual std::optional<QList<NetInterface>> Counters() { return std::nullopt; }
 };
 
 class InterfaceTable;
@@ -51,6 +55,7 @@ public:
     SystemInterfaces();
     ~SystemInterfaces() override;
     std::optional<QList<NetInterface>> Interfaces(bool withIpv6) override;
+    std::optional<QList<NetInterface>> Counters() override;
 
 private:
     std::unique_ptr<InterfaceTable> table_;

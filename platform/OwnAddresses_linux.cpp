@@ -132,6 +132,31 @@ QByteArray SysFile(const QString& name, const char* file) {
     QFile f(QStringLiteral("/sys/class/net/%1/%2").arg(name, QString::fromLatin1(file)));
     return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray();
 }
+
+// The counters as sysfs shows them, without addresses: many files for each interface, so
+// only where the routing socket cannot be had. (sysfs shows the namespace it was mounted in.)
+std::optional<QList<NetInterface>> SysCounters() {
+    const QStringList names =
+        QDir(QStringLiteral("/sys/class/net")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (names.isEmpty())
+        return std::nullopt;
+    QList<NetInterface> list;
+    for (const QString& name : names) {
+        NetInterface entry;
+        entry.name = name;
+        bool index = false, flags = false, rx = false, tx = false;
+        entry.index = SysFile(name, "ifindex").toInt(&index);
+        SetFlags(entry, SysFile(name, "flags").toUInt(&flags, 0)); // "0x1003"
+        // Carrier is not among these flags: the kernel's own rule, from the state.
+        const QByteArray state = SysFile(name, "operstate");
+        entry.running = entry.up && (state == "up" || state == "unknown");
+        entry.rxBytes = SysFile(name, "statistics/rx_bytes").toULongLong(&rx);
+        entry.txBytes = SysFile(name, "statistics/tx_bytes").toULongLong(&tx);
+        if (index && flags && rx && tx)
+            list << entry; // else gone while it was read
+    }
+    return list;
+}
 } // namespace
 
 SystemInterfaces::SystemInterfaces() : table_(std::make_unique<InterfaceTable>()) {}
@@ -141,6 +166,12 @@ std::optional<QList<NetInterface>> SystemInterfaces::Interfaces(bool withIpv6) {
     if (auto held = table_->Interfaces(withIpv6))
         return held;
     return withIpv6 ? AllInterfaces() : Ipv4Interfaces();
+}
+
+std::optional<QList<NetInterface>> SystemInterfaces::Counters() {
+    if (auto fresh = table_->Counters())
+        return fresh;
+    return SysCounters();
 }
 
 InterfaceFacts ReadInterfaceFacts(const QString& name) {

@@ -1,6 +1,7 @@
 #include "accounting/ConnectionProbe.h"
 #include "link/InterfaceKind.h"
 #include "link/LinkAddresses.h"
+#include "link/LinkTraffic.h"
 
 #include <QtTest>
 
@@ -21,6 +22,11 @@ public:
                 each.ipv6.clear();
         }
         return shown;
+    }
+    std::optional<QList<NetInterface>> Counters() override {
+        if (unavailable)
+            return std::nullopt;
+        return list;
     }
     QList<NetInterface> list;
     bool unavailable = false;
@@ -58,10 +64,15 @@ NetInterface Link(const QString& text) {
     return link;
 }
 
+// Numbered from 1 in order, each with counters of its own.
 QList<NetInterface> Links(const QString& text) {
     QList<NetInterface> list;
-    for (const QString& each : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString& each : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         list << Link(each);
+        list.last().index = int(list.size());
+        list.last().rxBytes = 1000 * quint64(list.size());
+        list.last().txBytes = 7 * quint64(list.size());
+    }
     return list;
 }
 
@@ -80,85 +91,93 @@ private slots:
         QTest::addColumn<QString>("machine");
         QTest::addColumn<QString>("addresses");
         QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("traffic"); // the interfaces whose bytes count
 
         const QString home = "lo|ULR|127.0.0.1 eth0|UR|192.168.1.5/2001:db8::5 "
                              "ppp0|UR|10.64.0.2";
         QTest::newRow("all: every IPv4 but loopback, as before")
-            << "all" << home << "192.168.1.5,10.64.0.2" << true;
+            << "all" << home << "192.168.1.5,10.64.0.2" << true << "eth0 ppp0";
         QTest::newRow("chosen ppp*: only the modem")
-            << "chosen ppp*" << home << "10.64.0.2" << true;
+            << "chosen ppp*" << home << "10.64.0.2" << true << "ppp0";
         QTest::newRow("chosen by exact name")
-            << "chosen eth0" << home << "192.168.1.5,2001:db8::5" << true;
+            << "chosen eth0" << home << "192.168.1.5,2001:db8::5" << true << "eth0";
         QTest::newRow("chosen: several patterns")
-            << "chosen wwan*, ppp?" << home << "10.64.0.2" << true;
+            << "chosen wwan*, ppp?" << home << "10.64.0.2" << true << "ppp0";
         QTest::newRow("chosen: pattern fits nothing")
-            << "chosen wwan*" << home << "127.0.0.1" << false;
-        QTest::newRow("chosen: no patterns at all") << "chosen" << home << "127.0.0.1" << false;
+            << "chosen wwan*" << home << "127.0.0.1" << false << "";
+        QTest::newRow("chosen: no patterns at all")
+            << "chosen" << home << "127.0.0.1" << false << "";
         QTest::newRow("chosen: a name is not a prefix")
-            << "chosen ppp" << home << "127.0.0.1" << false;
+            << "chosen ppp" << home << "127.0.0.1" << false << "";
         QTest::newRow("chosen: loopback never counts")
-            << "chosen lo" << home << "127.0.0.1" << false;
+            << "chosen lo" << home << "127.0.0.1" << false << "";
 
         // Carrier, in every mode.
         const QString unplugged = "eth0|U|192.168.1.5 ppp0|UR|10.64.0.2";
         QTest::newRow("all: a static address without cable")
-            << "all" << unplugged << "10.64.0.2" << true;
+            << "all" << unplugged << "10.64.0.2" << true << "ppp0";
         QTest::newRow("all: nothing with carrier") << "all"
                                                    << "eth0|U|192.168.1.5 ppp0|U|10.64.0.2"
-                                                   << "127.0.0.1" << false;
+                                                   << "127.0.0.1" << false << "";
         QTest::newRow("chosen: the chosen one without carrier")
-            << "chosen eth0" << unplugged << "127.0.0.1" << false;
+            << "chosen eth0" << unplugged << "127.0.0.1" << false << "eth0";
         QTest::newRow("metered: without carrier") << "metered"
                                                   << "ppp0|U|10.64.0.2"
-                                                  << "127.0.0.1" << false;
+                                                  << "127.0.0.1" << false << "";
+        QTest::newRow("metered: a metered link without carrier; its last bytes count")
+            << "metered"
+            << "wwan0|U|10.1.0.1"
+            << "127.0.0.1" << false << "wwan0";
         QTest::newRow("all: down but running") << "all"
                                                << "eth0|R|192.168.1.5"
-                                               << "127.0.0.1" << false;
+                                               << "127.0.0.1" << false << "";
 
         // IPv6.
         const QString v6only = "eth0|UR|192.168.1.5 wwan0|UR|2001:db8::77";
-        QTest::newRow("all: IPv6 alone does not count") << "all" << v6only << "192.168.1.5" << true;
+        QTest::newRow("all: IPv6 alone does not count")
+            << "all" << v6only << "192.168.1.5" << true << "eth0";
         QTest::newRow("all: a machine with only IPv6") << "all"
                                                        << "wwan0|UR|2001:db8::77"
-                                                       << "127.0.0.1" << false;
+                                                       << "127.0.0.1" << false << "";
         QTest::newRow("chosen: a link with only IPv6 counts")
-            << "chosen wwan*" << v6only << "2001:db8::77" << true;
+            << "chosen wwan*" << v6only << "2001:db8::77" << true << "wwan0";
         QTest::newRow("metered: a link with only IPv6 counts")
-            << "metered" << v6only << "2001:db8::77" << true;
+            << "metered" << v6only << "2001:db8::77" << true << "wwan0";
         QTest::newRow("chosen: a unique local address is no Internet address")
             << "chosen eth0"
             << "eth0|UR|fd00::5/fe80::5/fdff::1/fc00::1/fec0::1/::1/ff02::1"
-            << "127.0.0.1" << false;
+            << "127.0.0.1" << false << "eth0";
         QTest::newRow("metered: a unique local address is no Internet address")
             << "metered"
             << "wwan0|UR|fd12:3456::1 eth0|UR|2001:db8::5"
-            << "127.0.0.1" << false;
+            << "127.0.0.1" << false << "wwan0";
         QTest::newRow("chosen: a global address beside a unique local one")
             << "chosen wwan0"
             << "wwan0|UR|fd12:3456::1/2001:db8::77/fbff::1"
-            << "2001:db8::77,fbff::1" << true;
+            << "2001:db8::77,fbff::1" << true << "wwan0";
         QTest::newRow("chosen: IPv4 before IPv6, interface by interface")
             << "chosen *"
             << "a|UR|2001:db8::1/10.0.0.1 b|UR|10.0.0.2"
-            << "10.0.0.1,2001:db8::1,10.0.0.2" << true;
+            << "10.0.0.1,2001:db8::1,10.0.0.2" << true << "a b";
 
         // Metered, as FakeMetered below reports: wwan0 yes, wlan0 guess-yes, eth0 no,
         // usb0 guess-no, enx1 unknown; ppp0 no device.
         const QString many = "eth0|UR|192.168.1.5 wlan0|UR|192.168.2.5 wwan0|UR|10.1.0.1 "
                              "usb0|UR|10.2.0.1 enx1|UR|10.3.0.1 ppp0|UR|10.64.0.2";
         QTest::newRow("metered: yes and guess-yes count")
-            << "metered" << many << "192.168.2.5,10.1.0.1" << true;
+            << "metered" << many << "192.168.2.5,10.1.0.1" << true << "wlan0 wwan0";
         QTest::newRow("metered: the patterns play no part")
-            << "metered ppp*" << many << "192.168.2.5,10.1.0.1" << true;
+            << "metered ppp*" << many << "192.168.2.5,10.1.0.1" << true << "wlan0 wwan0";
         QTest::newRow("metered: only unmetered links") << "metered"
                                                        << "eth0|UR|192.168.1.5 usb0|UR|10.2.0.1"
-                                                       << "127.0.0.1" << false;
+                                                       << "127.0.0.1" << false << "";
     }
     void addresses() {
         QFETCH(QString, choice);
         QFETCH(QString, machine);
         QFETCH(QString, addresses);
         QFETCH(bool, connected);
+        QFETCH(QString, traffic);
         FakeInterfaces interfaces;
         interfaces.list = Links(machine);
         FakeMetered metered;
@@ -172,6 +191,20 @@ private slots:
         QCOMPARE(source.OwnAddresses()->join(','), addresses);
         ConnectionProbe probe(source);
         QCOMPARE(probe.IsConnected(), connected);
+        // The meter's view: every interface's counters; which are the connection.
+        LinkTraffic meter(interfaces, source.Choice(), [&]() -> MeteredFlags& { return metered; });
+        const auto counters = meter.Counters();
+        QCOMPARE(counters->size(), interfaces.list.size());
+        QStringList counted;
+        for (const LinkCounters& each : *counters) {
+            const NetInterface& link = interfaces.list.at(each.index - 1);
+            QCOMPARE(each.name, link.name);
+            QCOMPARE(each.loopback, link.loopback);
+            QCOMPARE(each.total, (Traffic{link.rxBytes, link.txBytes}));
+            if (meter.Counted(each.name))
+                counted << each.name;
+        }
+        QCOMPARE(counted.join(' '), traffic);
         // The default mode keeps the cheap question and never asks a network manager.
         QCOMPARE(interfaces.askedIpv6, source.Choice().mode() != LinkMode::All);
         if (source.Choice().mode() != LinkMode::Metered)
@@ -208,6 +241,7 @@ private slots:
         ConnectionProbe probe(source);
         QVERIFY(!probe.IsConnected());
         QCOMPARE(interfaces.lookups, 2); // as an unresolvable name: no further lookups
+        QVERIFY(!LinkTraffic(interfaces, source.Choice(), {}).Counters());
     }
 
     // A new choice counts from the next lookup on: the open connection ends at that poll.
@@ -216,12 +250,27 @@ private slots:
         interfaces.list = Links("eth0|UR|192.168.1.5 ppp0|UR|10.64.0.2");
         FakeMetered metered;
         LinkAddresses source(interfaces, [&]() -> MeteredFlags& { return metered; });
+        LinkTraffic meter(interfaces, source.Choice(), [&]() -> MeteredFlags& { return metered; });
+        const auto poll = [&] {
+            QStringList counted;
+            const auto counters = meter.Counters();
+            for (const LinkCounters& each : *counters)
+                if (meter.Counted(each.name))
+                    counted << each.name;
+            return counted.join(' ');
+        };
         ConnectionProbe probe(source);
         QVERIFY(probe.IsConnected());
+        QCOMPARE(poll(), "eth0 ppp0");
         source.SetChoice(Choice("chosen wwan*"));
         QVERIFY(!probe.IsConnected());
+        QCOMPARE(poll(), "");
         interfaces.list << Link("wwan0|UR|10.1.0.1"); // a modem plugged in
         QVERIFY(probe.IsConnected());
+        QCOMPARE(poll(), "wwan0");
+        source.SetChoice(Choice("all"));
+        interfaces.list.first().running = false; // the cable out: no longer the connection
+        QCOMPARE(poll(), "ppp0 wwan0");
     }
 
     // The default mode on this machine answers exactly as the address source of old.
@@ -242,6 +291,15 @@ private slots:
         QVERIFY(loopback != all->end());
         QVERIFY(loopback->ipv4.contains("127.0.0.1"));
         QVERIFY(loopback->ipv6.isEmpty()); // ::1 is not global
+        // The counters: the same interfaces, loopback's among them.
+        const auto counters = system.Counters();
+        QVERIFY(counters);
+        QStringList names, counted;
+        for (const NetInterface& each : *all)
+            names << each.name;
+        for (const NetInterface& each : *counters)
+            counted << each.name;
+        QCOMPARE(counted, names);
         const auto cheap = system.Interfaces(false);
         QVERIFY(cheap);
         for (const NetInterface& each : *cheap) {

@@ -574,23 +574,33 @@ private slots:
         QTest::addColumn<QString>("seconds");
         QTest::addColumn<QString>("fee");
         QTest::addColumn<QString>("minimum");
-        QTest::addColumn<QString>("stored"); // unit fee minimum; "!" and the field named
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("stored"); // unit fee minimum price package; "!" and the field
         QTest::newRow("per second") << "PerSecond"
                                     << ""
                                     << ""
                                     << ""
-                                    << "1 0 0";
+                                    << ""
+                                    << ""
+                                    << "1 0 0 0 0";
         QTest::newRow("per minute with a fee") << "PerMinute"
                                                << ""
                                                << "1,5"
                                                << ""
-                                               << "60 1.5 0";
+                                               << ""
+                                               << "0"
+                                               << "60 1.5 0 0 0";
         QTest::newRow("every 30 s, minimum") << "PerSeconds"
                                              << "30"
                                              << ""
                                              << "3"
-                                             << "30 0 3";
+                                             << ""
+                                             << ""
+                                             << "30 0 3 0 0";
         QTest::newRow("N missing") << "PerSeconds"
+                                   << ""
+                                   << ""
                                    << ""
                                    << ""
                                    << ""
@@ -599,23 +609,68 @@ private slots:
                                     << "3601"
                                     << ""
                                     << ""
+                                    << ""
+                                    << ""
                                     << "!N секунд";
         QTest::newRow("fee with a point, thousands apart") << "PerMinute"
                                                            << ""
                                                            << "1.5"
                                                            << "5 000"
-                                                           << "60 1.5 5000";
+                                                           << ""
+                                                           << ""
+                                                           << "60 1.5 5000 0 0";
         QTest::newRow("negative minimum") << "PerMinute"
                                           << ""
                                           << ""
                                           << "-1"
+                                          << ""
+                                          << ""
                                           << "!Минимум за подключение";
+        QTest::newRow("traffic priced beyond a package") << "PerMinute"
+                                                         << ""
+                                                         << ""
+                                                         << ""
+                                                         << "0.1"
+                                                         << "2 048"
+                                                         << "60 0 0 0,1 2048";
+        QTest::newRow("a package alone") << "PerSecond"
+                                         << ""
+                                         << ""
+                                         << ""
+                                         << ""
+                                         << "500"
+                                         << "1 0 0 0 500";
+        QTest::newRow("a price in words") << "PerSecond"
+                                          << ""
+                                          << ""
+                                          << ""
+                                          << "рубль"
+                                          << ""
+                                          << "!Цена за МБ сверх пакета";
+        QTest::newRow("a package in parts") << "PerSecond"
+                                            << ""
+                                            << ""
+                                            << ""
+                                            << ""
+                                            << "1,5"
+                                            << "!Пакет на период";
+        QTest::newRow("the fee named before the traffic") << "PerSecond"
+                                                          << ""
+                                                          << "x"
+                                                          << ""
+                                                          << "y"
+                                                          << "z"
+                                                          << "!Плата за подключение";
     }
+    // The terms are stored together; the file takes the format of the traffic terms only when
+    // they price something.
     void billingDialog() {
         QFETCH(QString, step);
         QFETCH(QString, seconds);
         QFETCH(QString, fee);
         QFETCH(QString, minimum);
+        QFETCH(QString, price);
+        QFETCH(QString, package);
         QFETCH(QString, stored);
         Windows w;
         w.table.SetBilling({20, 2, 4});
@@ -623,22 +678,41 @@ private slots:
         QVERIFY(dialog.PerSeconds()->isChecked());
         QCOMPARE(dialog.SecondsInput()->text(), QStringLiteral("20"));
         QCOMPARE(dialog.FeeInput()->text(), QStringLiteral("2"));
+        QCOMPARE(dialog.PriceInput()->text(), QString());
+        QCOMPARE(dialog.PackageInput()->text(), QStringLiteral("0"));
         dialog.findChild<QRadioButton*>(step)->setChecked(true);
         dialog.SecondsInput()->setText(seconds);
         dialog.FeeInput()->setText(fee);
         dialog.MinimumInput()->setText(minimum);
+        dialog.PriceInput()->setText(price);
+        dialog.PackageInput()->setText(package);
         dialog.AcceptBilling();
         const Billing b = w.table.ReadBilling();
+        const TrafficTerms t = w.table.ReadTrafficTerms();
+        const QStringList version = RawSql(w.table.FilePath(), "PRAGMA user_version");
         if (stored.startsWith("!")) {
             QCOMPARE(w.dialogs.messages.size(), 1);
             QVERIFY2(w.dialogs.messages[0].startsWith("Ошибка в заполнении формы: поле «" +
                                                       stored.mid(1) + "»"),
                      qPrintable(w.dialogs.messages[0]));
             QCOMPARE(b, (Billing{20, 2, 4}));
+            QCOMPARE(t, TrafficTerms{});
+            QCOMPARE(version, QStringList{"2"});
             return;
         }
         QVERIFY(w.dialogs.messages.isEmpty());
-        QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.unit).arg(b.fee).arg(b.minimum), stored);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(b.unit)
+                     .arg(b.fee)
+                     .arg(b.minimum)
+                     .arg(t.pricePerMebibyte)
+                     .arg(t.packageMebibytes),
+                 stored);
+        QCOMPARE(version, QStringList{t.PricesNothing() ? "2" : "3"});
+        const BillingDialog again(w.dialogs, w.table); // shows what was stored
+        QCOMPARE(again.PriceInput()->text(), QString(price).replace('.', ','));
+        QCOMPARE(again.PackageInput()->text(),
+                 package.isEmpty() ? QStringLiteral("0") : QString(package).remove(' '));
     }
 
     void holidaysDialog() {

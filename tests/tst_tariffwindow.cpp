@@ -680,20 +680,6 @@ private slots:
                                                          << "0.1"
                                                          << "2 048"
                                                          << "60 0 0 0,1 2048";
-        QTest::newRow("a package alone") << "PerSecond"
-                                         << ""
-                                         << ""
-                                         << ""
-                                         << ""
-                                         << "500"
-                                         << "1 0 0 0 500";
-        QTest::newRow("a price in words") << "PerSecond"
-                                          << ""
-                                          << ""
-                                          << ""
-                                          << "рубль"
-                                          << ""
-                                          << "!Цена за МБ сверх пакета";
         QTest::newRow("a package in parts") << "PerSecond"
                                             << ""
                                             << ""

@@ -1,7 +1,7 @@
 #pragma once
 // The tariff window's line about the price in force at a moment:
-// "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)", and what is left of the traffic
-// package.
+// "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)", and what is left of the
+// traffic package.
 
 #include "storage/TariffTable.h"
 #include "storage/Traffic.h"

@@ -574,9 +574,10 @@ private slots:
             << weekday << TrafficTerms{"0", 1} << qint64(1)
             << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
                "пакет: осталось 1,00\u00a0МБ из 1\u00a0МБ";
-        QTest::newRow("a package used up") << weekday << package << qint64(2048 * MiB)
-                                           << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
-                                              "пакет 2\u00a0048\u00a0МБ израсходован";
+        QTest::newRow("a package used up")
+            << weekday << package << qint64(2048 * MiB)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
+               "пакет 2\u00a0048\u00a0МБ израсходован";
         QTest::newRow("a package, bytes used unknown")
             << weekday << package << qint64(-1)
             << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
@@ -588,8 +589,8 @@ private slots:
             << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
         QTest::newRow("a holiday and a package: two lines")
             << QDateTime(QDate(2026, 12, 31), QTime(12, 0)) << package << qint64(0)
-            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; сегодня считается как "
-               "вс); "
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
+               "сегодня считается как вс); "
                "пакет: осталось 2\u00a0048,0\u00a0МБ из 2\u00a0048\u00a0МБ";
     }
     void inForceLine() {

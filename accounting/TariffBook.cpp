@@ -25,15 +25,17 @@ void TariffBook::Read() {
     if (readAt_ == mark)
         return; // nothing written since the last read
     readAt_.reset();
-    // All three or none: the periods are never matched against another read's holidays. A
+    // All of them or none: the periods are never matched against another read's holidays. A
     // row written wrong is left out (told at every lookup until mended), the rest count.
     QStringList setAside;
     auto rows = table_->ReadAll(&setAside);
     auto holidays = table_->ReadHolidays(&setAside);
     const Billing billing = table_->ReadBilling(&setAside);
+    const TrafficTerms traffic = table_->ReadTrafficTerms(&setAside);
     lastRead_ = std::move(rows);
     holidays_ = std::move(holidays);
     billing_ = billing;
+    traffic_ = traffic;
     setAside_ = setAside.join(QLatin1Char('\n'));
     readAt_ = mark;
 }

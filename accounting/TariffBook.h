@@ -31,6 +31,8 @@ public:
     // The billing terms as of the last lookup; a connection is billed by the terms it
     // began under.
     virtual Billing Terms() const { return {}; }
+    // The traffic terms, read with the billing terms.
+    virtual TrafficTerms Traffic() const { return {}; }
 };
 
 // A finished piece of a connection, with the rate it was in force at.
@@ -62,6 +64,7 @@ public:
     void SetTable(const TariffTable* table);
     QString LookupRate() override;
     Billing Terms() const override { return billing_; }
+    TrafficTerms Traffic() const override { return traffic_; }
 
     // The weekday periods are matched as on that date: its own, or the one its holiday
     // counts as. 0 for no date.
@@ -112,6 +115,7 @@ private:
     std::vector<TariffRow> lastRead_;
     std::vector<Holiday> holidays_;
     Billing billing_;
+    TrafficTerms traffic_;
     std::optional<TariffTable::Mark> readAt_; // the table's mark at the last read
     QString setAside_;                        // the rows the last read left out, and why
 };

@@ -1,5 +1,6 @@
 // The new-tariff dialog's check and conversion on any three texts; the billing dialog's on
-// any step choice and three texts, and the days of a period on any text.
+// any step choice and three texts and on any price and package, and the days of a period on
+// any text.
 #include "storage/Failure.h"
 #include "storage/Weekdays.h"
 #include "tariffs/TariffInputCheck.h"
@@ -22,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto billing = BillingFromInput(StepChoice(size % 3), start, end, cost);
     if (billing && !billing->IsSound())
         __builtin_trap(); // terms that passed are terms the file accepts
+    if (const auto traffic = TrafficFromInput(start, end)) {
+        if (!TariffTable::AreSound(*traffic) ||
+            TrafficFromInput(PriceInputText(traffic->pricePerMebibyte),
+                             QString::number(traffic->packageMebibytes)) != traffic)
+            __builtin_trap(); // stored as they passed, and shown again as they read
+    }
     if (const auto days = Weekdays::Normal(start)) {
         if (days->size() > 6 || Weekdays::Normal(*days) != days)
             __builtin_trap(); // normal days are at most six digits, and stay as they are

@@ -1,5 +1,6 @@
 #include "TariffTable.h"
 
+#include "Decimal.h"
 #include "Failure.h"
 #include "TableFile.h"
 #include "TextForms.h"
@@ -30,6 +31,15 @@ const std::string AddDaysHolidaysBilling =
     "Fee REAL NOT NULL DEFAULT 0, Minimum REAL NOT NULL DEFAULT 0); "
     "INSERT INTO billing(id) VALUES(1)";
 
+// Version 3, taken only when the user first sets traffic terms that price something: the
+// price of a mebibyte beyond the package as a number text, and the package per billing
+// period in mebibytes (one row).
+const std::string AddTraffic =
+    "CREATE TABLE traffic(id INTEGER PRIMARY KEY CHECK (id = 1), Price TEXT NOT NULL, "
+    "Package INTEGER NOT NULL); "
+    "INSERT INTO traffic(id, Price, Package) VALUES(1, '0', 0)";
+constexpr int TrafficVersion = 3;
+
 const TableSchema Schema{
     TariffTable::FileName,
     QStringLiteral("tariff"),
@@ -38,8 +48,9 @@ const TableSchema Schema{
     2,
     // A new file is built by the same steps as an upgraded one, so both are alike.
     CreateTariff + "; " + AddDaysHolidaysBilling,
-    {AddDaysHolidaysBilling}, // 1 -> 2
-    {4, 5}};
+    {AddDaysHolidaysBilling, AddTraffic}, // 1 -> 2, 2 -> 3
+    {4, 5, 5},
+    TrafficVersion};
 
 QString Where(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -56,6 +67,20 @@ void Tell(QStringList* setAside, const QString& wrong, const QString& instead) {
         throw Failure(wrong + QStringLiteral(" Файл оставлен без изменений."));
     *setAside << wrong + QLatin1Char(' ') + instead +
                      QStringLiteral(" Файл оставлен без изменений.");
+}
+
+QString BillingRefused() {
+    return QStringLiteral("Условия тарификации не записаны: шаг должен быть от 1 до 3600 секунд, "
+                          "суммы не меньше нуля.");
+}
+
+// A price of a mebibyte as the program writes it: a number text from 0 below the largest
+// amount.
+std::optional<Decimal> PriceOf(const QString& text) {
+    const auto price = Decimal::Parse(text);
+    if (!price || *price < Decimal() || !(*price < Decimal::Of(QStringLiteral("1E15"))))
+        return std::nullopt;
+    return price;
 }
 
 // A time written by hand in a form the program cannot read counts as empty.
@@ -196,7 +221,7 @@ qint64 TariffTable::Add(const TariffPeriod& p) {
         .Bind(2, ::StoredTime(p.wrK))
         .Bind(3, p.cost)
         .Bind(4, Weekdays::Normal(p.days).value_or(QString()));
-    return Write(st_->insert, QStringLiteral("записать в"));
+    return Write({&st_->insert}, QStringLiteral("записать в"));
 }
 
 void TariffTable::Update(qint64 id, const TariffPeriod& p) {
@@ -206,21 +231,26 @@ void TariffTable::Update(qint64 id, const TariffPeriod& p) {
         .Bind(3, p.cost)
         .Bind(4, Weekdays::Normal(p.days).value_or(QString()))
         .Bind(5, id);
-    Write(st_->update, QStringLiteral("записать в"));
+    Write({&st_->update}, QStringLiteral("записать в"));
 }
 
 void TariffTable::Remove(qint64 id) {
     ReopenIfReplaced();
     st_->remove.Bind(1, id);
-    Write(st_->remove, QStringLiteral("удалить запись из"));
+    Write({&st_->remove}, QStringLiteral("удалить запись из"));
 }
 
-qint64 TariffTable::Write(SqliteStatement& statement, const QString& action) {
+qint64 TariffTable::Write(std::initializer_list<SqliteStatement*> statements,
+                          const QString& action) {
     const qint64 id = file_.Guarded(action, [&] {
-        const StatementUse use(statement);
         SqliteDatabase& db = file_.Db();
         SqliteTransaction transaction(db);
-        statement.Step();
+        for (SqliteStatement* statement : statements) {
+            if (!statement)
+                continue;
+            const StatementUse use(*statement);
+            statement->Step();
+        }
         const qint64 inserted = db.LastInsertId();
         transaction.Commit();
         db.FoldLogBack();
@@ -258,13 +288,13 @@ void TariffTable::SetHoliday(const Holiday& holiday) {
         throw Failure(QStringLiteral("Праздник не записан: неверная дата или день недели."));
     ReopenIfReplaced();
     st_->setHoliday.Bind(1, holiday.date.toString(Qt::ISODate)).Bind(2, qint64(holiday.asDay));
-    Write(st_->setHoliday, QStringLiteral("записать в"));
+    Write({&st_->setHoliday}, QStringLiteral("записать в"));
 }
 
 void TariffTable::RemoveHoliday(const QDate& date) {
     ReopenIfReplaced();
     st_->removeHoliday.Bind(1, date.toString(Qt::ISODate));
-    Write(st_->removeHoliday, QStringLiteral("удалить запись из"));
+    Write({&st_->removeHoliday}, QStringLiteral("удалить запись из"));
 }
 
 Billing TariffTable::ReadBilling(QStringList* setAside) const {
@@ -308,9 +338,80 @@ Billing TariffTable::ReadBilling(QStringList* setAside) const {
 
 void TariffTable::SetBilling(const Billing& billing) {
     if (!billing.IsSound())
-        throw Failure(QStringLiteral("Условия тарификации не записаны: шаг должен быть от 1 до "
-                                     "3600 секунд, суммы не меньше нуля."));
+        throw Failure(BillingRefused());
     ReopenIfReplaced();
     st_->setBilling.Bind(1, qint64(billing.unit)).Bind(2, billing.fee).Bind(3, billing.minimum);
-    Write(st_->setBilling, QStringLiteral("записать в"));
+    Write({&st_->setBilling}, QStringLiteral("записать в"));
+}
+
+bool TariffTable::AreSound(const TrafficTerms& terms) {
+    return PriceOf(terms.pricePerMebibyte) && terms.packageMebibytes <= MaxPackageMebibytes;
+}
+
+TrafficTerms TariffTable::ReadTrafficTerms(QStringList* setAside) const {
+    ReopenIfReplaced();
+    if (file_.Version() < TrafficVersion)
+        return {}; // the user never set any
+    TrafficTerms terms;
+    QString price, package;
+    bool sound = true;
+    file_.Guarded(QStringLiteral("прочитать"), [&] {
+        // Prepared here: a file of the format before has no such table.
+        SqliteStatement s(file_.Db(), "SELECT Price, Package FROM traffic WHERE id = 1");
+        if (!s.Step())
+            return;
+        price = s.Text(0);
+        package = s.Text(1);
+        const auto value = s.IsNull(0) ? std::nullopt : PriceOf(price);
+        sound =
+            value && s.IsInteger(1) && s.Int(1) >= 0 && quint64(s.Int(1)) <= MaxPackageMebibytes;
+        if (sound)
+            terms = {value->NumberText(), quint64(s.Int(1))};
+    });
+    if (!sound) {
+        Tell(setAside,
+             QStringLiteral("В файле «%1» условия оплаты трафика записаны неверно: цена за МБ "
+                            "«%2», пакет «%3» (нужны цена не меньше нуля и меньше 10^15, с "
+                            "десятичной запятой, и пакет — целое число МБ от 0 до %4).")
+                 .arg(Where(FilePath()), price, package)
+                 .arg(MaxPackageMebibytes),
+             QStringLiteral("Действуют условия по умолчанию: трафик не оплачивается."));
+        return {};
+    }
+    return terms;
+}
+
+std::unique_ptr<SqliteStatement> TariffTable::StoreTraffic(const TrafficTerms& terms) {
+    const auto price = AreSound(terms) ? PriceOf(terms.pricePerMebibyte) : std::nullopt;
+    if (!price)
+        throw Failure(QStringLiteral("Условия оплаты трафика не записаны: цена за МБ должна быть "
+                                     "не меньше нуля и меньше 10^15, пакет — целым числом МБ от "
+                                     "0 до %1.")
+                          .arg(MaxPackageMebibytes));
+    if (file_.Version() < TrafficVersion) {
+        if (price->IsZero() && terms.packageMebibytes == 0)
+            return nullptr; // the defaults: the file stays as it was
+        file_.RaiseTo(TrafficVersion);
+    }
+    auto store = file_.Guarded(QStringLiteral("записать в"), [&] {
+        return std::make_unique<SqliteStatement>(
+            file_.Db(), "INSERT OR REPLACE INTO traffic(id, Price, Package) VALUES(1, ?1, ?2)");
+    });
+    store->Bind(1, price->NumberText()).Bind(2, qint64(terms.packageMebibytes));
+    return store;
+}
+
+void TariffTable::SetTrafficTerms(const TrafficTerms& terms) {
+    ReopenIfReplaced();
+    if (const auto store = StoreTraffic(terms))
+        Write({store.get()}, QStringLiteral("записать в"));
+}
+
+void TariffTable::SetTerms(const Billing& billing, const TrafficTerms& traffic) {
+    if (!billing.IsSound())
+        throw Failure(BillingRefused());
+    ReopenIfReplaced();
+    const auto store = StoreTraffic(traffic);
+    st_->setBilling.Bind(1, qint64(billing.unit)).Bind(2, billing.fee).Bind(3, billing.minimum);
+    Write({&st_->setBilling, store.get()}, QStringLiteral("записать в"));
 }

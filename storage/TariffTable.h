@@ -1,15 +1,18 @@
 #pragma once
 // The tariff table, tarif.db: periods of the day with their price per hour and the days
-// they apply on, newest first; holidays, each priced as a given weekday; and the billing
-// terms. A period's start or end or price may be empty, when a cell was emptied in the grid.
+// they apply on, newest first; holidays, each priced as a given weekday; the billing terms
+// and the traffic terms. A period's start or end or price may be empty, when a cell was
+// emptied in the grid.
 
 #include "Billing.h"
 #include "Sqlite.h"
 #include "TableFile.h"
+#include "Traffic.h"
 #include "platform/FileKind.h"
 
 #include <QDate>
 #include <QObject>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -75,6 +78,22 @@ public:
     static constexpr double MaxAmount = 1e15;
     void SetBilling(const Billing& billing);
 
+    // The traffic terms; the defaults when none are stored, as in a file of the format before
+    // them. Throws Failure on a price that is no number text of the program's form (a decimal
+    // comma) from 0 below the largest amount, or a package that is no whole number of
+    // mebibytes up to the largest; with `setAside`, the defaults are given and that told there.
+    TrafficTerms ReadTrafficTerms(QStringList* setAside = nullptr) const;
+    // The largest package, so that its bytes fit in 64 bits.
+    static constexpr quint64 MaxPackageMebibytes = (quint64(1) << 44) - 1;
+    // Whether the terms are ones the program stores.
+    static bool AreSound(const TrafficTerms& terms);
+    // Stores the terms. A file of the format before them takes the new one (a copy of it
+    // kept first) only when the terms price something: the defaults leave it as it was.
+    // Throws Failure on terms that are not sound, and stores nothing then.
+    void SetTrafficTerms(const TrafficTerms& terms);
+    // The billing and the traffic terms together, in one transaction.
+    void SetTerms(const Billing& billing, const TrafficTerms& traffic);
+
     // Marks what the table holds: the mark changes with every write through this table,
     // every commit of another program and every file put in the place of the one open, so
     // a reader whose last read carries the mark seen now need not read again. Throws as
@@ -95,9 +114,13 @@ signals:
 private:
     void Open();
     void ReopenIfReplaced() const;
-    // Runs one statement in its own transaction, its log folded back at once (tariffs change
-    // seldom); `action` names it in the message. Returns the new row's id.
-    qint64 Write(SqliteStatement& statement, const QString& action);
+    // Runs the statements in one transaction, its log folded back at once (tariffs change
+    // seldom); `action` names it in the message. Returns the last new row's id.
+    qint64 Write(std::initializer_list<SqliteStatement*> statements, const QString& action);
+    // Readies the terms for storing: checks them, brings the file to the format that holds
+    // them when they price something; the statement that stores them, none when there is
+    // nothing to store.
+    std::unique_ptr<SqliteStatement> StoreTraffic(const TrafficTerms& terms);
 
     TableFile file_;
     qint64 opens_ = 0;

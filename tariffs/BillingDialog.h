@@ -1,10 +1,12 @@
 #pragma once
 // "Тарификация": how a connection is billed beyond its time at the rates in force: the
-// step, the fee per connection and the minimum per connection. Stored in one transaction
-// by "Принять"; wrong input is refused with the new-tariff dialog's message.
+// step, the fee per connection and the minimum per connection; and the traffic: the price of
+// a megabyte beyond the package and the package per billing period. Stored in one
+// transaction by "Принять"; wrong input is refused with the new-tariff dialog's message.
 
 #include <QDialog>
 
+class QFormLayout;
 class QLineEdit;
 class QRadioButton;
 class TariffTable;
@@ -23,6 +25,8 @@ public:
     QLineEdit* SecondsInput() const { return seconds_; }
     QLineEdit* FeeInput() const { return fee_; }
     QLineEdit* MinimumInput() const { return minimum_; }
+    QLineEdit* PriceInput() const { return price_; }
+    QLineEdit* PackageInput() const { return package_; }
 
 private:
     Dialogs& dialogs_;
@@ -33,4 +37,9 @@ private:
     QLineEdit* seconds_;
     QLineEdit* fee_;
     QLineEdit* minimum_;
+    QLineEdit* price_;
+    QLineEdit* package_;
+
+    void ShowStored();
+    void AddTrafficRows(QFormLayout* rows);
 };

@@ -1,8 +1,11 @@
 #include "InForceText.h"
 
 #include "accounting/TariffBook.h"
+#include "spend/SpendFigures.h"
 #include "storage/TextForms.h"
 #include "storage/Weekdays.h"
+
+#include <QLocale>
 
 QString ShortTime(int msecs) {
     const int seconds = msecs / 1000;
@@ -31,4 +34,18 @@ QString InForceText(const std::vector<TariffRow>& rows, const std::vector<Holida
         p.days.isEmpty() ? QStringLiteral("ежедневно") : Weekdays::ShortText(p.days);
     return QStringLiteral("Сейчас действует: %1 ₽/ч (%2 %3–%4%5)")
         .arg(TextForms::NumberText(*p.cost), days, ShortTime(*p.wrN), ShortTime(*p.wrK), holiday);
+}
+
+QString PackageText(const TrafficTerms& terms, std::optional<quint64> used) {
+    if (terms.packageMebibytes == 0 || !used)
+        return {};
+    QString package = QLocale(QLocale::Russian, QLocale::Russia)
+                          .toString(qulonglong(terms.packageMebibytes))
+                          .replace(QLatin1Char(' '), QChar(0x00a0)) +
+                      QStringLiteral("\u00a0МБ");
+    const quint64 left = PackageLeft(terms, *used);
+    if (left == 0)
+        return QStringLiteral("; пакет %1 израсходован").arg(package);
+    return QStringLiteral("; пакет: осталось %1 из %2")
+        .arg(MebibytesText(double(left) / double(TrafficTerms::Mebibyte)), package);
 }

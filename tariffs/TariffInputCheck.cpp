@@ -1,5 +1,6 @@
 #include "TariffInputCheck.h"
 
+#include "storage/Decimal.h"
 #include "storage/Failure.h"
 #include "storage/TextForms.h"
 
@@ -46,14 +47,19 @@ TariffPeriod TariffFromInput(const QString& start, const QString& end, const QSt
 }
 
 namespace {
+// Trimmed of blanks, with the spaces that set thousands apart left out.
+QString Ungrouped(const QString& text) {
+    QString t = TextForms::TrimBlanks(text);
+    static const QRegularExpression groups(
+        QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
+    return t.remove(groups);
+}
+
 // Digits with at most one decimal comma or point, trimmed of blanks, with the spaces that
 // set thousands apart left out; empty is none (0).
 std::optional<double> Amount(const QString& text) {
-    QString t = TextForms::TrimBlanks(text);
+    QString t = Ungrouped(text);
     t.replace(QLatin1Char('.'), QLatin1Char(','));
-    static const QRegularExpression groups(
-        QStringLiteral("(?<=\\d)[ \u00A0\u202F](?=\\d{3}(\\D|$))"));
-    t.remove(groups);
     if (t.isEmpty())
         return 0.0;
     if (t.count(QLatin1Char(',')) > 1 || t.startsWith(QLatin1Char(',')) ||
@@ -116,4 +122,31 @@ StepChoice StepChoiceOf(const Billing& billing) {
 
 QString AmountInputText(double amount) {
     return amount == 0 ? QString() : TextForms::NumberText(amount);
+}
+
+std::optional<TrafficTerms> TrafficFromInput(const QString& price, const QString& package,
+                                             QString* wrong) {
+    const auto refuse = [wrong](const char* field) -> std::optional<TrafficTerms> {
+        if (wrong)
+            *wrong = QString::fromUtf8(field);
+        return std::nullopt;
+    };
+    const auto p = Amount(price);
+    if (!p)
+        return refuse("Цена за МБ сверх пакета");
+    const QString digits = Ungrouped(package);
+    bool digitsOnly = digits.size() <= 20;
+    for (const QChar c : digits)
+        digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    bool read = true;
+    const quint64 mebibytes = digits.isEmpty() ? 0 : digits.toULongLong(&read);
+    if (!digitsOnly || !read || mebibytes > TariffTable::MaxPackageMebibytes)
+        return refuse("Пакет на период");
+    const TrafficTerms terms{TextForms::NumberText(*p), mebibytes};
+    return TariffTable::AreSound(terms) ? std::optional<TrafficTerms>(terms) : std::nullopt;
+}
+
+QString PriceInputText(const QString& price) {
+    const auto value = Decimal::Parse(price);
+    return !value || value->IsZero() ? QString() : value->ExactText();
 }

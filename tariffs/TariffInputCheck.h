@@ -1,9 +1,10 @@
 #pragma once
 // The new-tariff dialog's rules: the character check of its three inputs, and turning
-// inputs that pass it into a tariff period.
+// inputs that pass it into a tariff period; and the billing dialog's rules.
 
 #include "storage/Billing.h"
 #include "storage/TariffTable.h"
+#include "storage/Traffic.h"
 
 #include <QString>
 
@@ -32,3 +33,13 @@ std::optional<Billing> BillingFromInput(StepChoice step, const QString& seconds,
 StepChoice StepChoiceOf(const Billing& billing);
 // An amount as the billing dialog shows it for editing: 1,5; empty for none.
 QString AmountInputText(double amount);
+
+// The billing dialog's traffic terms: the price of a megabyte beyond the package, an amount
+// read as the fee is, and the package per billing period in whole megabytes (digits, thousands
+// may be set apart by spaces; empty for none) up to TariffTable::MaxPackageMebibytes. None
+// when either is wrong; then `wrong`, when given, names the first that is, in the dialog's
+// words.
+std::optional<TrafficTerms> TrafficFromInput(const QString& price, const QString& package,
+                                             QString* wrong = nullptr);
+// The price as the dialog shows it for editing: 0,00005 rather than 5E-5; empty for none.
+QString PriceInputText(const QString& price);

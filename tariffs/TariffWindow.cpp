@@ -81,6 +81,8 @@ signals:
 
 namespace {
 constexpr int Width = 542;
+constexpr int GridPanelHeight = 232;
+constexpr int InForceTop = 278, InForceHeight = 17;
 } // namespace
 
 // The grid of periods: its model, editing, header and column widths as they always were.
@@ -131,7 +133,7 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
 
     auto* gridPanel = new QFrame(this);
     gridPanel->setObjectName(QStringLiteral("Panel2"));
-    gridPanel->setGeometry(0, 41, Width, 232);
+    gridPanel->setGeometry(0, 41, Width, GridPanelHeight);
     gridPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* layout = new QVBoxLayout(gridPanel);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -139,7 +141,8 @@ TariffWindow::TariffWindow(Dialogs& dialogs, QWidget* parent)
     SetUpGrid(gridPanel);
 
     inForce_->setObjectName(QStringLiteral("InForce"));
-    inForce_->setGeometry(8, 278, Width - 16, 17);
+    inForce_->setGeometry(8, InForceTop, Width - 16, InForceHeight);
+    inForce_->setWordWrap(true);
 
     auto* holidays = new QPushButton(QStringLiteral("Праздники..."), this);
     holidays->setObjectName(QStringLiteral("Holidays"));
@@ -253,6 +256,7 @@ void TariffWindow::ShowBilling() {
                               QStringLiteral("Cannot perform this operation on a closed dataset"));
     BillingDialog dialog(dialogs_, *model_->Table(), this);
     dialog.exec();
+    RefreshInForce(); // the package may have changed
 }
 
 void TariffWindow::RefreshInForce() {
@@ -265,13 +269,25 @@ void TariffWindow::RefreshInForce() {
     }
     const QDateTime now = now_();
     try {
+        QStringList setAside; // terms written wrong: no package, as the lookup has it
         inForce_->setText(InForceText(table->ReadAll(), table->ReadHolidays(), now.date(),
-                                      now.time().msecsSinceStartOfDay()));
+                                      now.time().msecsSinceStartOfDay()) +
+                          PackageText(table->ReadTrafficTerms(&setAside),
+                                      periodTraffic_ ? periodTraffic_() : std::nullopt));
     } catch (const Failure&) {
         // The grid has said why; the line says only that it cannot tell.
         inForce_->setText(
             QStringLiteral("Сейчас действует: неизвестно (файл тарифов не читается)"));
     }
+    FitInForce();
+}
+
+// A line too long for the window's width takes the room of a second one from the grid.
+void TariffWindow::FitInForce() {
+    const int height = std::max(InForceHeight, inForce_->heightForWidth(inForce_->width()));
+    const int more = height - InForceHeight;
+    findChild<QFrame*>(QStringLiteral("Panel2"))->resize(Width, GridPanelHeight - more);
+    inForce_->setGeometry(8, InForceTop - more, Width - 16, height);
 }
 
 void TariffWindow::reject() {

@@ -1,11 +1,12 @@
 #pragma once
 // The tariff window: the tariff periods in an editable grid with a navigator (first, prior,
-// next, last, delete), the price in force now, "Праздники...", "Тарификация...",
-// "Добавить тариф" and "Отмена".
+// next, last, delete), the price in force now with what is left of the traffic package,
+// "Праздники...", "Тарификация...", "Добавить тариф" and "Отмена".
 
 #include <QDateTime>
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QTableView;
@@ -36,6 +37,11 @@ public:
     void RefreshInForce();
     // Where the window takes the present moment; the local clock unless a test sets it.
     void SetNow(std::function<QDateTime()> now) { now_ = std::move(now); }
+    // Where the window takes the bytes received and sent so far in the billing period; none,
+    // or none given, when they are not known: the line then says nothing of the package.
+    void SetPeriodTraffic(std::function<std::optional<quint64>()> used) {
+        periodTraffic_ = std::move(used);
+    }
     QLabel* InForceLine() const { return inForce_; }
 
     QTableView* Grid() const { return grid_; }
@@ -53,6 +59,7 @@ private:
     void MoveToRow(int row);
     void OnRefused(const QModelIndex& index, const QString& text, const QString& message);
     bool CommitOpenEditor();
+    void FitInForce();
 
     Dialogs& dialogs_;
     TariffModel* model_;
@@ -64,4 +71,5 @@ private:
     std::function<QDateTime()> now_ = [] {
         return QDateTime::currentDateTime();
     };
+    std::function<std::optional<quint64>()> periodTraffic_;
 };

@@ -242,6 +242,67 @@ private slots:
                                       AmountInputText(b->fee), AmountInputText(b->minimum)),
                      b);
     }
+
+    void trafficInput_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("traffic"); // price package; "!" and the field named
+        QTest::newRow("none") << " "
+                              << ""
+                              << "0 0";
+        QTest::newRow("a price, a package of 0") << "0,5"
+                                                 << "0"
+                                                 << "0,5 0";
+        QTest::newRow("a point, thousands apart") << "1 000.25"
+                                                  << "10 240"
+                                                  << "1000,25 10240";
+        QTest::newRow("no-break spaces") << "0"
+                                         << "2\u00A0048"
+                                         << "0 2048";
+        QTest::newRow("a tiny price") << "0,00005"
+                                      << "1"
+                                      << "5E-5 1";
+        QTest::newRow("the largest package") << ""
+                                             << "17592186044415"
+                                             << "0 17592186044415";
+        QTest::newRow("a package of 2^44") << ""
+                                           << "17592186044416"
+                                           << "!Пакет на период";
+        QTest::newRow("a package past 64 bits") << ""
+                                                << "99999999999999999999"
+                                                << "!Пакет на период";
+        QTest::newRow("a package in parts") << ""
+                                            << "1,5"
+                                            << "!Пакет на период";
+        QTest::newRow("a signed package") << ""
+                                          << "+5"
+                                          << "!Пакет на период";
+        QTest::newRow("a package in words") << ""
+                                            << "много"
+                                            << "!Пакет на период";
+        QTest::newRow("a negative price") << "-1"
+                                          << ""
+                                          << "!Цена за МБ сверх пакета";
+        QTest::newRow("a price of 10^15") << "1000000000000000"
+                                          << ""
+                                          << "!Цена за МБ сверх пакета";
+        QTest::newRow("both wrong: the price named") << "x"
+                                                     << "y"
+                                                     << "!Цена за МБ сверх пакета";
+    }
+    void trafficInput() {
+        QFETCH(QString, price);
+        QFETCH(QString, package);
+        QFETCH(QString, traffic);
+        QString wrong;
+        const auto t = TrafficFromInput(price, package, &wrong);
+        QCOMPARE(t ? t->pricePerMebibyte + ' ' + QString::number(t->packageMebibytes) : '!' + wrong,
+                 traffic);
+        if (t) // what the dialog shows again reads back the same
+            QCOMPARE(TrafficFromInput(PriceInputText(t->pricePerMebibyte),
+                                      QString::number(t->packageMebibytes)),
+                     t);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTariffInputCheck)

@@ -23,6 +23,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(TrafficTerms)
+
 namespace {
 // The text of the cell's editor, or nothing while no editor is open.
 std::optional<QString> EditorText(QTableView* grid, const QModelIndex& cell) {
@@ -539,34 +541,80 @@ private slots:
         QCOMPARE(w.dialog.DaysInput()->Checked(), QStringLiteral("1234567"));
     }
 
+    // The price in force, and what is left of the traffic package when one is set and the
+    // bytes used this period are known; a line too long for one takes two, clear of the rest.
     void inForceLine_data() {
         QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<TrafficTerms>("traffic");
+        QTest::addColumn<qint64>("used"); // bytes this period; -1 unknown, -2 no source given
         QTest::addColumn<QString>("line");
+        const QDateTime weekday(QDate(2026, 12, 11), QTime(12, 0));
+        const TrafficTerms package{"0,1", 2048};
+        const qint64 MiB = 1 << 20;
         QTest::newRow("a weekday")
-            << QDateTime(QDate(2026, 12, 11), QTime(12, 0))
+            << weekday << TrafficTerms{} << qint64(-2)
             << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
         QTest::newRow("a weekend")
-            << QDateTime(QDate(2026, 12, 12), QTime(12, 0))
+            << QDateTime(QDate(2026, 12, 12), QTime(12, 0)) << TrafficTerms{} << qint64(-2)
             << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59)";
         QTest::newRow("a holiday")
-            << QDateTime(QDate(2026, 12, 31), QTime(12, 0))
+            << QDateTime(QDate(2026, 12, 31), QTime(12, 0)) << TrafficTerms{} << qint64(-2)
             << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
                "сегодня считается как вс)";
         QTest::newRow("nothing")
-            << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500))
+            << QDateTime(QDate(2026, 12, 11), QTime(23, 59, 59, 500)) << TrafficTerms{}
+            << qint64(-2)
             << "Сейчас действует: 0 ₽/ч (нет тарифа на это "
                "время)";
+        QTest::newRow("a package, part used")
+            << weekday << package << qint64(813 * MiB + MiB / 2)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
+               "пакет: осталось 1\u00a0234,5\u00a0МБ из 2\u00a0048\u00a0МБ";
+        QTest::newRow("a package, one byte used")
+            << weekday << TrafficTerms{"0", 1} << qint64(1)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
+               "пакет: осталось 1,00\u00a0МБ из 1\u00a0МБ";
+        QTest::newRow("a package used up")
+            << weekday << package << qint64(2048 * MiB)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00); "
+               "пакет 2\u00a0048\u00a0МБ израсходован";
+        QTest::newRow("a package, bytes used unknown")
+            << weekday << package << qint64(-1)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
+        QTest::newRow("a package, no source of the bytes")
+            << weekday << package << qint64(-2)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
+        QTest::newRow("a price, no package")
+            << weekday << TrafficTerms{"0,1", 0} << qint64(0)
+            << "Сейчас действует: 20 ₽/ч (пн–пт 8:00–20:00)";
+        QTest::newRow("a holiday and a package: two lines")
+            << QDateTime(QDate(2026, 12, 31), QTime(12, 0)) << package << qint64(0)
+            << "Сейчас действует: 5,5 ₽/ч (ежедневно 0:00–23:59:59; "
+               "сегодня считается как вс); "
+               "пакет: осталось 2\u00a0048,0\u00a0МБ из 2\u00a0048\u00a0МБ";
     }
     void inForceLine() {
         QFETCH(QDateTime, now);
+        QFETCH(TrafficTerms, traffic);
+        QFETCH(qint64, used);
         QFETCH(QString, line);
         Windows w;
         w.table.Add({Ms(0, 0, 0), Ms(23, 59, 59), 5.5});
         w.table.Add({Ms(8, 0, 0), Ms(20, 0, 0), 20, "12345"});
         w.table.SetHoliday({QDate(2026, 12, 31)});
+        w.table.SetTrafficTerms(traffic);
         w.window.SetNow([now] { return now; });
+        if (used != -2)
+            w.window.SetPeriodTraffic([used]() -> std::optional<quint64> {
+                return used < 0 ? std::nullopt : std::optional<quint64>(used);
+            });
+        w.window.show();
         w.window.RefreshInForce();
         QCOMPARE(w.window.InForceLine()->text(), line);
+        QVERIFY2(LabelsThatDoNotFit(w.window).isEmpty(),
+                 qPrintable(LabelsThatDoNotFit(w.window).join(", ")));
+        const QRect grid = w.window.findChild<QFrame*>("Panel2")->geometry();
+        QVERIFY(grid.bottom() < w.window.InForceLine()->geometry().top());
     }
 
     void billingDialog_data() {
@@ -574,23 +622,33 @@ private slots:
         QTest::addColumn<QString>("seconds");
         QTest::addColumn<QString>("fee");
         QTest::addColumn<QString>("minimum");
-        QTest::addColumn<QString>("stored"); // unit fee minimum; "!" and the field named
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("stored"); // unit fee minimum price package; "!" and the field
         QTest::newRow("per second") << "PerSecond"
                                     << ""
                                     << ""
                                     << ""
-                                    << "1 0 0";
+                                    << ""
+                                    << ""
+                                    << "1 0 0 0 0";
         QTest::newRow("per minute with a fee") << "PerMinute"
                                                << ""
                                                << "1,5"
                                                << ""
-                                               << "60 1.5 0";
+                                               << ""
+                                               << "0"
+                                               << "60 1.5 0 0 0";
         QTest::newRow("every 30 s, minimum") << "PerSeconds"
                                              << "30"
                                              << ""
                                              << "3"
-                                             << "30 0 3";
+                                             << ""
+                                             << ""
+                                             << "30 0 3 0 0";
         QTest::newRow("N missing") << "PerSeconds"
+                                   << ""
+                                   << ""
                                    << ""
                                    << ""
                                    << ""
@@ -599,23 +657,54 @@ private slots:
                                     << "3601"
                                     << ""
                                     << ""
+                                    << ""
+                                    << ""
                                     << "!N секунд";
         QTest::newRow("fee with a point, thousands apart") << "PerMinute"
                                                            << ""
                                                            << "1.5"
                                                            << "5 000"
-                                                           << "60 1.5 5000";
+                                                           << ""
+                                                           << ""
+                                                           << "60 1.5 5000 0 0";
         QTest::newRow("negative minimum") << "PerMinute"
                                           << ""
                                           << ""
                                           << "-1"
+                                          << ""
+                                          << ""
                                           << "!Минимум за подключение";
+        QTest::newRow("traffic priced beyond a package") << "PerMinute"
+                                                         << ""
+                                                         << ""
+                                                         << ""
+                                                         << "0.1"
+                                                         << "2 048"
+                                                         << "60 0 0 0,1 2048";
+        QTest::newRow("a package in parts") << "PerSecond"
+                                            << ""
+                                            << ""
+                                            << ""
+                                            << ""
+                                            << "1,5"
+                                            << "!Пакет на период";
+        QTest::newRow("the fee named before the traffic") << "PerSecond"
+                                                          << ""
+                                                          << "x"
+                                                          << ""
+                                                          << "y"
+                                                          << "z"
+                                                          << "!Плата за подключение";
     }
+    // The terms are stored together; the file takes the format of the traffic terms only when
+    // they price something.
     void billingDialog() {
         QFETCH(QString, step);
         QFETCH(QString, seconds);
         QFETCH(QString, fee);
         QFETCH(QString, minimum);
+        QFETCH(QString, price);
+        QFETCH(QString, package);
         QFETCH(QString, stored);
         Windows w;
         w.table.SetBilling({20, 2, 4});
@@ -623,22 +712,41 @@ private slots:
         QVERIFY(dialog.PerSeconds()->isChecked());
         QCOMPARE(dialog.SecondsInput()->text(), QStringLiteral("20"));
         QCOMPARE(dialog.FeeInput()->text(), QStringLiteral("2"));
+        QCOMPARE(dialog.PriceInput()->text(), QString());
+        QCOMPARE(dialog.PackageInput()->text(), QStringLiteral("0"));
         dialog.findChild<QRadioButton*>(step)->setChecked(true);
         dialog.SecondsInput()->setText(seconds);
         dialog.FeeInput()->setText(fee);
         dialog.MinimumInput()->setText(minimum);
+        dialog.PriceInput()->setText(price);
+        dialog.PackageInput()->setText(package);
         dialog.AcceptBilling();
         const Billing b = w.table.ReadBilling();
+        const TrafficTerms t = w.table.ReadTrafficTerms();
+        const QStringList version = RawSql(w.table.FilePath(), "PRAGMA user_version");
         if (stored.startsWith("!")) {
             QCOMPARE(w.dialogs.messages.size(), 1);
             QVERIFY2(w.dialogs.messages[0].startsWith("Ошибка в заполнении формы: поле «" +
                                                       stored.mid(1) + "»"),
                      qPrintable(w.dialogs.messages[0]));
             QCOMPARE(b, (Billing{20, 2, 4}));
+            QCOMPARE(t, TrafficTerms{});
+            QCOMPARE(version, QStringList{"2"});
             return;
         }
         QVERIFY(w.dialogs.messages.isEmpty());
-        QCOMPARE(QStringLiteral("%1 %2 %3").arg(b.unit).arg(b.fee).arg(b.minimum), stored);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(b.unit)
+                     .arg(b.fee)
+                     .arg(b.minimum)
+                     .arg(t.pricePerMebibyte)
+                     .arg(t.packageMebibytes),
+                 stored);
+        QCOMPARE(version, QStringList{t.PricesNothing() ? "2" : "3"});
+        const BillingDialog again(w.dialogs, w.table); // shows what was stored
+        QCOMPARE(again.PriceInput()->text(), QString(price).replace('.', ','));
+        QCOMPARE(again.PackageInput()->text(),
+                 package.isEmpty() ? QStringLiteral("0") : QString(package).remove(' '));
     }
 
     void holidaysDialog() {

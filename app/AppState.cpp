@@ -150,7 +150,9 @@ void AppState::OpenTariffTable() {
     QString failure;
     tariffs_ = std::make_unique<TariffTable>(dataDirectory_, &failure);
     tariffBook_.SetTable(tariffs_.get());
-    UpdateTrafficCounting(); // the tariff may price the traffic
+    // The tariff may price the traffic, now or after "Тарификация" changed it.
+    UpdateTrafficCounting();
+    connect(tariffs_.get(), &TariffTable::Changed, this, &AppState::UpdateTrafficCounting);
     if (!failure.isEmpty())
         throw Failure(failure);
 }
@@ -172,7 +174,28 @@ std::optional<Traffic> AppState::OpenTrafficAt() const {
 }
 
 TrafficTerms AppState::TrafficTermsNow() const {
-    return {};
+    if (tariffs_) {
+        try {
+            return tariffs_->ReadTrafficTerms();
+        } catch (const Failure&) {
+            // The lookup tells what is wrong with the file.
+        }
+    }
+    return tariffBook_.Traffic();
+}
+
+std::optional<quint64> AppState::PeriodTraffic() const {
+    if (!sessions_ || !sessions_->KeepsTraffic())
+        return std::nullopt;
+    const BillingPeriod period = BillingPeriod::Containing(clock_.Now().date, periodStartDay_);
+    try {
+        const Traffic stored =
+            SpendTotal::Of(sessions_->DayTotalsIn(period.first, period.last)).traffic;
+        const Traffic open = OpenTrafficAt().value_or(Traffic{});
+        return stored.rx + stored.tx + open.rx + open.tx;
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
 }
 
 QDate AppState::PeriodStart(const QDate& date) {

@@ -92,8 +92,11 @@ public:
     bool CountsTraffic() const { return tracker_ && tracker_->CountsTraffic(); }
     // The open segment's bytes so far; none while off line or not counted.
     std::optional<Traffic> OpenTrafficAt() const;
-    // The tariff's traffic terms as last read.
+    // The tariff's traffic terms as the file holds them now (as last read when it cannot be).
     TrafficTerms TrafficTermsNow() const;
+    // The bytes of the billing period so far, received and sent, the open segment's
+    // included; none while data.db is not open or keeps no traffic.
+    std::optional<quint64> PeriodTraffic() const;
 
     // While nothing shows the status line (the window hidden or minimised), its ticker is
     // held; shown again, the line is brought up to date at once.

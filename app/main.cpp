@@ -102,6 +102,7 @@ int main(int argc, char* argv[]) {
     CountedLink link(QDir::currentPath()); // kelvora.ini: which interfaces count
     AppState state(QDir::currentPath(), ApplicationTitle(QString::fromLocal8Bit(argv[0])), clock,
                    link.Addresses());
+    state.SetCounterSource(&link.Traffic());
     WidgetDialogs dialogs(state.Title());
     SystemFacts facts;
     WindowSettings settings(WindowSettings::Locate(
@@ -116,6 +117,7 @@ int main(int argc, char* argv[]) {
         [&] {
             auto* tariffWindow = new TariffWindow(dialogs, &mainWindow);
             tariffWindow->SetNewTariffDialog(new NewTariffDialog(dialogs, tariffWindow));
+            tariffWindow->SetPeriodTraffic([&state] { return state.PeriodTraffic(); });
             return tariffWindow;
         },
         [&] { return new PasswordEntryDialog(state.ThePasswords(), &mainWindow); },

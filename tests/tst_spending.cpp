@@ -136,26 +136,19 @@ private slots:
 
     void budgetDialogChecksAndSays_data() {
         QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("traffic");
         QTest::addColumn<QString>("alerts");
         QTest::addColumn<QString>("said");
-        QTest::newRow("money in words") << "много"
-                                        << "80"
-                                        << "Бюджет на период";
-        QTest::newRow("negative money") << "-1"
-                                        << "80"
-                                        << "Бюджет на период";
-        QTest::newRow("no thresholds") << "500"
-                                       << ""
-                                       << "Предупреждать при";
-        QTest::newRow("threshold of 0") << "500"
-                                        << "0, 80"
-                                        << "Предупреждать при";
-        QTest::newRow("a failed write") << "500"
-                                        << "80"
-                                        << "не удалось";
+        QTest::newRow("money in words") << "много" << "0" << "80" << "Бюджет на период";
+        QTest::newRow("negative money") << "-1" << "0" << "80" << "Бюджет на период";
+        QTest::newRow("traffic in words") << "500" << "много" << "80" << "Трафик на период";
+        QTest::newRow("no thresholds") << "500" << "0" << "" << "Предупреждать при";
+        QTest::newRow("threshold of 0") << "500" << "0" << "0, 80" << "Предупреждать при";
+        QTest::newRow("a failed write") << "500" << "0" << "80" << "не удалось";
     }
     void budgetDialogChecksAndSays() {
         QFETCH(QString, money);
+        QFETCH(QString, traffic);
         QFETCH(QString, alerts);
         QFETCH(QString, said);
         int saves = 0;
@@ -165,6 +158,7 @@ private slots:
         });
         dialog.FillFields(FiveHundred);
         dialog.money->setText(money);
+        dialog.traffic->setText(traffic);
         dialog.alerts->setText(alerts);
         dialog.show();
         dialog.accept();
@@ -185,11 +179,12 @@ private slots:
         dialog.startDay->setValue(28);
         dialog.money->setText("312,50");
         dialog.hours->setText("40");
+        dialog.traffic->setText("2 048,5");
         dialog.alerts->setText("100 90");
         dialog.show();
         dialog.accept();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}}));
+        QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}, 2048.5}));
     }
 
     // In a dark theme the charts keep their white ground and draw every text dark enough to

@@ -93,6 +93,24 @@ private slots:
             TrayTip(std::nullopt, SpendFigures::Of(total, period, Budget{}, Today));
         QVERIFY(!idle.contains("Подключение"));
         QVERIFY(idle.contains("За период: 312,50\u00a0₽, прогноз"));
+        QCOMPARE(idle.count('\n'), 2); // no traffic counted: no line of it
+        // The stored bytes and the open segment's, the traffic budget and the package left.
+        total.traffic = {1000 << 20, 200 << 20};
+        total.trafficCounted = true;
+        const Budget traffic{15, 0, 0, {80}, 2048};
+        const QString counted = TrayTip(
+            std::nullopt, SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{34 << 20, 1 << 19}),
+                                           period, traffic, Today, TrafficTerms{"0", 1500}));
+        QCOMPARE(counted.split('\n').value(3),
+                 QString("Трафик периода: 1\u00a0234,5\u00a0МБ из 2\u00a0048,0\u00a0МБ "
+                         "(60\u00a0%), пакет: осталось 265,5\u00a0МБ"));
+        // Counted from this segment on: nothing stored with bytes yet.
+        total.trafficCounted = false;
+        total.traffic = {};
+        QVERIFY(TrayTip(std::nullopt,
+                        SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{}), period,
+                                         Budget{}, Today))
+                    .endsWith("\nТрафик периода: 0,00\u00a0МБ"));
     }
 
     // A data.db of many records: the window reads a year of day rows from the kept per-day

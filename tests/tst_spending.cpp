@@ -144,6 +144,11 @@ private slots:
         // 6 days of about 55 records each, and today's open connection.
         QVERIFY2(window.TotalsText().contains("Записей</td><td>3"),
                  qPrintable(window.TotalsText()));
+        QVERIFY(!window.TotalsText().contains("Трафик"));
+        int shown = 0; // no traffic counted: its charts stay away
+        for (const BarChart* chart : window.findChildren<BarChart*>())
+            shown += chart->isVisible();
+        QCOMPARE(shown, 3);
         const QDate first = window.Period().first;
         window.StepBack();
         QCOMPARE(window.Period().first, first.addMonths(-1));
@@ -214,14 +219,16 @@ private slots:
         dark.setColor(QPalette::Window, QColor(40, 40, 40));
         dark.setColor(QPalette::WindowText, Qt::white);
         QApplication::setPalette(dark);
-        const std::vector<DayTotal> days{{QDate(2026, 12, 16), 3, 7200, 10445, 0},
-                                         {QDate(2026, 11, 20), 1, 3600, 9000, 0}};
+        const std::vector<DayTotal> days{
+            {QDate(2026, 12, 16), 3, 7200, 10445, 0, Traffic{300 << 20, 212 << 20}},
+            {QDate(2026, 11, 20), 1, 3600, 9000, 0}};
         StatisticsWindow window([&](const QDate&, const QDate&) { return days; }, nullptr);
-        window.ShowPeriod(Budget{15, 12000, 40, {80, 100}}, Today);
+        window.SetOpenTraffic([] { return Traffic{1 << 20, 1 << 20}; }); // today's bar
+        window.ShowPeriod(Budget{15, 12000, 40, {80, 100}, 3100}, Today);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QList<BarChart*> charts = window.findChildren<BarChart*>();
-        QCOMPARE(charts.size(), 3);
+        QCOMPARE(charts.size(), 5); // money, time, periods, traffic per day and per period
         for (BarChart* chart : charts) {
             const QImage image = chart->grab().toImage();
             const int line = chart->fontMetrics().height();
@@ -241,6 +248,13 @@ private slots:
         QVERIFY(charts[0]->accessibleDescription().contains("бюджет в день"));
         QVERIFY2(window.TotalsText().contains("Бюджет времени</td><td>40\u00a0ч (5\u00a0%)"),
                  qPrintable(window.TotalsText()));
+        QVERIFY2(window.TotalsText().contains("Трафик</td><td>514,0\u00a0МБ</td><td>Бюджет "
+                                              "трафика</td><td>3\u00a0100,0\u00a0МБ (16\u00a0%)"),
+                 qPrintable(window.TotalsText()));
+        QCOMPARE(charts[3]->Values()[1], 512.0);
+        QCOMPARE(charts[3]->Values()[5], 2.0);
+        QVERIFY(charts[3]->accessibleDescription().contains("бюджет в день 100,0\u00a0МБ"));
+        QCOMPARE(charts[4]->Values().back(), 514.0);
         QApplication::setPalette(before);
     }
 };

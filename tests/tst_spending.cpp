@@ -104,12 +104,12 @@ private slots:
         QCOMPARE(counted.split('\n').value(3),
                  QString("Трафик периода: 1\u00a0234,5\u00a0МБ из 2\u00a0048,0\u00a0МБ "
                          "(60\u00a0%), пакет: осталось 265,5\u00a0МБ"));
-        // Counted from this segment on: nothing stored with bytes yet.
+        // Counted from this segment on: nothing stored with bytes yet; no traffic budget.
         total.trafficCounted = false;
         total.traffic = {};
         QVERIFY(TrayTip(std::nullopt,
                         SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{}), period,
-                                         Budget{}, Today))
+                                         Budget{15, 0, 0, {80}}, Today))
                     .endsWith("\nТрафик периода: 0,00\u00a0МБ"));
     }
 

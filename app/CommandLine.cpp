@@ -170,9 +170,8 @@ std::optional<ConnectedShare> OpenConnection(const QString& path, QStringList& w
             warnings << damaged;
             return std::nullopt;
         }
-        ConnectedShare connected{
-            QDateTime(startDate, QTime::fromMSecsSinceStartOfDay(*startMsecs)), share->seconds,
-            share->money};
+        ConnectedShare connected{QDateTime(startDate, QTime::fromMSecsSinceStartOfDay(*startMsecs)),
+                                 share->seconds, share->money};
         // Its bytes so far, kept beside it once the traffic is counted (version 5).
         SqliteStatement volumes(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
                                     "AND name = 'open_volume'");
@@ -398,8 +397,8 @@ int RunSummary(const CommandRequest& request, const QString& dataDirectory, cons
     const bool inRange = connected && connected->since.date() >= range.first &&
                          connected->since.date() <= range.last;
     if (inRange)
-        total = WithOpen(total, OpenCharge{connected->seconds, connected->money},
-                         connected->traffic);
+        total =
+            WithOpen(total, OpenCharge{connected->seconds, connected->money}, connected->traffic);
     // tarif.db is looked at only for the traffic's package.
     const TrafficTerms terms =
         total.trafficCounted ? TrafficTermsIn(dataDirectory, warnings) : TrafficTerms{};

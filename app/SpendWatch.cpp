@@ -78,15 +78,15 @@ void SpendWatch::Update() {
 void SpendWatch::UpdateTipAndAlerts(const LocalMoment& now, const BillingPeriod& period,
                                     const SpendTotal& stored) {
     const SpendFigures figures =
-        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now), OpenTrafficOf(state_)),
-                         period, budget_, now.date, TrafficTermsOf(state_));
+        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now), OpenTrafficOf(state_)), period,
+                         budget_, now.date, TrafficTermsOf(state_));
     // The tip's connection is the whole of it, as the status line counts it.
     tip_ = TrayTip(state_.ConnectionAt(now), figures);
     tray_.SetToolTip(tip_);
     const Traffic& traffic = figures.total.traffic;
-    for (const BudgetAlert& alert : alerts_.Passed(period, double(figures.total.money),
-                                                   figures.total.seconds, budget_,
-                                                   traffic.rx + traffic.tx))
+    for (const BudgetAlert& alert :
+         alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_,
+                        traffic.rx + traffic.tx))
         // Each new alert of the period's money (or time, or traffic) takes the place of the
         // last one of its kind.
         notifier_.Notify(alert.title, alert.text,

@@ -43,8 +43,8 @@ inline void MakeSessions(const QString& dir, qint64 count) {
     }
     sqlite3_finalize(insert);
     // The traffic kept as from version 5: up to 100 MB received and 10 MB sent a record.
-    sqlite3_exec(db, (TrafficSql::Schema() + "; PRAGMA user_version = 5").c_str(), nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(db, (TrafficSql::Schema() + "; PRAGMA user_version = 5").c_str(), nullptr, nullptr,
+                 nullptr);
     sqlite3_exec(db,
                  "INSERT INTO session_volume(id, Rx, Tx) SELECT id, abs(random()) % 104857600, "
                  "abs(random()) % 10485760 FROM session",

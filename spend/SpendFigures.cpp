@@ -21,8 +21,7 @@ QJsonValue Finite(const std::optional<long double>& value) {
 } // namespace
 
 SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& range,
-                              const Budget& budget, const QDate& today,
-                              const TrafficTerms& terms) {
+                              const Budget& budget, const QDate& today, const TrafficTerms& terms) {
     SpendFigures f;
     f.range = range;
     f.total = total;
@@ -137,8 +136,7 @@ QString SummaryText(const SpendFigures& f) {
                     .arg(MebibytesText(f.Mebibytes()), MebibytesOf(f.total.traffic.rx),
                          MebibytesOf(f.total.traffic.tx));
     if (f.packageLeft)
-        text += QStringLiteral("Пакет: осталось %1\n")
-                    .arg(MebibytesOf(*f.packageLeft));
+        text += QStringLiteral("Пакет: осталось %1\n").arg(MebibytesOf(*f.packageLeft));
     if (f.budgetMebibytes)
         text += QStringLiteral("Бюджет трафика: %1, использовано %2\u00a0%\n")
                     .arg(MebibytesText(*f.budgetMebibytes))

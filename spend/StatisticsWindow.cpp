@@ -65,8 +65,8 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
       periods_(new BarChart(QStringLiteral("Сумма за 12 периодов, ₽"),
                             QColor(120, 80, 160), this)),
       traffic_(new BarChart(QStringLiteral("Трафик по дням, МБ"), QColor(30, 130, 150), this)),
-      trafficPeriods_(new BarChart(QStringLiteral("Трафик за 12 периодов, МБ"),
-                                   QColor(150, 90, 40), this)),
+      trafficPeriods_(
+          new BarChart(QStringLiteral("Трафик за 12 периодов, МБ"), QColor(150, 90, 40), this)),
       caption_(new QLabel(this)), totals_(new QLabel(this)),
       earlier_(new QPushButton(QStringLiteral("< &Раньше"), this)),
       later_(new QPushButton(QStringLiteral("П&озже >"), this)) {
@@ -188,8 +188,8 @@ void StatisticsWindow::AddOpen(std::vector<DayTotal>& all) const {
     const std::optional<Traffic> bytes = openTraffic_ ? openTraffic_() : std::nullopt;
     if (seconds <= 0 && !bytes)
         return;
-    auto it = std::find_if(all.begin(), all.end(),
-                           [this](const DayTotal& d) { return d.day == today_; });
+    auto it =
+        std::find_if(all.begin(), all.end(), [this](const DayTotal& d) { return d.day == today_; });
     if (it == all.end())
         it = all.insert(all.end(), DayTotal{today_, 0, 0, 0, 0});
     if (seconds > 0) {
@@ -238,9 +238,8 @@ void StatisticsWindow::FillTraffic(const std::vector<DayTotal>& all, const Billi
     }
     std::vector<BarChart::Level> periodLevels;
     if (budget_.mebibytes > 0)
-        periodLevels.push_back(
-            {budget_.mebibytes, QColor(200, 40, 40),
-             QStringLiteral("бюджет %1").arg(MebibytesText(budget_.mebibytes))});
+        periodLevels.push_back({budget_.mebibytes, QColor(200, 40, 40),
+                                QStringLiteral("бюджет %1").arg(MebibytesText(budget_.mebibytes))});
     trafficPeriods_->SetBars(perPeriod, periodLabels, periodLevels, MebibytesText);
 }
 

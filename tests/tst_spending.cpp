@@ -98,18 +98,18 @@ private slots:
         total.traffic = {1000 << 20, 200 << 20};
         total.trafficCounted = true;
         const Budget traffic{15, 0, 0, {80}, 2048};
-        const QString counted = TrayTip(
-            std::nullopt, SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{34 << 20, 1 << 19}),
-                                           period, traffic, Today, TrafficTerms{"0", 1500}));
+        const QString counted =
+            TrayTip(std::nullopt,
+                    SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{34 << 20, 1 << 19}),
+                                     period, traffic, Today, TrafficTerms{"0", 1500}));
         QCOMPARE(counted.split('\n').value(3),
                  QString("Трафик периода: 1\u00a0234,5\u00a0МБ из 2\u00a0048,0\u00a0МБ "
                          "(60\u00a0%), пакет: осталось 265,5\u00a0МБ"));
         // Counted from this segment on: nothing stored with bytes yet; no traffic budget.
         total.trafficCounted = false;
         total.traffic = {};
-        QVERIFY(TrayTip(std::nullopt,
-                        SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{}), period,
-                                         Budget{15, 0, 0, {80}}, Today))
+        QVERIFY(TrayTip(std::nullopt, SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{}),
+                                                       period, Budget{15, 0, 0, {80}}, Today))
                     .endsWith("\nТрафик периода: 0,00\u00a0МБ"));
     }
 
@@ -162,12 +162,30 @@ private slots:
         QTest::addColumn<QString>("traffic");
         QTest::addColumn<QString>("alerts");
         QTest::addColumn<QString>("said");
-        QTest::newRow("money in words") << "много" << "0" << "80" << "Бюджет на период";
-        QTest::newRow("negative money") << "-1" << "0" << "80" << "Бюджет на период";
-        QTest::newRow("traffic in words") << "500" << "много" << "80" << "Трафик на период";
-        QTest::newRow("no thresholds") << "500" << "0" << "" << "Предупреждать при";
-        QTest::newRow("threshold of 0") << "500" << "0" << "0, 80" << "Предупреждать при";
-        QTest::newRow("a failed write") << "500" << "0" << "80" << "не удалось";
+        QTest::newRow("money in words") << "много"
+                                        << "0"
+                                        << "80"
+                                        << "Бюджет на период";
+        QTest::newRow("negative money") << "-1"
+                                        << "0"
+                                        << "80"
+                                        << "Бюджет на период";
+        QTest::newRow("traffic in words") << "500"
+                                          << "много"
+                                          << "80"
+                                          << "Трафик на период";
+        QTest::newRow("no thresholds") << "500"
+                                       << "0"
+                                       << ""
+                                       << "Предупреждать при";
+        QTest::newRow("threshold of 0") << "500"
+                                        << "0"
+                                        << "0, 80"
+                                        << "Предупреждать при";
+        QTest::newRow("a failed write") << "500"
+                                        << "0"
+                                        << "80"
+                                        << "не удалось";
     }
     void budgetDialogChecksAndSays() {
         QFETCH(QString, money);

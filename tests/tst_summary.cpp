@@ -113,8 +113,14 @@ private slots:
                         "Package INTEGER); INSERT INTO traffic VALUES(1, '0,5', 200); "
                         "PRAGMA user_version = 3");
         SessionTable running(dir.path());
-        running.Checkpoint(OpenSegment{QDate(2026, 12, 20), 0, QDate(2026, 12, 20), 1000, "20",
-                                       {}, {}, Traffic{3 << 20, 1 << 20}});
+        running.Checkpoint(OpenSegment{QDate(2026, 12, 20),
+                                       0,
+                                       QDate(2026, 12, 20),
+                                       1000,
+                                       "20",
+                                       {},
+                                       {},
+                                       Traffic{3 << 20, 1 << 20}});
         SessionRecord counted = Record(QDate(2026, 12, 21), "0:00:10", "1");
         counted.traffic = Traffic{100 << 20, 20 << 20};
         running.Append(counted);

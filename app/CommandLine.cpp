@@ -170,11 +170,56 @@ std::optional<ConnectedShare> OpenConnection(const QString& path, QStringList& w
             warnings << damaged;
             return std::nullopt;
         }
-        return ConnectedShare{QDateTime(startDate, QTime::fromMSecsSinceStartOfDay(*startMsecs)),
-                              share->seconds, share->money};
+        ConnectedShare connected{QDateTime(startDate, QTime::fromMSecsSinceStartOfDay(*startMsecs)),
+                                 share->seconds, share->money};
+        // Its bytes so far, kept beside it once the traffic is counted (version 5).
+        SqliteStatement volumes(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                    "AND name = 'open_volume'");
+        if (volumes.Step() && volumes.Int(0) == 1) {
+            SqliteStatement volume(db, "SELECT Rx, Tx FROM open_volume");
+            if (volume.Step()) {
+                if (!volume.IsInteger(0) || !volume.IsInteger(1) || volume.Int(0) < 0 ||
+                    volume.Int(1) < 0) {
+                    warnings << damaged;
+                    return std::nullopt;
+                }
+                connected.traffic = Traffic{quint64(volume.Int(0)), quint64(volume.Int(1))};
+            }
+        }
+        return connected;
     } catch (const SqliteError& error) {
         warnings << damaged + QStringLiteral(" (%1)").arg(error.message);
         return std::nullopt;
+    }
+}
+
+// The tariff's traffic terms from tarif.db, read without changing it: the defaults (no
+// package) when the file keeps none; terms that cannot be read are told and left out.
+TrafficTerms TrafficTermsIn(const QString& dataDirectory, QStringList& warnings) {
+    const QString path = QDir(dataDirectory).filePath(TariffTable::FileName);
+    if (!QFileInfo(path).isFile())
+        return {};
+    const QString damaged = QStringLiteral("В файле «%1» пакет трафика записан с ошибкой: "
+                                           "остаток пакета не показан.")
+                                .arg(QDir::toNativeSeparators(path));
+    try {
+        SqliteDatabase db = SqliteDatabase::ReadOnly(path);
+        db.SetBusyWait(1000);
+        SqliteStatement kept(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                 "name = 'traffic'");
+        if (!kept.Step() || kept.Int(0) != 1)
+            return {}; // a file from before the traffic was priced
+        SqliteStatement terms(db, "SELECT Price, Package FROM traffic ORDER BY id LIMIT 1");
+        if (!terms.Step())
+            return {};
+        if (!terms.IsInteger(1) || terms.Int(1) < 0) {
+            warnings << damaged;
+            return {};
+        }
+        return TrafficTerms{terms.Text(0), quint64(terms.Int(1))};
+    } catch (const SqliteError& error) {
+        warnings << damaged + QStringLiteral(" (%1)").arg(error.message);
+        return {};
     }
 }
 
@@ -352,8 +397,12 @@ int RunSummary(const CommandRequest& request, const QString& dataDirectory, cons
     const bool inRange = connected && connected->since.date() >= range.first &&
                          connected->since.date() <= range.last;
     if (inRange)
-        total = WithOpen(total, OpenCharge{connected->seconds, connected->money});
-    SpendFigures figures = SpendFigures::Of(total, range, budget.budget, today);
+        total =
+            WithOpen(total, OpenCharge{connected->seconds, connected->money}, connected->traffic);
+    // tarif.db is looked at only for the traffic's package.
+    const TrafficTerms terms =
+        total.trafficCounted ? TrafficTermsIn(dataDirectory, warnings) : TrafficTerms{};
+    SpendFigures figures = SpendFigures::Of(total, range, budget.budget, today, terms);
     if (inRange)
         figures.connected = connected;
     out = request.json ? QString::fromUtf8(

@@ -4,6 +4,30 @@
 #include "TrayIcon.h"
 #include "storage/Failure.h"
 
+namespace {
+// The bytes of the segment being timed, none while the traffic is not counted.
+std::optional<Traffic> OpenTrafficOf(const AppState& state) {
+    (void)state; // state.OpenTrafficAt()
+    return std::nullopt;
+}
+// The tariff's package and price of the traffic.
+TrafficTerms TrafficTermsOf(const AppState& state) {
+    (void)state; // state.TrafficTermsNow()
+    return {};
+}
+QString AlertTag(BudgetAlert::Kind kind) {
+    switch (kind) {
+    case BudgetAlert::Kind::Money:
+        return QStringLiteral(" money");
+    case BudgetAlert::Kind::Time:
+        return QStringLiteral(" time");
+    case BudgetAlert::Kind::Traffic:
+        return QStringLiteral(" traffic");
+    }
+    return {};
+}
+} // namespace
+
 SpendWatch::SpendWatch(AppState& state, TrayIcon& tray, QObject* parent)
     : QObject(parent), state_(state), tray_(tray), settings_(state.DataDirectory()),
       alerts_((settings_.Load(), settings_)),
@@ -54,16 +78,18 @@ void SpendWatch::Update() {
 void SpendWatch::UpdateTipAndAlerts(const LocalMoment& now, const BillingPeriod& period,
                                     const SpendTotal& stored) {
     const SpendFigures figures =
-        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now)), period, budget_, now.date);
+        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now), OpenTrafficOf(state_)), period,
+                         budget_, now.date, TrafficTermsOf(state_));
     // The tip's connection is the whole of it, as the status line counts it.
     tip_ = TrayTip(state_.ConnectionAt(now), figures);
     tray_.SetToolTip(tip_);
+    const Traffic& traffic = figures.total.traffic;
     for (const BudgetAlert& alert :
-         alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_))
-        // Each new alert of the period's money (or time) takes the place of the last one.
+         alerts_.Passed(period, double(figures.total.money), figures.total.seconds, budget_,
+                        traffic.rx + traffic.tx))
+        // Each new alert of the period's money (or time, or traffic) takes the place of the
+        // last one of its kind.
         notifier_.Notify(alert.title, alert.text,
-                         period.first.toString(Qt::ISODate) +
-                             (alert.kind == BudgetAlert::Kind::Money ? QStringLiteral(" money")
-                                                                     : QStringLiteral(" time")),
+                         period.first.toString(Qt::ISODate) + AlertTag(alert.kind),
                          alert.used >= 100);
 }

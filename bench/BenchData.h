@@ -1,9 +1,10 @@
 #pragma once
 // Plausible session records for the benchmarks: a connection or two a day across ten years,
-// priced by day and night tariffs, written straight into a data folder.
+// priced by day and night tariffs, each with its bytes, written straight into a data folder.
 
 #include "accounting/TariffBook.h"
 #include "storage/SessionTable.h"
+#include "storage/TrafficSql.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -41,6 +42,13 @@ inline void MakeSessions(const QString& dir, qint64 count) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
+    // The traffic kept as from version 5: up to 100 MB received and 10 MB sent a record.
+    sqlite3_exec(db, (TrafficSql::Schema() + "; PRAGMA user_version = 5").c_str(), nullptr, nullptr,
+                 nullptr);
+    sqlite3_exec(db,
+                 "INSERT INTO session_volume(id, Rx, Tx) SELECT id, abs(random()) % 104857600, "
+                 "abs(random()) % 10485760 FROM session",
+                 nullptr, nullptr, nullptr);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }

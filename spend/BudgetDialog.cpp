@@ -14,8 +14,8 @@
 
 BudgetDialog::BudgetDialog(Save save, QWidget* parent)
     : QDialog(parent), startDay(new QSpinBox(this)), money(new QLineEdit(this)),
-      hours(new QLineEdit(this)), alerts(new QLineEdit(this)), save_(std::move(save)),
-      problem_(new QLabel(this)) {
+      hours(new QLineEdit(this)), traffic(new QLineEdit(this)), alerts(new QLineEdit(this)),
+      save_(std::move(save)), problem_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Бюджет"));
     setObjectName(QStringLiteral("BudgetDialog"));
     startDay->setRange(BillingPeriod::FirstStartDay, BillingPeriod::LastStartDay);
@@ -23,11 +23,16 @@ BudgetDialog::BudgetDialog(Save save, QWidget* parent)
     form->addRow(QStringLiteral("&Период начинается числа:"), startDay);
     form->addRow(QStringLiteral("&Бюджет на период, ₽ (0 — нет):"), money);
     form->addRow(QStringLiteral("&Время на период, ч (0 — нет):"), hours);
+    form->addRow(QStringLiteral("&Трафик на период, МБ (0 — нет):"), traffic);
     form->addRow(QStringLiteral("П&редупреждать при, %:"), alerts);
     startDay->setAccessibleName(QStringLiteral("Период начинается числа"));
     money->setAccessibleName(QStringLiteral("Бюджет на период, ₽"));
     hours->setAccessibleName(QStringLiteral("Время на период, ч"));
     alerts->setAccessibleName(QStringLiteral("Предупреждать при, %"));
+    traffic->setAccessibleName(QStringLiteral("Трафик на период, МБ"));
+    traffic->setAccessibleDescription(
+        QStringLiteral("Сколько мегабайт (по 1 048 576 байт) принять и передать за период; "
+                       "0 — без ограничения"));
     startDay->setAccessibleDescription(QStringLiteral("Число месяца, с которого идет период"));
     money->setAccessibleDescription(QStringLiteral("Сколько рублей тратить за период; 0 — без "
                                                    "ограничения"));
@@ -55,6 +60,7 @@ void BudgetDialog::FillFields(const Budget& budget) {
     startDay->setValue(budget.startDay);
     money->setText(QString::number(budget.money, 'g', 15).replace('.', ','));
     hours->setText(QString::number(budget.hours, 'g', 15).replace('.', ','));
+    traffic->setText(QString::number(budget.mebibytes, 'g', 15).replace('.', ','));
     alerts->setText(AlertsText(budget.alerts).replace(',', QStringLiteral(", ")));
     problem_->clear();
 }
@@ -69,12 +75,16 @@ std::variant<Budget, QString> BudgetDialog::Entered() const {
     const auto h = ParseAmount(hours->text());
     if (!h)
         return QStringLiteral("Время на период — число часов не меньше 0, например 40 или 7,5.");
+    const auto t = ParseAmount(traffic->text());
+    if (!t)
+        return QStringLiteral("Трафик на период — число мегабайт не меньше 0, например 2048.");
     const auto a = ParseAlerts(alerts->text());
     if (!a || a->isEmpty())
         return QStringLiteral("Предупреждать при — проценты от 1 до 1000 через запятую, например "
                               "80, 100.");
     b.money = *m;
     b.hours = *h;
+    b.mebibytes = *t;
     b.alerts = *a;
     return b;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// "Бюджет...": the billing period's start day, the money and time budget and the alert
+// "Бюджет...": the billing period's start day, the money, time and traffic budget and the alert
 // thresholds, written to kelvora.ini whole; a failed write is said and the dialog stays.
 
 #include "Budget.h"
@@ -28,6 +28,7 @@ public:
     QSpinBox* startDay;
     QLineEdit* money;
     QLineEdit* hours;
+    QLineEdit* traffic; // mebibytes
     QLineEdit* alerts;
 
     void accept() override;

@@ -18,10 +18,15 @@ std::optional<OpenCharge> OpenSoFar(const QDate& startDate, int startMsecs, cons
     return open;
 }
 
-SpendTotal WithOpen(SpendTotal total, const std::optional<OpenCharge>& open) {
+SpendTotal WithOpen(SpendTotal total, const std::optional<OpenCharge>& open,
+                    const std::optional<Traffic>& openTraffic) {
     if (open) {
         total.seconds += open->seconds;
         total.money += open->money;
+    }
+    if (openTraffic) {
+        total.traffic += *openTraffic;
+        total.trafficCounted = true;
     }
     return total;
 }
@@ -45,5 +50,15 @@ QString TrayTip(const std::optional<OpenCharge>& open, const SpendFigures& f) {
                     .arg(TextForms::NumberText(*f.budgetHours))
                     .arg(int(std::floor(*f.timeUsedPercent)));
     lines << time;
+    if (f.total.trafficCounted) {
+        QString traffic = QStringLiteral("Трафик периода: %1").arg(MebibytesText(f.Mebibytes()));
+        if (f.budgetMebibytes)
+            traffic += QStringLiteral(" из %1 (%2\u00a0%)")
+                           .arg(MebibytesText(*f.budgetMebibytes))
+                           .arg(int(std::floor(*f.trafficUsedPercent)));
+        if (f.packageLeft)
+            traffic += QStringLiteral(", пакет: осталось %1").arg(MebibytesOf(*f.packageLeft));
+        lines << traffic;
+    }
     return lines.join(QLatin1Char('\n'));
 }

@@ -21,7 +21,7 @@ QJsonValue Finite(const std::optional<long double>& value) {
 } // namespace
 
 SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& range,
-                              const Budget& budget, const QDate& today) {
+                              const Budget& budget, const QDate& today, const TrafficTerms& terms) {
     SpendFigures f;
     f.range = range;
     f.total = total;
@@ -37,8 +37,18 @@ SpendFigures SpendFigures::Of(const SpendTotal& total, const BillingPeriod& rang
             f.budgetHours = budget.hours;
             f.timeUsedPercent = UsedPercent(total.seconds / 3600.0, budget.hours);
         }
+        if (total.trafficCounted && budget.mebibytes > 0) {
+            f.budgetMebibytes = budget.mebibytes;
+            f.trafficUsedPercent = UsedPercent(f.Mebibytes(), budget.mebibytes);
+        }
+        if (total.trafficCounted && terms.packageMebibytes > 0)
+            f.packageLeft = PackageLeft(terms, total.traffic.rx + total.traffic.tx);
     }
     return f;
+}
+
+double SpendFigures::Mebibytes() const {
+    return double(total.traffic.rx + total.traffic.tx) / double(TrafficTerms::Mebibyte);
 }
 
 QString MoneyText(long double money) {
@@ -64,6 +74,10 @@ QString MebibytesText(double mebibytes) {
     return text.replace(QLatin1Char(' '), QChar(0x00a0)) + QStringLiteral("\u00a0МБ");
 }
 
+QString MebibytesOf(quint64 bytes) {
+    return MebibytesText(double(bytes) / double(TrafficTerms::Mebibyte));
+}
+
 QString DatesText(const QDate& first, const QDate& last) {
     return TextForms::DateText(first) + QStringLiteral(" – ") + TextForms::DateText(last);
 }
@@ -76,6 +90,9 @@ QJsonObject SummaryJson(const SpendFigures& f) {
                                 {"time", TimeText(f.connected->seconds)},
                                 {"money", Rounded(f.connected->money, 2)}};
     const QString money = MoneyText(f.total.money);
+    const auto bytes = [&f](quint64 count) {
+        return f.total.trafficCounted ? QJsonValue(double(count)) : QJsonValue(QJsonValue::Null);
+    };
     return {{"from", f.range.first.toString(Qt::ISODate)},
             {"to", f.range.last.toString(Qt::ISODate)},
             {"records", f.total.records},
@@ -89,7 +106,12 @@ QJsonObject SummaryJson(const SpendFigures& f) {
             {"budget_hours", Optional(f.budgetHours, 2)},
             {"budget_time_used_percent", Optional(f.timeUsedPercent, 1)},
             {"forecast_seconds", f.forecastSeconds},
-            {"connected", connected}};
+            {"connected", connected},
+            {"rx_bytes", bytes(f.total.traffic.rx)},
+            {"tx_bytes", bytes(f.total.traffic.tx)},
+            {"package_left_bytes",
+             f.packageLeft ? QJsonValue(double(*f.packageLeft)) : QJsonValue(QJsonValue::Null)},
+            {"traffic_budget_used", Optional(f.trafficUsedPercent, 1)}};
 }
 
 QString SummaryText(const SpendFigures& f) {
@@ -109,6 +131,16 @@ QString SummaryText(const SpendFigures& f) {
         text += QStringLiteral("Бюджет времени: %1\u00a0ч, использовано %2\u00a0%\n")
                     .arg(*f.budgetHours)
                     .arg(std::floor(*f.timeUsedPercent));
+    if (f.total.trafficCounted)
+        text += QStringLiteral("Трафик: %1 (принято %2, передано %3)\n")
+                    .arg(MebibytesText(f.Mebibytes()), MebibytesOf(f.total.traffic.rx),
+                         MebibytesOf(f.total.traffic.tx));
+    if (f.packageLeft)
+        text += QStringLiteral("Пакет: осталось %1\n").arg(MebibytesOf(*f.packageLeft));
+    if (f.budgetMebibytes)
+        text += QStringLiteral("Бюджет трафика: %1, использовано %2\u00a0%\n")
+                    .arg(MebibytesText(*f.budgetMebibytes))
+                    .arg(std::floor(*f.trafficUsedPercent));
     text += QStringLiteral("Прогноз: %1, %2\n")
                 .arg(RublesText(f.forecastMoney), TimeText(f.forecastSeconds));
     return text;

@@ -23,6 +23,9 @@ QString Hours(double h) {
 QString Rubles(double r) {
     return RublesText(r, 0);
 }
+double Mebibytes(const std::optional<Traffic>& traffic) {
+    return traffic ? double(traffic->rx + traffic->tx) / double(TrafficTerms::Mebibyte) : 0;
+}
 
 // The figures under the charts: records, money and time, budgets and forecasts.
 QString TotalsTable(const SpendFigures& f) {
@@ -42,6 +45,14 @@ QString TotalsTable(const SpendFigures& f) {
                                          .arg(Hours(*f.budgetHours))
                                          .arg(int(std::floor(*f.timeUsedPercent)))
                                    : QStringLiteral("нет"));
+    if (f.total.trafficCounted)
+        text += QStringLiteral("<table cellspacing=6><tr><td>Трафик</td><td>%1</td>"
+                               "<td>Бюджет трафика</td><td>%2</td></tr></table>")
+                    .arg(MebibytesText(f.Mebibytes()),
+                         f.budgetMebibytes ? QStringLiteral("%1 (%2\u00a0%)")
+                                                 .arg(MebibytesText(*f.budgetMebibytes))
+                                                 .arg(int(std::floor(*f.trafficUsedPercent)))
+                                           : QStringLiteral("нет"));
     return text;
 }
 } // namespace
@@ -53,6 +64,9 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
       time_(new BarChart(QStringLiteral("Время по дням, ч"), QColor(40, 150, 90), this)),
       periods_(new BarChart(QStringLiteral("Сумма за 12 периодов, ₽"),
                             QColor(120, 80, 160), this)),
+      traffic_(new BarChart(QStringLiteral("Трафик по дням, МБ"), QColor(30, 130, 150), this)),
+      trafficPeriods_(
+          new BarChart(QStringLiteral("Трафик за 12 периодов, МБ"), QColor(150, 90, 40), this)),
       caption_(new QLabel(this)), totals_(new QLabel(this)),
       earlier_(new QPushButton(QStringLiteral("< &Раньше"), this)),
       later_(new QPushButton(QStringLiteral("П&озже >"), this)) {
@@ -67,6 +81,10 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
     layout->addWidget(money_, 1);
     layout->addWidget(time_, 1);
     layout->addWidget(periods_, 1);
+    layout->addWidget(traffic_, 1);
+    layout->addWidget(trafficPeriods_, 1);
+    traffic_->hide();
+    trafficPeriods_->hide();
     totals_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(totals_);
     connect(earlier_, &QPushButton::clicked, this, &StatisticsWindow::StepBack);
@@ -107,18 +125,7 @@ void StatisticsWindow::Fill() {
         totals_->setText(failure.message());
         return;
     }
-    // Today's connection being timed belongs to today's bar.
-    if (open_ && period_.Contains(today_)) {
-        const auto [seconds, money] = open_();
-        if (seconds > 0) {
-            auto it = std::find_if(all.begin(), all.end(),
-                                   [this](const DayTotal& d) { return d.day == today_; });
-            if (it == all.end())
-                it = all.insert(all.end(), DayTotal{today_, 0, 0, 0, 0});
-            it->seconds += seconds;
-            it->money += money;
-        }
-    }
+    AddOpen(all);
 
     std::map<QDate, const DayTotal*> byDay;
     for (const DayTotal& d : all)
@@ -169,8 +176,71 @@ void StatisticsWindow::Fill() {
         periodLevels.push_back({*f.budgetMoney, QColor(200, 40, 40),
                                 QStringLiteral("бюджет %1").arg(RublesText(*f.budgetMoney))});
     periods_->SetBars(perPeriod, periodLabels, periodLevels, Rubles);
-
+    FillTraffic(all, oldest, labels, f);
     totals_->setText(TotalsTable(f));
+}
+
+void StatisticsWindow::AddOpen(std::vector<DayTotal>& all) const {
+    // Today's connection being timed belongs to today's bar.
+    if (!period_.Contains(today_))
+        return;
+    const auto [seconds, money] = open_ ? open_() : std::pair<qint64, double>{};
+    const std::optional<Traffic> bytes = openTraffic_ ? openTraffic_() : std::nullopt;
+    if (seconds <= 0 && !bytes)
+        return;
+    auto it =
+        std::find_if(all.begin(), all.end(), [this](const DayTotal& d) { return d.day == today_; });
+    if (it == all.end())
+        it = all.insert(all.end(), DayTotal{today_, 0, 0, 0, 0});
+    if (seconds > 0) {
+        it->seconds += seconds;
+        it->money += money;
+    }
+    if (bytes) {
+        if (!it->traffic)
+            it->traffic = Traffic{};
+        *it->traffic += *bytes;
+    }
+}
+
+void StatisticsWindow::FillTraffic(const std::vector<DayTotal>& all, const BillingPeriod& oldest,
+                                   const QStringList& labels, const SpendFigures& f) {
+    const bool counted = std::any_of(all.begin(), all.end(),
+                                     [](const DayTotal& d) { return d.traffic.has_value(); });
+    traffic_->setVisible(counted);
+    trafficPeriods_->setVisible(counted);
+    if (!counted)
+        return;
+    std::map<QDate, double> byDay;
+    for (const DayTotal& d : all)
+        byDay[d.day] = Mebibytes(d.traffic);
+    std::vector<double> perDay;
+    for (QDate day = period_.first; day <= period_.last; day = day.addDays(1))
+        perDay.push_back(byDay.count(day) ? byDay[day] : 0);
+    const int days = period_.Days();
+    std::vector<BarChart::Level> dayLevels;
+    if (f.budgetMebibytes)
+        dayLevels.push_back(
+            {*f.budgetMebibytes / days, QColor(200, 40, 40),
+             QStringLiteral("бюджет в день %1").arg(MebibytesText(*f.budgetMebibytes / days))});
+    traffic_->SetBars(perDay, labels, dayLevels, MebibytesText);
+
+    std::vector<double> perPeriod;
+    QStringList periodLabels;
+    BillingPeriod p = oldest;
+    for (int i = 0; i < 12; ++i, p = p.Next()) {
+        double sum = 0;
+        for (const DayTotal& d : all)
+            if (p.Contains(d.day))
+                sum += Mebibytes(d.traffic);
+        perPeriod.push_back(sum);
+        periodLabels << p.first.toString(QStringLiteral("MM.yy"));
+    }
+    std::vector<BarChart::Level> periodLevels;
+    if (budget_.mebibytes > 0)
+        periodLevels.push_back({budget_.mebibytes, QColor(200, 40, 40),
+                                QStringLiteral("бюджет %1").arg(MebibytesText(budget_.mebibytes))});
+    trafficPeriods_->SetBars(perPeriod, periodLabels, periodLevels, MebibytesText);
 }
 
 QString StatisticsWindow::TotalsText() const {

@@ -93,6 +93,24 @@ private slots:
             TrayTip(std::nullopt, SpendFigures::Of(total, period, Budget{}, Today));
         QVERIFY(!idle.contains("Подключение"));
         QVERIFY(idle.contains("За период: 312,50\u00a0₽, прогноз"));
+        QCOMPARE(idle.count('\n'), 2); // no traffic counted: no line of it
+        // The stored bytes and the open segment's, the traffic budget and the package left.
+        total.traffic = {1000 << 20, 200 << 20};
+        total.trafficCounted = true;
+        const Budget traffic{15, 0, 0, {80}, 2048};
+        const QString counted =
+            TrayTip(std::nullopt,
+                    SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{34 << 20, 1 << 19}),
+                                     period, traffic, Today, TrafficTerms{"0", 1500}));
+        QCOMPARE(counted.split('\n').value(3),
+                 QString("Трафик периода: 1\u00a0234,5\u00a0МБ из 2\u00a0048,0\u00a0МБ "
+                         "(60\u00a0%), пакет: осталось 265,5\u00a0МБ"));
+        // Counted from this segment on: nothing stored with bytes yet; no traffic budget.
+        total.trafficCounted = false;
+        total.traffic = {};
+        QVERIFY(TrayTip(std::nullopt, SpendFigures::Of(WithOpen(total, std::nullopt, Traffic{}),
+                                                       period, Budget{15, 0, 0, {80}}, Today))
+                    .endsWith("\nТрафик периода: 0,00\u00a0МБ"));
     }
 
     // A data.db of many records: the window reads a year of day rows from the kept per-day
@@ -126,6 +144,11 @@ private slots:
         // 6 days of about 55 records each, and today's open connection.
         QVERIFY2(window.TotalsText().contains("Записей</td><td>3"),
                  qPrintable(window.TotalsText()));
+        QVERIFY(!window.TotalsText().contains("Трафик"));
+        int shown = 0; // no traffic counted: its charts stay away
+        for (const BarChart* chart : window.findChildren<BarChart*>())
+            shown += chart->isVisible();
+        QCOMPARE(shown, 3);
         const QDate first = window.Period().first;
         window.StepBack();
         QCOMPARE(window.Period().first, first.addMonths(-1));
@@ -136,26 +159,37 @@ private slots:
 
     void budgetDialogChecksAndSays_data() {
         QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("traffic");
         QTest::addColumn<QString>("alerts");
         QTest::addColumn<QString>("said");
         QTest::newRow("money in words") << "много"
+                                        << "0"
                                         << "80"
                                         << "Бюджет на период";
         QTest::newRow("negative money") << "-1"
+                                        << "0"
                                         << "80"
                                         << "Бюджет на период";
+        QTest::newRow("traffic in words") << "500"
+                                          << "много"
+                                          << "80"
+                                          << "Трафик на период";
         QTest::newRow("no thresholds") << "500"
+                                       << "0"
                                        << ""
                                        << "Предупреждать при";
         QTest::newRow("threshold of 0") << "500"
+                                        << "0"
                                         << "0, 80"
                                         << "Предупреждать при";
         QTest::newRow("a failed write") << "500"
+                                        << "0"
                                         << "80"
                                         << "не удалось";
     }
     void budgetDialogChecksAndSays() {
         QFETCH(QString, money);
+        QFETCH(QString, traffic);
         QFETCH(QString, alerts);
         QFETCH(QString, said);
         int saves = 0;
@@ -165,6 +199,7 @@ private slots:
         });
         dialog.FillFields(FiveHundred);
         dialog.money->setText(money);
+        dialog.traffic->setText(traffic);
         dialog.alerts->setText(alerts);
         dialog.show();
         dialog.accept();
@@ -185,11 +220,12 @@ private slots:
         dialog.startDay->setValue(28);
         dialog.money->setText("312,50");
         dialog.hours->setText("40");
+        dialog.traffic->setText("2 048,5");
         dialog.alerts->setText("100 90");
         dialog.show();
         dialog.accept();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}}));
+        QCOMPARE(saved, (Budget{28, 312.5, 40, {90, 100}, 2048.5}));
     }
 
     // In a dark theme the charts keep their white ground and draw every text dark enough to
@@ -201,14 +237,16 @@ private slots:
         dark.setColor(QPalette::Window, QColor(40, 40, 40));
         dark.setColor(QPalette::WindowText, Qt::white);
         QApplication::setPalette(dark);
-        const std::vector<DayTotal> days{{QDate(2026, 12, 16), 3, 7200, 10445, 0},
-                                         {QDate(2026, 11, 20), 1, 3600, 9000, 0}};
+        const std::vector<DayTotal> days{
+            {QDate(2026, 12, 16), 3, 7200, 10445, 0, Traffic{300 << 20, 212 << 20}},
+            {QDate(2026, 11, 20), 1, 3600, 9000, 0}};
         StatisticsWindow window([&](const QDate&, const QDate&) { return days; }, nullptr);
-        window.ShowPeriod(Budget{15, 12000, 40, {80, 100}}, Today);
+        window.SetOpenTraffic([] { return Traffic{1 << 20, 1 << 20}; }); // today's bar
+        window.ShowPeriod(Budget{15, 12000, 40, {80, 100}, 3100}, Today);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QList<BarChart*> charts = window.findChildren<BarChart*>();
-        QCOMPARE(charts.size(), 3);
+        QCOMPARE(charts.size(), 5); // money, time, periods, traffic per day and per period
         for (BarChart* chart : charts) {
             const QImage image = chart->grab().toImage();
             const int line = chart->fontMetrics().height();
@@ -228,6 +266,13 @@ private slots:
         QVERIFY(charts[0]->accessibleDescription().contains("бюджет в день"));
         QVERIFY2(window.TotalsText().contains("Бюджет времени</td><td>40\u00a0ч (5\u00a0%)"),
                  qPrintable(window.TotalsText()));
+        QVERIFY2(window.TotalsText().contains("Трафик</td><td>514,0\u00a0МБ</td><td>Бюджет "
+                                              "трафика</td><td>3\u00a0100,0\u00a0МБ (16\u00a0%)"),
+                 qPrintable(window.TotalsText()));
+        QCOMPARE(charts[3]->Values()[1], 512.0);
+        QCOMPARE(charts[3]->Values()[5], 2.0);
+        QVERIFY(charts[3]->accessibleDescription().contains("бюджет в день 100,0\u00a0МБ"));
+        QCOMPARE(charts[4]->Values().back(), 514.0);
         QApplication::setPalette(before);
     }
 };

@@ -15,10 +15,11 @@ SessionRecord Record(QDate date, const QString& duration, const QString& charge)
             duration, QStringLiteral("20"),      charge};
 }
 
-// A fixed data set: billing periods begin on the 15th, 500 rubles and 10 hours a period.
+// A fixed data set: billing periods begin on the 15th, 500 rubles, 10 hours and 1000 МБ a
+// period; no traffic counted.
 void FillFolder(const QString& dir) {
     WriteFile(QDir(dir).filePath("kelvora.ini"),
-              "[Period]\nStartDay=15\n[Budget]\nMoney=500\nTime=10\n");
+              "[Period]\nStartDay=15\n[Budget]\nMoney=500\nTime=10\nTraffic=1000\n");
     SessionTable table(dir);
     table.Append(Record(QDate(2026, 12, 14), "1:00:00", "1000")); // the period before
     table.Append(Record(QDate(2026, 12, 15), "1:30:30", "30,1666666666667"));
@@ -64,6 +65,9 @@ private slots:
         QCOMPARE(o["budget_hours"].toDouble(), 10.0);
         QCOMPARE(o["budget_time_used_percent"].toDouble(), 45.0);
         QCOMPARE(o["forecast_seconds"].toInteger(), 16200 * 31 / 6);
+        for (const char* traffic :
+             {"rx_bytes", "tx_bytes", "package_left_bytes", "traffic_budget_used"})
+            QVERIFY2(o[traffic].isNull(), traffic); // a file that keeps no traffic
     }
 
     void rangeHasNoBudgetUnlessItIsAPeriod_data() {
@@ -99,19 +103,34 @@ private slots:
     }
 
     // Read only: beside the program holding the file with a record in its log, nothing of
-    // the folder changes, and what the program committed is counted.
+    // the folder changes, and what the program committed is counted, the bytes too, with
+    // what is left of the tariff's package.
     void readsBesideTheRunningProgram() {
         QTemporaryDir dir;
         FillFolder(dir.path());
+        const QString tariffs = dir.filePath("tarif.db");
+        RawSql(tariffs, "CREATE TABLE traffic(id INTEGER PRIMARY KEY, Price TEXT, "
+                        "Package INTEGER); INSERT INTO traffic VALUES(1, '0,5', 200); "
+                        "PRAGMA user_version = 3");
         SessionTable running(dir.path());
-        running.Checkpoint(OpenSegment{QDate(2026, 12, 20), 0, QDate(2026, 12, 20), 1000, "20"});
-        running.Append(Record(QDate(2026, 12, 21), "0:00:10", "1"));
+        running.Checkpoint(OpenSegment{QDate(2026, 12, 20),
+                                       0,
+                                       QDate(2026, 12, 20),
+                                       1000,
+                                       "20",
+                                       {},
+                                       {},
+                                       Traffic{3 << 20, 1 << 20}});
+        SessionRecord counted = Record(QDate(2026, 12, 21), "0:00:10", "1");
+        counted.traffic = Traffic{100 << 20, 20 << 20};
+        running.Append(counted);
         // The program's own fold-back of that record comes soon after it; from then on only
         // the reader could change the file.
         QTRY_COMPARE(running.FoldsRun(), quint64(1));
         const QString ini = dir.filePath("kelvora.ini");
         const QByteArray iniBefore = FileDigest(ini);
         const QByteArray dbBefore = FileDigest(running.FilePath());
+        const QByteArray tariffsBefore = FileDigest(tariffs);
         int code = -1;
         const QJsonObject o = Json(dir.path(), {"--summary", "--json"}, QDate(2026, 12, 21), &code);
         QCOMPARE(code, 0);
@@ -123,6 +142,10 @@ private slots:
         QCOMPARE(connected["money"].toDouble(), 0.01);
         QCOMPARE(o["seconds"].toInteger(), 5430 + 3570 + 7200 + 10 + 1);
         QCOMPARE(o["money_text"].toString(), QString("31,4722222222223"));
+        QCOMPARE(o["rx_bytes"].toInteger(), 103 << 20);
+        QCOMPARE(o["tx_bytes"].toInteger(), 21 << 20);
+        QCOMPARE(o["package_left_bytes"].toInteger(), 76 << 20);
+        QCOMPARE(o["traffic_budget_used"].toDouble(), 12.4);
         QString text;
         QCOMPARE(RunSummary(ReadCommandLine({"--summary"}), dir.path(), QDate(2026, 12, 21), text),
                  0);
@@ -130,7 +153,12 @@ private slots:
         QVERIFY2(
             text.contains("Подключение с 20.12.2026 0:00:00: 0:00:01, 0,01\u00a0₽"),
             qPrintable(text));
+        QVERIFY2(text.contains("Трафик: 124,0\u00a0МБ (принято 103,0\u00a0МБ, передано "
+                               "21,0\u00a0МБ)\nПакет: осталось 76,0\u00a0МБ\nБюджет трафика: "
+                               "1\u00a0000,0\u00a0МБ, использовано 12\u00a0%\n"),
+                 qPrintable(text));
         QCOMPARE(FileDigest(running.FilePath()), dbBefore);
+        QCOMPARE(FileDigest(tariffs), tariffsBefore);
         QCOMPARE(FileDigest(ini), iniBefore);
         running.Append(Record(QDate(2026, 12, 21), "0:00:10", "1")); // the program goes on
     }

@@ -5,16 +5,6 @@
 #include "storage/Failure.h"
 
 namespace {
-// The bytes of the segment being timed, none while the traffic is not counted.
-std::optional<Traffic> OpenTrafficOf(const AppState& state) {
-    (void)state; // state.OpenTrafficAt()
-    return std::nullopt;
-}
-// The tariff's package and price of the traffic.
-TrafficTerms TrafficTermsOf(const AppState& state) {
-    (void)state; // state.TrafficTermsNow()
-    return {};
-}
 QString AlertTag(BudgetAlert::Kind kind) {
     switch (kind) {
     case BudgetAlert::Kind::Money:
@@ -78,8 +68,8 @@ void SpendWatch::Update() {
 void SpendWatch::UpdateTipAndAlerts(const LocalMoment& now, const BillingPeriod& period,
                                     const SpendTotal& stored) {
     const SpendFigures figures =
-        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now), OpenTrafficOf(state_)), period,
-                         budget_, now.date, TrafficTermsOf(state_));
+        SpendFigures::Of(WithOpen(stored, state_.OpenSegmentAt(now), state_.OpenTrafficAt()),
+                         period, budget_, now.date, state_.TrafficTermsNow());
     // The tip's connection is the whole of it, as the status line counts it.
     tip_ = TrayTip(state_.ConnectionAt(now), figures);
     tray_.SetToolTip(tip_);

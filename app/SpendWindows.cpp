@@ -24,6 +24,7 @@ StatisticsWindow* SpendWindows::Statistics() {
             return open ? std::pair{open->seconds, open->money} : std::pair<qint64, double>{0, 0};
         },
         &parent_);
+    statistics_->SetOpenTraffic([this] { return state_.OpenTrafficAt(); });
     return statistics_;
 }
 
@@ -36,6 +37,7 @@ BudgetDialog* SpendWindows::Budget() {
                 return trouble;
             for (const QString& problem : spend_.Reload())
                 tell_(problem);
+            state_.UpdateTrafficCounting(); // a traffic budget asks for the traffic
             return std::nullopt;
         },
         &parent_);

@@ -1,5 +1,7 @@
 #include "ReportLayout.h"
 
+#include "spend/SpendFigures.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
@@ -128,6 +130,11 @@ public:
             painter_.drawText(at, s);
         }
     }
+    // An amount, as wide as its text, ending at `right`.
+    void Right(int right, int top, const QString& s) {
+        if (!s.isEmpty())
+            painter_.drawText(QPointF(X(right) - WidthOf(s), Y(top) + *measured_->ascent), s);
+    }
 
 private:
     double WidthOf(const QString& s) {
@@ -144,7 +151,20 @@ private:
     TextMeasures::InFont* measured_;
 };
 
-void PaintCaptions(QPainter& painter, PageText& text) {
+// The traffic's columns, right-aligned at these edges, after the sums; "" for a record
+// whose traffic was not counted.
+struct TrafficColumn {
+    QString caption;
+    int right;
+};
+const TrafficColumn Received{QStringLiteral("Принято"), 1740};
+const TrafficColumn Sent{QStringLiteral("Передано"), 1900};
+QString Mebibytes(const std::optional<Traffic>& traffic, quint64 Traffic::*bytes) {
+    return traffic ? MebibytesText(double((*traffic).*bytes) / double(TrafficTerms::Mebibyte))
+                   : QString();
+}
+
+void PaintCaptions(QPainter& painter, PageText& text, bool traffic) {
     QPen rule(Qt::black);
     rule.setWidthF(std::max(1.0, 2 * text.Unit()));
     for (const Column& c : Columns()) {
@@ -159,6 +179,9 @@ void PaintCaptions(QPainter& painter, PageText& text) {
             painter.restore();
         }
     }
+    if (traffic)
+        for (const TrafficColumn& c : {Received, Sent})
+            text.Right(c.right, 21, c.caption);
 }
 
 } // namespace
@@ -170,7 +193,7 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
     PageText text(painter, target, measures);
     int top = 0;
     if (page.captions) {
-        PaintCaptions(painter, text);
+        PaintCaptions(painter, text, summary.showTraffic);
         top += CaptionBand;
     }
     for (int i = 0; i < page.rows && i < int(records.size()); ++i) {
@@ -179,12 +202,20 @@ void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
             const Column& c = Columns()[std::size_t(column)];
             text.Left(c.valueLeft, c.valueWidth, top, record.FieldText(column));
         }
+        if (summary.showTraffic) {
+            text.Right(Received.right, top, Mebibytes(record.traffic, &Traffic::rx));
+            text.Right(Sent.right, top, Mebibytes(record.traffic, &Traffic::tx));
+        }
         top += DetailBand;
     }
     if (page.summary) {
         text.Left(127, 0, top + 21, QStringLiteral("Итого - "));
         text.Left(254, 0, top + 21, summary.money);
         text.Left(614, 0, top + 21, summary.time);
+        if (summary.showTraffic) { // the totals under their columns
+            text.Right(Received.right, top + 21, Mebibytes(summary.traffic, &Traffic::rx));
+            text.Right(Sent.right, top + 21, Mebibytes(summary.traffic, &Traffic::tx));
+        }
     }
     painter.restore();
 }

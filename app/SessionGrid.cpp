@@ -25,7 +25,9 @@ constexpr int IndicatorWidth = 14;
 constexpr int TextIndent = 2; // the sections' texts keep this far from their left edge
 // The six columns' widths; the last one stretches beyond its width. The traffic's after them.
 constexpr int Widths[] = {82, 93, 101, 138, 82, 85};
-constexpr int TrafficWidth = 90; // "12 345,6 МБ"
+constexpr int TrafficWidth = 80; // "12 345,6 МБ"
+// With the traffic after them the sums no longer stretch: as wide as "30,1666666666667".
+constexpr int SumsWidth = 108;
 } // namespace
 
 // The title row and the record indicator column: flat sections in one colour, each with a
@@ -165,11 +167,15 @@ void SessionGrid::ShowTraffic(bool on) {
         return MebibytesText(double(bytes) / double(TrafficTerms::Mebibyte));
     })
                               : SessionModel::BytesText());
-    if (on) { // the sums stretch no longer
-        setColumnWidth(5, Widths[5]);
+    setColumnWidth(5, on ? SumsWidth : Widths[5]);
+    if (on) {
         setColumnWidth(6, TrafficWidth);
         setColumnWidth(7, TrafficWidth);
     }
+    // The selected row takes in the columns that came.
+    if (const QModelIndex current = currentIndex(); current.isValid())
+        selectionModel()->select(current,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void SessionGrid::SetCellColor(const QColor& color) {

@@ -183,12 +183,16 @@ private slots:
         QCOMPARE(model.index(1, 6).data().toString(), QStringLiteral("12,3\u00a0МБ"));
         QCOMPARE(model.index(1, 7).data().toString(), QStringLiteral("1,00\u00a0МБ"));
         QCOMPARE(model.index(0, 6).data().toString(), QString());
-        QCOMPARE(pane.Grid()->columnWidth(5), 85); // the sums stretch no longer
+        // The sums stretch no longer, and keep room for their longest text.
+        const SessionGrid& grid = *pane.Grid();
+        QVERIFY(grid.columnWidth(5) > grid.fontMetrics().horizontalAdvance("30,1666666666667"));
+        QVERIFY(grid.selectionModel()->isSelected(model.index(0, 7))); // the whole row
         QMainWindow again;
         QVERIFY(RecordsPane(again, table, dialogs).TrafficColumns()); // read back at the next start
 
         pane.SetTrafficColumns(false);
         QCOMPARE(model.columnCount(), 6);
+        QCOMPARE(grid.columnWidth(5), 85);
         QCOMPARE(FileDigest(ini), before);
         QCOMPARE(changed.size(), 2);
         QCOMPARE(changed[0][0].toBool(), true);

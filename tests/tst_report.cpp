@@ -59,7 +59,7 @@ struct Rig {
     Rig() {
         table.Append({Dec1, "9:00:00", "9:59:30", "0:59:30", "20", "19,8333333333333"});
         table.Append({Dec5, "10:00:00", "10:00:45", "0:00:45", "20", "0,25", Traffic{3 << 19, 1}});
-        table.Append({Dec7, "23:30:00", "0:30:00", "1:00:00", "0,1", "0,1", Traffic{}});
+        table.Append({Dec7, "23:30:00", "0:30:00", "1:00:00", "0,1", "0,1", Traffic{100, 200}});
         table.Append({Dec7, "12:00:00", "12:00:00", "0:00:00", "0,2", "0,2"});
         dialog.SetTable(&table);
     }
@@ -134,7 +134,7 @@ private slots:
             << "Общ. время работы - 0:0:0" << false << std::optional<Traffic>();
         QTest::newRow("whole week with its traffic")
             << Dec1 << Dec7 << "20,3833333333333"
-            << "Общ. время работы - 2:0:15" << true << std::optional(Traffic{3 << 19, 1});
+            << "Общ. время работы - 2:0:15" << true << std::optional(Traffic{1572964, 201});
         QTest::newRow("a day stored before the traffic was counted")
             << Dec1 << Dec1 << "19,8333333333333"
             << "Общ. время работы - 0:59:30" << true << std::optional<Traffic>();
@@ -351,7 +351,7 @@ private slots:
         Rig rig;
         ReportDocument report(
             rig.table, rig.table.CurrentRange(),
-            {"20,3833333333333", "Общ. время работы - 2:0:15", traffic, Traffic{3 << 19, 1}});
+            {"20,3833333333333", "Общ. время работы - 2:0:15", traffic, Traffic{1572964, 201}});
         PreviewWindow preview(&report, rig.dialogs);
         rig.dialogs.saveAnswer = rig.dir.filePath(file);
         rig.dialogs.saveFilter = filter;
@@ -374,11 +374,11 @@ private slots:
             QCOMPARE(lines[1],
                      QStringLiteral("07.12.2026;12:00:00;12:00:00;0:00:00;0,2;0,2") + more(";;"));
             QCOMPARE(lines[2],
-                     QStringLiteral("07.12.2026;23:30:00;0:30:00;1:00:00;0,1;0,1") + more(";0;0"));
+                     QStringLiteral("07.12.2026;23:30:00;0:30:00;1:00:00;0,1;0,1") + more(";100;200"));
             QCOMPARE(lines[3], QStringLiteral("05.12.2026;10:00:00;10:00:45;0:00:45;20;0,25") +
                                    more(";1572864;1"));
             QCOMPARE(lines[5],
-                     QStringLiteral("Итого;;;2:0:15;;20,3833333333333") + more(";1572864;1"));
+                     QStringLiteral("Итого;;;2:0:15;;20,3833333333333") + more(";1572964;201"));
         } else {
             QVERIFY(bytes.startsWith("%PDF"));
             const QString text = PdfText(saved.fileName());

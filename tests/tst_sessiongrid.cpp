@@ -187,12 +187,14 @@ private slots:
         const SessionGrid& grid = *pane.Grid();
         QVERIFY(grid.columnWidth(5) > grid.fontMetrics().horizontalAdvance("30,1666666666667"));
         QVERIFY(grid.selectionModel()->isSelected(model.index(0, 7))); // the whole row
+        QCOMPARE(grid.horizontalHeader()->count(), 8); // told of both columns as they came
         QMainWindow again;
         QVERIFY(RecordsPane(again, table, dialogs).TrafficColumns()); // read back at the next start
 
         pane.SetTrafficColumns(false);
         QCOMPARE(model.columnCount(), 6);
         QCOMPARE(grid.columnWidth(5), 85);
+        QCOMPARE(grid.horizontalHeader()->count(), 6);
         QCOMPARE(FileDigest(ini), before);
         QCOMPARE(changed.size(), 2);
         QCOMPARE(changed[0][0].toBool(), true);

@@ -373,8 +373,8 @@ private slots:
                                    more(";Принято, байт;Передано, байт"));
             QCOMPARE(lines[1],
                      QStringLiteral("07.12.2026;12:00:00;12:00:00;0:00:00;0,2;0,2") + more(";;"));
-            QCOMPARE(lines[2],
-                     QStringLiteral("07.12.2026;23:30:00;0:30:00;1:00:00;0,1;0,1") + more(";100;200"));
+            QCOMPARE(lines[2], QStringLiteral("07.12.2026;23:30:00;0:30:00;1:00:00;0,1;0,1") +
+                                   more(";100;200"));
             QCOMPARE(lines[3], QStringLiteral("05.12.2026;10:00:00;10:00:45;0:00:45;20;0,25") +
                                    more(";1572864;1"));
             QCOMPARE(lines[5],

@@ -4,6 +4,7 @@
 
 #include "Autostart.h"
 #include "ObjectNames.h"
+#include "RecordsPane.h"
 #include "Sites.h"
 #include "TrayIcon.h"
 #include "ui/Artwork.h"
@@ -105,6 +106,21 @@ void MainWindow::BuildColourMenu(QMenuBar* bar) {
         AddEntry(colours, ObjectName::FontColourEntry, QStringLiteral("Цвет шрифта"));
     fontColourEntry->setIcon(Artwork::MenuIcon(Artwork::MenuPicture::FontColour));
     connect(fontColourEntry, &QAction::triggered, this, &MainWindow::ChooseFont);
+    // The grid's traffic columns: the grid comes once data.db is open, so the entry asks it
+    // as the menu opens and after each change, which the grid may refuse.
+    QAction* trafficEntry =
+        AddEntry(colours, ObjectName::TrafficColumnsEntry, QStringLiteral("Трафик в таблице"));
+    trafficEntry->setCheckable(true);
+    const auto showState = [this, trafficEntry] {
+        trafficEntry->setEnabled(records_ != nullptr);
+        trafficEntry->setChecked(records_ && records_->TrafficColumns());
+    };
+    connect(colours, &QMenu::aboutToShow, this, showState);
+    connect(trafficEntry, &QAction::triggered, this, [this, showState](bool on) {
+        if (records_)
+            records_->SetTrafficColumns(on);
+        showState();
+    });
 }
 
 void MainWindow::BuildTrayMenu() {

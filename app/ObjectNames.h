@@ -35,6 +35,7 @@ inline constexpr char ColourMenu[] = "N17";
 inline constexpr char FormColourEntry[] = "N19";
 inline constexpr char GridColourEntry[] = "N20";
 inline constexpr char FontColourEntry[] = "N21";
+inline constexpr char TrafficColumnsEntry[] = "Traffic1";
 inline constexpr char SitesMenu[] = "N18";
 inline constexpr char BarExitEntry[] = "N22";
 

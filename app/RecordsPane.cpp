@@ -2,6 +2,8 @@
 
 #include "ObjectNames.h"
 #include "SessionGrid.h"
+#include "report/TrafficColumns.h"
+#include "settings/ProgramSettings.h"
 #include "storage/SessionModel.h"
 #include "storage/SessionTable.h"
 #include "ui/Artwork.h"
@@ -9,9 +11,11 @@
 #include "ui/UiFonts.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 
 RecordsPane::RecordsPane(QMainWindow& window, SessionTable& table, Dialogs& dialogs)
@@ -23,9 +27,7 @@ RecordsPane::RecordsPane(QMainWindow& window, SessionTable& table, Dialogs& dial
     grid_ = new SessionGrid(model_, &window);
     grid_->setObjectName(QString::fromLatin1(ObjectName::RecordsGrid));
     grid_->setAccessibleName(QStringLiteral("Записи о подключениях"));
-    grid_->setAccessibleDescription(
-        QStringLiteral("Дата, время входа и выхода, продолжительность, тариф и сумма каждого "
-                       "подключения, новые сверху"));
+    ShowTraffic(false);
     window.setCentralWidget(grid_);
     connect(model_, &SessionModel::ReadFailed, this, &RecordsPane::ReadFailed);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -40,6 +42,45 @@ RecordsPane::RecordsPane(QMainWindow& window, SessionTable& table, Dialogs& dial
     connect(navigator_, &Navigator::Next, this, [this] { MoveToRow(model_->CurrentRow() + 1); });
     connect(navigator_, &Navigator::Last, this, [this] { MoveToRow(model_->TotalRows() - 1); });
     MoveToRow(0);
+    ReadTrafficSetting();
+}
+
+void RecordsPane::ReadTrafficSetting() {
+    // A file that cannot be read is told by the spending watch, which reads it too.
+    ProgramSettings settings(QFileInfo(table_.FilePath()).absolutePath());
+    if (settings.Load())
+        return;
+    const TrafficColumnsRead read = ReadTrafficColumns(settings);
+    ShowTraffic(read.on);
+    if (read.problem) // once the window is up
+        QTimer::singleShot(0, this,
+                           [this, problem = *read.problem] { dialogs_.Error(&window_, problem); });
+}
+
+bool RecordsPane::TrafficColumns() const {
+    return model_->TrafficShown();
+}
+
+void RecordsPane::SetTrafficColumns(bool on) {
+    if (on == TrafficColumns())
+        return;
+    // The file as it is now, whoever wrote it last, with this one key changed.
+    ProgramSettings settings(QFileInfo(table_.FilePath()).absolutePath());
+    if (const auto problem = SaveTrafficColumns(settings, on)) {
+        dialogs_.Error(&window_, *problem);
+        return;
+    }
+    ShowTraffic(on);
+    emit TrafficColumnsChanged(on);
+}
+
+void RecordsPane::ShowTraffic(bool on) {
+    grid_->ShowTraffic(on);
+    grid_->setAccessibleDescription(
+        on ? QStringLiteral("Дата, время входа и выхода, продолжительность, тариф, сумма, "
+                            "принятые и переданные мегабайты каждого подключения, новые сверху")
+           : QStringLiteral("Дата, время входа и выхода, продолжительность, тариф и сумма каждого "
+                            "подключения, новые сверху"));
 }
 
 RecordsPane::~RecordsPane() {

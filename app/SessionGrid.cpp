@@ -1,5 +1,6 @@
 #include "SessionGrid.h"
 
+#include "spend/SpendFigures.h"
 #include "storage/SessionModel.h"
 #include "ui/Contrast.h"
 #include "ui/ProgramStyle.h"
@@ -22,6 +23,11 @@ constexpr int RowHeight = 17;
 constexpr int TitleHeight = 19;
 constexpr int IndicatorWidth = 14;
 constexpr int TextIndent = 2; // the sections' texts keep this far from their left edge
+// The six columns' widths; the last one stretches beyond its width. The traffic's after them.
+constexpr int Widths[] = {82, 93, 101, 138, 82, 85};
+constexpr int TrafficWidth = 80; // "12 345,6 МБ"
+// With the traffic after them the sums no longer stretch: as wide as "30,1666666666667".
+constexpr int SumsWidth = 108;
 } // namespace
 
 // The title row and the record indicator column: flat sections in one colour, each with a
@@ -88,8 +94,10 @@ protected:
             font.setBold(true);
         painter->setFont(font);
         painter->setPen(text_);
-        const QRect inside = rect.adjusted(TextIndent, 0, -1, -1);
-        painter->drawText(inside, int(defaultAlignment()),
+        const QVariant aligned = model()->headerData(logical, orientation(), Qt::TextAlignmentRole);
+        const QRect inside =
+            rect.adjusted(TextIndent, 0, aligned.isValid() ? -TextIndent - 1 : -1, -1);
+        painter->drawText(inside, aligned.isValid() ? aligned.toInt() : int(defaultAlignment()),
                           QFontMetrics(font).elidedText(text, textElideMode(), inside.width()));
     }
 
@@ -147,10 +155,27 @@ SessionGrid::SessionGrid(SessionModel* model, QWidget* parent)
     model->SetShownInSteps(true);
     setModel(model);
 
-    const int widths[] = {82, 93, 101, 138, 82, 85};
-    for (int column = 0; column < 6; ++column) // the last one stretches beyond its width
-        setColumnWidth(column, widths[column]);
+    for (int column = 0; column < 6; ++column)
+        setColumnWidth(column, Widths[column]);
     SetTitleFont(titleFont_);
+}
+
+void SessionGrid::ShowTraffic(bool on) {
+    if (on == sessions_->TrafficShown())
+        return;
+    sessions_->ShowTraffic(on ? SessionModel::BytesText([](quint64 bytes) {
+        return MebibytesText(double(bytes) / double(TrafficTerms::Mebibyte));
+    })
+                              : SessionModel::BytesText());
+    setColumnWidth(5, on ? SumsWidth : Widths[5]);
+    if (on) {
+        setColumnWidth(6, TrafficWidth);
+        setColumnWidth(7, TrafficWidth);
+    }
+    // The selected row takes in the columns that came.
+    if (const QModelIndex current = currentIndex(); current.isValid())
+        selectionModel()->select(current,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void SessionGrid::SetCellColor(const QColor& color) {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's read-only grid over the session table: navy cells with white text, an
-// aqua title row and indicator column, purple titles, six columns of fixed widths.
+// aqua title row and indicator column, purple titles, six columns of fixed widths, and the
+// records' traffic in two more when the user asks for it.
 
 #include "ui/Dialogs.h"
 
@@ -30,6 +31,8 @@ public:
     QColor FixedTextColor() const; // the indicator column's text
 
     SessionModel* Sessions() const { return sessions_; }
+    // "Принято" and "Передано" in mebibytes after the six columns, or not.
+    void ShowTraffic(bool on);
 
 protected:
     void initViewItemOption(QStyleOptionViewItem* option) const override;

@@ -2,7 +2,7 @@
 
 #include "PreviewWindow.h"
 #include "ReportDocument.h"
-#include "ReportTotals.h"
+#include "TrafficColumns.h"
 #include "storage/Failure.h"
 #include "storage/SessionTable.h"
 #include "ui/Artwork.h"
@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -72,13 +73,13 @@ void ReportDialog::ShowReport() {
         table_->SetDateFilter(from_->date(), to_->date());
         // A fixed range: records written while the preview is open stay out of this report.
         const SessionRange range = table_->CurrentRange();
-        const ReportTotals totals = [&] {
+        // The traffic as the grid shows it: kelvora.ini beside data.db says.
+        const bool traffic = TrafficColumnsOn(QFileInfo(table_->FilePath()).absolutePath());
+        form_.summary = [&] {
             QGuiApplication::setOverrideCursor(Qt::BusyCursor); // the totals read every record
             const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-            return ReportTotals::Of(*table_, range);
+            return ReportSummary(*table_, range, traffic);
         }();
-        form_.summary.time = totals.TimeText();
-        form_.summary.money = totals.MoneyText();
         ReportDocument report(*table_, range, form_.summary);
         PreviewWindow preview(&report, dialogs_, this);
         if (run_)

@@ -1,5 +1,7 @@
 #include "ReportDocument.h"
 
+#include "ReportTotals.h"
+
 namespace {
 constexpr std::size_t KeptPages = 4;
 
@@ -11,6 +13,16 @@ std::vector<SessionRecord> RecordsFrom(const std::vector<SessionRow>& rows) {
     return records;
 }
 } // namespace
+
+ReportLayout::Summary ReportSummary(const SessionTable& table, const SessionRange& range,
+                                    bool traffic) {
+    const ReportTotals totals = ReportTotals::Of(table, range);
+    ReportLayout::Summary summary{totals.MoneyText(), totals.TimeText()};
+    summary.showTraffic = traffic;
+    if (traffic)
+        summary.traffic = ReportTotals::TrafficOf(table, range);
+    return summary;
+}
 
 ReportDocument::ReportDocument(const SessionTable& table, SessionRange range,
                                ReportLayout::Summary summary)

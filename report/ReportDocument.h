@@ -10,6 +10,11 @@
 #include <list>
 #include <map>
 
+// The summary of a range: its totals, and its traffic when `traffic` (the grid shows it).
+// Throws Failure as ReportTotals does.
+ReportLayout::Summary ReportSummary(const SessionTable& table, const SessionRange& range,
+                                    bool traffic);
+
 class ReportDocument final : public PageSource {
 public:
     ReportDocument(const SessionTable& table, SessionRange range, ReportLayout::Summary summary);

@@ -158,24 +158,37 @@ void WriteCsv(const ReportDocument& report, const ReportTarget& target, ExportPr
     QIODevice& file = *output.Device();
     ProgressScope steps(progress, report.Records(), QStringLiteral("Запись"));
     qint64 written = 0;
+    const ReportLayout::Summary& summary = report.Summary();
     auto line = [&](const QStringList& fields) {
         QStringList quoted;
         for (const QString& f : fields)
             quoted << CsvField(f);
         file.write((quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8());
     };
-    line({QStringLiteral("Дата входа"), QStringLiteral("Время входа"),
-          QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
-          QStringLiteral("Тариф"), QStringLiteral("Сумма")});
+    // The traffic in exact bytes at the end of the line, while the grid shows it.
+    auto withTraffic = [&](QStringList fields, const std::optional<Traffic>& traffic) {
+        if (summary.showTraffic)
+            fields << (traffic ? QString::number(traffic->rx) : QString())
+                   << (traffic ? QString::number(traffic->tx) : QString());
+        return fields;
+    };
+    QStringList captions{QStringLiteral("Дата входа"),   QStringLiteral("Время входа"),
+                         QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
+                         QStringLiteral("Тариф"),        QStringLiteral("Сумма")};
+    if (summary.showTraffic)
+        captions << QStringLiteral("Принято, байт") << QStringLiteral("Передано, байт");
+    line(captions);
     report.ForEachRecord([&](const SessionRecord& r) {
         if (written++ % 64 == 0)
             steps.Advance(written - 1);
-        line({TextForms::DateText(r.date), r.startTime, r.endTime, r.duration, r.rate, r.charge});
+        line(withTraffic(
+            {TextForms::DateText(r.date), r.startTime, r.endTime, r.duration, r.rate, r.charge},
+            r.traffic));
     });
     // The totals under their columns: the time under the durations, the money under the sums.
-    QString time = report.Summary().time;
+    QString time = summary.time;
     time = time.mid(time.lastIndexOf(QLatin1Char(' ')) + 1);
-    line({QStringLiteral("Итого"), {}, {}, time, {}, report.Summary().money});
+    line(withTraffic({QStringLiteral("Итого"), {}, {}, time, {}, summary.money}, summary.traffic));
     output.Commit();
 }
 

@@ -1,5 +1,7 @@
 #include "ReportLayout.h"
 
+#include "spend/SpendFigures.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
@@ -92,83 +94,128 @@ bool MayOverflow(const QString& s) {
     return false;
 }
 
+// Writes the page's texts: each stands on its baseline at its top plus the ascent, at a
+// position in tenths of a millimetre from the top left corner inside the margins.
+class PageText {
+public:
+    PageText(QPainter& painter, const QRectF& target, TextMeasures& measures)
+        : painter_(painter), target_(target), unit_(target.width() / PageWidth) {
+        QFont font = ReportFont();
+        // 8 points are 8/72 inch: in tenths of a millimetre, 28.2.
+        const double dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
+        font.setPointSizeF(28.2222 * unit_ * 72.0 / dpi);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        metrics_.emplace(font, painter.device());
+        measured_ = &measures.In(font, painter.device());
+        if (!measured_->ascent)
+            measured_->ascent = metrics_->ascent();
+    }
+
+    double Unit() const { return unit_; }
+    double X(int tenths) const { return target_.left() + (Margin + tenths) * unit_; }
+    double Y(int tenths) const { return target_.top() + (Margin + tenths) * unit_; }
+
+    // A field of fixed width is cut at its edge, which our texts hardly ever reach; the
+    // others are as wide as their text.
+    void Left(int left, int width, int top, const QString& s) {
+        const QPointF at(X(left), Y(top) + *measured_->ascent);
+        if (width && MayOverflow(s) && WidthOf(s) > width * unit_) {
+            painter_.save();
+            painter_.setClipRect(QRectF(X(left), Y(top), width * unit_, 40 * unit_),
+                                 Qt::IntersectClip);
+            painter_.drawText(at, s);
+            painter_.restore();
+        } else {
+            painter_.drawText(at, s);
+        }
+    }
+    // An amount, as wide as its text, ending at `right`.
+    void Right(int right, int top, const QString& s) {
+        if (!s.isEmpty())
+            painter_.drawText(QPointF(X(right) - WidthOf(s), Y(top) + *measured_->ascent), s);
+    }
+
+private:
+    double WidthOf(const QString& s) {
+        auto known = measured_->widths.constFind(s);
+        if (known == measured_->widths.cend())
+            known = measured_->widths.insert(s, metrics_->horizontalAdvance(s));
+        return *known;
+    }
+
+    QPainter& painter_;
+    QRectF target_;
+    double unit_; // device units per tenth of a mm
+    std::optional<QFontMetricsF> metrics_;
+    TextMeasures::InFont* measured_;
+};
+
+// The traffic's columns, right-aligned at these edges, after the sums; "" for a record
+// whose traffic was not counted.
+struct TrafficColumn {
+    QString caption;
+    int right;
+};
+const TrafficColumn Received{QStringLiteral("Принято"), 1740};
+const TrafficColumn Sent{QStringLiteral("Передано"), 1900};
+QString Mebibytes(const std::optional<Traffic>& traffic, quint64 Traffic::*bytes) {
+    return traffic ? MebibytesText(double((*traffic).*bytes) / double(TrafficTerms::Mebibyte))
+                   : QString();
+}
+
+void PaintCaptions(QPainter& painter, PageText& text, bool traffic) {
+    QPen rule(Qt::black);
+    rule.setWidthF(std::max(1.0, 2 * text.Unit()));
+    for (const Column& c : Columns()) {
+        text.Left(c.captionLeft, c.captionWidth, 21, c.caption);
+        if (c.captionWidth) {
+            painter.save();
+            painter.setPen(rule);
+            // The caption's bottom frame, drawn inside its 4 mm so it clears the first line.
+            const double ruleY = text.Y(21 + 37);
+            painter.drawLine(QPointF(text.X(c.captionLeft), ruleY),
+                             QPointF(text.X(c.captionLeft + c.captionWidth), ruleY));
+            painter.restore();
+        }
+    }
+    if (traffic)
+        for (const TrafficColumn& c : {Received, Sent})
+            text.Right(c.right, 21, c.caption);
+}
+
 } // namespace
 
 void PaintPage(QPainter& painter, const QRectF& target, const Page& page,
                const std::vector<SessionRecord>& records, const Summary& summary,
                TextMeasures& measures) {
-    const double unit = target.width() / PageWidth; // device units per tenth of a mm
-    auto x = [&](int tenths) {
-        return target.left() + (Margin + tenths) * unit;
-    };
-    auto y = [&](int tenths) {
-        return target.top() + (Margin + tenths) * unit;
-    };
-    const double textHeight = 40 * unit;
-
     painter.save();
-    QFont font = ReportFont();
-    // 8 points are 8/72 inch: in tenths of a millimetre, 28.2.
-    const double dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
-    font.setPointSizeF(28.2222 * unit * 72.0 / dpi);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    // Text stands on its baseline at the band's top plus the ascent. A field of fixed width
-    // is cut at its edge, which our texts hardly ever reach; the others are as wide as
-    // their text.
-    const QFontMetricsF metrics(font, painter.device());
-    TextMeasures::InFont& measured = measures.In(font, painter.device());
-    if (!measured.ascent)
-        measured.ascent = metrics.ascent();
-    const double ascent = *measured.ascent;
-    auto widthOf = [&](const QString& s) {
-        auto known = measured.widths.constFind(s);
-        if (known == measured.widths.cend())
-            known = measured.widths.insert(s, metrics.horizontalAdvance(s));
-        return *known;
-    };
-    auto text = [&](int left, int width, int top, const QString& s) {
-        const QPointF at(x(left), y(top) + ascent);
-        if (width && MayOverflow(s) && widthOf(s) > width * unit) {
-            painter.save();
-            painter.setClipRect(QRectF(x(left), y(top), width * unit, textHeight),
-                                Qt::IntersectClip);
-            painter.drawText(at, s);
-            painter.restore();
-        } else {
-            painter.drawText(at, s);
-        }
-    };
-
+    PageText text(painter, target, measures);
     int top = 0;
     if (page.captions) {
-        QPen rule(Qt::black);
-        rule.setWidthF(std::max(1.0, 2 * unit));
-        for (const Column& c : Columns()) {
-            text(c.captionLeft, c.captionWidth, 21, c.caption);
-            if (c.captionWidth) {
-                painter.save();
-                painter.setPen(rule);
-                // The caption's bottom frame, drawn inside its 4 mm so it clears the first line.
-                const double ruleY = y(21 + 37);
-                painter.drawLine(QPointF(x(c.captionLeft), ruleY),
-                                 QPointF(x(c.captionLeft + c.captionWidth), ruleY));
-                painter.restore();
-            }
-        }
+        PaintCaptions(painter, text, summary.showTraffic);
         top += CaptionBand;
     }
     for (int i = 0; i < page.rows && i < int(records.size()); ++i) {
+        const SessionRecord& record = records[std::size_t(i)];
         for (int column = 0; column < 6; ++column) {
             const Column& c = Columns()[std::size_t(column)];
-            text(c.valueLeft, c.valueWidth, top, records[std::size_t(i)].FieldText(column));
+            text.Left(c.valueLeft, c.valueWidth, top, record.FieldText(column));
+        }
+        if (summary.showTraffic) {
+            text.Right(Received.right, top, Mebibytes(record.traffic, &Traffic::rx));
+            text.Right(Sent.right, top, Mebibytes(record.traffic, &Traffic::tx));
         }
         top += DetailBand;
     }
     if (page.summary) {
-        text(127, 0, top + 21, QStringLiteral("Итого - "));
-        text(254, 0, top + 21, summary.money);
-        text(614, 0, top + 21, summary.time);
+        text.Left(127, 0, top + 21, QStringLiteral("Итого - "));
+        text.Left(254, 0, top + 21, summary.money);
+        text.Left(614, 0, top + 21, summary.time);
+        if (summary.showTraffic) { // the totals under their columns
+            text.Right(Received.right, top + 21, Mebibytes(summary.traffic, &Traffic::rx));
+            text.Right(Sent.right, top + 21, Mebibytes(summary.traffic, &Traffic::tx));
+        }
     }
     painter.restore();
 }

@@ -43,6 +43,10 @@ Page PageAt(qint64 records, qint64 page);
 struct Summary {
     QString money; // "30,1666666666667"
     QString time;  // "Общ. время работы - 1:30:30"
+    // The records' traffic in two columns after the sums, its totals under them: only while
+    // the grid shows it. The totals are none when no record of the report has its traffic.
+    bool showTraffic = false;
+    std::optional<Traffic> traffic = {};
 };
 
 // The report's face: Arial 8 pt, or the metric-compatible face this system has.

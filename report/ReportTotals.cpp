@@ -132,3 +132,21 @@ ReportTotals ReportTotals::Of(const SessionTable& table, const SessionRange& ran
         throw *badDuration;
     return totals;
 }
+
+std::optional<Traffic> ReportTotals::TrafficOf(const SessionTable& table,
+                                               const SessionRange& range) {
+    constexpr int Step = 1024;
+    std::optional<Traffic> total;
+    for (auto rows = table.RowsIn(range, 0, Step); !rows.empty();
+         rows = table.RowsBelow(range, rows.back().id, Step)) {
+        for (const SessionRow& row : rows)
+            if (row.record.traffic) {
+                if (!total)
+                    total.emplace();
+                *total += *row.record.traffic;
+            }
+        if (rows.size() < std::size_t(Step))
+            break;
+    }
+    return total;
+}

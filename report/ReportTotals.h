@@ -36,6 +36,8 @@ public:
     // Both totals over a range of the session table. When several texts are bad, the first
     // bad charge is reported before any bad duration.
     static ReportTotals Of(const SessionTable& table, const SessionRange& range);
+    // The bytes of the range's records that have them; none when no record has.
+    static std::optional<Traffic> TrafficOf(const SessionTable& table, const SessionRange& range);
 
 private:
     // The running sum and what rounding has dropped from it so far.

@@ -7,8 +7,13 @@
 namespace {
 const QStringList Titles = {QStringLiteral("Дата входа"),   QStringLiteral("Время входа"),
                             QStringLiteral("Время выхода"), QStringLiteral("Продолжительность"),
-                            QStringLiteral("Тариф"),        QStringLiteral("Сумма")};
+                            QStringLiteral("Тариф"),        QStringLiteral("Сумма"),
+                            QStringLiteral("Принято"),      QStringLiteral("Передано")};
 const QString Indicator = QStringLiteral("\u25BA"); // the record indicator
+
+constexpr int RecordColumns = 6; // the columns before the traffic's
+// The traffic's amounts and titles.
+const QVariant AmountAlignment(int(Qt::AlignRight | Qt::AlignVCenter));
 } // namespace
 
 SessionModel::SessionModel(SessionTable& table, QObject* parent)
@@ -38,7 +43,9 @@ int SessionModel::TotalRows() const {
 }
 
 int SessionModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(Titles.size());
+    if (parent.isValid())
+        return 0;
+    return bytesText_ ? int(Titles.size()) : RecordColumns;
 }
 
 const SessionRow* SessionModel::RowAt(int row) const {
@@ -69,21 +76,30 @@ const SessionRow* SessionModel::RowAt(int row) const {
 }
 
 QVariant SessionModel::data(const QModelIndex& index, int role) const {
-    const bool text = role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == 5);
-    if (!index.isValid() || !text || index.row() >= rowCount())
+    const int column = index.column();
+    if (role == Qt::TextAlignmentRole && index.isValid() && column >= RecordColumns)
+        return AmountAlignment;
+    const bool text = role == Qt::DisplayRole || (role == Qt::ToolTipRole && column == 5);
+    if (!index.isValid() || !text || index.row() >= rowCount() || column >= columnCount())
         return {};
     const SessionRow* row = RowAt(index.row());
     if (!row)
         return {};
-    return index.column() < columnCount() ? QVariant(row->record.FieldText(index.column()))
-                                          : QVariant();
+    if (column < RecordColumns)
+        return row->record.FieldText(column);
+    const std::optional<Traffic>& traffic = row->record.traffic;
+    if (!traffic) // not counted: nothing, rather than a 0 that was never measured
+        return QString();
+    return bytesText_(column == RecordColumns ? traffic->rx : traffic->tx);
 }
 
 QVariant SessionModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal && section >= RecordColumns)
+        return AmountAlignment; // over their amounts
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < Titles.size() ? QVariant(Titles[section]) : QVariant();
+        return section >= 0 && section < columnCount() ? QVariant(Titles[section]) : QVariant();
     return section == currentRow_ ? QVariant(Indicator) : QVariant(QString());
 }
 
@@ -127,6 +143,23 @@ void SessionModel::ShowUpTo(int rows) {
     shown_ = rows;
     endInsertRows();
     changing_ = false;
+}
+
+void SessionModel::ShowTraffic(BytesText text) {
+    if (bool(text) == TrafficShown()) {
+        bytesText_ = std::move(text);
+        return;
+    }
+    const int last = int(Titles.size()) - 1;
+    if (text) {
+        beginInsertColumns({}, RecordColumns, last);
+        bytesText_ = std::move(text);
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, RecordColumns, last);
+        bytesText_ = nullptr;
+        endRemoveColumns();
+    }
 }
 
 void SessionModel::SetCurrentRow(int row) {

@@ -8,6 +8,7 @@
 #include "SessionTable.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <list>
 #include <map>
 
@@ -36,6 +37,13 @@ public:
     // Shows every row up to `row` (within the total).
     void ShowThrough(int row);
 
+    // How the traffic columns write a number of bytes ("12,3 МБ").
+    using BytesText = std::function<QString(quint64)>;
+    // Adds "Принято" and "Передано" after the six columns, or takes them away (an empty
+    // `text`). A record stored while the traffic was not counted shows them empty.
+    void ShowTraffic(BytesText text);
+    bool TrafficShown() const { return bool(bytesText_); }
+
     // The row the record indicator marks; -1 for none.
     void SetCurrentRow(int row);
     int CurrentRow() const { return currentRow_; }
@@ -58,6 +66,7 @@ private:
     void ShowUpTo(int rows);
 
     SessionTable& table_;
+    BytesText bytesText_; // none: the traffic columns are not shown
     int currentRow_ = -1;
     int shown_ = -1;        // the rows a view sees when shown in steps; -1: all of them
     bool changing_ = false; // rows going in or out

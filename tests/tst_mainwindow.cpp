@@ -158,7 +158,7 @@ private slots:
                          "Скрыть окно", "-", "Тариф", "Отчет...", "Статистика...", "Бюджет...",
                          "Установка пароля...", "Настройка...", "Подключение...", "-", "Выход"}));
         QCOMPARE(Captions(p.Action(ObjectName::ColourMenu)->menu()->actions()),
-                 (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта"}));
+                 (QStringList{"Цвет формы", "Цвет таблицы", "Цвет шрифта", "Трафик в таблице"}));
         QCOMPARE(Captions(p.Action(ObjectName::SitesMenu)->menu()->actions()),
                  (QStringList{"Сайт разработчика", "Microsoft в России", "Internet-Zone", "Borland",
                               "Yandex", "Rambler", "Google", "Fast", "Yahoo", "Апорт", "Narod"}));

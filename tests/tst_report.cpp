@@ -58,10 +58,15 @@ struct Rig {
 
     Rig() {
         table.Append({Dec1, "9:00:00", "9:59:30", "0:59:30", "20", "19,8333333333333"});
-        table.Append({Dec5, "10:00:00", "10:00:45", "0:00:45", "20", "0,25"});
-        table.Append({Dec7, "23:30:00", "0:30:00", "1:00:00", "0,1", "0,1"});
+        table.Append({Dec5, "10:00:00", "10:00:45", "0:00:45", "20", "0,25", Traffic{3 << 19, 1}});
+        table.Append({Dec7, "23:30:00", "0:30:00", "1:00:00", "0,1", "0,1", Traffic{100, 200}});
         table.Append({Dec7, "12:00:00", "12:00:00", "0:00:00", "0,2", "0,2"});
         dialog.SetTable(&table);
+    }
+    // The grid's traffic columns turned on, as kelvora.ini keeps them.
+    void ShowTraffic() {
+        QFile ini(dir.filePath("kelvora.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("[Grid]\nTraffic=true\n") > 0);
     }
     void Range(QDate from, QDate to) {
         dialog.FromPicker()->setDate(from);
@@ -69,6 +74,8 @@ struct Rig {
     }
 };
 } // namespace
+
+Q_DECLARE_METATYPE(std::optional<Traffic>)
 
 class TestReport : public QObject {
     Q_OBJECT
@@ -114,24 +121,41 @@ private slots:
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QString>("money");
         QTest::addColumn<QString>("time");
-        QTest::newRow("whole week") << Dec1 << Dec7 << "20,3833333333333"
-                                    << "Общ. время работы - 2:0:15";
-        QTest::newRow("ends inclusive") << Dec1 << Dec5 << "20,0833333333333"
-                                        << "Общ. время работы - 1:0:15";
-        QTest::newRow("reversed: empty") << Dec7 << Dec1 << "0"
-                                         << "Общ. время работы - 0:0:0";
+        QTest::addColumn<bool>("traffic"); // the grid shows it
+        QTest::addColumn<std::optional<Traffic>>("bytes");
+        QTest::newRow("whole week")
+            << Dec1 << Dec7 << "20,3833333333333"
+            << "Общ. время работы - 2:0:15" << false << std::optional<Traffic>();
+        QTest::newRow("ends inclusive")
+            << Dec1 << Dec5 << "20,0833333333333"
+            << "Общ. время работы - 1:0:15" << false << std::optional<Traffic>();
+        QTest::newRow("reversed: empty")
+            << Dec7 << Dec1 << "0"
+            << "Общ. время работы - 0:0:0" << false << std::optional<Traffic>();
+        QTest::newRow("whole week with its traffic")
+            << Dec1 << Dec7 << "20,3833333333333"
+            << "Общ. время работы - 2:0:15" << true << std::optional(Traffic{1572964, 201});
+        QTest::newRow("a day stored before the traffic was counted")
+            << Dec1 << Dec1 << "19,8333333333333"
+            << "Общ. время работы - 0:59:30" << true << std::optional<Traffic>();
     }
     void totalsOfARange() {
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         QFETCH(QString, money);
         QFETCH(QString, time);
+        QFETCH(bool, traffic);
+        QFETCH(std::optional<Traffic>, bytes);
         Rig rig;
+        if (traffic)
+            rig.ShowTraffic();
         rig.Range(from, to);
         rig.dialog.SetPreviewRunner([](PreviewWindow&) {});
         rig.dialog.ShowReport();
         QCOMPARE(rig.form.summary.money, money);
         QCOMPARE(rig.form.summary.time, time);
+        QCOMPARE(rig.form.summary.showTraffic, traffic);
+        QCOMPARE(rig.form.summary.traffic, bytes);
     }
 
     void aBadTextStopsTheReport() {
@@ -308,19 +332,26 @@ private slots:
     void savingFromThePreview_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("traffic");
         QTest::newRow("pdf") << "out.pdf"
-                             << "PDF (*.pdf)";
+                             << "PDF (*.pdf)" << false;
         QTest::newRow("csv") << "out.csv"
-                             << "CSV (*.csv)";
+                             << "CSV (*.csv)" << false;
         QTest::newRow("csv chosen, no suffix") << "out"
-                                               << "CSV (*.csv)";
+                                               << "CSV (*.csv)" << false;
+        QTest::newRow("pdf with the traffic") << "out.pdf"
+                                              << "PDF (*.pdf)" << true;
+        QTest::newRow("csv with the traffic") << "out.csv"
+                                              << "CSV (*.csv)" << true;
     }
     void savingFromThePreview() {
         QFETCH(QString, file);
         QFETCH(QString, filter);
+        QFETCH(bool, traffic);
         Rig rig;
-        ReportDocument report(rig.table, rig.table.CurrentRange(),
-                              {"20,3833333333333", "Общ. время работы - 2:0:15"});
+        ReportDocument report(
+            rig.table, rig.table.CurrentRange(),
+            {"20,3833333333333", "Общ. время работы - 2:0:15", traffic, Traffic{1572964, 201}});
         PreviewWindow preview(&report, rig.dialogs);
         rig.dialogs.saveAnswer = rig.dir.filePath(file);
         rig.dialogs.saveFilter = filter;
@@ -333,12 +364,28 @@ private slots:
         if (csv) {
             const QStringList lines = QString::fromUtf8(bytes).split("\r\n", Qt::SkipEmptyParts);
             QCOMPARE(lines.size(), 6);
+            // The traffic in bytes at the end, only while the grid shows it.
+            const auto more = [traffic](const char* fields) {
+                return traffic ? QString::fromUtf8(fields) : QString();
+            };
             QCOMPARE(lines[0], QStringLiteral("Дата входа;Время входа;Время выхода;"
-                                              "Продолжительность;Тариф;Сумма"));
-            QCOMPARE(lines[1], QStringLiteral("07.12.2026;12:00:00;12:00:00;0:00:00;0,2;0,2"));
-            QCOMPARE(lines[5], QStringLiteral("Итого;;;2:0:15;;20,3833333333333"));
+                                              "Продолжительность;Тариф;Сумма") +
+                                   more(";Принято, байт;Передано, байт"));
+            QCOMPARE(lines[1],
+                     QStringLiteral("07.12.2026;12:00:00;12:00:00;0:00:00;0,2;0,2") + more(";;"));
+            QCOMPARE(lines[2], QStringLiteral("07.12.2026;23:30:00;0:30:00;1:00:00;0,1;0,1") +
+                                   more(";100;200"));
+            QCOMPARE(lines[3], QStringLiteral("05.12.2026;10:00:00;10:00:45;0:00:45;20;0,25") +
+                                   more(";1572864;1"));
+            QCOMPARE(lines[5],
+                     QStringLiteral("Итого;;;2:0:15;;20,3833333333333") + more(";1572964;201"));
         } else {
             QVERIFY(bytes.startsWith("%PDF"));
+            const QString text = PdfText(saved.fileName());
+            if (text.isEmpty())
+                QSKIP("pdftotext is not installed");
+            for (const char* shown : {"Принято", "Передано", "1,50", "0,00", "МБ"})
+                QVERIFY2(text.contains(QString::fromUtf8(shown)) == traffic, shown);
         }
     }
 

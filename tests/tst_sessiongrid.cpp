@@ -1,11 +1,17 @@
 // The main window's grid as it is painted: the colours the user chooses for the cells, the
 // fixed area and the titles, the grey lines, the selected row and the record indicator,
-// read back from the pixels.
+// read back from the pixels; the traffic columns the user turns on and off.
+#include "GuiFakes.h"
+#include "TestFiles.h"
+#include "app/RecordsPane.h"
 #include "app/SessionGrid.h"
+#include "settings/ProgramSettings.h"
 #include "storage/SessionModel.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QMainWindow>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -151,6 +157,65 @@ private slots:
         QCOMPARE(p.At({cell.right() - 2, cell.center().y()}), QColor(Qt::darkRed));
         const QRect title = p.Title(1);
         QCOMPARE(p.At({title.right() - 2, title.top() + 2}), QColor(Qt::yellow));
+    }
+
+    // "Трафик в таблице": two more columns in mebibytes, empty for a record stored before the
+    // traffic was counted, kept in kelvora.ini while on; off, the file is as it was before.
+    void trafficColumnsComeAndGo() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("kelvora.ini");
+        ProgramSettings(dir.path()).Save({{"Budget/Money", "500"}});
+        const QByteArray before = FileDigest(ini);
+        SessionTable table(dir.path());
+        table.Append({QDate(2026, 12, 7), "9:00:00", "10:00:00", "1:00:00", "20", "20",
+                      Traffic{12'900'000, 1 << 20}});
+        table.Append({QDate(2026, 12, 7), "11:00:00", "12:00:00", "1:00:00", "20", "20"});
+        FakeDialogs dialogs;
+        QMainWindow window;
+        RecordsPane pane(window, table, dialogs);
+        QSignalSpy changed(&pane, &RecordsPane::TrafficColumnsChanged);
+        const QAbstractItemModel& model = *pane.Grid()->model();
+        QCOMPARE(model.columnCount(), 6);
+
+        pane.SetTrafficColumns(true);
+        QCOMPARE(model.columnCount(), 8);
+        QCOMPARE(model.headerData(7, Qt::Horizontal).toString(), QStringLiteral("Передано"));
+        QCOMPARE(model.index(1, 6).data().toString(), QStringLiteral("12,3\u00a0МБ"));
+        QCOMPARE(model.index(1, 7).data().toString(), QStringLiteral("1,00\u00a0МБ"));
+        QCOMPARE(model.index(0, 6).data().toString(), QString());
+        // The sums stretch no longer, and keep room for their longest text.
+        const SessionGrid& grid = *pane.Grid();
+        QVERIFY(grid.columnWidth(5) > grid.fontMetrics().horizontalAdvance("30,1666666666667"));
+        QVERIFY(grid.selectionModel()->isSelected(model.index(0, 7))); // the whole row
+        QCOMPARE(grid.horizontalHeader()->count(), 8); // told of both columns as they came
+        QMainWindow again;
+        QVERIFY(RecordsPane(again, table, dialogs).TrafficColumns()); // read back at the next start
+
+        pane.SetTrafficColumns(false);
+        QCOMPARE(model.columnCount(), 6);
+        QCOMPARE(grid.columnWidth(5), 85);
+        QCOMPARE(grid.horizontalHeader()->count(), 6);
+        QCOMPARE(FileDigest(ini), before);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed[0][0].toBool(), true);
+        QCOMPARE(changed[1][0].toBool(), false);
+        QVERIFY(dialogs.errors.isEmpty());
+
+        // A value not understood: off, and the user is told; a file that cannot be written:
+        // nothing changes, and the user is told why.
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Grid]\nTraffic=maybe\n") > 0);
+        file.close();
+        QMainWindow third;
+        const RecordsPane misread(third, table, dialogs);
+        QVERIFY(!misread.TrafficColumns());
+        QTRY_COMPARE(dialogs.errors.size(), 1);
+        QVERIFY2(dialogs.errors[0].contains("maybe"), qPrintable(dialogs.errors[0]));
+        QVERIFY(QFile::remove(ini) && QDir().mkdir(ini));
+        pane.SetTrafficColumns(true);
+        QCOMPARE(dialogs.errors.size(), 2);
+        QCOMPARE(model.columnCount(), 6);
+        QCOMPARE(changed.size(), 2);
     }
 };
 

@@ -53,26 +53,58 @@ private slots:
         QCOMPARE(model.rowCount(), 4);
     }
 
+    void titlesAndReadOnlyCells_data() {
+        QTest::addColumn<int>("traffic"); // 0: never shown, 1: shown, 2: shown, then taken away
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("counted");   // the record stored with its traffic
+        QTest::addColumn<QStringList>("uncounted"); // the one stored before it was counted
+        const QStringList six{"Дата входа",        "Время входа", "Время выхода",
+                              "Продолжительность", "Тариф",       "Сумма"};
+        const QStringList cells{"07.12.2026", "9:15:00", "10:45:30",
+                                "1:30:30",    "20",      "30,1666666666667"};
+        QTest::newRow("the six columns") << 0 << six << cells << cells;
+        QTest::newRow("with the traffic")
+            << 1 << six + QStringList{"Принято", "Передано"}
+            << cells + QStringList{"1048576 B", "0 B"} << cells + QStringList{"", ""};
+        QTest::newRow("the traffic taken away again") << 2 << six << cells << cells;
+    }
     void titlesAndReadOnlyCells() {
+        QFETCH(int, traffic);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, counted);
+        QFETCH(QStringList, uncounted);
         QTemporaryDir dir;
         SessionTable table(dir.path());
-        table.Append({Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"});
+        SessionRecord record{Dec7, "9:15:00", "10:45:30", "1:30:30", "20", "30,1666666666667"};
+        table.Append(record);
+        record.traffic = Traffic{1 << 20, 0};
+        table.Append(record);
         SessionModel model(table);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QStringList titles;
-        for (int c = 0; c < model.columnCount(); ++c)
-            titles << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        QCOMPARE(titles, (QStringList{"Дата входа", "Время входа", "Время выхода",
-                                      "Продолжительность", "Тариф", "Сумма"}));
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            cells << model.index(0, c).data().toString();
-            QVERIFY(!(model.flags(model.index(0, c)) & Qt::ItemIsEditable));
-            QVERIFY(!model.setData(model.index(0, c), "x"));
+        if (traffic > 0)
+            model.ShowTraffic([](quint64 bytes) { return QString::number(bytes) + " B"; });
+        if (traffic > 1)
+            model.ShowTraffic({});
+        QCOMPARE(model.columnCount(), titles.size());
+        QStringList shownTitles;
+        for (int c = 0; c < model.columnCount() + 2; ++c)
+            if (const QVariant t = model.headerData(c, Qt::Horizontal, Qt::DisplayRole);
+                t.isValid())
+                shownTitles << t.toString();
+        QCOMPARE(shownTitles, titles);
+        for (const auto& [row, expected] : {std::pair{0, counted}, std::pair{1, uncounted}}) {
+            QStringList cells;
+            for (int c = 0; c < model.columnCount(); ++c) {
+                cells << model.index(row, c).data().toString();
+                QVERIFY(!(model.flags(model.index(row, c)) & Qt::ItemIsEditable));
+                QVERIFY(!model.setData(model.index(row, c), "x"));
+            }
+            QCOMPARE(cells, expected);
         }
-        QCOMPARE(cells, (QStringList{"07.12.2026", "9:15:00", "10:45:30", "1:30:30", "20",
-                                     "30,1666666666667"}));
+        // The amounts right-aligned, the record's own fields as the view has them.
+        const int last = model.columnCount() - 1;
+        QCOMPARE(model.index(0, last).data(Qt::TextAlignmentRole).isValid(), last > 5);
         model.SetCurrentRow(0);
         QVERIFY(!model.headerData(0, Qt::Vertical, Qt::DisplayRole).toString().isEmpty());
     }

@@ -4,6 +4,7 @@
 #include "report/ReportDocument.h"
 #include "report/ReportExport.h"
 #include "report/ReportTotals.h"
+#include "report/TrafficColumns.h"
 #include "settings/OptionsFile.h"
 #include "settings/ProgramSettings.h"
 #include "settings/WindowSettings.h"
@@ -457,8 +458,8 @@ int RunReport(const CommandRequest& request, const QString& dir) {
         SessionRange range = table.CurrentRange();
         range.from = request.from;
         range.to = request.to;
-        const ReportTotals totals = ReportTotals::Of(table, range);
-        ReportDocument document(table, range, {totals.MoneyText(), totals.TimeText()});
+        // The traffic shows when the user turned the grid's traffic columns on.
+        ReportDocument document(table, range, ReportSummary(table, range, TrafficColumnsOn(dir)));
         // The daily copies too: each is the only way back to an earlier day.
         const ReportExport::ReportTarget target{
             request.path, keepOff, {ReportExport::BackupFolder(dir)}};

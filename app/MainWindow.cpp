@@ -137,6 +137,9 @@ void MainWindow::BuildGrid() {
     records_ = new RecordsPane(*this, *state_.Sessions(), dialogs_);
     connect(records_, &RecordsPane::DeleteAsked, this, &MainWindow::DeleteRecord);
     connect(records_, &RecordsPane::ReadFailed, this, &MainWindow::ShowError);
+    // The traffic columns ask for the traffic to be counted.
+    connect(records_, &RecordsPane::TrafficColumnsChanged, &state_,
+            &AppState::UpdateTrafficCounting);
 }
 
 void MainWindow::LookAfterFiles() {

@@ -63,6 +63,13 @@ void EndAtFirstIteration() {
         std::_Exit(0);
     });
 }
+// The tariff window, its dialog for a new period, and the package's use this period.
+TariffWindow* MakeTariffWindow(AppState& state, Dialogs& dialogs, QWidget& parent) {
+    auto* window = new TariffWindow(dialogs, &parent);
+    window->SetNewTariffDialog(new NewTariffDialog(dialogs, window));
+    window->SetPeriodTraffic([&state] { return state.PeriodTraffic(); });
+    return window;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -114,12 +121,7 @@ int main(int argc, char* argv[]) {
     MainWindow mainWindow(state, dialogs, settings);
     mainWindow.SetWindows({
         [&] { return new ReportDialog(reportForm, dialogs, &mainWindow); },
-        [&] {
-            auto* tariffWindow = new TariffWindow(dialogs, &mainWindow);
-            tariffWindow->SetNewTariffDialog(new NewTariffDialog(dialogs, tariffWindow));
-            tariffWindow->SetPeriodTraffic([&state] { return state.PeriodTraffic(); });
-            return tariffWindow;
-        },
+        [&] { return MakeTariffWindow(state, dialogs, mainWindow); },
         [&] { return new PasswordEntryDialog(state.ThePasswords(), &mainWindow); },
         [&] { return new PasswordChangeDialog(state.ThePasswords(), state, dialogs, &mainWindow); },
         [&] {

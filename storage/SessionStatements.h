@@ -92,6 +92,51 @@ struct SessionTable::Writes {
                                "INSERT OR REPLACE INTO open_volume(id, Rx, Tx) VALUES(1, ?1, ?2)");
         closeOpenVolume.emplace(db, "DELETE FROM open_volume");
     }
+    // Inside a transaction: the record (with its bytes), its id returned.
+    qint64 Insert(SqliteDatabase& db, const SessionRecord& r) {
+        const StatementUse use(insert);
+        insert.Bind(1, r.date.toString(Qt::ISODate))
+            .Bind(2, r.startTime)
+            .Bind(3, r.endTime)
+            .Bind(4, r.duration)
+            .Bind(5, r.rate)
+            .Bind(6, r.charge);
+        insert.Step();
+        const qint64 id = db.LastInsertId(); // before the open segment's own row moves it
+        if (r.traffic && insertVolume) {
+            const StatementUse volume(*insertVolume);
+            volume->Bind(1, id).Bind(2, qint64(r.traffic->rx)).Bind(3, qint64(r.traffic->tx));
+            volume->Step();
+        }
+        return id;
+    }
+    // Inside a transaction: what is open now (with its bytes), or that nothing is.
+    void Keep(const std::optional<OpenSegment>& open) {
+        const StatementUse keepRow(keepOpen), closeRow(closeOpen);
+        if (open) {
+            keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
+                .Bind(2, qint64(open->startMsecs))
+                .Bind(3, open->lastDate.toString(Qt::ISODate))
+                .Bind(4, qint64(open->lastMsecs))
+                .Bind(5, open->rate)
+                .Bind(6, open->soFar.seconds)
+                .Bind(7, open->soFar.charges)
+                .Bind(8, qint64(open->soFar.records))
+                .Bind(9, qint64(open->billing.unit))
+                .Bind(10, open->billing.fee)
+                .Bind(11, open->billing.minimum);
+            keepOpen.Step();
+        } else {
+            closeOpen.Step();
+        }
+        if (!keepOpenVolume)
+            return;
+        const StatementUse keepVolume(*keepOpenVolume), closeVolume(*closeOpenVolume);
+        if (open && open->traffic)
+            keepVolume->Bind(1, qint64(open->traffic->rx)).Bind(2, qint64(open->traffic->tx));
+        (open && open->traffic ? keepVolume : closeVolume)->Step();
+    }
+
     SqliteStatement insert, remove, keepOpen, closeOpen;
     // Once the file keeps the traffic.
     std::optional<SqliteStatement> insertVolume, keepOpenVolume, closeOpenVolume;

@@ -410,22 +410,25 @@ void SessionTable::KeepTraffic() {
     });
 }
 
+void SessionTable::KeepTrafficOrTell() {
+    try {
+        KeepTraffic();
+    } catch (const Failure& failure) {
+        // The time is what is paid for: it is stored all the same, without the bytes.
+        if (!trafficRefused_)
+            emit Notice(failure.message());
+        trafficRefused_ = true;
+    }
+}
+
 void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSegment>& open,
                          bool keepOpen) {
     file_.Guarded(QStringLiteral("открыть"), [this] {
         ReopenIfReplaced();
         OwnTablesChanged();
     });
-    if ((record && record->traffic) || (keepOpen && open && open->traffic)) {
-        try {
-            KeepTraffic();
-        } catch (const Failure& failure) {
-            // The time is what is paid for: it is stored all the same, without the bytes.
-            if (!trafficRefused_)
-                emit Notice(failure.message());
-            trafficRefused_ = true;
-        }
-    }
+    if ((record && record->traffic) || (keepOpen && open && open->traffic))
+        KeepTrafficOrTell();
     // A record commits with a full sync: once stored it survives a power loss. A checkpoint
     // of the open connection alone may ride on the next sync, but one a minute after the
     // last sync syncs too, so a power loss costs at most about a minute of it and a crash
@@ -434,51 +437,12 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     const qint64 now = monotonic_();
     const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
     const qint64 id = file_.Guarded(QStringLiteral("записать в"), [&] {
-        const StatementUse insert(w.insert), keepOpenRow(w.keepOpen), closeOpen(w.closeOpen);
         SetSynchronous(fullSync);
         SqliteDatabase& db = file_.Db();
         SqliteTransaction transaction(db);
-        qint64 inserted = 0;
-        if (record) {
-            const SessionRecord& r = *record;
-            w.insert.Bind(1, r.date.toString(Qt::ISODate))
-                .Bind(2, r.startTime)
-                .Bind(3, r.endTime)
-                .Bind(4, r.duration)
-                .Bind(5, r.rate)
-                .Bind(6, r.charge);
-            w.insert.Step();
-            inserted = db.LastInsertId(); // before the open segment's own row moves it
-            if (r.traffic && w.insertVolume) {
-                const StatementUse volume(*w.insertVolume);
-                volume->Bind(1, inserted)
-                    .Bind(2, qint64(r.traffic->rx))
-                    .Bind(3, qint64(r.traffic->tx));
-                volume->Step();
-            }
-        }
-        if (keepOpen && open) {
-            w.keepOpen.Bind(1, open->startDate.toString(Qt::ISODate))
-                .Bind(2, qint64(open->startMsecs))
-                .Bind(3, open->lastDate.toString(Qt::ISODate))
-                .Bind(4, qint64(open->lastMsecs))
-                .Bind(5, open->rate)
-                .Bind(6, open->soFar.seconds)
-                .Bind(7, open->soFar.charges)
-                .Bind(8, qint64(open->soFar.records))
-                .Bind(9, qint64(open->billing.unit))
-                .Bind(10, open->billing.fee)
-                .Bind(11, open->billing.minimum);
-            w.keepOpen.Step();
-        } else if (keepOpen) {
-            w.closeOpen.Step();
-        }
-        if (keepOpen && w.keepOpenVolume) {
-            const StatementUse keepVolume(*w.keepOpenVolume), closeVolume(*w.closeOpenVolume);
-            if (open && open->traffic)
-                keepVolume->Bind(1, qint64(open->traffic->rx)).Bind(2, qint64(open->traffic->tx));
-            (open && open->traffic ? keepVolume : closeVolume)->Step();
-        }
+        const qint64 inserted = record ? w.Insert(db, *record) : 0;
+        if (keepOpen)
+            w.Keep(open);
         transaction.Commit();
         return inserted;
     });

@@ -156,6 +156,9 @@ private:
     void BindFilter(SqliteStatement& statement) const;
     void SetCurrent(std::optional<SessionRow> row);
     void Store(const SessionRecord* record, const std::optional<OpenSegment>& open, bool keepOpen);
+    // Before a write that carries bytes: the file takes the traffic's version, or the bytes are
+    // left out (told once) and the time stored all the same.
+    void KeepTrafficOrTell();
     // Asks for a fold-back of the records stored when one is due.
     void FoldBackWhenDue(qint64 now);
 

@@ -34,6 +34,7 @@ void SessionTracker::Start() {
     view_.ShowStatus(Starting);
     rereadRate_ = true;
     recovered_ = false;
+    startedUp_ = false;
     // A segment a crash left open is stored now, ending at its last checkpoint; when the
     // file cannot be opened yet, before anything else is written to it.
     WritePending();
@@ -54,6 +55,8 @@ bool SessionTracker::Recover() {
         Report(Trouble::Append, failure.message());
         return false; // nothing may be written over it before it is read
     }
+    if (left && left->traffic && !ledger_ && !startedUp_)
+        return false; // its bytes are priced by the tariff, read at the start-up step
     recovered_ = true;
     if (!left)
         return true;
@@ -184,6 +187,8 @@ void SessionTracker::StartUp() {
         view_.ShowError(failure.message());
     }
     timers_.startup.Disable();
+    startedUp_ = true;
+    WritePending(); // a segment a crash left with bytes waited for the tariff
     timers_.poll.Enable();
 }
 

@@ -132,7 +132,8 @@ private:
     void PriceTraffic(Segment& piece, const std::vector<Segment>& earlier);
     TrafficPrice Pricing();
     // Reads the segment a crash left open, once, before anything is written: false while
-    // the file cannot be read.
+    // the file cannot be read, or, for one with bytes, until the tariff that prices them
+    // has been read (the start-up step).
     bool Recover();
     void WritePending();
     // Stores the records waiting, each carrying the open segment, or with none waiting the
@@ -162,6 +163,7 @@ private:
     qint64 lastMonotonic_ = 0;
     bool looked_ = false;
     bool recovered_ = false;
+    bool startedUp_ = false;
     bool reported_[int(Trouble::Count)] = {};
     CounterSource* counters_ = nullptr;
     TrafficLedger* ledger_ = nullptr;

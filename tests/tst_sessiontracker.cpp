@@ -259,6 +259,22 @@ private slots:
                    r.tracker.Start();
                })
             << QStringList{"300/30 0,0166666666666667"};
+        QTest::newRow("a crash's bytes are priced once the tariff is read at start-up")
+            << TrafficSteps([MiB](TrafficRig& r) {
+                   r.ledger.terms = {QStringLiteral("2"), 0};
+                   r.Poll(Up);
+                   r.Move(MiB / 2);
+                   r.Poll(Up);
+                   FakeWriter survived;
+                   survived.open = r.writer.open;
+                   r.writer = survived;
+                   r.tracker.CountTraffic(nullptr, nullptr); // as a new run begins
+                   r.tracker.Start();
+                   QVERIFY(r.writer.records.empty());
+                   r.tracker.CountTraffic(&r.counters, &r.ledger); // the tariff asks for it
+                   r.tracker.StartUp();
+               })
+            << QStringList{"524288/0 1,01666666666667"};
         QTest::newRow("a link made anew counts from zero, a jump is not counted")
             << TrafficSteps([](TrafficRig& r) {
                    r.Poll(Up);

@@ -33,10 +33,11 @@ faketime_lib="$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 # such a holder, link_down ends it. The holder is started by ip netns exec itself, so that
 # $! is the holder and not a subshell.
 holder=""
+tun_fifo="" # when set, the holder moves traffic as told through this FIFO (see move)
 link_up() {
   ip netns exec "$ns" ip link set ppp0 up
   [ -n "$holder" ] && return
-  ip netns exec "$ns" /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/hold_tun.py" ppp0 >"$work/holder.log" 2>&1 &
+  ip netns exec "$ns" /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/hold_tun.py" ppp0 $tun_fifo >"$work/holder.log" 2>&1 &
   holder=$!; pids+=("$holder")
   for _ in $(seq 50); do grep -q "^holding" "$work/holder.log" 2>/dev/null && return; sleep 0.1; done
 }
@@ -44,6 +45,15 @@ link_down() {
   [ -n "$holder" ] && { kill -TERM "$holder"; wait "$holder" 2>/dev/null; holder=""; }
   ip netns exec "$ns" ip link set ppp0 down
 }
+
+# move receive|send COUNT SIZE: that many IPv4 packets of SIZE bytes over the link, each way
+# as the holder tells it; returns once they have moved.
+move() {
+  local before; before=$(grep -c "^done" "$work/holder.log")
+  echo "$*" > "$tun_fifo"
+  wait_for 60 moved_more_than "$before"
+}
+moved_more_than() { [ "$(grep -c "^done" "$work/holder.log")" -gt "$1" ]; }
 
 # A fresh data folder polled every second.
 new_folder() {

@@ -230,4 +230,58 @@ rows "$d"
 [ "$(sqlite3 "$d/data.db" "SELECT group_concat(Tarif, ' ') FROM (SELECT Tarif FROM session ORDER BY id)")" = "10 30" ] \
   || fail "expected the connection timed at the rate read last, then at the new file's rate"
 
+echo "== traffic: exact bytes each way, the link made anew, midnight, kill -9, a package crossed"
+# Priced at 2 a mebibyte beyond a package of one per period, time free. The link carries
+# only what the holder moves: no IPv6, a route to the far end.
+d=$(new_folder traffic)
+offsets="$d/offset"
+base=$(( $(date -d '2026-12-07 23:50:00' +%s) - $(date +%s) ))
+printf '%+ds\n' "$base" > "$offsets"
+link_down
+start_moving "$d" "$offsets"; p=$pid
+wait_for 60 has_version "$d" tarif.db 2
+stop "$p"
+[ "$(sqlite3 "$d/data.db" "PRAGMA user_version")" = 4 ] || fail "data.db should stay at 4 until traffic is counted"
+sqlite3 "$d/tarif.db" "CREATE TABLE traffic(id INTEGER PRIMARY KEY CHECK (id = 1), Price TEXT NOT NULL,
+  Package INTEGER NOT NULL); INSERT INTO traffic VALUES (1, '2', 1); PRAGMA user_version = 3"
+tun_fifo="$work/tun-commands"; mkfifo "$tun_fifo"
+plain_link() {
+  ip netns exec "$ns" sysctl -qw net.ipv6.conf.ppp0.disable_ipv6=1
+  link_up; ip netns exec "$ns" ip route replace 10.64.0.1 dev ppp0
+}
+open_bytes() { [ "$(sqlite3 "$1/data.db" "SELECT Rx||' '||Tx FROM open_volume")" = "$2 $3" ]; }
+volumes() {
+  sqlite3 "$1/data.db" "SELECT s.Data||' '||v.Rx||' '||v.Tx||' '||s.Summ FROM session s
+    JOIN session_volume v ON v.id = s.id ORDER BY s.id"
+}
+plain_link
+start_moving "$d" "$offsets"; p=$pid
+wait_for 60 open_bytes "$d" 0 0
+move receive 1024 512; move send 256 1024 # 0.75 MiB of the package
+wait_for 60 open_bytes "$d" 524288 262144
+# Dropped and made anew, as a dialler does: the new ppp0's counters start from zero.
+link_down; wait_for 60 has_records "$d" 1
+ip netns exec "$ns" ip tuntap del dev ppp0 mode tun
+ip netns exec "$ns" ip tuntap add dev ppp0 mode tun
+ip netns exec "$ns" ip addr add 10.64.0.2/32 dev ppp0
+plain_link
+wait_for 60 open_bytes "$d" 0 0
+move receive 512 1024 # half of it beyond the package
+wait_for 60 open_bytes "$d" 524288 0
+# Midnight inside the connection: the day's piece is stored, the next begins from nothing.
+printf '%+ds\n' $(( base + 602 )) > "$offsets"
+wait_for 60 has_records "$d" 2
+move send 256 1024 # all beyond the package, on the next day of the same period
+wait_for 60 open_bytes "$d" 0 262144
+# Killed: the bytes kept with the open segment are stored at the next start.
+kill -9 "$p"; wait "$p" 2>/dev/null
+link_down
+start_moving "$d" "$offsets"; p=$pid
+wait_for 60 has_records "$d" 3
+stop "$p"
+volumes "$d"
+[ "$(volumes "$d" | tr '\n' '|')" = "2026-12-07 524288 262144 0|2026-12-07 524288 0 0,5|2026-12-08 0 262144 0,5|" ] \
+  || fail "the records' bytes and charges are not exact: $(volumes "$d" | tr '\n' '|')"
+ls "$d/backup" | grep -q '^data-v4-' || fail "no copy of data.db kept before it took the traffic"
+
 echo "All end-to-end checks passed."

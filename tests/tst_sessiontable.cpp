@@ -248,29 +248,35 @@ private slots:
         counted.traffic = Traffic{100, 20};
         OpenSegment open{Dec7, 0, Dec7, 1000, "20"};
         open.traffic = Traffic{5, 6};
+        table.Checkpoint(open); // the open segment's bytes alone bring it to version 5
+        QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"5"});
         table.Append(counted, open);
+        SessionRecord more = Record(Dec7, "2b");
+        more.traffic = Traffic{1, 2};
+        table.Append(more, open);
         table.Append(Record(Dec8, "3")); // stored while counting stopped: no bytes
         QCOMPARE(RawSql(path, "PRAGMA user_version"), QStringList{"5"});
         QCOMPARE(QDir(dir.filePath("backup")).entryList(QDir::Files).size(), 1);
         SessionTable other(dir.path()); // a second reader of the same file
         for (SessionTable* t : {&table, &other}) {
-            const auto rows = t->ReadRows(0, 3);
+            const auto rows = t->ReadRows(0, 4);
             QCOMPARE(rows[0].record.traffic, std::nullopt);
-            QCOMPARE(rows[1].record.traffic, (Traffic{100, 20}));
-            QCOMPARE(rows[2].record.traffic, std::nullopt); // from before: none, not zero
+            QCOMPARE(rows[1].record.traffic, (Traffic{1, 2}));
+            QCOMPARE(rows[2].record.traffic, (Traffic{100, 20}));
+            QCOMPARE(rows[3].record.traffic, std::nullopt); // from before: none, not zero
             QCOMPARE(t->LeftOpen(Dec7, 2000)->traffic, (Traffic{5, 6}));
             const auto days = t->DayTotalsIn(Dec7, Dec8);
-            QCOMPARE(days[0].traffic, (Traffic{100, 20}));
+            QCOMPARE(days[0].traffic, (Traffic{101, 22}));
             QCOMPARE(days[1].traffic, std::nullopt);
-            QCOMPARE(SpendTotal::Of(days).traffic, (Traffic{100, 20}));
-            QCOMPARE(DayTotals::ReadFile(path, Dec7, Dec8)[0].traffic, (Traffic{100, 20}));
+            QCOMPARE(SpendTotal::Of(days).traffic, (Traffic{101, 22}));
+            QCOMPARE(DayTotals::ReadFile(path, Dec7, Dec8)[0].traffic, (Traffic{101, 22}));
         }
         table.Checkpoint(std::nullopt);
         QCOMPARE(RawSql(path, "SELECT count(*) FROM open_volume"), QStringList{"0"});
-        table.MoveTo(table.ReadRows(1, 1)[0].id);
+        table.MoveTo(table.ReadRows(2, 1)[0].id);
         table.DeleteCurrent(); // its bytes go with it, from its day too
-        QCOMPARE(RawSql(path, "SELECT count(*) FROM session_volume"), QStringList{"0"});
-        QCOMPARE(table.DayTotalsIn(Dec7, Dec7)[0].traffic, (Traffic{0, 0}));
+        QCOMPARE(RawSql(path, "SELECT count(*) FROM session_volume"), QStringList{"1"});
+        QCOMPARE(table.DayTotalsIn(Dec7, Dec7)[0].traffic, (Traffic{1, 2}));
     }
 
     void theKeptCountFollowsEveryWriter() {

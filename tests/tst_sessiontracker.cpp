@@ -215,7 +215,11 @@ private slots:
             r.Poll(Up);
             r.Move(50);
             r.Poll(Down);
-        }) << QStringList{"1050/200 0,0333333333333333"};
+            r.Move(777); // off line: not the next connection's
+            r.Poll(Up);
+            r.Move(1);
+            r.Poll(Down);
+        }) << QStringList{"1050/200 0,0333333333333333", "1/0 0,0166666666666667"};
         QTest::newRow("a tariff change between polls: each side what moved while it was open")
             << TrafficSteps([](TrafficRig& r) {
                    r.Poll(Up);
@@ -247,6 +251,20 @@ private slots:
                    r.Poll(Down); // half a mebibyte beyond it
                })
             << QStringList{"524288/262144 0,0222222222222222", "262144/524288 1"};
+        QTest::newRow("bytes waiting to be stored count towards the package")
+            << TrafficSteps([MiB](TrafficRig& r) {
+                   r.ledger.terms = {QStringLiteral("2"), 1};
+                   r.writer.fail = true; // the first piece waits
+                   r.Poll(Up);
+                   r.Move(MiB);
+                   r.rates.rate = "0";
+                   r.Watch();
+                   r.Move(MiB / 2);
+                   r.Poll(Down); // the second piece is priced while the first still waits
+                   r.writer.fail = false;
+                   r.Poll(Down);
+               })
+            << QStringList{"1048576/0 0,0222222222222222", "524288/0 1"};
         QTest::newRow("a crash keeps the bytes up to the last poll")
             << TrafficSteps([](TrafficRig& r) {
                    r.Poll(Up);

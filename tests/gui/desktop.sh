@@ -23,6 +23,12 @@ need() {
 # (_NET_SUPPORTING_WM_CHECK) early in its start, before its event loop runs; a window mapped
 # in between is never framed nor shown. --startup runs its command once openbox is up.
 start_openbox() {
+  # The X server first: openbox (like any client) ends at once when it cannot connect.
+  for _ in $(seq 600); do
+    xprop -root >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xprop -root >/dev/null 2>&1 || fail "the X server on display $DISPLAY does not answer"
   openbox --startup "touch $work/openbox.up" >"$work/openbox.log" 2>&1 &
   pids+=($!)
   # A limit for a machine at a standstill; openbox is up within a second on an idle one.

@@ -5,6 +5,7 @@
 #include "storage/TextForms.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QtTest>
 #include <cmath>
 #include <csignal>
@@ -322,13 +323,21 @@ private slots:
                 for (;;)
                     table.Append(RandomRecord(random));
             }
+            // A check that fails returns at once: the child is ended then too, not left behind.
+            auto reap = qScopeGuard([child] {
+                kill(child, SIGKILL);
+                waitpid(child, nullptr, 0);
+            });
             // Killed once it is at work: inside its open transaction (our own write is turned
-            // away), or a few more records stored than before.
+            // away), or a few more records stored than before (limits for a loaded machine).
             if (rawTransaction)
-                QTRY_VERIFY(WriteLockHeld(path));
+                QTRY_VERIFY_WITH_TIMEOUT(WriteLockHeld(path), 60000);
             else
-                QTRY_VERIFY(RawSql(path, "SELECT count(*) FROM session").value(0).toInt() >=
-                            5 * (round + 1));
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    RawSql(path, "SELECT count(*) FROM session").value(0).toInt() >=
+                        5 * (round + 1),
+                    60000);
+            reap.dismiss();
             kill(child, SIGKILL);
             int status = 0;
             waitpid(child, &status, 0);

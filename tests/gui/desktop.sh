@@ -19,12 +19,22 @@ need() {
   done
 }
 
-# The window manager, once the X server answers.
+# The window manager, once it manages windows. Openbox names itself on the root window
+# (_NET_SUPPORTING_WM_CHECK) early in its start, before its event loop runs; a window mapped
+# in between is never framed nor shown. --startup runs its command once openbox is up.
 start_openbox() {
-  openbox >"$work/openbox.log" 2>&1 &
+  # The X server first: openbox (like any client) ends at once when it cannot connect.
+  for _ in $(seq 600); do
+    xprop -root >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xprop -root >/dev/null 2>&1 || fail "the X server on display $DISPLAY does not answer"
+  openbox --startup "touch $work/openbox.up" >"$work/openbox.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+  # A limit for a machine at a standstill; openbox is up within a second on an idle one.
+  for _ in $(seq 600); do
+    [ -f "$work/openbox.up" ] && return 0
+    kill -0 "${pids[-1]}" 2>/dev/null || fail "openbox ended at its start"
     sleep 0.1
   done
   fail "openbox did not start"

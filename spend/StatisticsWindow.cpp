@@ -27,6 +27,24 @@ double Mebibytes(const std::optional<Traffic>& traffic) {
     return traffic ? double(traffic->rx + traffic->tx) / double(TrafficTerms::Mebibyte) : 0;
 }
 
+// Twelve billing periods from the oldest: each one's sum of `value` over its days, and its
+// label (MM.yy).
+std::pair<std::vector<double>, QStringList>
+PerPeriod(const std::vector<DayTotal>& all, BillingPeriod oldest,
+          const std::function<double(const DayTotal&)>& value) {
+    std::vector<double> sums;
+    QStringList labels;
+    for (int i = 0; i < 12; ++i, oldest = oldest.Next()) {
+        double sum = 0;
+        for (const DayTotal& d : all)
+            if (oldest.Contains(d.day))
+                sum += value(d);
+        sums.push_back(sum);
+        labels << oldest.first.toString(QStringLiteral("MM.yy"));
+    }
+    return {sums, labels};
+}
+
 // The figures under the charts: records, money and time, budgets and forecasts.
 QString TotalsTable(const SpendFigures& f) {
     QString text = QStringLiteral("<table cellspacing=6><tr><td>Записей</td><td>%1</td>"
@@ -160,17 +178,8 @@ void StatisticsWindow::Fill() {
              QStringLiteral("бюджет в день %1").arg(Hours(*f.budgetHours / days))});
     time_->SetBars(hours, labels, timeLevels, Hours);
 
-    std::vector<double> perPeriod;
-    QStringList periodLabels;
-    BillingPeriod p = oldest;
-    for (int i = 0; i < 12; ++i, p = p.Next()) {
-        double sum = 0;
-        for (const DayTotal& d : all)
-            if (p.Contains(d.day))
-                sum += d.money;
-        perPeriod.push_back(sum);
-        periodLabels << p.first.toString(QStringLiteral("MM.yy"));
-    }
+    const auto [perPeriod, periodLabels] =
+        PerPeriod(all, oldest, [](const DayTotal& d) { return d.money; });
     std::vector<BarChart::Level> periodLevels;
     if (f.budgetMoney)
         periodLevels.push_back({*f.budgetMoney, QColor(200, 40, 40),
@@ -225,17 +234,8 @@ void StatisticsWindow::FillTraffic(const std::vector<DayTotal>& all, const Billi
              QStringLiteral("бюджет в день %1").arg(MebibytesText(*f.budgetMebibytes / days))});
     traffic_->SetBars(perDay, labels, dayLevels, MebibytesText);
 
-    std::vector<double> perPeriod;
-    QStringList periodLabels;
-    BillingPeriod p = oldest;
-    for (int i = 0; i < 12; ++i, p = p.Next()) {
-        double sum = 0;
-        for (const DayTotal& d : all)
-            if (p.Contains(d.day))
-                sum += Mebibytes(d.traffic);
-        perPeriod.push_back(sum);
-        periodLabels << p.first.toString(QStringLiteral("MM.yy"));
-    }
+    const auto [perPeriod, periodLabels] =
+        PerPeriod(all, oldest, [](const DayTotal& d) { return Mebibytes(d.traffic); });
     std::vector<BarChart::Level> periodLevels;
     if (budget_.mebibytes > 0)
         periodLevels.push_back({budget_.mebibytes, QColor(200, 40, 40),

@@ -302,6 +302,49 @@ private slots:
                  qPrintable(w.Spending()->Tip()));
     }
 
+    // The traffic is counted only once something asks for it, and from then on data.db keeps
+    // each record's bytes.
+    void whatAsksForTheTraffic_data() {
+        QTest::addColumn<QString>("ini");   // kelvora.ini
+        QTest::addColumn<QString>("price"); // of a mebibyte in tarif.db; empty: none set
+        QTest::addColumn<bool>("counted");
+        QTest::newRow("nothing") << "[Budget]\nMoney=100\n"
+                                 << "" << false;
+        QTest::newRow("a traffic budget") << "[Budget]\nTraffic=100\n"
+                                          << "" << true;
+        QTest::newRow("the grid's columns") << "[Grid]\nTraffic=true\n"
+                                            << "" << true;
+        QTest::newRow("a traffic price") << ""
+                                         << "0,5" << true;
+    }
+    void whatAsksForTheTraffic() {
+        QFETCH(QString, ini);
+        QFETCH(QString, price);
+        QFETCH(bool, counted);
+        struct : CounterSource {
+            std::optional<QList<LinkCounters>> Counters() override {
+                return QList<LinkCounters>{{2, "eth0", false, {1000, 1000}}};
+            }
+            bool Counted(const QString&) override { return true; }
+        } counters;
+        Program p;
+        WriteFile(p.dir.filePath("kelvora.ini"), ini.toUtf8());
+        if (!price.isEmpty())
+            TariffTable(p.dir.path()).SetTrafficTerms({price, 0});
+        p.state.SetCounterSource(&counters);
+        p.Open();
+        p.StartUp();
+        QCOMPARE(p.state.CountsTraffic(), counted);
+        p.addresses.Always({"10.1.2.3"});
+        p.Poll();
+        QCOMPARE(RawSql(p.dir.filePath("data.db"), "PRAGMA user_version"),
+                 QStringList{counted ? "5" : "4"});
+        if (!counted) { // «Тарификация» prices the traffic while the program runs
+            p.state.Tariffs()->SetTrafficTerms({QStringLiteral("1"), 0});
+            QVERIFY(p.state.CountsTraffic());
+        }
+    }
+
     void colourDialogRemembersTheLastColour() {
         Program p;
         MainWindow& w = p.Open();

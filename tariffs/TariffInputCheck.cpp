@@ -148,5 +148,19 @@ std::optional<TrafficTerms> TrafficFromInput(const QString& price, const QString
 
 QString PriceInputText(const QString& price) {
     const auto value = Decimal::Parse(price);
-    return !value || value->IsZero() ? QString() : value->ExactText();
+    if (!value || value->IsZero())
+        return {};
+    const QString text = value->ExactText();
+    const qsizetype e = text.indexOf(QLatin1Char('E'));
+    if (e < 0)
+        return text;
+    // So small or so large that its exact text takes an exponent, which the field does not
+    // read: written out in full.
+    const QString digits = text.left(e);
+    const int exponent = text.mid(e + 1).toInt();
+    if (exponent >= 0)
+        return digits + QString(exponent, QLatin1Char('0'));
+    const qsizetype whole = digits.size() + exponent;
+    return whole > 0 ? digits.left(whole) + QLatin1Char(',') + digits.mid(whole)
+                     : QStringLiteral("0,") + QString(-whole, QLatin1Char('0')) + digits;
 }

@@ -262,6 +262,10 @@ private slots:
         QTest::newRow("a tiny price") << "0,00005"
                                       << "1"
                                       << "5E-5 1";
+        QTest::newRow("a price whose exact text takes an exponent")
+            << "0,000000000000000000000000000000000000000001457415193"
+            << ""
+            << "1,457415193E-42 0";
         QTest::newRow("the largest package") << ""
                                              << "17592186044415"
                                              << "0 17592186044415";

@@ -96,11 +96,14 @@ StatisticsWindow::StatisticsWindow(DaySource days, OpenSource open, QWidget* par
     steps->addWidget(later_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(steps);
-    layout->addWidget(money_, 1);
-    layout->addWidget(time_, 1);
-    layout->addWidget(periods_, 1);
-    layout->addWidget(traffic_, 1);
-    layout->addWidget(trafficPeriods_, 1);
+    // The traffic's charts beside money's, so that five charts still fit a small screen.
+    auto* charts = new QGridLayout;
+    charts->addWidget(money_, 0, 0);
+    charts->addWidget(time_, 1, 0);
+    charts->addWidget(periods_, 2, 0);
+    charts->addWidget(traffic_, 0, 1, 2, 1);
+    charts->addWidget(trafficPeriods_, 2, 1);
+    layout->addLayout(charts, 1);
     traffic_->hide();
     trafficPeriods_->hide();
     totals_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -218,6 +221,8 @@ void StatisticsWindow::FillTraffic(const std::vector<DayTotal>& all, const Billi
                                      [](const DayTotal& d) { return d.traffic.has_value(); });
     traffic_->setVisible(counted);
     trafficPeriods_->setVisible(counted);
+    if (counted && width() < WideWidth) // room for the second column, once
+        resize(WideWidth, height());
     if (!counted)
         return;
     std::map<QDate, double> byDay;

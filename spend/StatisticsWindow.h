@@ -40,6 +40,7 @@ public:
     void StepForward();
 
 private:
+    static constexpr int WideWidth = 1000; // with the traffic's column beside
     void Fill();
     // Today's connection being timed added to today's day.
     void AddOpen(std::vector<DayTotal>& all) const;

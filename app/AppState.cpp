@@ -165,7 +165,7 @@ void AppState::UpdateTrafficCounting() {
     const Budget budget = ReadBudget(settings).budget;
     periodStartDay_ = budget.startDay;
     const bool wanted = settings.Value(QStringLiteral("Grid/Traffic")).toBool() ||
-                        budget.mebibytes > 0 || !TrafficTermsNow().PricesNothing();
+                        budget.mebibytes > 0 || !ReadTrafficTerms().PricesNothing();
     tracker_->CountTraffic(wanted ? counters_ : nullptr, this);
 }
 
@@ -173,15 +173,16 @@ std::optional<Traffic> AppState::OpenTrafficAt() const {
     return tracker_ ? tracker_->OpenTraffic() : std::nullopt;
 }
 
-TrafficTerms AppState::TrafficTermsNow() const {
+TrafficTerms AppState::ReadTrafficTerms() {
+    trafficTerms_ = tariffBook_.Traffic();
     if (tariffs_) {
         try {
-            return tariffs_->ReadTrafficTerms();
+            trafficTerms_ = tariffs_->ReadTrafficTerms();
         } catch (const Failure&) {
             // The lookup tells what is wrong with the file.
         }
     }
-    return tariffBook_.Traffic();
+    return trafficTerms_;
 }
 
 std::optional<quint64> AppState::PeriodTraffic() const {

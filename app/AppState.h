@@ -92,8 +92,8 @@ public:
     bool CountsTraffic() const { return tracker_ && tracker_->CountsTraffic(); }
     // The open segment's bytes so far; none while off line or not counted.
     std::optional<Traffic> OpenTrafficAt() const;
-    // The tariff's traffic terms as the file holds them now (as last read when it cannot be).
-    TrafficTerms TrafficTermsNow() const;
+    // The tariff's traffic terms as read when the tariff file was opened or last changed.
+    TrafficTerms TrafficTermsNow() const { return trafficTerms_; }
     // The bytes of the billing period so far, received and sent, the open segment's
     // included; none while data.db is not open or keeps no traffic.
     std::optional<quint64> PeriodTraffic() const;
@@ -141,4 +141,7 @@ private:
     bool openTried_ = false;
     CounterSource* counters_ = nullptr;
     int periodStartDay_ = 1; // of the billing period the package is spent in
+    TrafficTerms trafficTerms_;
+    // Reads the terms from tarif.db (as the last lookup gave them when it cannot be read).
+    TrafficTerms ReadTrafficTerms();
 };

@@ -265,24 +265,13 @@ private slots:
                    r.Poll(Down);
                })
             << QStringList{"1048576/0 0,0222222222222222", "524288/0 1"};
-        QTest::newRow("a crash keeps the bytes up to the last poll")
-            << TrafficSteps([](TrafficRig& r) {
-                   r.Poll(Up);
-                   r.Move(300, 30);
-                   r.Poll(Up);
-                   r.Move(99); // killed before the next poll
-                   FakeWriter survived;
-                   survived.open = r.writer.open;
-                   r.writer = survived;
-                   r.tracker.Start();
-               })
-            << QStringList{"300/30 0,0166666666666667"};
-        QTest::newRow("a crash's bytes are priced once the tariff is read at start-up")
+        QTest::newRow("a crash keeps the bytes up to the last poll, priced once the tariff is read")
             << TrafficSteps([MiB](TrafficRig& r) {
                    r.ledger.terms = {QStringLiteral("2"), 0};
                    r.Poll(Up);
                    r.Move(MiB / 2);
                    r.Poll(Up);
+                   r.Move(99); // killed before the next poll
                    FakeWriter survived;
                    survived.open = r.writer.open;
                    r.writer = survived;

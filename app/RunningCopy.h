@@ -2,12 +2,12 @@
 // One copy of the program per data folder. A second start in the folder asks the copy that
 // holds it to bring its window to the front (from the tray too) and ends, so starting the
 // program from the menu while it runs shows it, rather than refusing with a message. The
-// two meet on a local socket named after the folder, open to the same user only.
+// two meet on a local channel named after the folder, open to the same user only.
+
+#include "platform/LocalChannel.h"
 
 #include <QObject>
 #include <functional>
-
-class QLocalServer;
 
 class RunningCopy final : public QObject {
     Q_OBJECT
@@ -23,6 +23,5 @@ public:
     bool Listen(const QString& name, std::function<void()> show);
 
 private:
-    QLocalServer* server_;
-    std::function<void()> show_;
+    LocalChannel channel_;
 };

@@ -19,17 +19,16 @@ const QString Properties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int CallTimeoutMsecs = 2000;
 } // namespace
 
-NetworkManagerFlags::NetworkManagerFlags(QObject* parent)
-    : QObject(parent), bus_(QStringLiteral("unconnected")) {}
+NetworkManagerFlags::NetworkManagerFlags(QObject* parent) : QObject(parent) {}
 
 void NetworkManagerFlags::Start() {
     if (started_)
         return;
     started_ = true;
     bus_ = QDBusConnection::systemBus();
-    if (!bus_.isConnected())
+    if (!bus_->isConnected())
         return; // no system bus: no network manager to ask, now or later
-    watcher_ = new QDBusServiceWatcher(Service, bus_,
+    watcher_ = new QDBusServiceWatcher(Service, *bus_,
                                        QDBusServiceWatcher::WatchForRegistration |
                                            QDBusServiceWatcher::WatchForUnregistration,
                                        this);
@@ -42,13 +41,13 @@ void NetworkManagerFlags::Start() {
     });
     // The argument is read from the message: a slot taking a QDBusObjectPath is refused
     // by Qt 6.4's signal hook.
-    bus_.connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceAdded"), this,
-                 SLOT(OnDeviceAdded(QDBusMessage)));
-    bus_.connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceRemoved"), this,
-                 SLOT(OnDeviceRemoved(QDBusMessage)));
+    bus_->connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceAdded"), this,
+                  SLOT(OnDeviceAdded(QDBusMessage)));
+    bus_->connect(Service, ManagerPath, ManagerInterface, QStringLiteral("DeviceRemoved"), this,
+                  SLOT(OnDeviceRemoved(QDBusMessage)));
     // Every object of the service: the devices' paths are not known in advance.
-    bus_.connect(Service, QString(), Properties, QStringLiteral("PropertiesChanged"), this,
-                 SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
+    bus_->connect(Service, QString(), Properties, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
     // Whether it runs already, asked of the bus itself; its answer reads the devices.
     QDBusMessage running = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -64,7 +63,7 @@ void NetworkManagerFlags::Ask(const QDBusMessage& call,
                               std::function<void(const QDBusMessage& reply)> done) {
     QDBusMessage message = call;
     message.setAutoStartService(false); // a question never starts NetworkManager
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(message, CallTimeoutMsecs), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_->asyncCall(message, CallTimeoutMsecs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, watcher, reading = reading_, done = std::move(done)] {
                 watcher->deleteLater();

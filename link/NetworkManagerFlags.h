@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QDBusMessage;
 class QDBusServiceWatcher;
@@ -51,7 +52,9 @@ private:
     // afresh in between.
     void Ask(const QDBusMessage& call, std::function<void(const QDBusMessage& reply)> done);
 
-    QDBusConnection bus_;
+    // Made by Start: even an unconnected one starts Qt's bus thread, which a program that
+    // never asks for metered links has no use for.
+    std::optional<QDBusConnection> bus_;
     QDBusServiceWatcher* watcher_ = nullptr;
     bool started_ = false;
     bool present_ = false;

@@ -4,18 +4,17 @@
 #include "ProgressWindow.h"
 #include "ReportDocument.h"
 #include "ReportExport.h"
-#include "ReportPrint.h"
 #include "platform/FileKind.h"
 #include "storage/Failure.h"
 #include "ui/Artwork.h"
 #include "ui/Dialogs.h"
+#include "ui/Printing.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
@@ -126,8 +125,6 @@ PreviewWindow::PreviewWindow(ReportDocument* report, Dialogs& dialogs, QWidget* 
     layout->setSpacing(0);
     layout->addWidget(bar);
     layout->addWidget(scroll_);
-    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer_->setPageSize(QPageSize(QPageSize::A4));
     ShowPage(0);
 }
 
@@ -216,17 +213,30 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+QPrinter* PreviewWindow::Printer() {
+    try {
+        if (!printer_)
+            printer_ = Printing::MakePrinter(); // kept: its page set-up holds while this is open
+        return printer_.get();
+    } catch (const Failure& failure) {
+        dialogs_.Error(this, failure.message());
+        return nullptr;
+    }
+}
+
 void PreviewWindow::SetUpPrinter() {
-    dialogs_.SetUpPrinter(this, *printer_);
+    if (QPrinter* printer = Printer())
+        dialogs_.SetUpPrinter(this, *printer);
 }
 
 void PreviewWindow::PrintReport() {
-    printer_->setFromTo(0, 0);
-    if (!dialogs_.ChoosePrinter(this, *printer_, int(std::min<qint64>(PageCount(), INT_MAX))))
+    QPrinter* printer = Printer();
+    if (!printer ||
+        !dialogs_.ChoosePrinter(this, *printer, int(std::min<qint64>(PageCount(), INT_MAX))))
         return;
     try {
         ProgressWindow progress(this, QStringLiteral("Печать отчёта"));
-        ReportExport::Print(*pages_, *printer_, &progress);
+        Printing::Module().print(*pages_, *printer, &progress);
     } catch (const ExportCancelled&) {
         // stopped by the user: the job was withdrawn
     } catch (const Failure& failure) {

@@ -2,6 +2,8 @@
 // The report's preview: one page at a time at the chosen zoom, with the toolbar of zoom,
 // paging, printing, saving and opening a saved report, and "&Close".
 
+#include "ui/Printing.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -49,7 +51,9 @@ private:
     std::unique_ptr<PageSource> saved_; // a PDF opened from disk
     PageSource* pages_;
     Dialogs& dialogs_;
-    std::unique_ptr<class QPrinter> printer_;
+    // Made at the first page set-up or print; null after an error told.
+    QPrinter* Printer();
+    Printing::Printer printer_;
     QScrollArea* scroll_;
     PageWidget* page_widget_;
     QLabel* pageLabel_;

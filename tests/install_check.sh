@@ -20,8 +20,13 @@ share/man/man1/kelvora-desktop.1.gz
 share/doc/kelvora/copyright
 share/doc/kelvora/changelog.gz
 share/doc/kelvora/guide.md
-share/doc/kelvora/images/main-window.png
-$(cd "$dest/usr" && ls -d lib/*/kelvora/kelvora_pdfview.so 2>/dev/null | head -n 1)"
+share/doc/kelvora/images/main-window.png"
+# The modules loaded when first used, under the architecture's library folder.
+modules="$(ls -d lib/*/kelvora 2>/dev/null | head -n 1)"
+for module in kelvora_pdfview kelvora_print; do
+  expected="$expected
+${modules:-lib/ARCH/kelvora}/$module.so"
+done
 for size in 16 22 24 32 48 64 128 256; do
   expected="$expected
 share/icons/hicolor/${size}x${size}/apps/kelvora.png"

@@ -22,6 +22,8 @@ fail() { echo "$1"; cat "$work/calls"; exit 1; }
 grep -q -- "-DBUILD_TESTING=OFF" "$work/calls" || fail "the tests are not switched off"
 grep -- "--build" "$work/calls" | grep -q -- "--target kelvora$" || fail "it builds more than the program"
 targets="$(/usr/bin/cmake --build "$work/build" --target help)"
-printf '%s\n' "$targets" | grep -q "kelvora_pdfview" || fail "the module the program loads is missing"
+for module in kelvora_pdfview kelvora_print; do
+  printf '%s\n' "$targets" | grep -q "$module" || fail "the module $module the program loads is missing"
+done
 if printf '%s\n' "$targets" | grep -q "tst_"; then fail "test programs are in its build"; fi
-echo "start command: builds the program and its module only"
+echo "start command: builds the program and its modules only"

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 // Resources of a static library are registered by hand, outside any namespace.
@@ -107,14 +109,55 @@ QImage ApplicationImage(int size) {
     return image;
 }
 
+namespace {
+// The program's icon in three sizes, each drawn when first asked for: a platform that shows
+// no window icon (or shows only one size) never pays for the others.
+class ApplicationIconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Drawn(rect.size()).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn(size).pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min({size.width(), size.height(), Sizes.back()});
+        return QSize(side, side);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int side : Sizes)
+            sizes << QSize(side, side);
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new ApplicationIconEngine(*this); }
+
+private:
+    static constexpr std::array<int, 3> Sizes = {16, 32, 48};
+    // The drawn sizes, with the one that best serves `size` among them.
+    const QIcon& Drawn(const QSize& size) {
+        int side = Sizes.back();
+        for (int each : Sizes)
+            if (each >= std::max(size.width(), size.height())) {
+                side = each;
+                break;
+            }
+        if (!drawnSides_.contains(side)) {
+            drawnSides_ << side;
+            drawn_.addPixmap(QPixmap::fromImage(ApplicationImage(side)));
+        }
+        return drawn_;
+    }
+
+    QList<int> drawnSides_;
+    QIcon drawn_;
+};
+} // namespace
+
 QIcon ApplicationIcon() {
-    // Drawn once: every window of the program shows it. Sizes are drawn when first asked for.
-    static const QIcon icon = [] {
-        QIcon drawn;
-        for (int size : {16, 32, 48})
-            drawn.addPixmap(QPixmap::fromImage(ApplicationImage(size)));
-        return drawn;
-    }();
+    // One engine for every window of the program.
+    static const QIcon icon(new ApplicationIconEngine);
     return icon;
 }
 

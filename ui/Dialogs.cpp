@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "FontChoiceDialog.h"
+#include "Printing.h"
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>
@@ -10,9 +11,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
@@ -127,13 +125,9 @@ QString WidgetDialogs::OpenFileName(QWidget* parent, const QString& caption,
 }
 
 bool WidgetDialogs::SetUpPrinter(QWidget* parent, QPrinter& printer) {
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return Printing::Module().setUp(parent, printer);
 }
 
 bool WidgetDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer, int pageCount) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setMinMax(1, std::max(1, pageCount));
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    return dialog.exec() == QDialog::Accepted;
+    return Printing::Module().choose(parent, printer, pageCount);
 }

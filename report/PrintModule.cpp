@@ -1,14 +1,41 @@
-#include "ReportPrint.h"
+// The module kelvora_print: Qt's print support behind the entries of ui/Printing.h. The
+// program loads it when the first page set-up or print is asked for.
 
 #include "ExportProgress.h"
 #include "PageSource.h"
 #include "storage/Failure.h"
+#include "ui/Printing.h"
 
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
 
-namespace ReportExport {
+namespace {
+
+QPrinter* Make() {
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    return printer;
+}
+
+void Destroy(QPrinter* printer) {
+    delete printer;
+}
+
+bool SetUp(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool Choose(QWidget* parent, QPrinter& printer, int pageCount) {
+    printer.setFromTo(0, 0); // the last print's pages are not offered again
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, std::max(1, pageCount));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+}
 
 void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress) {
     printer.setFullPage(true);
@@ -38,4 +65,10 @@ void Print(PageSource& pages, QPrinter& printer, ExportProgress* progress) {
     painter.end();
 }
 
-} // namespace ReportExport
+const Printing::Entries Entries{Make, Destroy, SetUp, Choose, Print};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT const Printing::Entries* KelvoraPrinting() {
+    return &Entries;
+}

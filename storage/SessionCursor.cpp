@@ -15,11 +15,11 @@ void SessionTable::BindFilter(SqliteStatement& statement) const {
 
 std::optional<SessionRow> SessionTable::Fetch(Seek seek, qint64 id) const {
     Statements& read = ReadStatements();
-    SqliteStatement& s = seek == Seek::First   ? read.first
-                         : seek == Seek::Older ? read.older
-                         : seek == Seek::Newer ? read.newer
-                                               : read.exact;
     return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        SqliteStatement& s = seek == Seek::First   ? *read.first
+                             : seek == Seek::Older ? *read.older
+                             : seek == Seek::Newer ? *read.newer
+                                                   : *read.exact;
         const StatementUse use(s);
         BindFilter(s);
         if (seek != Seek::First)

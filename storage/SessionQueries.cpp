@@ -45,8 +45,8 @@ std::vector<SessionRow> SessionTable::ReadRows(qint64 offset, int count) const {
 qint64 SessionTable::OffsetOf(qint64 id) const {
     if (!Fetch(Seek::Exact, id))
         return -1;
-    const StatementUse s(ReadStatements().offsetOf);
     return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse s(*ReadStatements().offsetOf);
         BindFilter(*s);
         s->Bind(3, id).Step();
         return s->Int(0);
@@ -79,8 +79,8 @@ SessionRange SessionTable::CurrentRange() const {
 }
 
 qint64 SessionTable::CountIn(const SessionRange& range) const {
-    const StatementUse s(ReadStatements().rangeCount);
     return file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse s(*ReadStatements().rangeCount);
         BindRange(*s, range);
         s->Step();
         return s->Int(0);
@@ -89,9 +89,9 @@ qint64 SessionTable::CountIn(const SessionRange& range) const {
 
 std::vector<SessionRow> SessionTable::RowsIn(const SessionRange& range, qint64 offset,
                                              int count) const {
-    const StatementUse s(ReadStatements().rangePage);
     std::vector<SessionRow> rows;
     file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse s(*ReadStatements().rangePage);
         BindRange(*s, range);
         s->Bind(4, qint64(count)).Bind(5, offset);
         while (s->Step())
@@ -111,8 +111,8 @@ std::vector<SessionRow> SessionTable::RowsBelow(const SessionRange& range, qint6
 void SessionTable::ForEachChargeIn(
     const SessionRange& range,
     const std::function<void(QByteArrayView, QByteArrayView)>& visit) const {
-    const StatementUse s(ReadStatements().rangeCharges); // reset also when `visit` throws
     file_.Guarded(QStringLiteral("прочитать"), [&] {
+        const StatementUse s(*ReadStatements().rangeCharges); // reset also when `visit` throws
         BindRange(*s, range);
         while (s->Step())
             visit(s->Bytes(0), s->Bytes(1));

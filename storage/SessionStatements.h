@@ -32,17 +32,7 @@ inline SessionRow ReadRow(const SqliteStatement& s) {
 
 struct SessionTable::Statements {
     Statements(const SqliteDatabase& db, bool volumes)
-        : volumes(volumes), first(db, (SessionSql::SelectRows(volumes) + "WHERE " +
-                                       SessionSql::InView + " ORDER BY id DESC LIMIT 1")
-                                          .c_str()),
-          older(db, (SessionSql::SelectRows(volumes) + "WHERE id < ?3 AND " + SessionSql::InView +
-                     " ORDER BY id DESC LIMIT 1")
-                        .c_str()),
-          newer(db, (SessionSql::SelectRows(volumes) + "WHERE id > ?3 AND " + SessionSql::InView +
-                     " ORDER BY id ASC LIMIT 1")
-                        .c_str()),
-          exact(db, (SessionSql::SelectRows(volumes) + "WHERE id = ?3 AND " + SessionSql::InView)
-                        .c_str()),
+        : volumes(volumes),
           count(db, ("SELECT CASE WHEN ?1 IS NULL AND ?3 = 0 THEN (SELECT n FROM session_count) "
                      "ELSE (SELECT count(*) FROM session WHERE " +
                      SessionSql::InView + ") END")
@@ -50,27 +40,31 @@ struct SessionTable::Statements {
           page(db, (SessionSql::SelectRows(volumes) + "WHERE " + SessionSql::InView +
                     " ORDER BY id DESC LIMIT ?3 OFFSET ?4")
                        .c_str()),
-          offsetOf(
-              db, ("SELECT count(*) FROM session WHERE id > ?3 AND " + SessionSql::InView).c_str()),
           maxId(db, "SELECT ifnull(max(id), 0) FROM session"),
-          rangeCount(
-              db,
-              ("SELECT count(*) FROM session WHERE id <= ?3 AND " + SessionSql::InView).c_str()),
-          rangePage(db, (SessionSql::SelectRows(volumes) + "WHERE id <= ?3 AND " +
-                         SessionSql::InView + " ORDER BY id DESC LIMIT ?4 OFFSET ?5")
-                            .c_str()),
-          rangeCharges(db, ("SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " +
-                            SessionSql::InView + " ORDER BY id DESC")
-                               .c_str()),
           readOpen(db, "SELECT StartDate, StartTime, LastDate, LastTime, Rate, Seconds, Charges, "
                        "Records, Unit, Fee, Minimum FROM open_segment"),
-          schemaVersion(db, "PRAGMA schema_version") {
+          schemaVersion(db, "PRAGMA schema_version"),
+          // Compiled when first used: they read the same columns as the page above, so a
+          // file that lacks one is refused at opening all the same.
+          first(db, SessionSql::SelectRows(volumes) + "WHERE " + SessionSql::InView +
+                        " ORDER BY id DESC LIMIT 1"),
+          older(db, SessionSql::SelectRows(volumes) + "WHERE id < ?3 AND " + SessionSql::InView +
+                        " ORDER BY id DESC LIMIT 1"),
+          newer(db, SessionSql::SelectRows(volumes) + "WHERE id > ?3 AND " + SessionSql::InView +
+                        " ORDER BY id ASC LIMIT 1"),
+          exact(db, SessionSql::SelectRows(volumes) + "WHERE id = ?3 AND " + SessionSql::InView),
+          offsetOf(db, "SELECT count(*) FROM session WHERE id > ?3 AND " + SessionSql::InView),
+          rangeCount(db, "SELECT count(*) FROM session WHERE id <= ?3 AND " + SessionSql::InView),
+          rangePage(db, SessionSql::SelectRows(volumes) + "WHERE id <= ?3 AND " +
+                            SessionSql::InView + " ORDER BY id DESC LIMIT ?4 OFFSET ?5"),
+          rangeCharges(db, "SELECT Summ, Itogo FROM session WHERE id <= ?3 AND " +
+                               SessionSql::InView + " ORDER BY id DESC") {
         if (volumes)
             readOpenVolume.emplace(db, "SELECT Rx, Tx FROM open_volume");
     }
     bool volumes; // the file keeps the traffic
-    SqliteStatement first, older, newer, exact, count, page, offsetOf, maxId, rangeCount, rangePage,
-        rangeCharges, readOpen, schemaVersion;
+    SqliteStatement count, page, maxId, readOpen, schemaVersion;
+    LazyStatement first, older, newer, exact, offsetOf, rangeCount, rangePage, rangeCharges;
     std::optional<SqliteStatement> readOpenVolume;
 };
 

@@ -72,11 +72,10 @@ int SqliteDatabase::Changes() const {
     return sqlite3_changes(db_);
 }
 
-SqliteStatement::SqliteStatement(const SqliteDatabase& db, const char* sql) : db_(db.handle()) {
-    const int rc =
-        sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+SqliteStatement::SqliteStatement(sqlite3* db, const char* sql) : db_(db) {
+    const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (rc != SQLITE_OK)
-        db.Raise(rc);
+        Raise(rc);
 }
 
 SqliteStatement::~SqliteStatement() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <optional>
+#include <string>
 #include <utility>
 
 struct sqlite3;
@@ -56,7 +57,9 @@ private:
 
 class SqliteStatement {
 public:
-    SqliteStatement(const SqliteDatabase& db, const char* sql);
+    SqliteStatement(const SqliteDatabase& db, const char* sql)
+        : SqliteStatement(db.handle(), sql) {}
+    SqliteStatement(sqlite3* db, const char* sql);
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
     ~SqliteStatement();
@@ -97,6 +100,26 @@ private:
 
 // A statement in use for one run: reset, its bindings cleared, when the scope ends, however
 // it ends, so the next run starts afresh and no read is left holding the file.
+// A statement compiled at its first use, for those a run may never need (a report's, a
+// search's): a start compiles only what showing the records takes. Its first use can throw
+// what compiling throws, so it is used where a statement's step may throw anyway.
+class LazyStatement {
+public:
+    // The connection, not the object that holds it now, which may move.
+    LazyStatement(const SqliteDatabase& db, std::string sql)
+        : db_(db.handle()), sql_(std::move(sql)) {}
+    SqliteStatement& operator*() {
+        if (!statement_)
+            statement_.emplace(db_, sql_.c_str());
+        return *statement_;
+    }
+
+private:
+    sqlite3* db_;
+    std::string sql_;
+    std::optional<SqliteStatement> statement_;
+};
+
 class StatementUse {
 public:
     explicit StatementUse(SqliteStatement& statement) : statement_(statement) {}

@@ -14,7 +14,7 @@ private slots:
         QTest::newRow("sans") << UiFonts::SansFamilies();
         QTest::newRow("title") << UiFonts::TitleFamilies();
         QTest::newRow("serif") << UiFonts::SerifFamilies();
-        QTest::newRow("the delete button's dash")
+        QTest::newRow("a monospaced face after one no machine has")
             << QStringList{"MS Sans Serif", "DejaVu Sans Mono"};
         QTest::newRow("only faces no machine has")
             << QStringList{"No Such Face 1", "No Such Face 2"};

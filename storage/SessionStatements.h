@@ -78,13 +78,15 @@ struct SessionTable::Writes {
           keepOpen(db, "INSERT OR REPLACE INTO open_segment(id, StartDate, StartTime, LastDate, "
                        "LastTime, Rate, Seconds, Charges, Records, Unit, Fee, Minimum) "
                        "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
-          closeOpen(db, "DELETE FROM open_segment") {
+          // By its one row: a DELETE of the whole table rewrites the table's page even when
+          // nothing is open, a page more in the log at every record.
+          closeOpen(db, "DELETE FROM open_segment WHERE id = 1") {
         if (!volumes)
             return;
         insertVolume.emplace(db, "INSERT INTO session_volume(id, Rx, Tx) VALUES(?1, ?2, ?3)");
         keepOpenVolume.emplace(db,
                                "INSERT OR REPLACE INTO open_volume(id, Rx, Tx) VALUES(1, ?1, ?2)");
-        closeOpenVolume.emplace(db, "DELETE FROM open_volume");
+        closeOpenVolume.emplace(db, "DELETE FROM open_volume WHERE id = 1");
     }
     // Inside a transaction: the record (with its bytes), its id returned.
     qint64 Insert(SqliteDatabase& db, const SessionRecord& r) {

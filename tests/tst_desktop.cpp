@@ -286,6 +286,18 @@ private slots:
                     ++arrows;
                 }
             QVERIFY(arrows >= 2);
+            // The delete button's dash, drawn in its text colour: seen on the dark button,
+            // and the button still shows it when greyed.
+            auto* dash = p.main->findChild<QAbstractButton*>(ObjectName::DeleteButton);
+            for (const bool enabled : {true, false}) {
+                dash->setEnabled(enabled);
+                const QImage shot = dash->grab().toImage();
+                const QPoint middle(shot.width() / 2, shot.height() / 2 + 2);
+                const double ratio = Contrast::Ratio(shot.pixelColor(middle),
+                                                     shot.pixelColor(middle - QPoint(20, 0)));
+                QVERIFY2(ratio >= (enabled ? 3 : 1.5), qPrintable(QString::number(ratio)));
+            }
+            dash->setEnabled(true);
             // The menu bar's entries over the window's sky blue.
             QMenuBar* bar = p.main->menuBar();
             QVERIFY(Contrast::Ratio(bar->palette().color(QPalette::ButtonText),

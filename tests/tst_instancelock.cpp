@@ -1,8 +1,14 @@
 #include "platform/InstanceLock.h"
+#include "platform/LocalChannel.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // Only a running holder blocks: whatever a lock file left behind holds, it is taken.
 class TestInstanceLock : public QObject {
@@ -98,6 +104,48 @@ private slots:
         QVERIFY(precious.open(QIODevice::ReadOnly));
         QCOMPARE(precious.readAll(), QByteArray("keep me\n"));
         QVERIFY(!QFileInfo::exists(dir.filePath("nothing")));
+    }
+
+    // The line a second start speaks to the copy that holds the folder: answered while the
+    // holder runs its event loop, a foreign line left unanswered without stopping it, a
+    // socket file left by a killed holder taken over, nobody there told at once.
+    void theChannelBetweenTwoCopies() {
+        const QString name =
+            QStringLiteral("kelvora-test-%1").arg(QCoreApplication::applicationPid());
+        const auto ask = [&](const QByteArray& line) {
+            auto answer = std::async(std::launch::async,
+                                     [&, line] { return LocalChannel::Ask(name, line, 5000); });
+            // The holder answers from this thread's event loop.
+            for (int i = 0; i < 500 && answer.wait_for(std::chrono::milliseconds(0)) !=
+                                           std::future_status::ready;
+                 ++i)
+                QTest::qWait(10);
+            return answer.get();
+        };
+        QCOMPARE(LocalChannel::Ask(name, "show\n", 5000), QByteArray()); // nobody listens
+        // A socket file that its process left when it was killed.
+        const QByteArray left = QFile::encodeName(
+            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + '/' + name);
+        ::unlink(left.constData());
+        const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, left.constData(), size_t(left.size()));
+        QCOMPARE(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(stale);
+        int heard = 0;
+        {
+            LocalChannel holder;
+            QVERIFY(holder.Listen(name, [&](const QByteArray& line) {
+                ++heard;
+                return line == "show\n" ? QByteArray("ok\n") : QByteArray();
+            }));
+            QCOMPARE(ask("show\n"), QByteArray("ok\n"));
+            QCOMPARE(ask(QByteArray(LocalChannel::LongestLine - 1, 'x') + '\n'), QByteArray());
+            QCOMPARE(ask("show\n"), QByteArray("ok\n"));
+            QCOMPARE(heard, 3);
+        }
+        QVERIFY(!QFileInfo::exists(QFile::decodeName(left))); // removed when the holder goes
     }
 };
 

@@ -80,6 +80,9 @@ int Append(const QString& dir) {
     SessionTable table(dir);
     const SessionRecord r{QDate(2026, 12, 7), "9:15:00", "10:45:30",
                           "1:30:30",          "20",      "30,1666666666667"};
+    // One record stored first, untimed, on both sides: the baseline compiles its insert
+    // before its loop, and the table compiles its writes at its first.
+    table.Append(r, std::nullopt);
     QList<double> runs;
     for (int i = 0; i < 200; ++i)
         runs << Millis([&] { table.Append(r, std::nullopt); });
@@ -103,14 +106,16 @@ int RawAppend(const QString& dir) {
                        "VALUES('2026-12-07', '9:15:00', '10:45:30', '1:30:30', '20', "
                        "'30,1666666666667')",
                        -1, &insert, nullptr);
+    const auto append = [&] {
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    };
+    append();
     QList<double> runs;
     for (int i = 0; i < 200; ++i)
-        runs << Millis([&] {
-            sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        });
+        runs << Millis(append);
     sqlite3_finalize(insert);
     sqlite3_close(db);
     Print({Median(runs), Percentile(runs, 0.99)});

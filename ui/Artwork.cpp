@@ -143,14 +143,11 @@ private:
                 side = each;
                 break;
             }
-        if (!drawnSides_.contains(side)) {
-            drawnSides_ << side;
+        if (!drawn_.availableSizes().contains(QSize(side, side)))
             drawn_.addPixmap(QPixmap::fromImage(ApplicationImage(side)));
-        }
         return drawn_;
     }
 
-    QList<int> drawnSides_;
     QIcon drawn_;
 };
 } // namespace

@@ -22,6 +22,7 @@ struct FileIdentity {
 struct FileFacts {
     FileKind kind = FileKind::Missing;
     std::optional<FileIdentity> identity; // none when missing
+    qint64 size = -1;                     // in bytes, of a regular file
 };
 
 // Follows symbolic links.

@@ -12,5 +12,7 @@ FileFacts FactsOf(const QString& path) {
                  : S_ISDIR(st.st_mode) ? FileKind::Directory
                                        : FileKind::Stream;
     facts.identity = FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
+    if (facts.kind == FileKind::Regular)
+        facts.size = qint64(st.st_size);
     return facts;
 }

@@ -20,6 +20,8 @@ FileFacts FactsOf(const QString& path) {
                                                                         : FileKind::Regular;
         facts.identity = FileIdentity{info.dwVolumeSerialNumber,
                                       (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+        if (facts.kind == FileKind::Regular)
+            facts.size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     }
     CloseHandle(file);
     return facts;

@@ -293,8 +293,8 @@ SessionTable::Writes& SessionTable::WriteStatements() {
 }
 
 bool SessionTable::StillTheOpenFile() const {
-    return st_ && file_.IsTheOneOpen(file_.IdentityNow()) &&
-           !NoLongerADatabase(file_.Db(), FilePath());
+    const FileFacts now = file_.FactsNow();
+    return st_ && file_.IsTheOneOpen(now.identity) && !NoLongerADatabase(file_.Db(), now);
 }
 
 SessionTable::Statements& SessionTable::ReadStatements() const {
@@ -305,9 +305,10 @@ SessionTable::Statements& SessionTable::ReadStatements() const {
 }
 
 void SessionTable::ReopenIfReplaced() {
-    const auto now = file_.IdentityNow();
+    const FileFacts facts = file_.FactsNow();
+    const auto& now = facts.identity;
     const bool same = st_ && file_.IsTheOneOpen(now);
-    emptied_ = same && NoLongerADatabase(file_.Db(), FilePath());
+    emptied_ = same && NoLongerADatabase(file_.Db(), facts);
     if (same && !emptied_)
         return;
     if (!st_) { // a reopening that failed before: try again, quietly until it works

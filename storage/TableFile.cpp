@@ -10,7 +10,6 @@
 #include <QTemporaryFile>
 #include <cstring>
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -193,11 +192,10 @@ void DropLogOfReplacedFile(const QString& path, const LogFiles& noted) {
         QFile::remove(path + QStringLiteral("-shm"));
 }
 
-bool NoLongerADatabase(const SqliteDatabase& db, const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+bool NoLongerADatabase(const SqliteDatabase& db, const FileFacts& now) {
+    if (!now.identity)
         return false; // gone: the identity tells
-    if (st.st_size < 100)
+    if (now.size < 100)
         return true;
     sqlite3_file* file = nullptr;
     if (sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
@@ -267,8 +265,8 @@ void TableFile::Open(const std::function<void(SqliteDatabase&)>& prepare) {
     opened_ = true;
 }
 
-std::optional<FileIdentity> TableFile::IdentityNow() const {
-    return FactsOf(path_).identity;
+FileFacts TableFile::FactsNow() const {
+    return FactsOf(path_);
 }
 
 void TableFile::Fail(const QString& action, const SqliteError& error) const {

@@ -51,8 +51,8 @@ void DropLogOfReplacedFile(const QString& path, const LogFiles& noted);
 
 // Whether the file the connection has open no longer holds a database: emptied or cut in
 // place by another program (same file, so its identity does not tell). Looks at the size
-// and, through SQLite's own handle, at the header.
-bool NoLongerADatabase(const SqliteDatabase& db, const QString& path);
+// the path's facts tell and, through SQLite's own handle, at the header.
+bool NoLongerADatabase(const SqliteDatabase& db, const FileFacts& now);
 
 // A message that names the file, says what was being done and why it failed.
 QString TableFailureText(const QString& path, const QString& action, const SqliteError& error);
@@ -75,9 +75,10 @@ public:
     void Open(const std::function<void(SqliteDatabase&)>& prepare);
     // Closes the connection; the owner's statements must be finalized before.
     void Close() { db_ = SqliteDatabase(); }
-    // The identity of the file at the path now, none when there is none; and whether that is
+    // What is at the path now (its identity none when there is nothing); and whether that is
     // the file open.
-    std::optional<FileIdentity> IdentityNow() const;
+    FileFacts FactsNow() const;
+    std::optional<FileIdentity> IdentityNow() const { return FactsNow().identity; }
     bool IsTheOneOpen(const std::optional<FileIdentity>& now) const {
         return IsOpen() && now && now == identity_;
     }

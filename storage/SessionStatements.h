@@ -80,7 +80,7 @@ struct SessionTable::Writes {
                        "VALUES(1, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"),
           // By its one row: a DELETE of the whole table rewrites the table's page even when
           // nothing is open, a page more in the log at every record.
-          closeOpen(db, "DELETE FROM open_segment WHERE id = 1") {
+          closeOpen(db, "DELETE FROM open_segment WHERE id = 1"), transaction(db) {
         if (!volumes)
             return;
         insertVolume.emplace(db, "INSERT INTO session_volume(id, Rx, Tx) VALUES(?1, ?2, ?3)");
@@ -134,6 +134,7 @@ struct SessionTable::Writes {
     }
 
     SqliteStatement insert, remove, keepOpen, closeOpen;
+    TransactionStatements transaction;
     // Once the file keeps the traffic.
     std::optional<SqliteStatement> insertVolume, keepOpenVolume, closeOpenVolume;
 };

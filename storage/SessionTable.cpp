@@ -239,14 +239,14 @@ qint64 SessionTable::KeepOwnTables(SqliteDatabase& db) {
     return version.Int(0);
 }
 
+qint64 SessionTable::SchemaVersion() const {
+    const StatementUse s(ReadStatements().schemaVersion); // done with before any change
+    s->Step();
+    return s->Int(0);
+}
+
 bool SessionTable::OwnTablesChanged() {
-    qint64 now = 0;
-    {
-        const StatementUse s(ReadStatements().schemaVersion); // done with before any change
-        s->Step();
-        now = s->Int(0);
-    }
-    if (now == schemaSeen_)
+    if (SchemaVersion() == schemaSeen_)
         return false;
     SqliteDatabase& db = file_.Db();
     schemaSeen_ = KeepOwnTables(db);
@@ -426,7 +426,8 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
                          bool keepOpen) {
     file_.Guarded(QStringLiteral("открыть"), [this] {
         ReopenIfReplaced();
-        OwnTablesChanged();
+        if (!writes_) // the writes are compiled against the tables as they are
+            OwnTablesChanged();
     });
     if ((record && record->traffic) || (keepOpen && open && open->traffic))
         KeepTrafficOrTell();
@@ -437,16 +438,25 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     Writes& w = WriteStatements();
     const qint64 now = monotonic_();
     const bool fullSync = record || !lastFullSync_ || now - *lastFullSync_ >= SyncEveryMsecs;
-    const qint64 id = file_.Guarded(QStringLiteral("записать в"), [&] {
-        SetSynchronous(fullSync);
-        SqliteDatabase& db = file_.Db();
-        SqliteTransaction transaction(db);
-        const qint64 inserted = record ? w.Insert(db, *record) : 0;
-        if (keepOpen)
-            w.Keep(open);
-        transaction.Commit();
-        return inserted;
-    });
+    // Whether another program changed the tables is read inside the write's own transaction,
+    // where it takes no lock of its own; what it changed is mended before the write.
+    std::optional<qint64> id;
+    for (bool tablesChecked = false; !id; tablesChecked = true) {
+        id = file_.Guarded(QStringLiteral("записать в"), [&]() -> std::optional<qint64> {
+            SetSynchronous(fullSync);
+            SqliteDatabase& db = file_.Db();
+            SqliteTransaction transaction(db, w.transaction);
+            if (!tablesChecked && SchemaVersion() != schemaSeen_)
+                return std::nullopt; // rolled back, nothing written
+            const qint64 inserted = record ? w.Insert(db, *record) : 0;
+            if (keepOpen)
+                w.Keep(open);
+            transaction.Commit();
+            return inserted;
+        });
+        if (!id)
+            file_.Guarded(QStringLiteral("открыть"), [this] { OwnTablesChanged(); });
+    }
     if (fullSync)
         lastFullSync_ = now;
     if (record)
@@ -459,7 +469,7 @@ void SessionTable::Store(const SessionRecord* record, const std::optional<OpenSe
     try {
         if (!current_)
             First();
-        emit Inserted(id);
+        emit Inserted(*id);
     } catch (const Failure&) {
         // A view that cannot read the new row now catches up at its next read.
     }

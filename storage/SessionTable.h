@@ -144,6 +144,8 @@ private:
     // Makes again the tables and triggers of the records and their count that another
     // program dropped, counting the records afresh. Returns the schema's version after.
     static qint64 KeepOwnTables(SqliteDatabase& db);
+    // The schema's version now (PRAGMA schema_version).
+    qint64 SchemaVersion() const;
     // Before a write: when another program changed the schema since the last look, the
     // program's own tables, triggers and totals are checked and made again where missing.
     bool OwnTablesChanged();

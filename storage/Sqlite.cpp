@@ -184,12 +184,23 @@ SqliteTransaction::SqliteTransaction(SqliteDatabase& db) : db_(db) {
     db_.Exec("BEGIN IMMEDIATE");
 }
 
+SqliteTransaction::SqliteTransaction(SqliteDatabase& db, TransactionStatements& compiled)
+    : db_(db), compiled_(&compiled) {
+    const StatementUse begin(compiled.begin);
+    begin->Step();
+}
+
 SqliteTransaction::~SqliteTransaction() {
     if (open_)
         sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void SqliteTransaction::Commit() {
-    db_.Exec("COMMIT");
+    if (compiled_) {
+        const StatementUse commit(compiled_->commit);
+        commit->Step();
+    } else {
+        db_.Exec("COMMIT");
+    }
     open_ = false;
 }

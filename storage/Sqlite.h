@@ -98,8 +98,6 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-// A statement in use for one run: reset, its bindings cleared, when the scope ends, however
-// it ends, so the next run starts afresh and no read is left holding the file.
 // A statement compiled at its first use, for those a run may never need (a report's, a
 // search's): a start compiles only what showing the records takes. Its first use can throw
 // what compiling throws, so it is used where a statement's step may throw anyway.
@@ -120,6 +118,8 @@ private:
     std::optional<SqliteStatement> statement_;
 };
 
+// A statement in use for one run: reset, its bindings cleared, when the scope ends, however
+// it ends, so the next run starts afresh and no read is left holding the file.
 class StatementUse {
 public:
     explicit StatementUse(SqliteStatement& statement) : statement_(statement) {}
@@ -133,9 +133,20 @@ private:
     SqliteStatement& statement_;
 };
 
+// The two statements that begin and commit a transaction, compiled once, for a connection
+// that writes often: compiling them is a good part of a one-row write's own work.
+struct TransactionStatements {
+    explicit TransactionStatements(const SqliteDatabase& db)
+        : begin(db, "BEGIN IMMEDIATE"), commit(db, "COMMIT") {}
+    SqliteStatement begin, commit;
+};
+
+// Begun as a writer at once (BEGIN IMMEDIATE); rolled back at the end of its scope unless
+// committed.
 class SqliteTransaction {
 public:
     explicit SqliteTransaction(SqliteDatabase& db);
+    SqliteTransaction(SqliteDatabase& db, TransactionStatements& compiled);
     SqliteTransaction(const SqliteTransaction&) = delete;
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
     ~SqliteTransaction();
@@ -143,5 +154,6 @@ public:
 
 private:
     SqliteDatabase& db_;
+    TransactionStatements* compiled_ = nullptr;
     bool open_ = true;
 };

@@ -134,7 +134,8 @@ void SessionTable::Open() {
             return SQLITE_OK;
         },
         this);
-    logPages_ = 0;
+    logPages_ = pagesAtFold_ = 0;
+    restFolded_ = true;
     foldOwed_ = false;
     lastFold_.reset();
     schemaSeen_ = schema;
@@ -482,18 +483,35 @@ void SessionTable::FoldBackWhenDue(qint64 now) {
     // at the close. Not after every record: the fold-back's two syncs would compete with the
     // next commit's. The file alone, copied or moved away, holds every record but the last
     // minute's. A log grown by checkpoints alone is folded back too.
-    const bool due =
-        logPages_ >= FoldPages || (foldOwed_ && (!lastFold_ || now - *lastFold_ >= FoldEveryMsecs));
-    if (!due)
+    //
+    // Its size asks once: until the log begins again, only as much again asks again. The log
+    // begins again at the first commit after a fold-back that took all of it; one that ran
+    // while commits went on leaves their pages, and the log would grow on. Those few pages
+    // are folded back here, once, when the thread is done.
+    if (logPages_ < pagesAtFold_) { // begun again
+        pagesAtFold_ = 0;
+        restFolded_ = true;
+    }
+    const bool grown = logPages_ - pagesAtFold_ >= FoldPages;
+    if (!grown && !(foldOwed_ && (!lastFold_ || now - *lastFold_ >= FoldEveryMsecs))) {
+        if (!restFolded_ && folder_ && folder_->Folds() > foldsBeforeAsk_) {
+            file_.Db().FoldLogBack();
+            restFolded_ = true;
+        }
         return;
+    }
     if (!folderTried_) {
         folderTried_ = true;
         folder_ = StartFolder();
     }
-    if (folder_)
+    if (folder_) {
+        foldsBeforeAsk_ = folder_->Folds();
         folder_->Wake();
-    else if (logPages_ >= FoldPages) // without a thread of its own, here, as SQLite would
+    } else if (grown) { // without a thread of its own, here, as SQLite would
         file_.Db().FoldLogBack();
+    }
+    pagesAtFold_ = logPages_;
+    restFolded_ = pagesAtFold_ < FoldPages; // a small log's rest waits for the next time
     foldOwed_ = false;
     lastFold_ = now;
     ++foldsAsked_;

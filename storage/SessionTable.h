@@ -181,6 +181,9 @@ private:
     std::unique_ptr<LogFolder> folder_;
     bool folderTried_ = false;       // for the file open now
     int logPages_ = 0;               // in the log after the last commit
+    int pagesAtFold_ = 0;            // in the log when the last fold-back was asked for
+    quint64 foldsBeforeAsk_ = 0;     // the thread's fold-backs run before that
+    bool restFolded_ = true;         // what that fold-back left is folded back, or none is due
     bool foldOwed_ = false;          // records stored since the last fold-back asked for
     std::optional<qint64> lastFold_; // monotonic; none: the next record asks at once
     quint64 foldsAsked_ = 0;

@@ -8,7 +8,8 @@
 //         minimal_qt), or only the named parts: idle hidden syncs offline startup append
 //         grid totals spend preview pdf poll link
 //   bench make DIR N | preview DIR | pdf DIR FILE | qpainter DIR FILE | totals DIR |
-//         scantotals DIR | sqltotals DIR | append DIR | rawappend DIR | grid DIR |
+//         scantotals DIR | sqltotals DIR | append DIR | rawappend DIR |
+//         appendpair DIR RAWDIR 0|1 | grid DIR |
 //         sqlgrid DIR | poll | pollcount MODE[+counters] | linkscan DIR   one measurement
 
 #include "BenchData.h"
@@ -76,49 +77,81 @@ int SqlTotals(const QString& dir) {
     return 0;
 }
 
-int Append(const QString& dir) {
-    SessionTable table(dir);
-    const SessionRecord r{QDate(2026, 12, 7), "9:15:00", "10:45:30",
-                          "1:30:30",          "20",      "30,1666666666667"};
-    // One record stored first, untimed, on both sides: the baseline compiles its insert
-    // before its loop, and the table compiles its writes at its first.
-    table.Append(r, std::nullopt);
-    QList<double> runs;
-    for (int i = 0; i < 200; ++i)
-        runs << Millis([&] { table.Append(r, std::nullopt); });
-    Print({Median(runs), Percentile(runs, 0.99)});
-    return 0;
-}
-
 // Raw SQLite with the journal and sync settings of a stored record (write-ahead log, full
 // sync): one insert per transaction, its log folded back when it passes the pages the program
 // folds it back at (SQLite's own default), in the committing thread.
+class RawInserter {
+public:
+    explicit RawInserter(const QString& dir) {
+        { SessionTable create(dir); }
+        sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db_);
+        sqlite3_exec(db_,
+                     "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
+                     "PRAGMA wal_autocheckpoint=1000",
+                     nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db_,
+                           "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
+                           "VALUES('2026-12-07', '9:15:00', '10:45:30', '1:30:30', '20', "
+                           "'30,1666666666667')",
+                           -1, &insert_, nullptr);
+    }
+    ~RawInserter() {
+        sqlite3_finalize(insert_);
+        sqlite3_close(db_);
+    }
+    void operator()() {
+        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_step(insert_);
+        sqlite3_reset(insert_);
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+};
+
+const SessionRecord AppendedRecord{QDate(2026, 12, 7), "9:15:00", "10:45:30",
+                                   "1:30:30",          "20",      "30,1666666666667"};
+constexpr int Appends = 200;      // a whole run, counted in instructions
+constexpr int TimedAppends = 500; // each side, in a round of the timed pairs
+
+// Whole runs, for their instructions: the table's making, then its appends.
+int Append(const QString& dir) {
+    SessionTable table(dir);
+    for (int i = 0; i <= Appends; ++i)
+        table.Append(AppendedRecord, std::nullopt);
+    return 0;
+}
+
 int RawAppend(const QString& dir) {
-    { SessionTable create(dir); }
-    sqlite3* db = nullptr;
-    sqlite3_open(QDir(dir).filePath("data.db").toUtf8().constData(), &db);
-    sqlite3_exec(db,
-                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA wal_autocheckpoint=1000",
-                 nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO session(Data, WremN, WremW, Itogo, Tarif, Summ) "
-                       "VALUES('2026-12-07', '9:15:00', '10:45:30', '1:30:30', '20', "
-                       "'30,1666666666667')",
-                       -1, &insert, nullptr);
-    const auto append = [&] {
-        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    RawInserter append(dir);
+    for (int i = 0; i <= Appends; ++i)
+        append();
+    return 0;
+}
+
+// The program's append and the raw one, in turn, each timed: what else the disk does at a
+// moment falls on both alike. `programFirst` says which goes first in each pair. One record is
+// stored first, untimed, on both sides: the baseline compiles its insert before its loop, and
+// the table compiles its writes at its first.
+int AppendPair(const QString& programDir, const QString& rawDir, bool programFirst) {
+    SessionTable table(programDir);
+    RawInserter raw(rawDir);
+    const auto program = [&] {
+        table.Append(AppendedRecord, std::nullopt);
     };
-    append();
-    QList<double> runs;
-    for (int i = 0; i < 200; ++i)
-        runs << Millis(append);
-    sqlite3_finalize(insert);
-    sqlite3_close(db);
-    Print({Median(runs), Percentile(runs, 0.99)});
+    program();
+    raw();
+    QList<double> ours, floor;
+    for (int i = 0; i < TimedAppends; ++i) {
+        if (programFirst)
+            ours << Millis(program);
+        floor << Millis(raw);
+        if (!programFirst)
+            ours << Millis(program);
+    }
+    Print({Median(ours), Percentile(ours, 0.99), Median(floor), Percentile(floor, 0.99)});
     return 0;
 }
 
@@ -402,12 +435,21 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
     }
 
     if (parts.contains("append")) {
-        const auto r = Interleaved(
-            {{"append", folder("append", 0)}, {"rawappend", folder("rawappend", -1)}}, rounds);
-        Row("record append, median", r[0][0], r[1][0], "ms", "<= 1.1 x",
-            r[0][0].median <= 1.1 * r[1][0].median);
-        Row("record append, p99", r[0][1], r[1][1], "ms", "<= 1.2 x",
-            r[0][1].median <= 1.2 * r[1][1].median);
+        // Each round a fresh process timing both in turn, the program first in every other.
+        QList<QList<double>> runs;
+        for (int i = 0; i < std::max(10, rounds); ++i)
+            runs << Run({"appendpair", folder("append", 0), folder("rawappend", -1),
+                         QString::number(i % 2)});
+        const auto figure = [&runs](int value) {
+            QList<double> column;
+            for (const auto& run : runs)
+                column << run.value(value);
+            return FigureOf(column);
+        };
+        const Figure median = figure(0), p99 = figure(1), rawMedian = figure(2), rawP99 = figure(3);
+        Row("record append, median", median, rawMedian, "ms", "<= 1.1 x",
+            median.median <= 1.1 * rawMedian.median);
+        Row("record append, p99", p99, rawP99, "ms", "<= 1.2 x", p99.median <= 1.2 * rawP99.median);
         InstructionRows("append", program, minimal);
     }
 
@@ -558,6 +600,8 @@ int main(int argc, char* argv[]) {
         return Append(args[1]);
     if (command == "rawappend" && args.size() == 2)
         return RawAppend(args[1]);
+    if (command == "appendpair" && args.size() == 4)
+        return AppendPair(args[1], args[2], args[3] == "1");
     if (command == "grid" && args.size() == 2)
         return Grid(args[1]);
     if (command == "sqlgrid" && args.size() == 2)

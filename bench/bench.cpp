@@ -221,22 +221,26 @@ QList<double> Run(const QStringList& args) {
 
 // `runs` fresh processes of each command, taken in turn (a, b, a, b, ...) so that what
 // else the machine does falls on both alike; per command, value by value.
+// The runs of one command, value by value.
+QList<Figure> FiguresOf(const QList<QList<double>>& runs) {
+    QList<Figure> figures;
+    for (qsizetype v = 0; v < runs.front().size(); ++v) {
+        QList<double> column;
+        for (const auto& run : runs)
+            column << run.value(v);
+        figures << FigureOf(column);
+    }
+    return figures;
+}
+
 QList<QList<Figure>> Interleaved(const QList<QStringList>& commands, int runs = 3) {
     QList<QList<QList<double>>> all(commands.size());
     for (int i = 0; i < runs; ++i)
         for (qsizetype c = 0; c < commands.size(); ++c)
             all[c] << Run(commands[c]);
     QList<QList<Figure>> result;
-    for (const auto& one : all) {
-        QList<Figure> figures;
-        for (qsizetype v = 0; v < one.front().size(); ++v) {
-            QList<double> column;
-            for (const auto& run : one)
-                column << run.value(v);
-            figures << FigureOf(column);
-        }
-        result << figures;
-    }
+    for (const auto& one : all)
+        result << FiguresOf(one);
     return result;
 }
 
@@ -440,13 +444,8 @@ int All(const QString& program, const QString& minimal, QStringList parts) {
         for (int i = 0; i < std::max(10, rounds); ++i)
             runs << Run({"appendpair", folder("append", 0), folder("rawappend", -1),
                          QString::number(i % 2)});
-        const auto figure = [&runs](int value) {
-            QList<double> column;
-            for (const auto& run : runs)
-                column << run.value(value);
-            return FigureOf(column);
-        };
-        const Figure median = figure(0), p99 = figure(1), rawMedian = figure(2), rawP99 = figure(3);
+        const QList<Figure> f = FiguresOf(runs);
+        const Figure median = f[0], p99 = f[1], rawMedian = f[2], rawP99 = f[3];
         Row("record append, median", median, rawMedian, "ms", "<= 1.1 x",
             median.median <= 1.1 * rawMedian.median);
         Row("record append, p99", p99, rawP99, "ms", "<= 1.2 x", p99.median <= 1.2 * rawP99.median);

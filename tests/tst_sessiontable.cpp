@@ -896,6 +896,18 @@ private slots:
         for (int i = 0; i < 20; ++i)
             table.Append(Record(Dec7, "r"));
         QCOMPARE(table.FoldsAsked(), asked + 1);
+        // Let go, a minute's fold-back takes the whole log, which begins again at the next
+        // record: from there its size asks after as many records as the first time.
+        reader.Release();
+        now += 60'000;
+        const quint64 folds = table.FoldsRun();
+        table.Append(Record(Dec7, "r"));
+        QTRY_VERIFY(table.FoldsRun() > folds);
+        const quint64 askedAgain = table.FoldsAsked();
+        int again = 0;
+        for (; table.FoldsAsked() == askedAgain && again < 2000; ++again)
+            table.Append(Record(Dec7, "r"));
+        QVERIFY2(again <= records + 20, qPrintable(QString::number(again)));
     }
 
     // A second-version file keeps its records and its open segment, which reads as a

@@ -219,8 +219,6 @@ QList<double> Run(const QStringList& args) {
     return values;
 }
 
-// `runs` fresh processes of each command, taken in turn (a, b, a, b, ...) so that what
-// else the machine does falls on both alike; per command, value by value.
 // The runs of one command, value by value.
 QList<Figure> FiguresOf(const QList<QList<double>>& runs) {
     QList<Figure> figures;
@@ -233,6 +231,8 @@ QList<Figure> FiguresOf(const QList<QList<double>>& runs) {
     return figures;
 }
 
+// `runs` fresh processes of each command, taken in turn (a, b, a, b, ...) so that what
+// else the machine does falls on both alike; per command, value by value.
 QList<QList<Figure>> Interleaved(const QList<QStringList>& commands, int runs = 3) {
     QList<QList<QList<double>>> all(commands.size());
     for (int i = 0; i < runs; ++i)
